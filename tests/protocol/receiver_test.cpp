@@ -1,0 +1,146 @@
+#include "protocol/receiver.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "frame_test_util.h"
+#include "tests/support/case_name.h"
+
+namespace quib::protocol {
+namespace {
+
+using testing::Bytes;
+using testing::FrameOf;
+using testing::ToBytes;
+using ::testing::ElementsAreArray;
+using Status = FrameReceiver::Status;
+
+// Copies `piece` into the receiver as one read would, at time `nowMs`.
+Status Feed(FrameReceiver& receiver, std::span<const std::uint8_t> piece, std::uint32_t nowMs) {
+    const auto space = receiver.FreeSpace();
+    const std::size_t n = std::min(space.size(), piece.size());
+    std::copy_n(piece.begin(), n, space.begin());
+    return receiver.Received(n, nowMs);
+}
+
+const Bytes kBoardFrame = FrameOf({30, 2, 200, 3, 0xFF, 226, 22, 0, 0, 0, 0, 0, 0,    0,    0,
+                                   0,  0, 0,   0, 0,    0,   0,  0, 0, 0, 0, 0, 0x80, 0x3F, 201,
+                                   2,  254, 2});
+
+struct SplitCase {
+    const char* name;
+    std::vector<std::size_t> cuts;  // offsets where a new read starts
+};
+
+const SplitCase kSplits[] = {
+    {"Whole", {}},
+    {"InTwo", {5}},
+    {"InThreeAcrossTheHeader", {3, 9}},
+    {"CheckValueAlone", {kBoardFrame.size() - 4}},
+};
+
+class SplitFrame : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitFrame, CompletesToTheSameFrame) {
+    auto receiver = std::make_unique<FrameReceiver>();
+    std::vector<std::size_t> bounds = GetParam().cuts;
+    bounds.insert(bounds.begin(), 0);
+    bounds.push_back(kBoardFrame.size());
+    for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
+        const auto piece = std::span(kBoardFrame).subspan(bounds[i], bounds[i + 1] - bounds[i]);
+        const Status expected = i + 2 == bounds.size() ? Status::Complete : Status::Incomplete;
+        EXPECT_EQ(Feed(*receiver, piece, 1000 + static_cast<std::uint32_t>(i)), expected);
+    }
+    EXPECT_THAT(ToBytes(receiver->bytes()), ElementsAreArray(kBoardFrame));
+    EXPECT_EQ(CheckFrame(receiver->bytes()), FrameCheck::Good);
+}
+
+INSTANTIATE_TEST_SUITE_P(Receiver, SplitFrame, ::testing::ValuesIn(kSplits), quib::testing::CaseName());
+
+TEST(FrameReceiver, OneByteAtATimeCompletesOnTheLastByte) {
+    auto receiver = std::make_unique<FrameReceiver>();
+    for (std::size_t i = 0; i < kBoardFrame.size(); ++i) {
+        const Status status = Feed(*receiver, std::span(kBoardFrame).subspan(i, 1), 50);
+        ASSERT_EQ(status, i + 1 == kBoardFrame.size() ? Status::Complete : Status::Incomplete)
+            << "after byte " << i;
+    }
+    EXPECT_THAT(ToBytes(receiver->bytes()), ElementsAreArray(kBoardFrame));
+}
+
+struct BadStartCase {
+    const char* name;
+    Bytes bytes;
+};
+
+const BadStartCase kBadStarts[] = {
+    {"GarbageFirstByte", {0x41}},
+    {"MagicBrokenInItsThirdByte", {0xFE, 0xFE, 0x00}},
+    {"LengthFieldBelowFourteen", {0xFE, 0xFE, 0xFE, 0xFE, 13, 0, 0, 0}},
+    {"LengthFieldAboveTheBuffer", {0xFE, 0xFE, 0xFE, 0xFE, 0x01, 0x00, 0x01, 0x00}},
+    {"LengthFieldHuge", {0xFE, 0xFE, 0xFE, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}},
+    {"MoreBytesThanTheLengthField", {0xFE, 0xFE, 0xFE, 0xFE, 14, 0, 0, 0, 30, 2, 1, 2, 3, 4, 5}},
+};
+
+class BadStart : public ::testing::TestWithParam<BadStartCase> {};
+
+TEST_P(BadStart, IsBadAtOnceWithoutWaiting) {
+    auto receiver = std::make_unique<FrameReceiver>();
+    EXPECT_EQ(Feed(*receiver, GetParam().bytes, 7), Status::Bad);
+    EXPECT_TRUE(receiver->FreeSpace().empty()) << "nothing is read until the bad frame is taken";
+    EXPECT_EQ(receiver->bytes().size(), GetParam().bytes.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Receiver, BadStart, ::testing::ValuesIn(kBadStarts), quib::testing::CaseName());
+
+TEST(FrameReceiver, UnfinishedFrameTurnsBadAfterTheLimitFromItsFirstByte) {
+    auto receiver = std::make_unique<FrameReceiver>();
+    const std::uint32_t start = 0xFFFFFFF0u;  // the limit holds across the timer wrap
+    ASSERT_EQ(Feed(*receiver, std::span(kBoardFrame).first(10), start), Status::Incomplete);
+    ASSERT_EQ(Feed(*receiver, std::span(kBoardFrame).subspan(10, 5), start + 60), Status::Incomplete);
+    EXPECT_EQ(receiver->Expire(start + FrameReceiver::kCompletionLimitMs - 1), Status::Incomplete);
+    EXPECT_EQ(receiver->Expire(start + FrameReceiver::kCompletionLimitMs), Status::Bad);
+    EXPECT_EQ(receiver->bytes().size(), 15u);
+}
+
+TEST(FrameReceiver, ExpireLeavesEmptyAndFinishedFramesAlone) {
+    auto receiver = std::make_unique<FrameReceiver>();
+    EXPECT_EQ(receiver->Expire(100000), Status::Empty);
+    Feed(*receiver, kBoardFrame, 0);
+    EXPECT_EQ(receiver->Expire(100000), Status::Complete);
+}
+
+TEST(FrameReceiver, ClearStartsTheNextFrameFromTheTop) {
+    auto receiver = std::make_unique<FrameReceiver>();
+    ASSERT_EQ(Feed(*receiver, Bytes{0x00}, 0), Status::Bad);
+    receiver->Clear();
+    EXPECT_EQ(receiver->status(), Status::Empty);
+    EXPECT_EQ(receiver->FreeSpace().size(), kBufferSize);
+    EXPECT_EQ(Feed(*receiver, kBoardFrame, 1), Status::Complete);
+    EXPECT_THAT(ToBytes(receiver->bytes()), ElementsAreArray(kBoardFrame));
+}
+
+TEST(FrameReceiver, ReadOfNothingChangesNothing) {
+    auto receiver = std::make_unique<FrameReceiver>();
+    EXPECT_EQ(receiver->Received(0, 5), Status::Empty);
+    Feed(*receiver, kBoardFrame, 5);
+    EXPECT_EQ(receiver->Received(0, 6), Status::Complete);
+}
+
+TEST(FrameReceiver, TakesAFrameOfTheWholeBufferSize) {
+    Bytes messages;
+    while (messages.size() + kHeaderSize + kCheckSize < kBufferSize) {
+        messages.insert(messages.end(), {30, 2});
+    }
+    const Bytes frame = FrameOf(messages);
+    ASSERT_EQ(frame.size(), kBufferSize);
+    auto receiver = std::make_unique<FrameReceiver>();
+    EXPECT_EQ(Feed(*receiver, std::span(frame).first(40000), 0), Status::Incomplete);
+    EXPECT_EQ(Feed(*receiver, std::span(frame).subspan(40000), 1), Status::Complete);
+    EXPECT_EQ(CheckFrame(receiver->bytes()), FrameCheck::Good);
+}
+
+}  // namespace
+}  // namespace quib::protocol
