@@ -2,6 +2,7 @@
 // parses what it took in, decoding every message of both directions the way
 // the two programs do. Any out-of-bounds read or undefined behaviour is a
 // finding.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
