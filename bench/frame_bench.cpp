@@ -30,7 +30,8 @@ void AppendShape(SendBuffer& buffer, int cell) {
     polygon.brush = 0x0000FF00u;
     polygon.count = static_cast<std::size_t>(cell + 2);  // triangle, square, pentagon
     for (std::size_t i = 0; i < polygon.count; ++i) {
-        polygon.points[i] = {x + 0.05f * static_cast<float>(i), y + 0.4f - 0.03f * static_cast<float>(i)};
+        polygon.points[i] = {x + 0.05f * static_cast<float>(i),
+                             y + 0.4f - 0.03f * static_cast<float>(i)};
     }
     Append(buffer, polygon);
 }
@@ -58,7 +59,8 @@ void BuildBoardFrame(SendBuffer& buffer) {
     for (std::int8_t view : {kOwnViewSlot, kPartnerViewSlot}) {
         Append(buffer, BeginDrawing{view});
         Append(buffer, DrawImage{static_cast<std::int8_t>(view == kOwnViewSlot ? 0 : 1), 0, 0});
-        Append(buffer, DrawImage{static_cast<std::int8_t>(view == kOwnViewSlot ? 2 : 3), 0.25f, 0.25f});
+        Append(buffer,
+               DrawImage{static_cast<std::int8_t>(view == kOwnViewSlot ? 2 : 3), 0.25f, 0.25f});
         Append(buffer, EndDrawing{});
     }
     Append(buffer, LeftText{0x0096FF96u, {"Spieler 1: Bitte Leertaste drücken"}});

@@ -9,6 +9,8 @@ namespace quib {
 // subtraction stays right across the wrap.
 std::uint32_t MonotonicMilliseconds();
 
-constexpr std::uint32_t ElapsedMs(std::uint32_t now, std::uint32_t since) { return now - since; }
+constexpr std::uint32_t ElapsedMs(std::uint32_t now, std::uint32_t since) {
+    return now - since;
+}
 
 }  // namespace quib

@@ -23,37 +23,62 @@ bool Decode(std::span<const std::uint8_t> body) {
 
 bool DecodeServerMessage(std::uint8_t type, std::span<const std::uint8_t> body) {
     switch (static_cast<ServerMessage>(type)) {
-        case ServerMessage::FrameStart: return Decode<FrameStart>(body);
-        case ServerMessage::RightText: return Decode<RightText>(body);
-        case ServerMessage::LeftText: return Decode<LeftText>(body);
-        case ServerMessage::HostNameRequest: return Decode<HostNameRequest>(body);
-        case ServerMessage::BeginDrawing: return Decode<BeginDrawing>(body);
-        case ServerMessage::EndDrawing: return Decode<EndDrawing>(body);
-        case ServerMessage::CreateImage: return Decode<CreateImage>(body);
-        case ServerMessage::LoadPicture: return Decode<LoadPicture>(body);
-        case ServerMessage::FreeImage: return Decode<FreeImage>(body);
-        case ServerMessage::DrawImage: return Decode<DrawImage>(body);
-        case ServerMessage::FrontColour: return Decode<FrontColour>(body);
-        case ServerMessage::BackColour: return Decode<BackColour>(body);
-        case ServerMessage::DrawingMode: return Decode<DrawingMode>(body);
-        case ServerMessage::Plot: return Decode<Plot>(body);
-        case ServerMessage::Line: return Decode<Line>(body);
-        case ServerMessage::Box: return Decode<Box>(body);
-        case ServerMessage::Circle: return Decode<Circle>(body);
-        case ServerMessage::Ellipse: return Decode<Ellipse>(body);
-        case ServerMessage::Fill: return Decode<Fill>(body);
-        case ServerMessage::Polygon: return Decode<Polygon>(body);
-        case ServerMessage::Present: return Decode<Present>(body);
+        case ServerMessage::FrameStart:
+            return Decode<FrameStart>(body);
+        case ServerMessage::RightText:
+            return Decode<RightText>(body);
+        case ServerMessage::LeftText:
+            return Decode<LeftText>(body);
+        case ServerMessage::HostNameRequest:
+            return Decode<HostNameRequest>(body);
+        case ServerMessage::BeginDrawing:
+            return Decode<BeginDrawing>(body);
+        case ServerMessage::EndDrawing:
+            return Decode<EndDrawing>(body);
+        case ServerMessage::CreateImage:
+            return Decode<CreateImage>(body);
+        case ServerMessage::LoadPicture:
+            return Decode<LoadPicture>(body);
+        case ServerMessage::FreeImage:
+            return Decode<FreeImage>(body);
+        case ServerMessage::DrawImage:
+            return Decode<DrawImage>(body);
+        case ServerMessage::FrontColour:
+            return Decode<FrontColour>(body);
+        case ServerMessage::BackColour:
+            return Decode<BackColour>(body);
+        case ServerMessage::DrawingMode:
+            return Decode<DrawingMode>(body);
+        case ServerMessage::Plot:
+            return Decode<Plot>(body);
+        case ServerMessage::Line:
+            return Decode<Line>(body);
+        case ServerMessage::Box:
+            return Decode<Box>(body);
+        case ServerMessage::Circle:
+            return Decode<Circle>(body);
+        case ServerMessage::Ellipse:
+            return Decode<Ellipse>(body);
+        case ServerMessage::Fill:
+            return Decode<Fill>(body);
+        case ServerMessage::Polygon:
+            return Decode<Polygon>(body);
+        case ServerMessage::Present:
+            return Decode<Present>(body);
     }
     return false;
 }
 
 bool DecodeClientMessage(std::uint8_t type, std::span<const std::uint8_t> body) {
     switch (static_cast<ClientMessage>(type)) {
-        case ClientMessage::ReplyStart: return Decode<ReplyStart>(body);
-        case ClientMessage::HostName: return Decode<HostName>(body);
-        case ClientMessage::KeyDown: return Decode<KeyDown>(body);
-        case ClientMessage::BadFrameReport: return Decode<BadFrameReport>(body);
+        case ClientMessage::ReplyStart:
+            return Decode<ReplyStart>(body);
+        case ClientMessage::HostName:
+            return Decode<HostName>(body);
+        case ClientMessage::KeyDown:
+            return Decode<KeyDown>(body);
+        case ClientMessage::BadFrameReport:
+            return Decode<BadFrameReport>(body);
     }
     return false;
 }

@@ -21,7 +21,11 @@ inline void StoreU32(std::uint8_t* p, std::uint32_t value) {
     p[3] = static_cast<std::uint8_t>(value >> 24);
 }
 
-inline float LoadF32(const std::uint8_t* p) { return std::bit_cast<float>(LoadU32(p)); }
-inline void StoreF32(std::uint8_t* p, float value) { StoreU32(p, std::bit_cast<std::uint32_t>(value)); }
+inline float LoadF32(const std::uint8_t* p) {
+    return std::bit_cast<float>(LoadU32(p));
+}
+inline void StoreF32(std::uint8_t* p, float value) {
+    StoreU32(p, std::bit_cast<std::uint32_t>(value));
+}
 
 }  // namespace quib::protocol

@@ -46,7 +46,7 @@ inline constexpr std::size_t kMaxMessagesPerFrame = 32763;
 // is started, messages are appended at the current length, and finishing
 // writes the header (which needs the final length) and the check value.
 class SendBuffer {
-public:
+  public:
     // Current length := 8, the room for the header.
     void StartFrame() {
         length_ = kHeaderSize;
@@ -66,7 +66,7 @@ public:
     std::span<const std::uint8_t> bytes() const { return {bytes_.data(), length_}; }
     std::size_t length() const { return length_; }
 
-private:
+  private:
     std::array<std::uint8_t, kBufferSize> bytes_{};
     std::size_t length_ = 0;
     bool open_ = false;  // a frame is started and not finished yet
@@ -87,13 +87,14 @@ FrameCheck CheckFrame(std::span<const std::uint8_t> received);
 // false when the type is unknown or the message cannot be executed, which
 // ends the parse with the frame bad.
 template <typename H>
-concept MessageHandler = requires(H handler, std::uint8_t type, std::span<const std::uint8_t> body) {
+concept MessageHandler = requires(H handler, std::uint8_t type,
+                                  std::span<const std::uint8_t> body) {
     { handler(type, body) } -> std::convertible_to<bool>;
 };
 
 struct ParseResult {
-    bool good = false;          // false: the parse stopped at a bad message
-    std::size_t executed = 0;   // messages whose handler ran and succeeded
+    bool good = false;         // false: the parse stopped at a bad message
+    std::size_t executed = 0;  // messages whose handler ran and succeeded
 };
 
 // Walks the messages of a frame that passed CheckFrame and hands each to the

@@ -17,7 +17,9 @@ void BodyWriter::Put(std::uint32_t v) {
     }
 }
 
-void BodyWriter::Put(float v) { Put(std::bit_cast<std::uint32_t>(v)); }
+void BodyWriter::Put(float v) {
+    Put(std::bit_cast<std::uint32_t>(v));
+}
 
 void BodyWriter::PutText(std::string_view text, std::size_t maxBytes) {
     const std::size_t n = std::min({text.size(), maxBytes, bytes_.size() - size_});

@@ -234,19 +234,18 @@ template <typename M, typename T>
 concept MessageOf = std::same_as<std::remove_const_t<M>, T>;
 
 template <typename M>
-    requires MessageOf<M, FrameStart> || MessageOf<M, HostNameRequest> ||
-             MessageOf<M, EndDrawing> || MessageOf<M, Present> || MessageOf<M, ReplyStart> ||
-             MessageOf<M, BadFrameReport>
+requires MessageOf<M, FrameStart> || MessageOf<M, HostNameRequest> || MessageOf<M, EndDrawing> ||
+    MessageOf<M, Present> || MessageOf<M, ReplyStart> || MessageOf<M, BadFrameReport>
 auto Fields(M&) {
     return std::tuple<>();
 }
 template <typename M>
-    requires MessageOf<M, RightText> || MessageOf<M, LeftText>
+requires MessageOf<M, RightText> || MessageOf<M, LeftText>
 auto Fields(M& m) {
     return std::tie(m.colour, m.text);
 }
 template <typename M>
-    requires MessageOf<M, BeginDrawing> || MessageOf<M, FreeImage>
+requires MessageOf<M, BeginDrawing> || MessageOf<M, FreeImage>
 auto Fields(M& m) {
     return std::tie(m.slot);
 }
@@ -263,7 +262,7 @@ auto Fields(M& m) {
     return std::tie(m.slot, m.x, m.y);
 }
 template <typename M>
-    requires MessageOf<M, FrontColour> || MessageOf<M, BackColour>
+requires MessageOf<M, FrontColour> || MessageOf<M, BackColour>
 auto Fields(M& m) {
     return std::tie(m.colour);
 }
@@ -305,12 +304,14 @@ auto Fields(M& m) {
 }
 
 template <typename M>
-concept FixedMessage = requires(M& m) { Fields(m); };
+concept FixedMessage = requires(M& m) {
+    Fields(m);
+};
 
 // Writes a message body field by field into a stack buffer of the largest
 // body size; no allocation.
 class BodyWriter {
-public:
+  public:
     void Put(std::uint8_t v) { PutByte(v); }
     void Put(std::int8_t v) { PutByte(static_cast<std::uint8_t>(v)); }
     void Put(std::uint32_t v);
@@ -326,7 +327,7 @@ public:
     }
     std::span<const std::uint8_t> bytes() const { return {bytes_.data(), size_}; }
 
-private:
+  private:
     void PutByte(std::uint8_t v);
     void PutText(std::string_view text, std::size_t maxBytes);
 
@@ -337,7 +338,7 @@ private:
 // Reads a body field by field; the first field that does not fit turns ok()
 // false and every later read yields zero.
 class BodyReader {
-public:
+  public:
     explicit BodyReader(std::span<const std::uint8_t> body) : body_(body) {}
     void Get(std::uint8_t& v);
     void Get(std::int8_t& v);
@@ -351,7 +352,7 @@ public:
     std::size_t remaining() const { return ok_ ? body_.size() - position_ : 0; }
     bool ok() const { return ok_; }
 
-private:
+  private:
     const std::uint8_t* Take(std::size_t n);
     std::string_view TakeText(std::size_t minBytes);
 

@@ -23,7 +23,7 @@ namespace quib::protocol {
 //     once, so the extra bytes are garbage or a broken peer).
 // A finished frame (Complete or Bad) stays in the buffer until Clear().
 class FrameReceiver {
-public:
+  public:
     enum class Status { Empty, Incomplete, Complete, Bad };
 
     static constexpr std::uint32_t kCompletionLimitMs = 100;
@@ -48,7 +48,7 @@ public:
         status_ = Status::Empty;
     }
 
-private:
+  private:
     Status Classify() const;
 
     std::array<std::uint8_t, kBufferSize> buffer_{};

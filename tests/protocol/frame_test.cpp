@@ -13,11 +13,11 @@ namespace quib::protocol {
 namespace {
 
 using testing::Bytes;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using testing::FrameOf;
 using testing::Reseal;
 using testing::ToBytes;
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 
 const Bytes kMessage30Frame = {0xFE, 0xFE, 0xFE, 0xFE, 0x0E, 0x00, 0x00,
                                0x00, 0x1E, 0x02, 0x2B, 0xB4, 0xDE, 0x6D};
@@ -143,7 +143,8 @@ TEST_P(CheckFrameCase, FirstFailingCheckDecides) {
     EXPECT_EQ(CheckFrame(frame), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, CheckFrameCase, ::testing::ValuesIn(kCheckCases), quib::testing::CaseName());
+INSTANTIATE_TEST_SUITE_P(Frames, CheckFrameCase, ::testing::ValuesIn(kCheckCases),
+                         quib::testing::CaseName());
 
 TEST(CheckFrame, ThirteenByteInputWithAgreeingFieldsIsBad) {
     // magic, length field 13, one byte of message, and a matching check value
@@ -204,7 +205,8 @@ TEST_P(ParseMessagesCase, StopsWhereTheMessagesEnd) {
     EXPECT_EQ(recorder.seen.size(), GetParam().executed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, ParseMessagesCase, ::testing::ValuesIn(kParseCases), quib::testing::CaseName());
+INSTANTIATE_TEST_SUITE_P(Frames, ParseMessagesCase, ::testing::ValuesIn(kParseCases),
+                         quib::testing::CaseName());
 
 TEST(ParseMessages, HandlerFailureStopsTheParseKeepingEarlierMessages) {
     Recorder recorder;

@@ -11,7 +11,9 @@ namespace quib::protocol::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes ToBytes(std::span<const std::uint8_t> span) { return {span.begin(), span.end()}; }
+inline Bytes ToBytes(std::span<const std::uint8_t> span) {
+    return {span.begin(), span.end()};
+}
 
 // Frames raw message bytes (type, length, body ...) with a correct header and
 // check value, whatever the messages contain.

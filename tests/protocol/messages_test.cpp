@@ -13,8 +13,8 @@ namespace quib::protocol {
 namespace {
 
 using testing::Bytes;
-using testing::ToBytes;
 using ::testing::ElementsAre;
+using testing::ToBytes;
 
 // Builds a frame holding `message` alone and returns its one message as
 // (type, length byte, body).
@@ -44,12 +44,12 @@ Built<M> BuildAlone(const M& message) {
 template <typename M>
 struct Sample;
 
-#define QUIB_SAMPLE(Type, lengthByte, minBody, ...)           \
-    template <>                                               \
-    struct Sample<Type> {                                     \
-        static Type Make() { return Type{__VA_ARGS__}; }      \
-        static constexpr std::uint8_t kLength = lengthByte;   \
-        static constexpr std::size_t kMinBody = minBody;      \
+#define QUIB_SAMPLE(Type, lengthByte, minBody, ...)         \
+    template <>                                             \
+    struct Sample<Type> {                                   \
+        static Type Make() { return Type{__VA_ARGS__}; }    \
+        static constexpr std::uint8_t kLength = lengthByte; \
+        static constexpr std::size_t kMinBody = minBody;    \
     }
 
 QUIB_SAMPLE(FrameStart, 2, 0);
@@ -114,9 +114,11 @@ TYPED_TEST(FixedMessageTest, RoundTripsWithItsTypeAndLengthByte) {
 TYPED_TEST(FixedMessageTest, ParsesOnlyABodyThatHoldsItsFixedFields) {
     const auto built = BuildAlone(Sample<TypeParam>::Make());
     for (std::size_t size = 0; size <= built.body.size(); ++size) {
-        const Bytes body(built.body.begin(), built.body.begin() + static_cast<std::ptrdiff_t>(size));
+        const Bytes body(built.body.begin(),
+                         built.body.begin() + static_cast<std::ptrdiff_t>(size));
         TypeParam received{};
-        EXPECT_EQ(Parse(body, &received), size >= Sample<TypeParam>::kMinBody) << "body of " << size;
+        EXPECT_EQ(Parse(body, &received), size >= Sample<TypeParam>::kMinBody)
+            << "body of " << size;
     }
 }
 
@@ -210,9 +212,9 @@ struct PolygonBodyCase {
 };
 
 const PolygonBodyCase kPolygonBodies[] = {
-    {"ColoursOnly", 8, false},       {"OnePoint", 16, true},
-    {"HalfAPoint", 12, false},       {"ThreePointsAndAByte", 33, false},
-    {"ThirtyPoints", 248, true},     {"ThirtyOnePoints", 256, false},
+    {"ColoursOnly", 8, false},   {"OnePoint", 16, true},
+    {"HalfAPoint", 12, false},   {"ThreePointsAndAByte", 33, false},
+    {"ThirtyPoints", 248, true}, {"ThirtyOnePoints", 256, false},
     {"NoColours", 7, false},
 };
 
@@ -224,7 +226,8 @@ TEST_P(PolygonBody, MustHoldOneToThirtyWholePoints) {
     EXPECT_EQ(Parse(body, &received), GetParam().accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(Messages, PolygonBody, ::testing::ValuesIn(kPolygonBodies), quib::testing::CaseName());
+INSTANTIATE_TEST_SUITE_P(Messages, PolygonBody, ::testing::ValuesIn(kPolygonBodies),
+                         quib::testing::CaseName());
 
 }  // namespace
 }  // namespace quib::protocol

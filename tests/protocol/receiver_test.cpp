@@ -13,9 +13,9 @@ namespace quib::protocol {
 namespace {
 
 using testing::Bytes;
+using ::testing::ElementsAreArray;
 using testing::FrameOf;
 using testing::ToBytes;
-using ::testing::ElementsAreArray;
 using Status = FrameReceiver::Status;
 
 // Copies `piece` into the receiver as one read would, at time `nowMs`.
@@ -26,9 +26,9 @@ Status Feed(FrameReceiver& receiver, std::span<const std::uint8_t> piece, std::u
     return receiver.Received(n, nowMs);
 }
 
-const Bytes kBoardFrame = FrameOf({30, 2, 200, 3, 0xFF, 226, 22, 0, 0, 0, 0, 0, 0,    0,    0,
-                                   0,  0, 0,   0, 0,    0,   0,  0, 0, 0, 0, 0, 0x80, 0x3F, 201,
-                                   2,  254, 2});
+const Bytes kBoardFrame =
+    FrameOf({30, 2, 200, 3, 0xFF, 226, 22, 0, 0, 0, 0,    0,    0,   0, 0,   0, 0,
+             0,  0, 0,   0, 0,    0,   0,  0, 0, 0, 0x80, 0x3F, 201, 2, 254, 2});
 
 struct SplitCase {
     const char* name;
@@ -58,7 +58,8 @@ TEST_P(SplitFrame, CompletesToTheSameFrame) {
     EXPECT_EQ(CheckFrame(receiver->bytes()), FrameCheck::Good);
 }
 
-INSTANTIATE_TEST_SUITE_P(Receiver, SplitFrame, ::testing::ValuesIn(kSplits), quib::testing::CaseName());
+INSTANTIATE_TEST_SUITE_P(Receiver, SplitFrame, ::testing::ValuesIn(kSplits),
+                         quib::testing::CaseName());
 
 TEST(FrameReceiver, OneByteAtATimeCompletesOnTheLastByte) {
     auto receiver = std::make_unique<FrameReceiver>();
@@ -93,13 +94,15 @@ TEST_P(BadStart, IsBadAtOnceWithoutWaiting) {
     EXPECT_EQ(receiver->bytes().size(), GetParam().bytes.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(Receiver, BadStart, ::testing::ValuesIn(kBadStarts), quib::testing::CaseName());
+INSTANTIATE_TEST_SUITE_P(Receiver, BadStart, ::testing::ValuesIn(kBadStarts),
+                         quib::testing::CaseName());
 
 TEST(FrameReceiver, UnfinishedFrameTurnsBadAfterTheLimitFromItsFirstByte) {
     auto receiver = std::make_unique<FrameReceiver>();
     const std::uint32_t start = 0xFFFFFFF0u;  // the limit holds across the timer wrap
     ASSERT_EQ(Feed(*receiver, std::span(kBoardFrame).first(10), start), Status::Incomplete);
-    ASSERT_EQ(Feed(*receiver, std::span(kBoardFrame).subspan(10, 5), start + 60), Status::Incomplete);
+    ASSERT_EQ(Feed(*receiver, std::span(kBoardFrame).subspan(10, 5), start + 60),
+              Status::Incomplete);
     EXPECT_EQ(receiver->Expire(start + FrameReceiver::kCompletionLimitMs - 1), Status::Incomplete);
     EXPECT_EQ(receiver->Expire(start + FrameReceiver::kCompletionLimitMs), Status::Bad);
     EXPECT_EQ(receiver->bytes().size(), 15u);

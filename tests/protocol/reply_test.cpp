@@ -13,9 +13,9 @@ namespace quib::protocol {
 namespace {
 
 using testing::Bytes;
-using testing::ToBytes;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using testing::ToBytes;
 
 // The messages of a reply as (type, body) pairs, after checking the frame.
 std::vector<std::pair<std::uint8_t, Bytes>> MessagesOf(std::span<const std::uint8_t> frame) {
@@ -31,8 +31,8 @@ std::vector<std::pair<std::uint8_t, Bytes>> MessagesOf(std::span<const std::uint
 
 TEST(BuildReply, WithNothingToReportIsTheFourteenByteFrame) {
     auto buffer = std::make_unique<SendBuffer>();
-    EXPECT_THAT(ToBytes(BuildReply(*buffer, {})),
-                ElementsAre(0xFE, 0xFE, 0xFE, 0xFE, 0x0E, 0, 0, 0, 0x1E, 0x02, 0x2B, 0xB4, 0xDE, 0x6D));
+    EXPECT_THAT(ToBytes(BuildReply(*buffer, {})), ElementsAre(0xFE, 0xFE, 0xFE, 0xFE, 0x0E, 0, 0, 0,
+                                                              0x1E, 0x02, 0x2B, 0xB4, 0xDE, 0x6D));
 }
 
 TEST(BuildReply, CarriesTheHostNameOnlyWhenAskedAndCutsItToFiftyBytes) {
