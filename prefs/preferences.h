@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "prefs/document.h"
+#include "prefs/document_editor.h"
 
 namespace quib {
 
@@ -20,7 +22,7 @@ namespace quib {
 // Each program keeps one of these for the file it is working on; opening or
 // creating another file closes the current one first. Not thread-safe.
 class Preferences {
-public:
+  public:
     Preferences() = default;
     ~Preferences();
     Preferences(const Preferences&) = delete;
@@ -32,9 +34,11 @@ public:
     // read opens, but nothing written to it is ever saved.
     bool Open(const std::filesystem::path& file);
 
-    // Closes the current file, then creates `file` empty (emptying an
-    // existing one at once), without a byte order mark. False when the file
-    // cannot be created.
+    // Closes the current file, then starts `file` afresh, empty and without
+    // a byte order mark: a missing file is created empty at once, and an
+    // existing one is replaced as a whole at Close (even when nothing was
+    // written), so that it is never left empty half-way. False when the file
+    // cannot be created or written.
     bool Create(const std::filesystem::path& file);
 
     // Makes the first group of that name current; an empty name selects the
@@ -52,7 +56,8 @@ public:
     std::int32_t ReadInt(std::string_view key, std::int32_t fallback) const;
 
     // Replaces the key's value in the current group (the key takes the given
-    // spelling) or adds the key at the end of the group.
+    // spelling) or adds the key at the end of the group. A value cannot span
+    // lines: line breaks in it are stored as blanks.
     void WriteText(std::string_view key, std::string_view value);
     void WriteInt(std::string_view key, std::int32_t value);
 
@@ -66,30 +71,21 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
     // The in-memory form, exposed for the parser and writer below.
-    enum class EntryKind { Group, Comment, Key, Other };
-    struct Entry {
-        EntryKind kind = EntryKind::Other;
-        std::string name;   // group name, key, comment text or the whole other line
-        std::string value;  // key lines only
-    };
-    struct Document {
-        std::vector<Entry> entries;
-        bool byteOrderMark = false;
-    };
+    using EntryKind = PrefsEntryKind;
+    using Entry = PrefsEntry;
+    using Document = PrefsDocument;
 
     // Pure parse and rewrite of a file's bytes; Open and Close use these.
     static Document Parse(std::string_view bytes);
     static std::string Serialize(const Document& document);
 
-private:
-    // current group: none selected (keys before the first header), an entry
-    // index, or a name not in the file yet
+  private:
+    void Forget();
+
     std::filesystem::path path_;
-    Document document_;
+    DocumentEditor editor_;  // the entries and the current group
     bool writable_ = false;
     bool changed_ = false;
-    std::ptrdiff_t groupEntry_ = -1;  // -1: no group entry selected
-    std::string pendingGroup_;        // set when the selected group is not in the file yet
 };
 
 }  // namespace quib
