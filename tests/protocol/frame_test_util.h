@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -18,13 +19,12 @@ inline Bytes ToBytes(std::span<const std::uint8_t> span) {
 // Frames raw message bytes (type, length, body ...) with a correct header and
 // check value, whatever the messages contain.
 inline Bytes FrameOf(const Bytes& messages) {
-    Bytes frame(kHeaderSize);
-    frame.insert(frame.end(), messages.begin(), messages.end());
+    Bytes frame(kHeaderSize + messages.size() + kCheckSize);
+    std::copy(messages.begin(), messages.end(), frame.begin() + kHeaderSize);
     StoreU32(frame.data(), kFrameMagic);
-    StoreU32(frame.data() + 4, static_cast<std::uint32_t>(frame.size() + kCheckSize));
-    const std::uint32_t crc = Crc32(frame);
-    frame.resize(frame.size() + kCheckSize);
-    StoreU32(frame.data() + frame.size() - kCheckSize, crc);
+    StoreU32(frame.data() + 4, static_cast<std::uint32_t>(frame.size()));
+    const std::size_t checked = frame.size() - kCheckSize;
+    StoreU32(frame.data() + checked, Crc32(std::span(frame).first(checked)));
     return frame;
 }
 
