@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace quib::server {
+
+// Where code without a window reports a failure to the experimenter: a modal
+// box with an OK button. Texts are Windows-1252. Returns once the box is
+// closed.
+class MessageSink {
+  public:
+    virtual ~MessageSink() = default;
+    virtual void ShowMessage(const std::string& title, const std::string& text) = 0;
+};
+
+}  // namespace quib::server

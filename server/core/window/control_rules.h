@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "server/core/server_state.h"
+#include "server/core/texts.h"
+#include "server/engine/seat_record.h"
+#include "server/engine/statistics.h"
+
+namespace quib::server {
+
+// Which of the experimenter's controls may be used, decided from the game
+// state and the choices made. Kept free of widgets so that the rules can be
+// checked as a table.
+struct ControlInputs {
+    std::int32_t gameState = Idle;
+    bool toggleDown = false;
+    std::array<int, 2> subjectEntry = {0, 0};  // selected entry of 8 / 4008
+    std::array<std::int32_t, 2> subjectNumber = {-1, -1};
+    // Selected entries of 9002, 9004, 9006, 9008, 9009, 9011, 9012.
+    std::array<int, 7> settingEntry = {0, 0, 0, 0, 1, 0, 1};
+    std::array<bool, 2> seatConnected = {false, false};
+};
+
+enum class Enablement { Enable, Disable, Keep };
+
+struct ControlStates {
+    bool abortEnabled = false;
+    int toggleTextKey = 70;  // txt70 "Spiel starten", txt82, txt83
+    // The nine game controls: both subject selectors and the seven lists.
+    Enablement gameControls = Enablement::Keep;
+    Enablement startToggle = Enablement::Keep;
+};
+
+ControlStates EvaluateControls(const ControlInputs& inputs);
+
+// "Punkte in Serie: 3 Highscore: 5", the players' score line.
+std::string ScoreText(const ServerStatistics& statistics, const ServerTexts& texts);
+
+// The score resets behind the experimenter's buttons. Kind -1 everything
+// (start-up), 1 the current series ("Punkte Reset"), 2 best and current
+// series ("Rekord Reset"), 3 the panel rows ("Statistik Reset"). Raises
+// refreshStatistics. The caller holds stateLock.
+enum ResetKind : int { ResetEverything = -1, ResetSeries = 1, ResetRecord = 2, ResetPanel = 3 };
+void ResetScores(int kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
+                 const ServerTexts& texts, ServerState& state);
+
+}  // namespace quib::server

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quib::server {
+
+// A figure picture offered in the experimenter's figure lists.
+struct FigureEntry {
+    std::string fileName;  // with its extension, as found in grafik/
+    QImage icon;           // 16 x 16; transparent when the picture cannot be loaded
+};
+
+// The figure pictures of `grafikDir`: every regular file "*.png" whose name
+// does not end in "1" before the extension (those are the partner variants
+// of the figures), sorted by name, each with its list icon: the picture
+// scaled so that its longer side is 16 pixels, centred on a transparent
+// 16 x 16 image.
+std::vector<FigureEntry> ListFigurePictures(const std::filesystem::path& grafikDir);
+
+QImage MakeFigureIcon(const QImage& picture);
+
+}  // namespace quib::server

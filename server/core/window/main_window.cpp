@@ -1,0 +1,228 @@
+#include "server/core/window/main_window.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "server/core/window/qt_text.h"
+
+namespace quib::server {
+
+namespace {
+
+constexpr int kWindowWidth = 1353;
+constexpr int kWindowHeight = 700;
+constexpr int kSeatOffsetX = 670;
+
+// Labels and lists are 16 and 21 pixels high: the window's own font must fit
+// them, whatever the desktop's default is.
+QFont WindowFont() {
+    QFont font("Arial");
+    font.setPixelSize(11);
+    return font;
+}
+
+QFont StatusLineFont() {
+    return QFont("Arial", 10);
+}
+
+}  // namespace
+
+QImage DrawWarningIcon() {
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(QColor(0, 0, 0, 1));  // black, alpha 1: practically transparent
+    QPainter painter(&icon);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(200, 0, 0, 255));
+    painter.drawEllipse(QPoint(7, 8), 6, 6);
+    painter.setBrush(QColor(255, 255, 255, 255));
+    painter.drawEllipse(QPoint(7, 8), 5, 5);
+    QFont font("Arial", 9);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(QColor(200, 0, 0));
+    painter.drawText(QRect(6, 1, 10, 15), Qt::AlignLeft | Qt::AlignTop, "!");
+    return icon;
+}
+
+MainWindow::MainWindow(const ServerTexts& texts, QWidget* parent)
+    : QWidget(parent), texts_(texts), warningIcon_(DrawWarningIcon()) {
+    setFixedSize(kWindowWidth, kWindowHeight);
+    setFont(WindowFont());
+    for (int seat = 0; seat < 2; ++seat) {
+        BuildSeatPanel(seat);
+    }
+    BuildCommonArea();
+}
+
+template <typename W>
+W* MainWindow::Place(int id, int x, int y, int width, int height) {
+    auto* widget = new W(this);
+    widget->setObjectName(QString::number(id));
+    widget->setGeometry(x, y, width, height);
+    controls_[id] = widget;
+    return widget;
+}
+
+// A picture field shows its image unscaled at the stated size; the sunken
+// border lies around it, so no pixel of a mirror is hidden by the frame.
+QLabel* MainWindow::PlacePicture(int id, int x, int y, int width, int height) {
+    auto* border = new QFrame(this);
+    border->setObjectName(QString::number(id) + "-border");
+    border->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    border->setLineWidth(1);
+    border->setGeometry(x - 1, y - 1, width + 2, height + 2);
+    auto* picture = Place<QLabel>(id, x, y, width, height);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QImage black(width, height, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    picture->setPixmap(QPixmap::fromImage(black));
+    return picture;
+}
+
+QComboBox* MainWindow::PlaceList(int id, int x, int y, int width,
+                                 std::initializer_list<int> textKeys) {
+    auto* list = Place<QComboBox>(id, x, y, width, 21);
+    list->setIconSize(QSize(16, 16));
+    bool first = true;
+    for (int key : textKeys) {
+        if (first) {
+            list->addItem(QIcon(QPixmap::fromImage(warningIcon_)), ToQt(texts_[key]));
+            first = false;
+        } else {
+            list->addItem(ToQt(texts_[key]));
+        }
+    }
+    return list;
+}
+
+void MainWindow::BuildSeatPanel(int seat) {
+    using namespace control;
+    const int x0 = seat * kSeatOffsetX;
+    auto id = [seat](int k) { return Seat(seat, k); };
+    PlacePicture(id(kBoard), x0 + 10, 10, 480, 480);
+    PlacePicture(id(kPartnerView), x0 + 500, 10, 170, 170);
+    for (auto [k, y] : {std::pair{kUpperStatus, 498}, std::pair{kLowerStatus, 525}}) {
+        auto* line = Place<QLabel>(id(k), x0 + 10, y, 484, 21);
+        line->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        line->setFont(StatusLineFont());
+        line->setAutoFillBackground(true);
+    }
+    PlacePicture(id(kStrip), x0 + 10, 550, 660, 20);
+    Place<QLabel>(id(kAddressLine), x0 + 500, 190, 170, 16)
+        ->setText(ToQt(texts_[33] + " " + std::to_string(seat + 1) + " - IP: ?"));
+    Place<QLabel>(id(kHostLine), x0 + 500, 206, 170, 16)->setText("Host: ?");
+    PlaceList(id(kSubjectSelector), x0 + 500, 225, 170, {45, 46});
+    Place<QLabel>(id(kSubjectPoints), x0 + 500, 253, 170, 16)
+        ->setText(ToQt(texts_[15] + ": ???? " + texts_[145] + ", ?? " + texts_[18]));
+    Place<QLabel>(id(kSubjectPlayTime), x0 + 500, 269, 170, 16)
+        ->setText(ToQt(texts_[21] + ": ?? " + texts_[26] + " ?? " + texts_[27]));
+    Place<QLabel>(id(kSubjectPartnerRounds), x0 + 500, 285, 170, 16)
+        ->setText(ToQt("??? " + texts_[24]));
+    Place<QLabel>(id(kSubjectPartnerTime), x0 + 500, 301, 170, 16)
+        ->setText(ToQt(texts_[25] + " ?? " + texts_[26] + " ?? " + texts_[27]));
+    auto* comment = Place<QPlainTextEdit>(id(kComment), x0 + 500, 322, 170, 224);
+    comment->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    comment->setPlainText(ToQt(texts_[0]));
+}
+
+void MainWindow::BuildCommonArea() {
+    using namespace control;
+    Place<QLabel>(9001, 10, 583, 85, 16)->setText(ToQt(texts_[47]));
+    PlaceList(kLevel, 100, 580, 200, {48, 49, 50, 51, 87, 88, 89});
+    Place<QLabel>(9003, 10, 612, 85, 16)->setText(ToQt(texts_[52]));
+    PlaceList(kSpeed, 100, 609, 200, {53, 54, 55, 56, 57});
+    Place<QLabel>(9005, 10, 641, 85, 16)->setText(ToQt(texts_[116]));
+    PlaceList(kDisplay, 100, 638, 200, {58, 59, 60});
+    Place<QLabel>(9007, 10, 670, 85, 16)->setText(ToQt(texts_[61]));
+    PlaceList(kFigure1, 100, 667, 96, {62});
+    PlaceList(kFigure2, 205, 667, 96, {63, 64})->setCurrentIndex(1);
+    Place<QLabel>(9010, 310, 583, 85, 16)->setText(ToQt(texts_[118]));
+    PlaceList(kStart1, 410, 580, 96, {62, 65, 66, 67, 68, 69});
+    PlaceList(kStart2, 515, 580, 96, {63, 64, 65, 66, 67, 68, 69})->setCurrentIndex(1);
+    auto* toggle = Place<QPushButton>(kStartToggle, 310, 608, 301, 23);
+    toggle->setCheckable(true);
+    toggle->setText(ToQt(texts_[70]));
+    Place<QPushButton>(kAbort, 310, 637, 301, 23)->setText(ToQt(texts_[71]));
+    Place<QPushButton>(kResetPoints, 310, 666, 93, 23)->setText(ToQt(texts_[72]));
+    Place<QPushButton>(kResetRecord, 411, 666, 96, 23)->setText(ToQt(texts_[73]));
+    Place<QPushButton>(kResetStatistics, 515, 666, 96, 23)->setText(ToQt(texts_[74]));
+    BuildStatisticsList();
+    auto* log = Place<QPlainTextEdit>(kLog, 867, 580, 473, 108);
+    log->setReadOnly(true);
+    log->setPlainText(ToQt(texts_[42]));
+}
+
+void MainWindow::BuildStatisticsList() {
+    auto* list = Place<QTableWidget>(control::kStatistics, 620, 580, 237, 108);
+    list->setColumnCount(4);
+    list->setRowCount(7);
+    list->horizontalHeader()->hide();
+    list->verticalHeader()->hide();
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setStyleSheet("QTableWidget { gridline-color: rgb(153,153,153); }");
+    const int widths[4] = {55, 60, 50, 50};
+    for (int column = 0; column < 4; ++column) {
+        list->setColumnWidth(column, widths[column]);
+    }
+    list->verticalHeader()->setMinimumSectionSize(1);
+    list->verticalHeader()->setDefaultSectionSize(15);
+    const int titles[4] = {-1, 75, 15, 19};
+    const int rowLabels[7] = {-1, 76, 77, 78, 79, 80, 81};
+    for (int row = 0; row < 7; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            auto* cell = new QTableWidgetItem();
+            if (row == 0) {
+                cell->setBackground(QColor(238, 238, 238));
+                if (titles[column] >= 0) {
+                    cell->setText(ToQt(texts_[titles[column]]));
+                }
+            } else if (column == 0) {
+                cell->setText(ToQt(texts_[rowLabels[row]]));
+            } else {
+                cell->setText(column == 1 ? "00:00:00" : "0");
+            }
+            if (column > 0) {
+                cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            list->setItem(row, column, cell);
+        }
+    }
+}
+
+QWidget* MainWindow::Control(int id) const {
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+QLabel* MainWindow::Label(int id) const {
+    return qobject_cast<QLabel*>(Control(id));
+}
+QComboBox* MainWindow::List(int id) const {
+    return qobject_cast<QComboBox*>(Control(id));
+}
+QPushButton* MainWindow::Button(int id) const {
+    return qobject_cast<QPushButton*>(Control(id));
+}
+QPlainTextEdit* MainWindow::Editor(int id) const {
+    return qobject_cast<QPlainTextEdit*>(Control(id));
+}
+QTableWidget* MainWindow::StatisticsList() const {
+    return qobject_cast<QTableWidget*>(Control(control::kStatistics));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (onCloseRequested) {
+        onCloseRequested();
+    }
+}
+
+}  // namespace quib::server

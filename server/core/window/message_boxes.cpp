@@ -1,0 +1,79 @@
+#include "server/core/window/message_boxes.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QThread>
+#include <memory>
+
+#include "server/core/window/qt_text.h"
+
+namespace quib::server {
+
+void QtDialogs::ShowMessage(const std::string& title, const std::string& text) {
+    QMessageBox::information(parent_, ToQt(title), ToQt(text));
+}
+
+bool QtDialogs::AskYesNo(const std::string& title, const std::string& text) {
+    return QMessageBox::question(parent_, ToQt(title), ToQt(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtDialogs::AskText(const std::string& title, const std::string& prompt,
+                                              const std::string& initial) {
+    bool accepted = false;
+    const QString answer = QInputDialog::getText(parent_, ToQt(title), ToQt(prompt),
+                                                 QLineEdit::Normal, ToQt(initial), &accepted);
+    if (!accepted) {
+        return std::nullopt;
+    }
+    return FromQt(answer);
+}
+
+CrossThreadMessages::CrossThreadMessages(MessageSink& mainThreadBoxes, StateLock& lock,
+                                         QObject* context)
+    : boxes_(mainThreadBoxes), lock_(lock), context_(context) {}
+
+void CrossThreadMessages::ShowMessage(const std::string& title, const std::string& text) {
+    if (context_ && QThread::currentThread() == context_->thread()) {
+        boxes_.ShowMessage(title, text);
+        return;
+    }
+    // Shared with the queued call, which may still run after a shutdown has
+    // released this caller.
+    auto closed = std::make_shared<bool>(false);
+    {
+        std::lock_guard guard(mutex_);
+        if (shutdown_ || !context_) {
+            return;
+        }
+        QMetaObject::invokeMethod(
+            context_.data(),
+            [this, title, text, closed] {
+                {
+                    std::lock_guard check(mutex_);
+                    if (shutdown_) {
+                        return;
+                    }
+                }
+                boxes_.ShowMessage(title, text);
+                std::lock_guard done(mutex_);
+                *closed = true;
+                closed_.notify_all();
+            },
+            Qt::QueuedConnection);
+    }
+    const int levels = lock_.ReleaseAll();
+    {
+        std::unique_lock guard(mutex_);
+        closed_.wait(guard, [&] { return *closed || shutdown_; });
+    }
+    lock_.Reacquire(levels);
+}
+
+void CrossThreadMessages::Shutdown() {
+    std::lock_guard guard(mutex_);
+    shutdown_ = true;
+    closed_.notify_all();
+}
+
+}  // namespace quib::server

@@ -1,0 +1,469 @@
+#include "server/core/window/server_app.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QScreen>
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "common/clock.h"
+#include "server/core/time_format.h"
+#include "server/core/window/control_rules.h"
+#include "server/core/window/figure_icons.h"
+#include "server/core/window/qt_text.h"
+#include "server/core/window/subject_panel.h"
+
+namespace quib::server {
+
+namespace {
+
+// The author credit of the window title and the credits box.
+constexpr const char* kAuthorCredit = "dem quib-Team";
+// How often the main loop looks at the clock and anything a wake-up missed.
+constexpr int kClockTickMs = 100;
+
+QColor ToQColor(std::int32_t colour) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+void SetBackground(QLabel* label, std::int32_t colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, ToQColor(colour));
+    label->setPalette(palette);
+}
+
+void ApplyEnablement(QWidget* widget, Enablement enablement) {
+    if (enablement != Enablement::Keep) {
+        widget->setEnabled(enablement == Enablement::Enable);
+    }
+}
+
+}  // namespace
+
+ServerApp::ServerApp(ServerOptions options, Dialogs& dialogs, LanguageChooser& chooser)
+    : options_(std::move(options)), dialogs_(dialogs), chooser_(chooser) {}
+
+ServerApp::~ServerApp() {
+    Shutdown();
+}
+
+std::string ServerApp::CreditsText() {
+    return std::string("quib - ein Koordinationsspiel f\xFC") +
+           "r zwei Personen, die nicht miteinander sprechen k\xF6" + "nnen.\nProgrammiert von " +
+           kAuthorCredit + ".";
+}
+
+std::uint16_t ServerApp::port() const {
+    return engine_ ? engine_->listener.port() : 0;
+}
+
+bool ServerApp::Start() {
+    state_.engineBusy = 0;
+    const ServerSettings settings = LoadSettings(options_.workDir, chooser_);
+    texts_ = LoadTexts(options_.workDir, settings.languageFile);
+    state_.logMaxLines = 50;
+    engine_ = std::make_unique<Engine>(state_, texts_);
+    state_.gameState = Idle;
+    state_.commentPlaceholder = texts_[0];
+    if (!CreateWorkingFolders()) {
+        return false;
+    }
+    {
+        std::lock_guard guard(state_.lock);
+        engine_->ResetScreens(1);
+        ResetScores(ResetEverything, engine_->statistics, engine_->seats, texts_, state_);
+        for (SeatRecord& seat : engine_->seats) {
+            seat.statusText = texts_[12];
+        }
+    }
+    state_.serverPort = options_.port;
+    BuildWindowTitle(false);
+
+    window_ = std::make_unique<MainWindow>(texts_);
+    window_->setWindowTitle(ToQt(state_.windowTitle));
+    window_->onCloseRequested = [this] { RequestQuit(); };
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        window_->move(screen->availableGeometry().center() - window_->rect().center());
+    }
+    window_->show();
+    dialogs_.SetParent(window_.get());
+    subjects_ =
+        std::make_unique<SubjectPanel>(*window_, state_, texts_, dialogs_, options_.workDir);
+    ConnectControls();
+    UpdateControls(true);
+    MirrorSettings();
+
+    if (!engine_->listener.Open(options_.port)) {
+        dialogs_.ShowMessage(texts_[3], texts_[32]);
+        window_->hide();
+        dialogs_.ShowMessage("credits:", CreditsText());
+        shutDown_ = true;
+        return false;
+    }
+    BuildWindowTitle(true);
+    window_->setWindowTitle(ToQt(state_.windowTitle));
+    engine_->StartLinks(MonotonicMilliseconds());
+
+    networkMessages_ = std::make_unique<CrossThreadMessages>(dialogs_, state_.lock, this);
+    networkThread_ = std::make_unique<NetworkThread>(*engine_);
+    networkThread_->SetAfterPass([this] {
+        bool pending = false;
+        {
+            std::lock_guard guard(state_.lock);
+            pending = HasMainThreadWork(state_);
+        }
+        if (pending) {
+            WakeMainThread();
+        }
+    });
+    networkThread_->Start();
+
+    connect(&clockTimer_, &QTimer::timeout, this, &ServerApp::Iterate);
+    clockTimer_.start(kClockTickMs);
+    return true;
+}
+
+bool ServerApp::CreateWorkingFolders() {
+    for (const char* name : {"grafik", "log", "log2"}) {
+        const std::filesystem::path folder = options_.workDir / name;
+        std::error_code error;
+        if (std::filesystem::is_directory(folder, error)) {
+            continue;
+        }
+        if (!std::filesystem::create_directory(folder, error) || error) {
+            const std::string fullPath = options_.workDir.string() + "/" + name + "/";
+            dialogs_.ShowMessage(texts_[3], texts_[1] + " " + fullPath);
+            return false;
+        }
+    }
+    return true;
+}
+
+void ServerApp::BuildWindowTitle(bool withAddresses) {
+    state_.windowTitle = texts_[11] + " " + kAuthorCredit + " - IP: ";
+    if (!withAddresses) {
+        return;
+    }
+    const std::vector<std::string> addresses = LocalIpv4Addresses();
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        state_.windowTitle += (i == 0 ? "" : " , ") + addresses[i];
+    }
+}
+
+void ServerApp::ConnectControls() {
+    MainWindow& w = *window_;
+    connect(w.Button(control::kStartToggle), &QPushButton::clicked, this,
+            &ServerApp::OnStartToggle);
+    connect(w.Button(control::kAbort), &QPushButton::clicked, this, &ServerApp::OnAbort);
+    connect(w.Button(control::kResetPoints), &QPushButton::clicked, this,
+            [this] { OnResetScores(ResetSeries); });
+    connect(w.Button(control::kResetRecord), &QPushButton::clicked, this,
+            [this] { OnResetScores(ResetRecord); });
+    connect(w.Button(control::kResetStatistics), &QPushButton::clicked, this,
+            [this] { OnResetScores(ResetPanel); });
+    for (int id : kSettingLists) {
+        connect(w.List(id), &QComboBox::currentIndexChanged, this, [this] {
+            MirrorSettings();
+            UpdateControls(false);
+        });
+    }
+    for (int seat = 0; seat < 2; ++seat) {
+        connect(w.List(control::Seat(seat, control::kSubjectSelector)), &QComboBox::activated, this,
+                [this, seat] {
+                    subjects_->OnSelectorChosen(seat);
+                    UpdateControls(false);
+                });
+    }
+}
+
+// The network thread reads the game settings from here, never from the
+// widgets.
+void ServerApp::MirrorSettings() {
+    const MainWindow& w = *window_;
+    auto entry = [&w](int id) { return static_cast<std::int32_t>(w.List(id)->currentIndex()); };
+    auto text = [&w](int id) { return FromQt(w.List(id)->currentText()); };
+    std::lock_guard guard(state_.lock);
+    GameSettings& s = state_.settings;
+    s.level = entry(control::kLevel);
+    s.speed = entry(control::kSpeed);
+    s.display = entry(control::kDisplay);
+    s.figure = {entry(control::kFigure1), entry(control::kFigure2)};
+    s.start = {entry(control::kStart1), entry(control::kStart2)};
+    s.levelText = text(control::kLevel);
+    s.speedText = text(control::kSpeed);
+    s.displayText = text(control::kDisplay);
+    s.figureText = {text(control::kFigure1), text(control::kFigure2)};
+    s.startText = {text(control::kStart1), text(control::kStart2)};
+    s.startToggleDown = w.Button(control::kStartToggle)->isChecked();
+}
+
+void ServerApp::UpdateControls(bool populateLists) {
+    MainWindow& w = *window_;
+    if (populateLists) {
+        FillFigureLists();
+        subjects_->FillSelectors();
+        w.Editor(control::kLog)->setPlainText(ToQt(texts_[42]));
+        w.Editor(control::kLog)->setMaximumBlockCount(state_.logMaxLines);
+    }
+    ControlInputs in;
+    {
+        std::lock_guard guard(state_.lock);
+        in.gameState = state_.gameState;
+        for (int seat = 0; seat < 2; ++seat) {
+            in.seatConnected[static_cast<std::size_t>(seat)] =
+                engine_->links[static_cast<std::size_t>(seat)].connection >= 0;
+        }
+    }
+    in.toggleDown = w.Button(control::kStartToggle)->isChecked();
+    for (int seat = 0; seat < 2; ++seat) {
+        const auto s = static_cast<std::size_t>(seat);
+        in.subjectEntry[s] = w.List(control::Seat(seat, control::kSubjectSelector))->currentIndex();
+        in.subjectNumber[s] = subjects_->SubjectNumber(seat);
+    }
+    for (std::size_t i = 0; i < std::size(kSettingLists); ++i) {
+        in.settingEntry[i] = w.List(kSettingLists[i])->currentIndex();
+    }
+    const ControlStates states = EvaluateControls(in);
+    w.Button(control::kAbort)->setEnabled(states.abortEnabled);
+    w.Button(control::kStartToggle)->setText(ToQt(texts_[states.toggleTextKey]));
+    for (int id : {control::Seat(0, control::kSubjectSelector),
+                   control::Seat(1, control::kSubjectSelector)}) {
+        ApplyEnablement(w.Control(id), states.gameControls);
+    }
+    for (int id : kSettingLists) {
+        ApplyEnablement(w.Control(id), states.gameControls);
+    }
+    ApplyEnablement(w.Control(control::kStartToggle), states.startToggle);
+}
+
+void ServerApp::FillFigureLists() {
+    for (const FigureEntry& figure : ListFigurePictures(options_.workDir / "grafik")) {
+        const QIcon icon(QPixmap::fromImage(figure.icon));
+        for (int id : {control::kFigure2, control::kFigure1}) {
+            window_->List(id)->addItem(icon, ToQt(figure.fileName));
+        }
+    }
+}
+
+void ServerApp::OnStartToggle() {
+    MainWindow& w = *window_;
+    {
+        std::lock_guard guard(state_.lock);
+        if (w.Button(control::kStartToggle)->isChecked() && state_.gameState == Idle) {
+            state_.gameState = SetUp;
+            for (SeatRecord& seat : engine_->seats) {
+                seat.statusText = texts_[12];
+                seat.readyState = 0;
+            }
+        }
+    }
+    MirrorSettings();
+    UpdateControls(false);
+}
+
+void ServerApp::OnAbort() {
+    // The lock is taken only after the answer: the network thread must not
+    // wait for the experimenter.
+    if (dialogs_.AskYesNo(texts_[29] + "?", texts_[30])) {
+        std::lock_guard guard(state_.lock);
+        for (SeatRecord& seat : engine_->seats) {
+            seat.level = 0;
+            seat.boardColour = 0;
+            seat.ownBoardDrawn = 0;
+            seat.ownFigureVisible = 0;
+            seat.displayMode = 0;
+            seat.partnerBoardColour = 0;
+            seat.partnerBoardDrawn = 0;
+            seat.partnerFigureVisible = 0;
+            seat.statusText = texts_[12];
+        }
+        window_->Button(control::kStartToggle)->setChecked(false);
+        state_.gameState = Idle;
+        PostLogMessage(state_, texts_[31]);
+    }
+    MirrorSettings();
+    UpdateControls(false);
+}
+
+void ServerApp::OnResetScores(int kind) {
+    std::lock_guard guard(state_.lock);
+    ResetScores(kind, engine_->statistics, engine_->seats, texts_, state_);
+}
+
+void ServerApp::WakeMainThread() {
+    if (!wakePending_.exchange(true)) {
+        QMetaObject::invokeMethod(this, &ServerApp::Iterate, Qt::QueuedConnection);
+    }
+}
+
+void ServerApp::Iterate() {
+    wakePending_ = false;
+    if (!window_ || shutDown_) {
+        return;
+    }
+    ApplyDeferredUpdates();
+    ShowLiveTime();
+    DrainLog();
+    HandleQuit();
+}
+
+void ServerApp::ApplyDeferredUpdates() {
+    std::lock_guard guard(state_.lock);
+    if (state_.engineBusy) {
+        return;
+    }
+    MainWindow& w = *window_;
+    if (state_.refreshStrips) {
+        state_.refreshStrips = 0;
+        for (int seat = 0; seat < 2; ++seat) {
+            w.Label(control::Seat(seat, control::kStrip))
+                ->setPixmap(
+                    QPixmap::fromImage(engine_->graphs[static_cast<std::size_t>(seat)].image()));
+        }
+    }
+    for (int seat = 0; seat < 2; ++seat) {
+        const auto s = static_cast<std::size_t>(seat);
+        if (state_.refreshBoard[s]) {
+            state_.refreshBoard[s] = 0;
+            w.Label(control::Seat(seat, control::kBoard))
+                ->setPixmap(QPixmap::fromImage(engine_->screenMirrors[s]));
+            w.Label(control::Seat(seat, control::kPartnerView))
+                ->setPixmap(QPixmap::fromImage(engine_->partnerViewMirrors[s]));
+        }
+        ShowStatusSlot(seat, control::Seat(seat, control::kLowerStatus));
+        ShowStatusSlot(seat + 2, control::Seat(seat, control::kUpperStatus));
+    }
+    if (state_.refreshSeatLines) {
+        state_.refreshSeatLines = 0;
+        for (int seat = 0; seat < 2; ++seat) {
+            const SeatLines& lines = state_.seatLines[static_cast<std::size_t>(seat)];
+            w.Label(control::Seat(seat, control::kAddressLine))->setText(ToQt(lines.addressLine));
+            w.Label(control::Seat(seat, control::kHostLine))->setText(ToQt(lines.hostLine));
+        }
+    }
+    if (state_.refreshSubjectStats) {
+        state_.refreshSubjectStats = 0;
+        subjects_->ShowStatistics();
+    }
+    if (state_.refreshControls) {
+        state_.refreshControls = 0;
+        UpdateControls(false);
+    }
+    if (state_.refreshStatistics) {
+        state_.refreshStatistics = 0;
+        ShowStatistics();
+    }
+}
+
+void ServerApp::ShowStatusSlot(int slot, int controlId) {
+    StatusSlot& status = state_.statusSlots[static_cast<std::size_t>(slot)];
+    if (!status.dirty) {
+        return;
+    }
+    QLabel* line = window_->Label(controlId);
+    if (status.colour >= 0) {
+        SetBackground(line, status.colour);
+    }
+    line->setText(ToQt(status.text));
+    status.dirty = 0;
+}
+
+void ServerApp::ShowStatistics() {
+    QTableWidget* list = window_->StatisticsList();
+    const ServerStatistics& st = engine_->statistics;
+    const StatisticsRow rows[6] = {{0, st.currentRow.points, st.currentRow.rounds},
+                                   st.lastRow,
+                                   st.totalRow,
+                                   st.levelRow[1],
+                                   st.levelRow[2],
+                                   st.levelRow[3]};
+    for (int row = 1; row <= 6; ++row) {
+        const StatisticsRow& values = rows[row - 1];
+        list->item(row, 1)->setText(ToQt(FormatClock(values.ms / 1000)));
+        list->item(row, 2)->setText(QString::number(values.points));
+        list->item(row, 3)->setText(QString::number(values.rounds));
+    }
+}
+
+void ServerApp::ShowLiveTime() {
+    const LocalTime now = CurrentLocalTime();
+    if (now.second == state_.lastSecond) {
+        return;
+    }
+    std::lock_guard guard(state_.lock);
+    if (state_.gameState == Running && !state_.engineBusy) {
+        const std::uint32_t elapsed = ElapsedMs(MonotonicMilliseconds(), engine_->roundStartMs);
+        window_->StatisticsList()->item(1, 1)->setText(ToQt(FormatClock(elapsed / 1000)));
+    }
+    state_.lastSecond = now.second;
+}
+
+void ServerApp::DrainLog() {
+    std::vector<std::string> lines;
+    {
+        std::lock_guard guard(state_.lock);
+        if (state_.logQueue.size() == 0) {
+            return;
+        }
+        lines = state_.logQueue.TakeNewestFirst();
+    }
+    QPlainTextEdit* log = window_->Editor(control::kLog);
+    for (const std::string& line : lines) {
+        log->appendPlainText(ToQt(line));  // the view keeps at most logMaxLines lines
+    }
+    log->moveCursor(QTextCursor::End);
+    log->ensureCursorVisible();
+}
+
+void ServerApp::RequestQuit() {
+    state_.quitState = QuitAsked;
+    HandleQuit();
+}
+
+void ServerApp::HandleQuit() {
+    if (state_.quitState != QuitAsked) {
+        return;
+    }
+    std::int32_t gameState = Idle;
+    {
+        std::lock_guard guard(state_.lock);
+        gameState = state_.gameState;
+    }
+    if (gameState == Idle || dialogs_.AskYesNo(texts_[90], texts_[91])) {
+        state_.quitState = QuitConfirmed;
+        QCoreApplication::exit(0);
+    } else {
+        state_.quitState = QuitNone;
+    }
+}
+
+void ServerApp::Run() {
+    if (!quitConfirmed()) {
+        QApplication::exec();
+    }
+    Shutdown();
+}
+
+void ServerApp::Shutdown() {
+    if (shutDown_ || !engine_) {
+        return;
+    }
+    shutDown_ = true;
+    clockTimer_.stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (networkMessages_) {
+        networkMessages_->Shutdown();
+    }
+    if (networkThread_) {
+        networkThread_->Stop();
+    }
+    if (window_) {
+        window_->hide();
+    }
+    dialogs_.ShowMessage("credits:", CreditsText());
+}
+
+}  // namespace quib::server

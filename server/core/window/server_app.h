@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "server/core/server_state.h"
+#include "server/core/settings.h"
+#include "server/core/texts.h"
+#include "server/core/window/main_window.h"
+#include "server/core/window/message_boxes.h"
+#include "server/engine/engine.h"
+#include "server/engine/network_thread.h"
+
+namespace quib::server {
+
+class SubjectPanel;
+
+struct ServerOptions {
+    std::filesystem::path workDir;  // settings, language files, grafik/, log/, log2/
+    std::uint16_t port = 6832;      // fixed in production; tests pass 0 for any free port
+};
+
+// The whole experimenter's program: start-up in its fixed order, the main
+// loop that owns the window, and the shutdown with its confirmation and the
+// credits box. Runs on the main thread; the network thread it starts owns
+// the engine between passes (see Engine).
+class ServerApp : public QObject {
+    Q_OBJECT
+
+  public:
+    ServerApp(ServerOptions options, Dialogs& dialogs, LanguageChooser& chooser);
+    ~ServerApp() override;
+
+    // Settings and texts, records, working folders, the window, the listening
+    // socket and the network thread. False when start-up ended the program;
+    // its message has been shown (and the credits box where due).
+    bool Start();
+
+    // The main loop: runs until the experimenter's quit is confirmed, then
+    // shuts down and shows the credits box.
+    void Run();
+
+    // One iteration of the main loop's work: deferred window updates, the
+    // live round time, the log view, quit handling. Runs on a wake-up from
+    // the network thread and on a timer.
+    void Iterate();
+
+    // The window's close box.
+    void RequestQuit();
+
+    // After the main loop: stops the network thread, closes every connection
+    // and shows the credits box. Safe to call twice.
+    void Shutdown();
+
+    // Re-evaluates which controls may be used; with populateLists it first
+    // fills the figure lists and the subject selectors.
+    void UpdateControls(bool populateLists);
+
+    bool quitConfirmed() const { return state_.quitState == QuitConfirmed; }
+    MainWindow* window() const { return window_.get(); }
+    Engine& engine() { return *engine_; }
+    ServerState& state() { return state_; }
+    const ServerTexts& texts() const { return texts_; }
+    std::uint16_t port() const;
+
+    static std::string CreditsText();
+
+  private:
+    bool CreateWorkingFolders();
+    void BuildWindowTitle(bool withAddresses);
+    void ConnectControls();
+    void MirrorSettings();
+    void FillFigureLists();
+    void DrainLog();
+    void ApplyDeferredUpdates();
+    void ShowStatusSlot(int slot, int controlId);
+    void ShowStatistics();
+    void ShowLiveTime();
+    void HandleQuit();
+    void WakeMainThread();
+
+    void OnStartToggle();
+    void OnAbort();
+    void OnResetScores(int kind);
+
+    ServerOptions options_;
+    Dialogs& dialogs_;
+    LanguageChooser& chooser_;
+    ServerState state_;
+    ServerTexts texts_;
+    std::unique_ptr<Engine> engine_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<SubjectPanel> subjects_;
+    std::unique_ptr<CrossThreadMessages> networkMessages_;
+    std::unique_ptr<NetworkThread> networkThread_;
+    QTimer clockTimer_;
+    std::atomic<bool> wakePending_{false};
+    bool shutDown_ = false;
+};
+
+}  // namespace quib::server

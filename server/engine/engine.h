@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QImage>
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "protocol/frame.h"
+#include "server/core/server_state.h"
+#include "server/core/texts.h"
+#include "server/engine/connection_graph.h"
+#include "server/engine/listener.h"
+#include "server/engine/seat_link.h"
+#include "server/engine/seat_record.h"
+#include "server/engine/statistics.h"
+
+namespace quib::server {
+
+// A seat that does not answer is marked in its graph every 200 ms.
+inline constexpr std::uint32_t kReplyWatchMs = 200;
+// The pause between a reply taken in and the seat's next frame.
+inline constexpr std::uint32_t kUpdatePauseMs = 25;
+
+inline constexpr int kKeyCodes = 256;
+inline constexpr int kScreenMirrorSide = 480;
+inline constexpr int kPartnerViewMirrorSide = 170;
+
+// [seat][Windows virtual-key code]: the keys reported in the seat's last
+// reply (usually 1 for a key held down, 0 otherwise).
+using KeyTable = std::array<std::array<std::int32_t, kKeyCodes>, kSeats>;
+
+// Colours of the connection-quality graph (0x00BBGGRR).
+inline constexpr Colour kGraphNeutral = Rgb(255, 255, 255);
+inline constexpr Colour kGraphFree = Rgb(0, 0, 255);
+inline constexpr Colour kGraphIdle = Rgb(255, 0, 127);
+inline constexpr Colour kGraphAwaiting = Rgb(255, 0, 0);
+inline constexpr Colour kGraphFastReply = Rgb(0, 255, 0);
+inline constexpr Colour kGraphSlowReply = Rgb(255, 255, 0);
+
+// Everything the network thread owns, and its work: the listening socket,
+// both seats' connections and exchanges, the key table, the connection
+// graphs and mirror images, and (as the game engine grows) the game itself.
+//
+// Thread ownership:
+//   - Every member is written by the network thread only, inside RunPass,
+//     which holds state.lock for the whole pass with state.engineBusy = 1.
+//   - The main thread may read graphs, screenMirrors, partnerViewMirrors,
+//     seats and statistics only under state.lock while engineBusy is 0 (the
+//     window's deferred updates), and changes seats' game fields and the
+//     statistics only through its start, abort and reset actions under the
+//     same lock.
+//   - listener and links are the network thread's alone; the main thread
+//     never touches them (shutdown stops the thread before closing them).
+// Tests drive an Engine from a single thread, with a fixed clock.
+//
+// The object is large (three 64 KiB buffers per seat): create it once, on the
+// heap.
+class Engine {
+  public:
+    Engine(ServerState& serverState, const ServerTexts& serverTexts);
+    // Closes what is still open (see CloseAll).
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Start-up: both seats (free since construction) take `now` as their
+    // last event, so that the first free-seat marks come 200 ms later.
+    void StartLinks(std::uint32_t now);
+
+    // Marks everything of both players' screens unsent so that the next
+    // update frames rebuild them. full = 1 (program start) also resets the
+    // seats' address, status and score texts and readiness.
+    void ResetScreens(int full);
+
+    // Socket events, one per pass.
+    void HandleConnect(int connection, std::uint32_t now);
+    void HandleData(int connection, std::uint32_t now);
+    void HandleDisconnect(int connection, std::uint32_t now);
+
+    // The per-seat exchange step: greets, sends the next frame, takes a reply
+    // in, draws the connection graph.
+    void ServiceSeat(int seat, std::uint32_t now);
+    // Checks and parses the seat's waiting reply and executes it: fills the
+    // key table (cleared first, also for a bad reply) and shows the host
+    // name. Does not clear the receiver.
+    void ProcessReply(int seat);
+
+    // One step of the game, run once per pass between the socket event and
+    // the seats' service. See game_step.cpp.
+    void GameStep(std::uint32_t now);
+    // Starts the seat's next update frame in its send buffer; the caller
+    // finishes and sends it. See update_frame.cpp.
+    void BuildUpdateFrame(int seat);
+
+    // Waits at most `timeoutMs` for the next socket event and takes it (a
+    // new connection is accepted, nothing is read yet). Called outside
+    // state.lock, so the thread's wait does not hold up the main thread.
+    SocketEvent NextSocketEvent(int timeoutMs);
+    // One pass of the network thread: under state.lock with engineBusy = 1,
+    // handles `event`, runs one game step, services seat 0 and then seat 1.
+    void RunPass(std::uint32_t now, SocketEvent event);
+    // The same with the event taken without waiting.
+    void RunPass(std::uint32_t now) { RunPass(now, NextSocketEvent(0)); }
+
+    // Shutdown: closes both seats' connections and the listening socket.
+    void CloseAll();
+
+    // The seat holding `connection`, or -1.
+    int SeatOf(int connection) const;
+
+    ServerState& state;
+    const ServerTexts& texts;
+
+    Listener listener;
+    std::array<SeatRecord, kSeats> seats;
+    std::array<SeatLink, kSeats> links;
+    // Data from a connection that holds no seat is read here and dropped.
+    std::array<std::uint8_t, protocol::kBufferSize> spareReceiveBuffer{};
+    KeyTable keyTable{};
+    std::array<ConnectionGraph, kSeats> graphs;
+    // What each player sees: the own screen (480 x 480) and the partner view
+    // reduced to 170 x 170. Black until the screen composition draws them.
+    std::array<QImage, kSeats> screenMirrors;
+    std::array<QImage, kSeats> partnerViewMirrors;
+    ServerStatistics statistics;
+    // Millisecond timer at the set-up of the running round; the main window
+    // counts the round's live time from it.
+    std::uint32_t roundStartMs = 0;
+
+  private:
+    void HandleSocketEvent(const SocketEvent& event, std::uint32_t now);
+    int ChooseSeat(const std::string& peerAddress) const;
+    void SendFrame(int seat, std::uint32_t now);
+    void TakeReply(int seat, std::uint32_t now);
+    bool ExecuteReplyMessage(int seat, std::uint8_t type, std::span<const std::uint8_t> body);
+    void AddGraphColumn(int seat, int height, Colour colour);
+    void ShowSeatLines(int seat, std::string_view address, std::string_view host);
+    void ShowAddressLine(int seat, std::string_view address);
+    void ClearMirrors(int seat);
+};
+
+}  // namespace quib::server

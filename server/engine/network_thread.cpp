@@ -1,0 +1,42 @@
+#include "server/engine/network_thread.h"
+
+#include <mutex>
+
+#include "common/clock.h"
+
+namespace quib::server {
+
+NetworkThread::NetworkThread(Engine& engine) : engine_(engine) {}
+
+NetworkThread::~NetworkThread() {
+    Stop();
+}
+
+void NetworkThread::Start() {
+    if (thread_.joinable() || stopRequested_) {
+        return;
+    }
+    thread_ = std::thread([this] { Loop(); });
+}
+
+void NetworkThread::Stop() {
+    stopRequested_ = true;
+    if (thread_.joinable()) {
+        StateLockReleased released(engine_.state.lock);
+        thread_.join();
+    }
+    std::lock_guard guard(engine_.state.lock);
+    engine_.CloseAll();
+}
+
+void NetworkThread::Loop() {
+    while (!stopRequested_) {
+        const SocketEvent event = engine_.NextSocketEvent(kPassPauseMs);
+        engine_.RunPass(MonotonicMilliseconds(), event);
+        if (afterPass_) {
+            afterPass_();
+        }
+    }
+}
+
+}  // namespace quib::server

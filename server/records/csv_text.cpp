@@ -1,0 +1,105 @@
+#include "server/records/csv_text.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace quib::server {
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// Position of the n-th (from 1) occurrence of `c`, kNone when there are fewer.
+std::size_t NthPosition(std::string_view text, char c, int n) {
+    std::size_t position = kNone;
+    for (int i = 0; i < n; ++i) {
+        position = text.find(c, position == kNone ? 0 : position + 1);
+        if (position == kNone) {
+            return kNone;
+        }
+    }
+    return position;
+}
+
+// The next ";" at or after `from` that lies on the line ending at
+// `lineEnd`, or `lineEnd` itself when the line has no further ";".
+std::size_t NextSeparatorOnLine(std::string_view text, std::size_t from, std::size_t lineEnd) {
+    const std::size_t separator = text.find(';', from);
+    return separator == kNone || separator > lineEnd ? lineEnd : separator;
+}
+
+}  // namespace
+
+std::string_view TrimSpaces(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == kNone) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        lines.push_back(line);
+        text.remove_prefix(end == kNone ? text.size() : end + 1);
+    }
+    return lines;
+}
+
+std::string_view CsvField(std::string_view line, int n) {
+    std::size_t start = 0;
+    for (int i = 1; i < n; ++i) {
+        const std::size_t separator = line.find(';', start);
+        if (separator == kNone) {
+            return {};
+        }
+        start = separator + 1;
+    }
+    return n < 1 ? std::string_view() : line.substr(start, line.find(';', start) - start);
+}
+
+std::int32_t ParseDecimal(std::string_view text) {
+    text = text.substr(std::min(text.size(), text.find_first_not_of(' ')));
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        text.remove_prefix(1);
+    }
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        value = std::min(value * 10 + (c - '0'), kLimit + 1);
+    }
+    value = negative ? -value : std::min(value, kLimit);
+    return static_cast<std::int32_t>(value);
+}
+
+std::string SetCsvField(std::string_view text, int line, int field, std::string_view value) {
+    if (line < 1 || field < 1) {
+        return std::string(text);
+    }
+    const std::size_t lineEnd = NthPosition(text, '\n', line);
+    const auto separators = std::count(text.begin(), text.end(), ';');
+    if (lineEnd == kNone || separators < field - 1) {
+        return std::string(text);
+    }
+    std::size_t fieldStart = line == 1 ? 0 : NthPosition(text, '\n', line - 1) + 1;
+    for (int i = 1; i < field; ++i) {
+        const std::size_t separator = NextSeparatorOnLine(text, fieldStart, lineEnd);
+        fieldStart = separator == lineEnd ? lineEnd : separator + 1;
+    }
+    const std::size_t fieldEnd = NextSeparatorOnLine(text, fieldStart, lineEnd);
+    std::string result(text.substr(0, fieldStart));
+    result += value;
+    result += text.substr(fieldEnd);
+    return result;
+}
+
+}  // namespace quib::server

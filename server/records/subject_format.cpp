@@ -1,0 +1,90 @@
+#include "server/records/subject_format.h"
+
+#include "server/records/file_numbering.h"
+
+namespace quib::server {
+namespace {
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    std::string result;
+    std::size_t start = 0;
+    for (std::size_t hit = text.find(from); hit != std::string_view::npos;
+         hit = text.find(from, start)) {
+        result.append(text.substr(start, hit - start));
+        result.append(to);
+        start = hit + from.size();
+    }
+    result.append(text.substr(start));
+    return result;
+}
+
+std::string TwoDigits(int value) {
+    const int kept = (value % 100 + 100) % 100;
+    return std::string{static_cast<char>('0' + kept / 10), static_cast<char>('0' + kept % 10)};
+}
+
+std::string CreationStamp(const LocalTime& t) {
+    return TwoDigits(t.day) + "." + TwoDigits(t.month) + "." + TwoDigits(t.year) + ";" +
+           TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+}
+
+std::string GameRowTitles(const ServerTexts& texts) {
+    std::string titles;
+    for (const int key : {152, 124, 153, 130, 154, 150, 125, 126, 155, 156}) {
+        titles += (titles.empty() ? "" : ";") + texts[key];
+    }
+    return titles;
+}
+
+}  // namespace
+
+std::filesystem::path LogDirectory(const std::filesystem::path& workDir) {
+    return workDir / "log";
+}
+
+std::string SubjectFilePath(const std::filesystem::path& workDir, std::string_view numberText) {
+    const std::string name = "p" + std::string(numberText) + ".csv";
+    return (LogDirectory(workDir) / name).generic_string();
+}
+
+std::string_view FileNamePart(std::string_view path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+std::string SubjectEntry(std::string_view numberText, std::string_view name) {
+    return std::string(numberText) + " - " + std::string(name);
+}
+
+std::string NewSubjectFileText(const ServerTexts& texts, std::int32_t number, std::string_view name,
+                               const LocalTime& created) {
+    const std::string lines[] = {
+        texts[111],
+        texts[146] + ";" + SixDigits(number),
+        texts[147] + ";" + std::string(name),
+        texts[148] + ";",
+        texts[149] + ";" + CreationStamp(created),
+        "",
+        texts[130] + ";0;Rekord;0",  // "Rekord" is a fixed word, not a language text
+        texts[150] + ";0;" + texts[151] + ";0;00:00:00",
+        "",
+        GameRowTitles(texts),
+    };
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+std::string EncodeComment(std::string_view comment) {
+    std::string lines = ReplaceAll(comment, "\r\n", "\\n");
+    lines = ReplaceAll(ReplaceAll(lines, "\r", "\\n"), "\n", "\\n");
+    return ReplaceAll(lines, ";", "\\,");
+}
+
+std::string DecodeComment(std::string_view stored) {
+    return ReplaceAll(ReplaceAll(stored, "\\n", "\r\n"), "\\,", ";");
+}
+
+}  // namespace quib::server

@@ -1,0 +1,63 @@
+#include "server/records/subject_list.h"
+
+#include <algorithm>
+#include <optional>
+#include <system_error>
+
+#include "server/records/csv_text.h"
+#include "server/records/file_reading.h"
+#include "server/records/subject_format.h"
+
+namespace quib::server {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kNameLine = 2;
+
+// "p" + six digits + ".csv"; the number text is characters 2 to 7.
+bool IsSubjectFileName(const std::string& name) {
+    return name.size() == 11 && name.front() == 'p' && name.ends_with(".csv") &&
+           std::all_of(name.begin() + 1, name.begin() + 7,
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::vector<fs::path> SubjectFiles(const fs::path& directory) {
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (fs::directory_iterator it(directory, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code statusError;
+        if (IsSubjectFileName(it->path().filename().string()) && it->is_regular_file(statusError)) {
+            files.push_back(it->path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string NameIn(std::string_view text, const ServerTexts& texts) {
+    const std::vector<std::string_view> lines = SplitLines(text);
+    if (lines.size() <= kNameLine) {
+        return texts[3];
+    }
+    return std::string(TrimSpaces(CsvField(TrimSpaces(lines[kNameLine]), 2)));
+}
+
+}  // namespace
+
+SubjectList ListSubjects(const fs::path& workDir, const ServerTexts& texts) {
+    SubjectList list;
+    for (const fs::path& file : SubjectFiles(LogDirectory(workDir))) {
+        const std::string numberText = file.filename().string().substr(1, 6);
+        const std::optional<std::string> bytes = ReadWholeFile(file);
+        if (!bytes) {
+            list.problems.push_back({file.generic_string(), texts[4]});
+        }
+        const std::string name = bytes ? NameIn(*bytes, texts) : texts[3];
+        list.entries.push_back(SubjectEntry(numberText, name));
+    }
+    return list;
+}
+
+}  // namespace quib::server

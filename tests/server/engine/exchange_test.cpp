@@ -1,0 +1,282 @@
+// The exchange with a seated player: one frame in flight, the pause after
+// each reply, what counts as a reply, and the connection-quality graph.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bitset>
+#include <cstring>
+#include <vector>
+
+#include "protocol/messages.h"
+#include "protocol/reply.h"
+#include "tests/server/engine/engine_fixture.h"
+#include "tests/server/engine/graph_bars.h"
+#include "tests/support/case_name.h"
+
+namespace quib::server {
+namespace {
+
+using quib::testing::BarHeight;
+using quib::testing::EngineFixture;
+using quib::testing::kRightmostColumn;
+using tools::TestClient;
+using Status = protocol::FrameReceiver::Status;
+
+std::vector<std::uint8_t> Reply(std::bitset<256> keys) {
+    protocol::SendBuffer buffer;
+    protocol::ReplyContent content;
+    content.keysDown = keys;
+    content.foreground = true;
+    const auto frame = protocol::BuildReply(buffer, content);
+    return {frame.begin(), frame.end()};
+}
+
+QRgb ToQRgb(Colour colour) {
+    return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>(colour >> 8 & 0xFF),
+                static_cast<int>(colour >> 16 & 0xFF));
+}
+
+class Exchange : public EngineFixture {};
+
+// The server waits for every reply, however long it takes and however far
+// its clock runs meanwhile, then sends frames of message 30 alone.
+TEST_F(Exchange, NeverSendsASecondFrameBeforeTheReply) {
+    TestClient client;
+    client.SetReplyDelayMs(15);
+    ASSERT_EQ(Seat(client), 0);
+    // 50 ms of engine time per pass: time-outs and pauses expire constantly.
+    ASSERT_TRUE(PumpAdvancingUntil(50, [&] { return client.RepliesSent() >= 6; }));
+
+    const auto frames = client.Frames();
+    ASSERT_GE(frames.size(), 6U);
+    EXPECT_TRUE(quib::testing::IsGreeting(frames[0]));
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+        EXPECT_EQ(frames[i], quib::testing::kFrameStartOnly) << "frame " << i;
+    }
+    EXPECT_EQ(client.RhythmViolations(), 0U);
+    EXPECT_EQ(client.BytesReceived(), TotalSize(frames));
+}
+
+TEST_F(Exchange, TheNextFrameGoesOut25msAfterTheReply) {
+    TestClient client;
+    const int seat = SeatAndGreet(client);
+    const std::uint32_t replyTime = now;
+    EXPECT_EQ(link(seat).lastEventTime, replyTime);
+
+    now = replyTime + 24;
+    engine->RunPass(now);
+    EXPECT_EQ(link(seat).connectionState, LinkIdle);
+    now = replyTime + 25;
+    engine->RunPass(now);
+    EXPECT_EQ(link(seat).connectionState, LinkAwaitingReply);
+    EXPECT_EQ(link(seat).lastEventTime, now);
+    ASSERT_TRUE(PumpUntil([&] { return client.FramesReceived() == 2; }));
+    EXPECT_EQ(client.Frames()[1], quib::testing::kFrameStartOnly);
+}
+
+TEST_F(Exchange, AReplyArrivingInTwoPiecesIsOneReply) {
+    TestClient client;
+    client.SetAnswering(false);
+    const int seat = Seat(client);
+    ASSERT_TRUE(PumpUntil([&] { return client.FramesReceived() == 1; }));
+    const std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(37));
+    const std::span<const std::uint8_t> bytes(reply);
+
+    ASSERT_TRUE(client.SendRaw(bytes.first(5)));
+    ASSERT_TRUE(PumpUntil([&] { return link(seat).receiver.status() == Status::Incomplete; }));
+    EXPECT_EQ(link(seat).connectionState, LinkAwaitingReply);
+
+    ASSERT_TRUE(client.SendRaw(bytes.subspan(5)));
+    ASSERT_TRUE(PumpUntil([&] { return link(seat).connectionState == LinkIdle; }));
+    EXPECT_EQ(engine->keyTable[seat][37], 1);
+    EXPECT_EQ(link(seat).receiver.status(), Status::Empty);
+}
+
+// Whatever arrives while a frame is out is its reply: a broken one reports
+// no keys, but the exchange goes on.
+struct BadReplyCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t completesAfterMs;  // a started frame is given up after 100 ms
+};
+
+std::vector<std::uint8_t> WithFlippedCheckValue() {
+    std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(39));
+    reply.back() ^= 0x01;
+    return reply;
+}
+
+std::vector<std::uint8_t> TwoRepliesAtOnce() {
+    std::vector<std::uint8_t> twice = Reply(std::bitset<256>().set(39));
+    const std::vector<std::uint8_t> again = twice;
+    for (std::uint8_t b : again) {
+        twice.push_back(b);
+    }
+    return twice;
+}
+
+std::vector<std::uint8_t> FirstBytesOfAReply() {
+    std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(39));
+    reply.resize(10);
+    return reply;
+}
+
+std::vector<std::uint8_t> BadFrameReport() {
+    protocol::SendBuffer buffer;
+    const auto frame = protocol::BuildBadFrameReport(buffer);
+    return {frame.begin(), frame.end()};
+}
+
+class BrokenReply : public EngineFixture, public ::testing::WithParamInterface<BadReplyCase> {};
+
+TEST_P(BrokenReply, CountsAsTheReplyAndTheExchangeGoesOn) {
+    const BadReplyCase& c = GetParam();
+    TestClient client;
+    client.SetAnswering(false);
+    client.SetKeysDown(std::bitset<256>().set(40));
+    const int seat = Seat(client);
+    ASSERT_TRUE(PumpUntil([&] { return client.FramesReceived() == 1; }));
+    engine->keyTable[seat][39] = 1;  // left over from an earlier reply
+
+    ASSERT_TRUE(client.SendRaw(c.bytes));
+    if (c.completesAfterMs > 0) {
+        ASSERT_TRUE(PumpUntil([&] { return link(seat).receiver.status() == Status::Incomplete; }));
+        engine->RunPass(now + c.completesAfterMs - 1);
+        EXPECT_EQ(link(seat).connectionState, LinkAwaitingReply);
+        now += c.completesAfterMs;
+        engine->RunPass(now);
+    } else {
+        ASSERT_TRUE(PumpUntil([&] { return link(seat).connectionState == LinkIdle; }));
+    }
+    EXPECT_EQ(link(seat).connectionState, LinkIdle);
+    EXPECT_EQ(engine->keyTable[seat][39], 0);
+    EXPECT_EQ(state.seatLines[seat].hostLine, "");
+
+    client.SetAnswering(true);
+    ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][40] == 1; }));
+    EXPECT_EQ(client.FramesReceived(), 2U);
+    EXPECT_EQ(client.RhythmViolations(), 0U);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, BrokenReply,
+    ::testing::Values(
+        BadReplyCase{"NotAFrame", {'g', 'a', 'r', 'b', 'a', 'g', 'e', '!', '!', '!', '!', '!'}, 0},
+        BadReplyCase{"WrongCheckValue", WithFlippedCheckValue(), 0},
+        BadReplyCase{"TwoFramesInOneRead", TwoRepliesAtOnce(), 0},
+        BadReplyCase{"ThePlayersBadFrameReport", BadFrameReport(), 0},
+        BadReplyCase{"StartedButNeverFinished", FirstBytesOfAReply(), 100}),
+    quib::testing::CaseName());
+
+// A reply that comes in while the seat has nothing out is kept, and taken as
+// the reply to the next frame as soon as that is sent.
+TEST_F(Exchange, AReplyWaitingWhileIdleAnswersTheNextFrame) {
+    TestClient client;
+    const int seat = SeatAndGreet(client);
+    client.SetAnswering(false);
+    const std::uint32_t replyTime = now;
+    ASSERT_TRUE(client.SendRaw(Reply(std::bitset<256>().set(38))));
+    ASSERT_TRUE(PumpUntil([&] { return link(seat).receiver.status() == Status::Complete; }));
+    EXPECT_EQ(link(seat).connectionState, LinkIdle);
+    EXPECT_EQ(engine->keyTable[seat][38], 0);
+
+    now = replyTime + 25;
+    engine->RunPass(now);
+    EXPECT_EQ(link(seat).connectionState, LinkAwaitingReply);
+    now += 1;
+    engine->RunPass(now);
+    EXPECT_EQ(link(seat).connectionState, LinkIdle);
+    EXPECT_EQ(engine->keyTable[seat][38], 1);
+    EXPECT_EQ(BarHeight(engine->graphs[seat].image(), kRightmostColumn, qRgb(0, 255, 0)), 1);
+}
+
+// The round trip of a reply in the seat's graph, on a fixed clock.
+struct RoundTripCase {
+    const char* name;
+    std::uint32_t roundTripMs;
+    int height;
+    Colour colour;
+};
+
+class RoundTripColumn : public EngineFixture,
+                        public ::testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(RoundTripColumn, IsDrawnWhenTheReplyIsTakenIn) {
+    const RoundTripCase& c = GetParam();
+    SeatLink& seat = link(1);
+    seat.connectionState = LinkAwaitingReply;
+    seat.lastEventTime = now;
+    const std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(39));
+    std::memcpy(seat.receiver.FreeSpace().data(), reply.data(), reply.size());
+    ASSERT_EQ(seat.receiver.Received(reply.size(), now), Status::Complete);
+
+    now += c.roundTripMs;
+    engine->ServiceSeat(1, now);
+    EXPECT_EQ(seat.connectionState, LinkIdle);
+    EXPECT_EQ(seat.lastEventTime, now);
+    EXPECT_EQ(engine->keyTable[1][39], 1);
+    EXPECT_EQ(BarHeight(engine->graphs[1].image(), kRightmostColumn, ToQRgb(c.colour)), c.height);
+    EXPECT_EQ(BarHeight(engine->graphs[1].image(), kRightmostColumn - 1, qRgb(0, 0, 0)), 20);
+    EXPECT_EQ(state.refreshStrips, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RoundTrips, RoundTripColumn,
+    ::testing::Values(RoundTripCase{"TenMsIsGreenEight", 10, 8, kGraphFastReply},
+                      RoundTripCase{"ThirtyMsIsYellowFull", 30, 20, kGraphSlowReply},
+                      RoundTripCase{"OneMsIsRaisedToOne", 1, 1, kGraphFastReply},
+                      RoundTripCase{"NoTimeAtAllIsStillOne", 0, 1, kGraphFastReply},
+                      RoundTripCase{"TwentyFiveMsIsGreenFull", 25, 20, kGraphFastReply},
+                      RoundTripCase{"TwentySixMsIsYellowFull", 26, 20, kGraphSlowReply}),
+    quib::testing::CaseName());
+
+// With nothing happening, a seat is marked every 200 ms: blue while free,
+// red while its reply is missing.
+struct WatchCase {
+    const char* name;
+    ConnectionState connectionState;
+    QRgb colour;
+    std::uint32_t start;
+};
+
+class ReplyWatch : public EngineFixture, public ::testing::WithParamInterface<WatchCase> {};
+
+TEST_P(ReplyWatch, MarksEvery200ms) {
+    const WatchCase& c = GetParam();
+    SeatLink& seat = link(0);
+    seat.connectionState = c.connectionState;
+    seat.lastEventTime = c.start;
+    const QImage& graph = engine->graphs[0].image();
+
+    engine->ServiceSeat(0, c.start + 200);
+    EXPECT_EQ(BarHeight(graph, kRightmostColumn, c.colour), 0);
+    EXPECT_EQ(state.refreshStrips, 0);
+    engine->ServiceSeat(0, c.start + 201);
+    EXPECT_EQ(BarHeight(graph, kRightmostColumn, c.colour), 20);
+    EXPECT_EQ(state.refreshStrips, 1);
+    engine->ServiceSeat(0, c.start + 401);
+    EXPECT_EQ(BarHeight(graph, kRightmostColumn - 1, c.colour), 0);
+    engine->ServiceSeat(0, c.start + 402);
+    EXPECT_EQ(BarHeight(graph, kRightmostColumn - 1, c.colour), 20);
+    EXPECT_EQ(BarHeight(graph, kRightmostColumn, c.colour), 20);
+    EXPECT_EQ(seat.connectionState, c.connectionState);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, ReplyWatch,
+    ::testing::Values(WatchCase{"FreeSeatBlue", LinkFree, qRgb(0, 0, 255), 1000},
+                      WatchCase{"MissingReplyRed", LinkAwaitingReply, qRgb(255, 0, 0), 1000},
+                      WatchCase{"AcrossTheTimerWrap", LinkFree, qRgb(0, 0, 255), 0xFFFFFF80U}),
+    quib::testing::CaseName());
+
+TEST_F(Exchange, APassServicesBothSeats) {
+    engine->RunPass(now + 201);
+    for (int seat = 0; seat < kSeats; ++seat) {
+        EXPECT_EQ(BarHeight(engine->graphs[seat].image(), kRightmostColumn, qRgb(0, 0, 255)), 20)
+            << "seat " << seat;
+    }
+}
+
+}  // namespace
+}  // namespace quib::server

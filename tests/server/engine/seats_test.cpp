@@ -1,0 +1,275 @@
+// Which connection gets which seat, what the experimenter's panel shows, and
+// what a lost connection leaves behind.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <cerrno>
+#include <string>
+
+#include "tests/server/engine/engine_fixture.h"
+#include "tests/support/case_name.h"
+
+namespace quib::server {
+namespace {
+
+using quib::testing::EngineFixture;
+using tools::TestClient;
+
+bool AllBlack(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(0, 0, 0)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool NoKeys(const std::array<std::int32_t, kKeyCodes>& keys) {
+    return std::all_of(keys.begin(), keys.end(), [](std::int32_t k) { return k == 0; });
+}
+
+class Seats : public EngineFixture {};
+
+TEST_F(Seats, FirstTwoAreSeatedInOrderAndAThirdIsClosedAtOnce) {
+    TestClient first;
+    TestClient second;
+    TestClient third;
+    EXPECT_EQ(Seat(first), 0);
+    EXPECT_EQ(Seat(second), 1);
+    EXPECT_EQ(state.seatLines[0].addressLine, "Spieler 1 - IP: 127.0.0.1");
+    EXPECT_EQ(state.seatLines[1].addressLine, "Spieler 2 - IP: 127.0.0.1");
+    EXPECT_EQ(state.refreshSeatLines, 1);
+    EXPECT_EQ(state.refreshControls, 1);
+    EXPECT_EQ(engine->seats[0].address, "127.0.0.1");
+    EXPECT_EQ(engine->seats[1].address, "127.0.0.1");
+
+    ASSERT_TRUE(third.Connect(port()));
+    ASSERT_TRUE(PumpUntil([&] { return third.ClosedByServer(); }));
+    EXPECT_EQ(third.FramesReceived(), 0U);
+
+    // Both seated players are greeted: message 35 alone.
+    ASSERT_TRUE(PumpUntil([&] { return first.FramesReceived() + second.FramesReceived() == 2; }));
+    EXPECT_TRUE(quib::testing::IsGreeting(first.Frames()[0]));
+    EXPECT_TRUE(quib::testing::IsGreeting(second.Frames()[0]));
+}
+
+// Every client of these tests comes from 127.0.0.1; the remembered addresses
+// are set up to stand for other computers.
+struct ReturnCase {
+    const char* name;
+    const char* rememberedForSeat0;
+    const char* rememberedForSeat1;
+    int expectedSeat;
+};
+
+class SeatChoice : public EngineFixture, public ::testing::WithParamInterface<ReturnCase> {};
+
+TEST_P(SeatChoice, WithBothSeatsFree) {
+    const ReturnCase& c = GetParam();
+    engine->seats[0].address = c.rememberedForSeat0;
+    engine->seats[1].address = c.rememberedForSeat1;
+    TestClient client;
+    const int seat = Seat(client);
+    EXPECT_EQ(seat, c.expectedSeat);
+    EXPECT_EQ(engine->seats[c.expectedSeat].address, "127.0.0.1");
+    EXPECT_EQ(state.seatLines[c.expectedSeat].addressLine,
+              "Spieler " + std::to_string(c.expectedSeat + 1) + " - IP: 127.0.0.1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Returning, SeatChoice,
+    ::testing::Values(ReturnCase{"ComputerOfSeat1GetsItBack", "10.0.0.1", "127.0.0.1", 1},
+                      ReturnCase{"NewComputerGetsSeat0", "10.0.0.1", "10.0.0.2", 0},
+                      ReturnCase{"NoComputerSeenYetGetsSeat0", "", "", 0},
+                      ReturnCase{"ComputerRememberedForBothGetsSeat1", "127.0.0.1", "127.0.0.1",
+                                 1}),
+    quib::testing::CaseName());
+
+TEST_F(Seats, ARememberedSeatThatIsTakenIsNotGivenAgain) {
+    engine->seats[1].address = "127.0.0.1";
+    TestClient home;
+    TestClient next;
+    EXPECT_EQ(Seat(home), 1);
+    EXPECT_EQ(Seat(next), 0);
+}
+
+TEST_F(Seats, ASeat1PlayerWhoReconnectsWhileBothAreFreeGetsSeat1Back) {
+    TestClient first;
+    TestClient second;
+    ASSERT_EQ(Seat(first), 0);
+    ASSERT_EQ(Seat(second), 1);
+    first.Close();
+    second.Close();
+    ASSERT_TRUE(PumpUntil([&] { return !Taken(0) && !Taken(1); }));
+    // The player of seat 0 sat at another computer.
+    engine->seats[0].address = "10.0.0.1";
+    TestClient again;
+    EXPECT_EQ(Seat(again), 1);
+}
+
+TEST_F(Seats, TheHostNameIsShownWithTheFirstReply) {
+    TestClient client;
+    client.SetHostName("B\xFCro-7");  // Windows-1252, as the player program sends it
+    const int seat = SeatAndGreet(client);
+    EXPECT_EQ(state.seatLines[seat].hostLine, "Host: B\xFCro-7");
+    EXPECT_EQ(state.seatLines[seat].addressLine, "Spieler 1 - IP: 127.0.0.1");
+    EXPECT_EQ(state.refreshSeatLines, 1);
+}
+
+TEST_F(Seats, TheKeyTableHoldsTheKeysOfTheLatestReplyAndEmptiesWhenThePlayerLeaves) {
+    TestClient client;
+    client.SetKeysDown(std::bitset<256>().set(39));  // right arrow
+    const int seat = SeatAndGreet(client);
+    std::array<std::int32_t, kKeyCodes> expected{};
+    expected[39] = 1;
+    EXPECT_EQ(engine->keyTable[seat], expected);
+
+    client.SetKeysDown(std::bitset<256>().set(37).set(32));
+    ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][37] == 1; }));
+    expected = {};
+    expected[37] = 1;
+    expected[32] = 1;
+    EXPECT_EQ(engine->keyTable[seat], expected);
+
+    client.Close();
+    ASSERT_TRUE(PumpUntil([&] { return !Taken(seat); }));
+    EXPECT_TRUE(NoKeys(engine->keyTable[seat]));
+}
+
+TEST_F(Seats, LosingAConnectionClearsThePanelAndRebuildsBothScreens) {
+    TestClient first;
+    TestClient second;
+    ASSERT_EQ(SeatAndGreet(first), 0);
+    ASSERT_EQ(SeatAndGreet(second), 1);
+    engine->screenMirrors[1].fill(Qt::white);
+    engine->partnerViewMirrors[1].fill(Qt::white);
+    for (SeatRecord& seat : engine->seats) {
+        seat.scoreTextSent = seat.scoreText;
+        seat.ownBoardDrawn = 1;
+        seat.pictureSent = 1;
+    }
+    state.refreshControls = 0;
+    state.refreshSeatLines = 0;
+
+    second.Close();
+    ASSERT_TRUE(PumpUntil([&] { return !Taken(1); }));
+    EXPECT_EQ(link(1).connectionState, LinkFree);
+    EXPECT_EQ(link(1).lastEventTime, now);
+    EXPECT_EQ(state.seatLines[1].addressLine, "Spieler 2 - IP: ?");
+    EXPECT_EQ(state.seatLines[1].hostLine, "Host: ?");
+    EXPECT_EQ(state.refreshSeatLines, 1);
+    EXPECT_TRUE(AllBlack(engine->screenMirrors[1]));
+    EXPECT_TRUE(AllBlack(engine->partnerViewMirrors[1]));
+    EXPECT_EQ(engine->screenMirrors[1].size(), QSize(480, 480));
+    EXPECT_EQ(engine->partnerViewMirrors[1].size(), QSize(170, 170));
+    EXPECT_EQ(state.refreshBoard[1], 1);
+    EXPECT_EQ(state.refreshControls, 1);
+    // Both screens are to be sent again in full; the address stays for the
+    // player's return.
+    for (const SeatRecord& seat : engine->seats) {
+        EXPECT_EQ(seat.scoreTextSent, "X");
+        EXPECT_EQ(seat.ownBoardDrawn, 0);
+        EXPECT_EQ(seat.pictureSent, 0);
+    }
+    EXPECT_EQ(engine->seats[1].address, "127.0.0.1");
+    // The other player goes on.
+    EXPECT_TRUE(Taken(0));
+    EXPECT_EQ(state.seatLines[0].addressLine, "Spieler 1 - IP: 127.0.0.1");
+    const std::size_t framesBefore = first.FramesReceived();
+    ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return first.FramesReceived() > framesBefore; }));
+}
+
+// A connection that holds no seat: its data is read into the spare buffer
+// and dropped, and nothing is sent back.
+TEST_F(Seats, DataFromAConnectionWithoutASeatIsReadAndDropped) {
+    int pair[2] = {-1, -1};
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    const std::string garbage = "not a frame at all";
+    ASSERT_EQ(send(pair[0], garbage.data(), garbage.size(), 0),
+              static_cast<ssize_t>(garbage.size()));
+
+    engine->HandleData(pair[1], now);
+    engine->ServiceSeat(0, now);
+    engine->ServiceSeat(1, now);
+
+    char probe = 0;
+    EXPECT_EQ(recv(pair[1], &probe, 1, MSG_PEEK | MSG_DONTWAIT), -1) << "data left unread";
+    EXPECT_EQ(errno, EAGAIN);
+    EXPECT_EQ(recv(pair[0], &probe, 1, MSG_DONTWAIT), -1) << "something was sent back";
+    EXPECT_EQ(errno, EAGAIN);
+    for (int seat = 0; seat < kSeats; ++seat) {
+        EXPECT_EQ(link(seat).connectionState, LinkFree);
+        EXPECT_EQ(link(seat).receiver.status(), protocol::FrameReceiver::Status::Empty);
+        EXPECT_TRUE(NoKeys(engine->keyTable[seat]));
+    }
+    // Its loss frees no seat and leaves the descriptor to its owner.
+    engine->HandleDisconnect(pair[1], now);
+    EXPECT_EQ(send(pair[0], "x", 1, MSG_NOSIGNAL), 1);
+    close(pair[0]);
+    close(pair[1]);
+}
+
+struct ResetCase {
+    const char* name;
+    std::int32_t currentSeries;
+    std::int32_t bestSeries;
+    const char* scoreText;
+};
+
+class ResetScreensFull : public EngineFixture, public ::testing::WithParamInterface<ResetCase> {};
+
+TEST_P(ResetScreensFull, StartsBothSeatsAfresh) {
+    const ResetCase& c = GetParam();
+    engine->statistics.currentSeries = c.currentSeries;
+    engine->statistics.bestSeries = c.bestSeries;
+    for (SeatRecord& seat : engine->seats) {
+        seat.address = "10.1.1.1";
+        seat.readyState = 1;
+        seat.statusText = "Spiel l\xE4uft ...";
+        seat.statusTextSent = seat.statusText;
+        seat.partnerBoardDrawn = 1;
+    }
+    engine->ResetScreens(1);
+    for (const SeatRecord& seat : engine->seats) {
+        EXPECT_EQ(seat.address, "");
+        EXPECT_EQ(seat.statusText, "X");
+        EXPECT_EQ(seat.statusColour, 0xFFFFFFFFU);
+        EXPECT_EQ(seat.scoreText, c.scoreText);
+        EXPECT_EQ(seat.scoreColour, Rgb(150, 150, 150));
+        EXPECT_EQ(seat.readyState, 0);
+        EXPECT_EQ(seat.statusTextSent, "X");
+        EXPECT_EQ(seat.partnerBoardDrawn, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scores, ResetScreensFull,
+    ::testing::Values(ResetCase{"NoPointsYet", 0, 0, "Punkte in Serie: 0 Highscore: 0"},
+                      ResetCase{"CarriesTheStatistics", 3, 12, "Punkte in Serie: 3 Highscore: 12"}),
+    quib::testing::CaseName());
+
+TEST_F(Seats, APartialResetOnlyMarksTheScreensUnsent) {
+    SeatRecord& seat = engine->seats[0];
+    seat.address = "10.1.1.1";
+    seat.statusText = "Bitte warten ...";
+    seat.statusTextSent = seat.statusText;
+    seat.readyState = 1;
+    seat.partnerPictureSent = 1;
+    engine->ResetScreens(0);
+    EXPECT_EQ(seat.address, "10.1.1.1");
+    EXPECT_EQ(seat.statusText, "Bitte warten ...");
+    EXPECT_EQ(seat.readyState, 1);
+    EXPECT_EQ(seat.statusTextSent, "X");
+    EXPECT_EQ(seat.partnerPictureSent, 0);
+}
+
+}  // namespace
+}  // namespace quib::server
