@@ -34,6 +34,8 @@ SubjectPanel::SubjectPanel(MainWindow& window, ServerState& state, const ServerT
       dialogs_(dialogs),
       workDir_(std::move(workDir)) {
     for (int seat = 0; seat < 2; ++seat) {
+        editors_[static_cast<std::size_t>(seat)] =
+            window_.Editor(control::Seat(seat, control::kComment));
         CommentEditor(seat)->installEventFilter(this);
     }
 }
@@ -43,7 +45,7 @@ QComboBox* SubjectPanel::Selector(int seat) const {
 }
 
 QPlainTextEdit* SubjectPanel::CommentEditor(int seat) const {
-    return window_.Editor(control::Seat(seat, control::kComment));
+    return editors_[static_cast<std::size_t>(seat)];
 }
 
 std::int32_t SubjectPanel::SubjectNumber(int seat) const {
@@ -186,7 +188,7 @@ void SubjectPanel::ShowPlaceholder(int seat) {
 
 bool SubjectPanel::eventFilter(QObject* watched, QEvent* event) {
     for (int seat = 0; seat < 2; ++seat) {
-        if (watched != CommentEditor(seat)) {
+        if (watched == nullptr || watched != CommentEditor(seat)) {
             continue;
         }
         if (event->type() == QEvent::FocusIn &&

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -57,6 +59,8 @@ class SubjectPanel : public QObject {
     const ServerTexts& texts_;
     Dialogs& dialogs_;
     std::filesystem::path workDir_;
+    // Looked up once: the focus events may come while the window is torn down.
+    std::array<QPointer<QPlainTextEdit>, 2> editors_;
 };
 
 }  // namespace quib::server

@@ -13,30 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_directory.h"
+
 namespace quib::server {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh working directory per test, removed with everything in it.
-class ScratchDirectory {
-  public:
-    ScratchDirectory() {
-        std::string pattern = (fs::temp_directory_path() / "quib_settings_XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
+using quib::testing::ReadBytes;
+using quib::testing::ScratchDirectory;
+using quib::testing::WriteBytes;
 
 // Stands in for the dialog: records what it was offered and answers as told.
 class FakeChooser : public LanguageChooser {
@@ -55,15 +41,6 @@ class FakeChooser : public LanguageChooser {
   private:
     std::optional<std::size_t> answer_;
 };
-
-void WriteBytes(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::vector<std::string> DisplayNames(const std::vector<LanguageChoice>& choices) {
     std::vector<std::string> names;

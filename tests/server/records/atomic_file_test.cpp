@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/server/records/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 
 namespace quib::server {
 namespace {

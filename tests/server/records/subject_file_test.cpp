@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/server/records/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 #include "tests/support/case_name.h"
 
 namespace quib::server {

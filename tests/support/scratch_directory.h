@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-namespace quib::server::testing {
+namespace quib::testing {
 
 // A fresh working directory per test, removed with everything in it
 // afterwards.
@@ -18,7 +18,7 @@ class ScratchDirectory {
   public:
     ScratchDirectory() {
         std::string pattern =
-            (std::filesystem::temp_directory_path() / "quib_records_XXXXXX").string();
+            (std::filesystem::temp_directory_path() / "quib_test_XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) {
             path_ = pattern;
         }
@@ -57,4 +57,4 @@ inline std::vector<std::string> NamesIn(const std::filesystem::path& directory) 
     return names;
 }
 
-}  // namespace quib::server::testing
+}  // namespace quib::testing
