@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "server/records/atomic_file.h"
+#include "common/file_io.h"
 #include "server/records/csv_text.h"
 #include "server/records/file_numbering.h"
 #include "server/records/subject_format.h"

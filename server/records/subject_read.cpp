@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "common/file_io.h"
 #include "server/records/csv_text.h"
-#include "server/records/file_reading.h"
 #include "server/records/subject_format.h"
 
 namespace quib::server {

@@ -21,48 +21,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_directory.h"
+
 namespace quib {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh directory per test, removed with everything in it afterwards.
-class ScratchDirectory {
-  public:
-    ScratchDirectory() {
-        std::string pattern = (fs::temp_directory_path() / "quib_prefs_XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-  private:
-    fs::path path_;
-};
-
-void WriteBytes(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using quib::testing::NamesIn;
+using quib::testing::ReadBytes;
+using quib::testing::ScratchDirectory;
+using quib::testing::WriteBytes;
 
 struct stat StatOf(const fs::path& file) {
     struct stat status {};
@@ -80,14 +49,14 @@ struct ReadCase {
     std::string expected;
 };
 
-std::string ReadCaseName(const testing::TestParamInfo<ReadCase>& read) {
+std::string ReadCaseName(const ::testing::TestParamInfo<ReadCase>& read) {
     return read.param.name;
 }
 void PrintTo(const ReadCase& read, std::ostream* out) {
     *out << read.name;
 }
 
-class ReadTextTest : public testing::TestWithParam<ReadCase> {
+class ReadTextTest : public ::testing::TestWithParam<ReadCase> {
   protected:
     ScratchDirectory dir_;
 };
@@ -104,7 +73,7 @@ TEST_P(ReadTextTest, FindsTheValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ReadTextTest,
-    testing::Values(
+    ::testing::Values(
         ReadCase{"KeyWithoutBlanks", "baseHight=300", "", "baseHight", "300"},
         ReadCase{"GroupInAnyCase", "[window]\r\nFullscreen = 1\r\n", "Window", "Fullscreen", "1"},
         ReadCase{"KeyInAnyCase", "[A]\r\nPORT=7\r\n", "a", "port", "7"},
@@ -143,14 +112,14 @@ struct IntCase {
     std::int32_t expected;
 };
 
-std::string IntCaseName(const testing::TestParamInfo<IntCase>& read) {
+std::string IntCaseName(const ::testing::TestParamInfo<IntCase>& read) {
     return read.param.name;
 }
 void PrintTo(const IntCase& read, std::ostream* out) {
     *out << read.name;
 }
 
-class ReadIntTest : public testing::TestWithParam<IntCase> {
+class ReadIntTest : public ::testing::TestWithParam<IntCase> {
   protected:
     ScratchDirectory dir_;
 };
@@ -169,7 +138,7 @@ constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
 INSTANTIATE_TEST_SUITE_P(
     Values, ReadIntTest,
-    testing::Values(IntCase{"Plain", "300", 300}, IntCase{"TrailingBlanks", "12   ", 12},
+    ::testing::Values(IntCase{"Plain", "300", 300}, IntCase{"TrailingBlanks", "12   ", 12},
                     IntCase{"LettersReadZero", "abc", 0}, IntCase{"EmptyReadsZero", "", 0},
                     IntCase{"Negative", "-42", -42}, IntCase{"PlusSign", "+7", 7},
                     IntCase{"StopsAtNonDigit", "12abc", 12}, IntCase{"HexIsNotRead", "0x1F", 0},
@@ -199,14 +168,14 @@ struct RewriteCase {
     std::string after;
 };
 
-std::string RewriteCaseName(const testing::TestParamInfo<RewriteCase>& rewrite) {
+std::string RewriteCaseName(const ::testing::TestParamInfo<RewriteCase>& rewrite) {
     return rewrite.param.name;
 }
 void PrintTo(const RewriteCase& rewrite, std::ostream* out) {
     *out << rewrite.name;
 }
 
-class RewriteTest : public testing::TestWithParam<RewriteCase> {
+class RewriteTest : public ::testing::TestWithParam<RewriteCase> {
   protected:
     ScratchDirectory dir_;
 };
@@ -228,7 +197,7 @@ void WriteInto(Preferences& prefs, const char* group, const char* key, std::int3
 
 INSTANTIATE_TEST_SUITE_P(
     Files, RewriteTest,
-    testing::Values(
+    ::testing::Values(
         RewriteCase{"OneBlankEachSideOfEquals", "[Window]\r\nbaseHight=300\r\nFullscreen=0\r\n",
                     [](Preferences& p) { WriteInto(p, "Window", "Fullscreen", 1); },
                     "[Window]\r\nbaseHight = 300\r\nFullscreen = 1\r\n"},
@@ -299,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------- lifecycle
 
-class PreferencesFileTest : public testing::Test {
+class PreferencesFileTest : public ::testing::Test {
   protected:
     fs::path File(const char* name) const { return dir_.path() / name; }
 
@@ -366,7 +335,7 @@ TEST_F(PreferencesFileTest, CreateFailsWhereNoFileCanBe) {
         prefs.WriteInt("k", 1);
         EXPECT_TRUE(prefs.Close());
     }
-    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"folder"});
+    EXPECT_EQ(NamesIn(dir_.path()), std::vector<std::string>{"folder"});
     EXPECT_TRUE(fs::is_empty(File("folder")));
 }
 
@@ -388,7 +357,7 @@ TEST_F(PreferencesFileTest, MissingFileWithoutWritesStaysMissing) {
     Preferences prefs;
     EXPECT_FALSE(prefs.Open(File("quib_client.prefs")));
     EXPECT_TRUE(prefs.Close());
-    EXPECT_TRUE(dir_.Names().empty());
+    EXPECT_TRUE(NamesIn(dir_.path()).empty());
 }
 
 TEST_F(PreferencesFileTest, CloseWithoutWritesLeavesTheFileUntouched) {
@@ -420,7 +389,7 @@ TEST_F(PreferencesFileTest, RewriteKeepsTheModeAndLeavesNoOtherFile) {
     EXPECT_TRUE(prefs.Close());
     EXPECT_EQ(ReadBytes(file), "[Sonstiges]\r\naskOptions = 0\r\n");
     EXPECT_EQ(StatOf(file).st_mode & 07777, 0640u);
-    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"quib_server.prefs"});
+    EXPECT_EQ(NamesIn(dir_.path()), std::vector<std::string>{"quib_server.prefs"});
 }
 
 TEST_F(PreferencesFileTest, LinkStaysALinkAndItsTargetIsRewritten) {
@@ -434,7 +403,8 @@ TEST_F(PreferencesFileTest, LinkStaysALinkAndItsTargetIsRewritten) {
     EXPECT_TRUE(prefs.Close());
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadBytes(target), "k = 2\r\n");
-    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"quib_client.prefs", "shared.prefs"}));
+    EXPECT_EQ(NamesIn(dir_.path()),
+              (std::vector<std::string>{"quib_client.prefs", "shared.prefs"}));
 }
 
 TEST_F(PreferencesFileTest, OpeningAnotherFileSavesTheCurrentOne) {
@@ -525,7 +495,7 @@ class PermissionTest : public PreferencesFileTest {
     void ExpectUntouched() {
         EXPECT_EQ(ReadBytes(file_), kBefore);
         EXPECT_EQ(StatOf(file_).st_ino, before_.st_ino);
-        EXPECT_EQ(dir_.Names(), std::vector<std::string>{"quib_client.prefs"});
+        EXPECT_EQ(NamesIn(dir_.path()), std::vector<std::string>{"quib_client.prefs"});
     }
 
     static constexpr const char* kBefore = "[Network]\r\n\r\nPort = 6832\r\n; a long comment\r\n";
@@ -562,7 +532,7 @@ TEST_F(PermissionTest, LockedDirectoryRewritesTheFileInPlace) {
     EXPECT_EQ(result, kOpened | kClosed);
     EXPECT_EQ(ReadBytes(file_), "[Network]\r\nPort = 1\r\n; a long comment\r\n");
     EXPECT_EQ(StatOf(file_).st_ino, before_.st_ino);
-    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"quib_client.prefs"});
+    EXPECT_EQ(NamesIn(dir_.path()), std::vector<std::string>{"quib_client.prefs"});
 }
 
 TEST_F(PermissionTest, FullDiskLeavesTheOldFile) {

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
@@ -38,7 +38,7 @@ bool RunMainLoopUntil(ServerApp& app, Done done) {
 }
 
 class ServerStartup : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { quib::server::testing::EnsureApplication(); }
 
     std::unique_ptr<ServerApp> MakeApp(std::uint16_t port = 0) {
@@ -113,9 +113,10 @@ TEST_F(ServerStartup, PortAlreadyTakenShowsItsMessageAndTheCredits) {
     auto app = MakeApp(occupant.port());
     EXPECT_FALSE(app->Start());
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[0],
-              std::make_pair(std::string("Fehler!"),
-                             std::string("Kann Server nicht initialisieren! (Ist der Port belegt?).")));
+    EXPECT_EQ(
+        dialogs.messages[0],
+        std::make_pair(std::string("Fehler!"),
+                       std::string("Kann Server nicht initialisieren! (Ist der Port belegt?).")));
     EXPECT_EQ(dialogs.messages[1].first, "credits:");
     EXPECT_EQ(dialogs.messages[1].second, ServerApp::CreditsText());
 }
@@ -147,8 +148,7 @@ TEST_F(ServerStartup, ClosingDuringAGameAsksAndNoKeepsEverythingRunning) {
     app->window()->close();
     ASSERT_EQ(dialogs.questions.size(), 1u);
     EXPECT_EQ(dialogs.questions[0].first, "Achtung!");
-    EXPECT_EQ(dialogs.questions[0].second,
-              "Spiel l\xE4uft noch, soll wirklich beendet werden?");
+    EXPECT_EQ(dialogs.questions[0].second, "Spiel l\xE4uft noch, soll wirklich beendet werden?");
     EXPECT_FALSE(app->quitConfirmed());
     const std::size_t before = player.FramesReceived();
     EXPECT_TRUE(player.WaitForFrames(before + 3, std::chrono::seconds(5)))
@@ -192,8 +192,7 @@ TEST_F(ServerStartup, LogLinesAppearNewestFirstAndTheViewKeepsFiftyLines) {
     PostLogMessage(app->state(), "zweite", at);
     app->Iterate();
     QPlainTextEdit* log = app->window()->Editor(9019);
-    EXPECT_EQ(log->toPlainText().toStdString(),
-              "Verlauf:\n14:03:09 | zweite\n14:03:09 | erste");
+    EXPECT_EQ(log->toPlainText().toStdString(), "Verlauf:\n14:03:09 | zweite\n14:03:09 | erste");
     for (int i = 0; i < 60; ++i) {
         PostLogMessage(app->state(), std::to_string(i), at);
         app->Iterate();
@@ -297,8 +296,8 @@ TEST_F(ServerStartup, StartToggleOpensOnceEverythingIsChosenAndStartsAGame) {
     std::filesystem::create_directories(dir.path() / "log");
     for (const char* number : {"000000", "000001"}) {
         WriteBytes(dir.path() / "log" / (std::string("p") + number + ".csv"),
-                   std::string("Spieler\r\nSpielernr.;") + number + "\r\nSpielername;S" +
-                       number + "\r\nKommentar;\r\n");
+                   std::string("Spieler\r\nSpielernr.;") + number + "\r\nSpielername;S" + number +
+                       "\r\nKommentar;\r\n");
     }
     auto app = MakeApp();
     ASSERT_TRUE(app->Start());

@@ -25,7 +25,7 @@ std::string SubjectFileText(const std::string& number, const std::string& name) 
 }
 
 class SubjectPanelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         quib::server::testing::EnsureApplication();
         std::filesystem::create_directory(dir.path() / "log");
@@ -113,7 +113,8 @@ TEST_F(SubjectPanelTest, CommentIsSavedOnOneLineAndReadBackAfterARestart) {
     Choose(0, 2);
     QPlainTextEdit* editor = window->Editor(13);
     EXPECT_EQ(editor->toPlainText().toStdString(),
-              "Hier kann man einen Kommentar \xC3\xBC" "ber den Probanten hinterlassen.");
+              "Hier kann man einen Kommentar \xC3\xBC"
+              "ber den Probanten hinterlassen.");
     editor->setPlainText("erste Zeile\nzweite; Zeile");
     panel->SaveComment(0);
     const std::string file = ReadBytes(dir.path() / "log" / "p000003.csv");

@@ -1,4 +1,4 @@
-#include "server/records/atomic_file.h"
+#include "common/file_io.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -11,9 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "prefs/unique_fd.h"
-
-namespace quib::server {
+namespace quib {
 namespace {
 
 namespace fs = std::filesystem;
@@ -60,9 +58,13 @@ bool WriteAll(const UniqueFd& fd, std::string_view bytes) {
     return true;
 }
 
-void KeepModeOf(const fs::path& target, const UniqueFd& fd) {
+// The new file takes over the old one's owner and permission bits; the owner
+// only where the system allows it (ownership is set before the mode, since
+// changing it clears the set-id bits).
+void KeepOwnerAndModeOf(const fs::path& target, const UniqueFd& fd) {
     struct stat status {};
     if (::stat(target.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+        [[maybe_unused]] const int ignored = ::fchown(fd.get(), status.st_uid, status.st_gid);
         ::fchmod(fd.get(), status.st_mode & 07777);
     }
 }
@@ -100,8 +102,8 @@ void SyncDirectoryOf(const fs::path& file) {
     }
 }
 
-// Subject files may be links into a shared folder; the rewrite belongs to the
-// file the link points at, not in place of the link.
+// Settings and subject files may be links into a shared folder; the rewrite
+// belongs to the file the link points at, not in place of the link.
 fs::path ResolveLinks(const fs::path& file) {
     std::error_code error;
     fs::path target = fs::canonical(file, error);
@@ -110,14 +112,44 @@ fs::path ResolveLinks(const fs::path& file) {
 
 }  // namespace
 
+bool IsRegularFile(const UniqueFd& fd) {
+    struct stat status {};
+    return ::fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool ReadAll(const UniqueFd& fd, std::string& bytes) {
+    char buffer[16384];
+    while (true) {
+        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        if (count == 0) {
+            return true;
+        }
+        if (count < 0 && errno != EINTR) {
+            return false;
+        }
+        if (count > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(count));
+        }
+    }
+}
+
+std::optional<std::string> ReadWholeFile(const fs::path& file) {
+    const UniqueFd fd(::open(file.c_str(), O_RDONLY | kFileOpenFlags));
+    std::string bytes;
+    if (!fd || !IsRegularFile(fd) || !ReadAll(fd, bytes)) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 WriteResult WriteFileAtomically(const fs::path& file, std::string_view bytes, WriteMode mode) {
     const fs::path target = mode == WriteMode::Replace ? ResolveLinks(file) : file;
     std::optional<TempFile> temp = CreateTempBeside(target);
     if (!temp) {
-        return WriteResult::Failed;
+        return WriteResult::NoTemporaryFile;
     }
     if (mode == WriteMode::Replace) {
-        KeepModeOf(target, temp->fd);
+        KeepOwnerAndModeOf(target, temp->fd);
     }
     WriteResult result = WriteResult::Failed;
     if (WriteAll(temp->fd, bytes) && ::fsync(temp->fd.get()) == 0 && temp->fd.Close()) {
@@ -131,4 +163,4 @@ WriteResult WriteFileAtomically(const fs::path& file, std::string_view bytes, Wr
     return result;
 }
 
-}  // namespace quib::server
+}  // namespace quib

@@ -1,4 +1,4 @@
-#include "server/records/atomic_file.h"
+#include "common/file_io.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 
 #include "tests/support/scratch_directory.h"
 
-namespace quib::server {
+namespace quib {
 namespace {
 
 namespace fs = std::filesystem;
@@ -71,10 +71,18 @@ TEST_F(AtomicFileTest, FailedRenameLeavesNoTemporaryFile) {
 
 TEST_F(AtomicFileTest, MissingFolderFails) {
     const fs::path file = dir_.path() / "log" / "p000000.csv";
-    EXPECT_EQ(WriteFileAtomically(file, "x", WriteMode::CreateNew), WriteResult::Failed);
-    EXPECT_EQ(WriteFileAtomically(file, "x", WriteMode::Replace), WriteResult::Failed);
+    EXPECT_EQ(WriteFileAtomically(file, "x", WriteMode::CreateNew), WriteResult::NoTemporaryFile);
+    EXPECT_EQ(WriteFileAtomically(file, "x", WriteMode::Replace), WriteResult::NoTemporaryFile);
     EXPECT_TRUE(NamesIn(dir_.path()).empty());
 }
 
+TEST_F(AtomicFileTest, ReadsAWholeFileButNoFolder) {
+    const std::string bytes("x\0y\r\n", 5);
+    WriteBytes(file_, bytes);
+    EXPECT_EQ(ReadWholeFile(file_), bytes);
+    EXPECT_FALSE(ReadWholeFile(dir_.path()));
+    EXPECT_FALSE(ReadWholeFile(dir_.path() / "missing.csv"));
+}
+
 }  // namespace
-}  // namespace quib::server
+}  // namespace quib

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <fcntl.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/unique_fd.h"
+
+namespace quib {
+
+// Whole-file reading and writing for the settings, language and record files.
+// Both programs rewrite files that an experiment cannot afford to lose, so a
+// write never leaves a half-written or empty file behind.
+
+// Open flags for reading a file by name: O_NONBLOCK keeps a pipe of that
+// name from hanging the program; it changes nothing for a regular file.
+inline constexpr int kFileOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+bool IsRegularFile(const UniqueFd& fd);
+
+// Reads everything from `fd` to its end, appending to `bytes`.
+bool ReadAll(const UniqueFd& fd, std::string& bytes);
+
+// The whole content of a regular file; nothing when it cannot be opened or
+// read, or is not a regular file (a directory or a pipe of that name).
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
+
+enum class WriteMode {
+    CreateNew,  // fail rather than replace a file that exists
+    Replace,    // create, or replace an existing file as a whole
+};
+
+enum class WriteResult {
+    Written,
+    AlreadyExists,    // CreateNew found the name taken; nothing written
+    NoTemporaryFile,  // the folder takes no new file; nothing written
+    Failed,           // nothing changed
+};
+
+// Writes `bytes` as the whole content of `file` so that any reader sees
+// either the old state or the complete new file, never a part: the bytes go
+// to a hidden temporary file in the same folder (a leading dot and a random
+// tail keep it out of every listing by name pattern), which is flushed and
+// then renamed into place. On failure the temporary file is removed and
+// `file` is as it was. A replaced file keeps its owner (where allowed) and
+// permission bits; a link is followed and its target replaced.
+WriteResult WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                                WriteMode mode);
+
+}  // namespace quib
