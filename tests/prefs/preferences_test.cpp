@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/scratch_directory.h"
 
 namespace quib {
@@ -139,14 +140,14 @@ constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 INSTANTIATE_TEST_SUITE_P(
     Values, ReadIntTest,
     ::testing::Values(IntCase{"Plain", "300", 300}, IntCase{"TrailingBlanks", "12   ", 12},
-                    IntCase{"LettersReadZero", "abc", 0}, IntCase{"EmptyReadsZero", "", 0},
-                    IntCase{"Negative", "-42", -42}, IntCase{"PlusSign", "+7", 7},
-                    IntCase{"StopsAtNonDigit", "12abc", 12}, IntCase{"HexIsNotRead", "0x1F", 0},
-                    IntCase{"SignThenBlank", "- 5", 0}, IntCase{"Largest", "2147483647", kMax},
-                    IntCase{"AboveLargest", "2147483648", kMax},
-                    IntCase{"FarAbove", "99999999999999999999", kMax},
-                    IntCase{"Smallest", "-2147483648", kMin},
-                    IntCase{"BelowSmallest", "-2147483649", kMin}),
+                      IntCase{"LettersReadZero", "abc", 0}, IntCase{"EmptyReadsZero", "", 0},
+                      IntCase{"Negative", "-42", -42}, IntCase{"PlusSign", "+7", 7},
+                      IntCase{"StopsAtNonDigit", "12abc", 12}, IntCase{"HexIsNotRead", "0x1F", 0},
+                      IntCase{"SignThenBlank", "- 5", 0}, IntCase{"Largest", "2147483647", kMax},
+                      IntCase{"AboveLargest", "2147483648", kMax},
+                      IntCase{"FarAbove", "99999999999999999999", kMax},
+                      IntCase{"Smallest", "-2147483648", kMin},
+                      IntCase{"BelowSmallest", "-2147483649", kMin}),
     IntCaseName);
 
 TEST(PreferencesTest, MissingIntegerKeyReadsTheDefault) {
@@ -431,36 +432,10 @@ TEST_F(PreferencesFileTest, OpeningAnotherFileSavesTheCurrentOne) {
 
 // ------------------------------------------------- permissions and failures
 
-// Runs `body` in a child process, so that what it changes about the process
-// stays there, and returns its exit code.
-int RunInChild(const std::function<int()>& body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-constexpr int kCannotDropRights = 77;
-
-// Runs `body` with the rights of an ordinary user: the tests may run as root,
-// whom no permission bit stops.
-int RunAsOrdinaryUser(const std::function<int()>& body) {
-    return RunInChild([&] {
-        const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
-                                                  ::setgid(65534) == 0 && ::setuid(65534) == 0);
-        return dropped ? body() : kCannotDropRights;
-    });
-}
-
-// Lets file writes beyond `bytes` fail as on a full disk.
-void LimitFileSize(rlim_t bytes) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, bytes};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-}
+using quib::testing::kCannotDropRights;
+using quib::testing::LimitFileSize;
+using quib::testing::RunAsOrdinaryUser;
+using quib::testing::RunInChild;
 
 constexpr int kOpened = 1;
 constexpr int kClosed = 2;

@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_directory.h"
 #include "tests/support/case_name.h"
+#include "tests/support/child_process.h"
+#include "tests/support/scratch_directory.h"
 
 namespace quib::server {
 namespace {
@@ -411,37 +412,17 @@ TEST_F(SubjectFileTest, SeatWithoutSubjectHasNothingToSave) {
     EXPECT_EQ(result.errorText, "");
 }
 
-// Runs `body` in a child process, so that what it changes about the process
-// stays there, and returns its exit code.
-int RunInChild(const std::function<int()>& body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-constexpr int kCannotDropRights = 77;
-
-// The tests may run as root, whom no permission bit stops.
-int RunAsOrdinaryUser(const std::function<int()>& body) {
-    return RunInChild([&] {
-        const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
-                                                  ::setgid(65534) == 0 && ::setuid(65534) == 0);
-        return dropped ? body() : kCannotDropRights;
-    });
-}
+using quib::testing::kCannotDropRights;
+using quib::testing::LimitFileSize;
+using quib::testing::RunAsOrdinaryUser;
+using quib::testing::RunInChild;
 
 TEST_F(SubjectFileTest, FullDiskLeavesTheOldFileWhole) {
     Create(1, "Anna M\xFCller");
     const std::string path = PathText("p000001.csv");
     const std::string expectedError = "Kann Datei nicht schreiben: " + path;
     const int result = RunInChild([&] {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{100, 100};  // the file needs about 230 bytes
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        LimitFileSize(100);  // the file needs about 230 bytes
         const SaveCommentResult saved = SaveCommentToFile(path, "neu", texts_);
         return saved.status == SaveCommentStatus::Failed && saved.errorText == expectedError ? 0
                                                                                              : 1;
