@@ -4,14 +4,20 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "protocol/frame.h"
 #include "server/core/server_state.h"
 #include "server/core/texts.h"
 #include "server/engine/connection_graph.h"
+#include "server/engine/game_record.h"
 #include "server/engine/listener.h"
+#include "server/engine/random_source.h"
+#include "server/engine/round_record.h"
 #include "server/engine/seat_link.h"
 #include "server/engine/seat_record.h"
 #include "server/engine/statistics.h"
@@ -41,7 +47,9 @@ inline constexpr Colour kGraphSlowReply = Rgb(255, 255, 0);
 
 // Everything the network thread owns, and its work: the listening socket,
 // both seats' connections and exchanges, the key table, the connection
-// graphs and mirror images, and (as the game engine grows) the game itself.
+// graphs and mirror images, and the game itself: the round set-up, the
+// players' moves, the round record with its event lines and the game-wide
+// position log.
 //
 // Thread ownership:
 //   - Every member is written by the network thread only, inside RunPass,
@@ -53,6 +61,11 @@ inline constexpr Colour kGraphSlowReply = Rgb(255, 255, 0);
 //     same lock.
 //   - listener and links are the network thread's alone; the main thread
 //     never touches them (shutdown stops the thread before closing them).
+//   - gameRecord, roundRecord, the position log, partnerFinished and
+//     randomSource are the network thread's (GameStep and the screen
+//     composition, inside RunPass), with one exception: BeginGameRecord runs
+//     on the main thread under state.lock when the start toggle starts a game.
+//   - grafikDir and logDir are set once before the network thread starts.
 // Tests drive an Engine from a single thread, with a fixed clock.
 //
 // The object is large (three 64 KiB buffers per seat): create it once, on the
@@ -94,6 +107,22 @@ class Engine {
     // finishes and sends it. See update_frame.cpp.
     void BuildUpdateFrame(int seat);
 
+    // Draws the next round from state.settings into both seats' records,
+    // prepares the round record and waits for the players to start
+    // (gameState WaitStart). The random source is reseeded with `now`. See
+    // round_setup.cpp.
+    void SetUpRound(std::uint32_t now);
+    // Starts the round record: the first free round file number in logDir,
+    // `now` as the round's start, no moves, no event lines.
+    void BeginRoundRecord(std::uint32_t now);
+    // Records an event of the running round (RoundEventKind): appends its
+    // event line, counts arrow keys as moves, and adds a position log line
+    // for the start and for each arrival. Other kinds, and a key or arrival
+    // of a seat other than 0 or 1, record nothing. See round_record.cpp.
+    void LogRoundEvent(std::int32_t kind, std::int32_t code, std::int32_t seat, std::uint32_t now);
+    // The protocols' text form of the stimulus in one cell of a seat's board.
+    std::string DescribeStimulus(int seat, int cell) const;
+
     // Waits at most `timeoutMs` for the next socket event and takes it (a
     // new connection is accepted, nothing is read yet). Called outside
     // state.lock, so the thread's wait does not hold up the main thread.
@@ -128,6 +157,24 @@ class Engine {
     // Millisecond timer at the set-up of the running round; the main window
     // counts the round's live time from it.
     std::uint32_t roundStartMs = 0;
+
+    // Where the figure pictures lie (the partner variants are looked up
+    // here), and the log folder in which the round files are numbered.
+    std::filesystem::path grafikDir;
+    std::filesystem::path logDir;
+    // Reseeded at every round set-up; tests put in a scripted source.
+    std::unique_ptr<RandomSource> randomSource = std::make_unique<TimerSeededRandom>();
+    GameRecord gameRecord;
+    RoundRecord roundRecord;
+    // The game-wide position log: one line per round start and per figure
+    // arrival, moved into the game's log2 file after every round. The count
+    // numbers the lines across the whole game.
+    std::string positionLogText;
+    std::int32_t positionLogCount = 0;
+    // [seat]: the partner has just ended the round, so the seat's screen must
+    // be refreshed; set by GameStep, read and cleared by the screen
+    // composition.
+    std::array<std::int32_t, kSeats> partnerFinished{};
 
   private:
     void HandleSocketEvent(const SocketEvent& event, std::uint32_t now);

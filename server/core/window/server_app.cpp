@@ -13,6 +13,7 @@
 #include "server/core/window/figure_icons.h"
 #include "server/core/window/qt_text.h"
 #include "server/core/window/subject_panel.h"
+#include "server/engine/game_record.h"
 
 namespace quib::server {
 
@@ -66,6 +67,8 @@ bool ServerApp::Start() {
     texts_ = LoadTexts(options_.workDir, settings.languageFile);
     state_.logMaxLines = 50;
     engine_ = std::make_unique<Engine>(state_, texts_);
+    engine_->grafikDir = options_.workDir / "grafik";
+    engine_->logDir = options_.workDir / "log";
     state_.gameState = Idle;
     state_.commentPlaceholder = texts_[0];
     if (!CreateWorkingFolders()) {
@@ -258,6 +261,8 @@ void ServerApp::OnStartToggle() {
                 seat.statusText = texts_[12];
                 seat.readyState = 0;
             }
+            BeginGameRecord(*engine_, options_.workDir, MonotonicMilliseconds(),
+                            CurrentLocalTime());
         }
     }
     MirrorSettings();

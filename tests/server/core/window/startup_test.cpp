@@ -320,7 +320,14 @@ TEST_F(ServerStartup, StartToggleOpensOnceEverythingIsChosenAndStartsAGame) {
     ASSERT_TRUE(RunMainLoopUntil(*app, [&] { return toggle->isEnabled(); }));
 
     toggle->click();
-    EXPECT_EQ(app->state().gameState, GameState::SetUp);
+    // The network thread sets the round up at once and waits for the players.
+    ASSERT_TRUE(RunMainLoopUntil(*app, [&] {
+        std::lock_guard guard(app->state().lock);
+        return app->state().gameState == WaitStart;
+    }));
+    EXPECT_TRUE(RunMainLoopUntil(*app, [&] {
+        return w.Editor(9019)->toPlainText().endsWith("Spiel initialisiert ... warte auf Spieler.");
+    }));
     EXPECT_EQ(toggle->text(), "Spiel nach Runde beenden");
     EXPECT_TRUE(app->state().settings.startToggleDown);
     EXPECT_EQ(app->state().settings.level, 1);
