@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/drawing.h"
 #include "protocol/frame.h"
 #include "server/core/server_state.h"
 #include "server/core/texts.h"
@@ -105,7 +106,12 @@ class Engine {
     void GameStep(std::uint32_t now);
     // Starts the seat's next update frame in its send buffer; the caller
     // finishes and sends it. See update_frame.cpp.
-    void BuildUpdateFrame(int seat);
+    void BuildUpdateFrame(int seat, std::uint32_t now);
+
+    // The seat's image store as the player program holds it, drawn at 480
+    // pixels per unit from the very messages the seat is sent; its present
+    // copies the result into screenMirrors and partnerViewMirrors.
+    DrawingExecutor& Mirror(int seat);
 
     // Draws the next round from state.settings into both seats' records,
     // prepares the round record and waits for the players to start
@@ -153,6 +159,7 @@ class Engine {
     // reduced to 170 x 170. Black until the screen composition draws them.
     std::array<QImage, kSeats> screenMirrors;
     std::array<QImage, kSeats> partnerViewMirrors;
+    std::array<std::unique_ptr<DrawingExecutor>, kSeats> mirrorStores;
     ServerStatistics statistics;
     // Millisecond timer at the set-up of the running round; the main window
     // counts the round's live time from it.

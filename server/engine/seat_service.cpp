@@ -34,7 +34,7 @@ void Engine::ServiceSeat(int seat, std::uint32_t now) {
         case LinkIdle:
             colour = kGraphIdle;
             if (ElapsedMs(now, link.lastEventTime) >= kUpdatePauseMs) {
-                BuildUpdateFrame(seat);
+                BuildUpdateFrame(seat, now);
                 SendFrame(seat, now);
             }
             break;

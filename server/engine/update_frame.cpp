@@ -1,18 +1,31 @@
-// The frame a seat is sent 25 ms after each reply.
+// The frame a seat is sent 25 ms after each reply, and the seat's mirror.
 
-#include "protocol/messages.h"
 #include "server/engine/engine.h"
+#include "server/engine/screen_composition.h"
 
 namespace quib::server {
 
-// Every update frame begins with message 30. The screen composition appends
-// the seat's changed texts and drawing here; until it exists, the update
-// frame carries message 30 alone, which keeps the exchange (and with it the
-// key reports and the connection graph) running.
-void Engine::BuildUpdateFrame(int seat) {
-    protocol::SendBuffer& sender = links[seat].sender;
-    sender.StartFrame();
-    protocol::Append(sender, protocol::FrameStart{});
+void Engine::BuildUpdateFrame(int seat, std::uint32_t now) {
+    UpdateSeatScreen(*this, seat, now);
+}
+
+DrawingExecutor& Engine::Mirror(int seat) {
+    std::unique_ptr<DrawingExecutor>& store = mirrorStores[seat];
+    if (!store) {
+        // Pictures are loaded as they are: the mirror draws at the size the
+        // server's window shows.
+        store = std::make_unique<DrawingExecutor>(
+            DrawingConfig{kScreenMirrorSide, kScreenMirrorSide, grafikDir, 1.0f});
+        DrawingExecutor* mirror = store.get();
+        store->onPresent = [this, seat, mirror] {
+            screenMirrors[seat] = *mirror->Image(0);
+            partnerViewMirrors[seat] =
+                mirror->Image(2)->scaled(kPartnerViewMirrorSide, kPartnerViewMirrorSide,
+                                         Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            state.refreshBoard[seat] = 1;
+        };
+    }
+    return *store;
 }
 
 }  // namespace quib::server

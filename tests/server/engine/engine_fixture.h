@@ -104,4 +104,10 @@ inline bool IsGreeting(const std::vector<std::uint8_t>& frame) {
            frame[9] == 2;
 }
 
+// An update frame: a good frame that begins with message 30.
+inline bool IsUpdateFrame(const std::vector<std::uint8_t>& frame) {
+    return protocol::CheckFrame(frame) == protocol::FrameCheck::Good && frame[8] == 30 &&
+           frame[9] == 2;
+}
+
 }  // namespace quib::testing

@@ -1,0 +1,392 @@
+#include "common/drawing.h"
+
+#include <QPoint>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+#include "common/flood_fill.h"
+#include "common/picture_folder.h"
+
+namespace quib {
+namespace {
+
+using protocol::ServerMessage;
+using Body = std::span<const std::uint8_t>;
+
+// All images together may hold the four screen images and twice the largest
+// image a message may make; the game itself needs a few picture fields.
+constexpr std::int64_t kBudgetLargestImages = 2;
+
+template <typename M>
+std::optional<M> Decode(Body body) {
+    M message{};
+    if (!protocol::Parse(body, &message)) {
+        return std::nullopt;
+    }
+    return message;
+}
+
+DrawingConfig Sanitised(DrawingConfig config) {
+    config.unit = std::clamp(config.unit, 1, kMaxUnit);
+    config.backBufferSide = std::clamp(config.backBufferSide, 1, kMaxImageSideUnits * config.unit);
+    if (!(std::isfinite(config.pictureScale) && config.pictureScale > 0)) {
+        config.pictureScale = 1.0f;
+    }
+    return config;
+}
+
+std::int64_t PixelBudget(const DrawingConfig& config) {
+    const std::int64_t side = config.backBufferSide;
+    const std::int64_t largestSide = std::int64_t{kMaxImageSideUnits} * config.unit;
+    return ImageStore::kScreenImages * side * side +
+           kBudgetLargestImages * largestSide * largestSide;
+}
+
+QImage BlackImage(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    if (!image.isNull()) {
+        image.fill(Qt::black);
+    }
+    return image;
+}
+
+bool IsKnownMode(std::int32_t mode) {
+    return mode == protocol::kModeFilled || mode == protocol::kModeXor ||
+           mode == protocol::kModeOutline;
+}
+
+}  // namespace
+
+DrawingExecutor::DrawingExecutor(const DrawingConfig& config)
+    : config_(Sanitised(config)), scale_(config_.unit), store_(PixelBudget(config_)) {
+    const QSize side(config_.backBufferSide, config_.backBufferSide);
+    for (const int index : {1, 3, 0, 2}) {
+        store_.Put(index, BlackImage(side));
+    }
+}
+
+bool DrawingExecutor::Execute(std::uint8_t type, Body body) {
+    switch (static_cast<ServerMessage>(type)) {
+        case ServerMessage::BeginDrawing:
+            return BeginDrawing(body);
+        case ServerMessage::EndDrawing:
+            return EndDrawing();
+        case ServerMessage::CreateImage:
+            return CreateImage(body);
+        case ServerMessage::LoadPicture:
+            return LoadPicture(body);
+        case ServerMessage::FreeImage:
+            return FreeImage(body);
+        case ServerMessage::DrawImage:
+            return DrawImage(body);
+        case ServerMessage::FrontColour:
+            return SetFrontColour(body);
+        case ServerMessage::BackColour:
+            return SetBackColour(body);
+        case ServerMessage::DrawingMode:
+            return SetDrawingMode(body);
+        case ServerMessage::Plot:
+            return Plot(body);
+        case ServerMessage::Line:
+            return Line(body);
+        case ServerMessage::Box:
+            return Box(body);
+        case ServerMessage::Circle:
+            return Circle(body);
+        case ServerMessage::Ellipse:
+            return Ellipse(body);
+        case ServerMessage::Fill:
+            return Fill(body);
+        case ServerMessage::Polygon:
+            return Polygon(body);
+        case ServerMessage::Present:
+            return Present();
+        default:
+            return false;
+    }
+}
+
+const QImage* DrawingExecutor::Image(int index) const {
+    return store_.Find(index);
+}
+
+QSize DrawingExecutor::SlotSize(std::int8_t slot) const {
+    const std::optional<int> index = ImageStore::IndexOfSlot(slot);
+    const QImage* image = index ? store_.Find(*index) : nullptr;
+    return image ? image->size() : QSize(0, 0);
+}
+
+// Opening a target, even the one already open, starts from the defaults, so
+// no group of drawing messages depends on what an earlier group left set.
+bool DrawingExecutor::BeginDrawing(Body body) {
+    const auto message = Decode<protocol::BeginDrawing>(body);
+    const std::optional<int> index =
+        message ? ImageStore::IndexOfSlot(message->slot) : std::nullopt;
+    if (!index) {
+        return false;
+    }
+    state_ = DrawingState{};
+    state_.target = index;
+    return true;
+}
+
+bool DrawingExecutor::EndDrawing() {
+    state_.target.reset();
+    return true;
+}
+
+bool DrawingExecutor::CreateImage(Body body) {
+    const auto message = Decode<protocol::CreateImage>(body);
+    if (!message) {
+        return false;
+    }
+    const std::optional<int> index = ImageStore::IndexOfSlot(message->slot);
+    const std::optional<int> width = scale_.ImageSide(message->width);
+    const std::optional<int> height = scale_.ImageSide(message->height);
+    if (!index || !width || !height || !store_.Fits(*index, QSize(*width, *height))) {
+        return false;
+    }
+    QImage image = BlackImage(QSize(*width, *height));
+    if (image.isNull()) {
+        return false;
+    }
+    store_.Put(*index, std::move(image));
+    return true;
+}
+
+// A name that could reach outside the picture folder fails before anything
+// is touched; a picture that cannot be loaded empties the slot, so the slot
+// never shows an older picture than the one the sender asked for.
+bool DrawingExecutor::LoadPicture(Body body) {
+    const auto message = Decode<protocol::LoadPicture>(body);
+    if (!message) {
+        return false;
+    }
+    const std::optional<int> index = ImageStore::IndexOfSlot(message->slot);
+    if (!index || !IsPlainFileName(message->fileName.value)) {
+        return false;
+    }
+    const QImage picture = LoadFolderPicture(config_.pictureDir, message->fileName.value);
+    const QSize size = ScaledPictureSize(picture.size(), config_.pictureScale);
+    QImage resized;
+    if (!picture.isNull() && scale_.IsImageSize(size) && store_.Fits(*index, size)) {
+        resized = ResizePicture(picture, size);
+    }
+    if (resized.isNull()) {
+        store_.Free(*index);
+        return false;
+    }
+    store_.Put(*index, std::move(resized));
+    return true;
+}
+
+bool DrawingExecutor::FreeImage(Body body) {
+    const auto message = Decode<protocol::FreeImage>(body);
+    const std::optional<int> index =
+        message ? ImageStore::IndexOfSlot(message->slot) : std::nullopt;
+    return index && store_.Free(*index);
+}
+
+bool DrawingExecutor::DrawImage(Body body) {
+    const auto message = Decode<protocol::DrawImage>(body);
+    if (!message) {
+        return false;
+    }
+    const std::optional<int> index = ImageStore::IndexOfSlot(message->slot);
+    const std::optional<QPoint> topLeft = scale_.Point(message->x, message->y);
+    if (!index || !topLeft) {
+        return false;
+    }
+    QImage* target = Target();
+    const QImage* source = store_.Find(*index);
+    if (target && source) {
+        DrawImageOver(*target, *source, *topLeft);
+    }
+    return true;
+}
+
+bool DrawingExecutor::SetFrontColour(Body body) {
+    const auto message = Decode<protocol::FrontColour>(body);
+    if (message && state_.target) {
+        state_.frontColour = message->colour;
+    }
+    return message.has_value();
+}
+
+bool DrawingExecutor::SetBackColour(Body body) {
+    const auto message = Decode<protocol::BackColour>(body);
+    if (message && state_.target) {
+        state_.backColour = message->colour;
+    }
+    return message.has_value();
+}
+
+bool DrawingExecutor::SetDrawingMode(Body body) {
+    const auto message = Decode<protocol::DrawingMode>(body);
+    if (!message || !IsKnownMode(message->mode)) {
+        return false;
+    }
+    if (state_.target) {
+        state_.mode = message->mode;
+    }
+    return true;
+}
+
+bool DrawingExecutor::Plot(Body body) {
+    const auto message = Decode<protocol::Plot>(body);
+    const std::optional<QPoint> at = message ? scale_.Point(message->x, message->y) : std::nullopt;
+    if (!at) {
+        return false;
+    }
+    if (QImage* target = Target()) {
+        DrawPlot(*target, *at, WireColour(message->colour));
+    }
+    return true;
+}
+
+bool DrawingExecutor::Line(Body body) {
+    const auto message = Decode<protocol::Line>(body);
+    if (!message) {
+        return false;
+    }
+    const std::optional<QPoint> from = scale_.Point(message->x1, message->y1);
+    const std::optional<QPoint> to = scale_.Point(message->x2, message->y2);
+    if (!from || !to) {
+        return false;
+    }
+    if (QImage* target = Target()) {
+        DrawLine(*target, *from, *to, WireColour(message->colour));
+    }
+    return true;
+}
+
+bool DrawingExecutor::Box(Body body) {
+    const auto message = Decode<protocol::Box>(body);
+    if (!message) {
+        return false;
+    }
+    const std::optional<QPoint> corner = scale_.Point(message->x, message->y);
+    const std::optional<int> width = scale_.Pixels(message->width);
+    const std::optional<int> height = scale_.Pixels(message->height);
+    if (!corner || !width || !height) {
+        return false;
+    }
+    if (QImage* target = Target()) {
+        DrawBox(*target, SpannedBox(*corner, *width, *height), WireColour(message->colour),
+                Style());
+    }
+    return true;
+}
+
+bool DrawingExecutor::Circle(Body body) {
+    const auto message = Decode<protocol::Circle>(body);
+    if (!message) {
+        return false;
+    }
+    const std::optional<QPoint> centre = scale_.Point(message->x, message->y);
+    const std::optional<int> radius = scale_.Pixels(message->radius);
+    if (!centre || !radius) {
+        return false;
+    }
+    if (QImage* target = Target()) {
+        // A radius is a length: its sign does not matter.
+        const int r = std::abs(*radius);
+        DrawEllipse(*target, *centre, r, r, WireColour(message->colour), Style());
+    }
+    return true;
+}
+
+bool DrawingExecutor::Ellipse(Body body) {
+    const auto message = Decode<protocol::Ellipse>(body);
+    if (!message) {
+        return false;
+    }
+    const std::optional<QPoint> centre = scale_.Point(message->x, message->y);
+    const std::optional<int> radiusX = scale_.Pixels(message->radiusX);
+    const std::optional<int> radiusY = scale_.Pixels(message->radiusY);
+    if (!centre || !radiusX || !radiusY) {
+        return false;
+    }
+    if (QImage* target = Target()) {
+        DrawEllipse(*target, *centre, std::abs(*radiusX), std::abs(*radiusY),
+                    WireColour(message->colour), Style());
+    }
+    return true;
+}
+
+bool DrawingExecutor::Fill(Body body) {
+    const auto message = Decode<protocol::Fill>(body);
+    const std::optional<QPoint> start =
+        message ? scale_.Point(message->x, message->y) : std::nullopt;
+    if (!start) {
+        return false;
+    }
+    if (QImage* target = Target()) {
+        std::optional<QRgb> border;
+        if (message->borderColour != protocol::kNoColour) {
+            border = WireColour(message->borderColour).rgb();
+        }
+        FloodFill(*target, *start, border, WireColour(message->colour).rgb());
+    }
+    return true;
+}
+
+// The pen and fill belong to this one polygon and the drawing mode does not
+// apply: a polygon looks the same in every mode.
+bool DrawingExecutor::Polygon(Body body) {
+    const auto message = Decode<protocol::Polygon>(body);
+    if (!message) {
+        return false;
+    }
+    std::array<QPoint, protocol::kMaxPolygonPoints> points;
+    for (std::size_t i = 0; i < message->count; ++i) {
+        const std::optional<QPoint> point =
+            scale_.Point(message->points[i].x, message->points[i].y);
+        if (!point) {
+            return false;
+        }
+        points[i] = *point;
+    }
+    if (QImage* target = Target()) {
+        DrawPolygon(*target, std::span(points.data(), message->count), WireColour(message->pen),
+                    WireColour(message->brush));
+    }
+    return true;
+}
+
+// Copies both back buffers onto the front images in one go; the open target
+// and its state are left as they are.
+bool DrawingExecutor::Present() {
+    constexpr std::array<std::array<int, 2>, 2> kFrontFromBack = {{{0, 1}, {2, 3}}};
+    for (const auto& [front, back] : kFrontFromBack) {
+        QImage* frontImage = store_.Find(front);
+        const QImage* backImage = store_.Find(back);
+        if (frontImage && backImage) {
+            CopyImage(*frontImage, *backImage);
+        }
+    }
+    if (onPresent) {
+        onPresent();
+    }
+    return true;
+}
+
+QImage* DrawingExecutor::Target() {
+    return state_.target ? store_.Find(*state_.target) : nullptr;
+}
+
+ShapeStyle DrawingExecutor::Style() const {
+    switch (state_.mode) {
+        case protocol::kModeXor:
+            return ShapeStyle::FilledXor;
+        case protocol::kModeOutline:
+            return ShapeStyle::Outline;
+        default:
+            return ShapeStyle::Filled;
+    }
+}
+
+}  // namespace quib

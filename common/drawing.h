@@ -1,0 +1,107 @@
+#pragma once
+
+// The executor of the drawing messages 200 .. 254: the one implementation of
+// the drawing, used for the server's mirror of each player's screen and by
+// the player program for its own screen.
+//
+// It holds the screen's numbered images (see image_store.h) and the drawing
+// state: the open target (message 200 .. 201) with its drawing mode and its
+// front and back colours.
+//
+// Threads: one executor per screen (per seat on the server, one in the player
+// program), used by one thread only, the one that receives or builds that
+// screen's frames. To show the front images on another thread, take copies in
+// onPresent: QImage copies share the pixels and the executor's next drawing
+// detaches from them, so a copy never changes under its reader.
+
+#include <QImage>
+#include <QSize>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+
+#include "common/drawing_values.h"
+#include "common/image_store.h"
+#include "common/shapes.h"
+#include "protocol/messages.h"
+
+namespace quib {
+
+struct DrawingConfig {
+    int unit = 480;            // pixels per picture field side
+    int backBufferSide = 480;  // side of the four screen images in pixels
+    std::filesystem::path pictureDir;
+    float pictureScale = 1.0f;  // loaded pictures are resized by this factor
+};
+
+class DrawingExecutor {
+  public:
+    // Creates the four screen images, black. Values out of range are taken
+    // to the nearest sensible one: unit and side at least 1 (unit at most
+    // kMaxUnit, side at most kMaxImageSideUnits units), a scale that is not a
+    // positive number becomes 1.
+    explicit DrawingExecutor(const DrawingConfig& config);
+
+    // Executes one message of type 200 .. 254. False when the message fails
+    // (the frame is then bad): a type the drawing does not know (any type
+    // outside 200 .. 254 included), a body too short for its fields, a
+    // polygon of no or more than 30 points, a coordinate that is not a finite
+    // number within kMaxCoordinateUnits, an image side outside 1 ..
+    // kMaxImageSideUnits units or beyond the store's pixel budget, a slot
+    // below -4, a drawing mode other than 0, 2 or 4, freeing one of the four
+    // screen images, a picture name that is not a plain file name, and a
+    // picture that cannot be loaded. A failed message changes nothing,
+    // except that a picture that cannot be loaded leaves its slot empty.
+    bool Execute(std::uint8_t type, std::span<const std::uint8_t> body);
+
+    // Image by store index: 0 left front, 1 left back, 2 right front, 3 right
+    // back, slot n at n + 4. nullptr when empty.
+    const QImage* Image(int index) const;
+
+    // Pixel size of the slot's image; 0 x 0 when the slot is empty or names
+    // no image.
+    QSize SlotSize(std::int8_t slot) const;
+
+    // Called at the end of message 254, after both front images are copied.
+    std::function<void()> onPresent;
+
+  private:
+    struct DrawingState {
+        std::optional<int> target;  // store index of the open target
+        std::int32_t mode = protocol::kModeFilled;
+        protocol::Colour frontColour = 0x00FFFFFF;
+        protocol::Colour backColour = 0x00000000;
+    };
+
+    bool BeginDrawing(std::span<const std::uint8_t> body);
+    bool EndDrawing();
+    bool CreateImage(std::span<const std::uint8_t> body);
+    bool LoadPicture(std::span<const std::uint8_t> body);
+    bool FreeImage(std::span<const std::uint8_t> body);
+    bool DrawImage(std::span<const std::uint8_t> body);
+    bool SetFrontColour(std::span<const std::uint8_t> body);
+    bool SetBackColour(std::span<const std::uint8_t> body);
+    bool SetDrawingMode(std::span<const std::uint8_t> body);
+    bool Plot(std::span<const std::uint8_t> body);
+    bool Line(std::span<const std::uint8_t> body);
+    bool Box(std::span<const std::uint8_t> body);
+    bool Circle(std::span<const std::uint8_t> body);
+    bool Ellipse(std::span<const std::uint8_t> body);
+    bool Fill(std::span<const std::uint8_t> body);
+    bool Polygon(std::span<const std::uint8_t> body);
+    bool Present();
+
+    // The open target's image; nullptr when none is open or its slot is empty.
+    QImage* Target();
+    ShapeStyle Style() const;
+
+    DrawingConfig config_;
+    UnitScale scale_;
+    ImageStore store_;
+    DrawingState state_;
+};
+
+}  // namespace quib

@@ -1,0 +1,340 @@
+#include "server/engine/screen_composition.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "protocol/messages.h"
+#include "tests/server/engine/game_fixture.h"
+#include "tests/support/case_name.h"
+
+namespace quib::server {
+namespace {
+
+using Message = std::pair<std::uint8_t, std::vector<std::uint8_t>>;
+
+constexpr Colour kRed = Rgb(255, 100, 100);
+constexpr Colour kYellow = Rgb(255, 255, 100);
+constexpr Colour kGreen = Rgb(100, 255, 100);
+constexpr Colour kBlue = Rgb(100, 100, 255);
+
+template <typename M>
+M Decoded(const Message& message) {
+    M decoded{};
+    EXPECT_TRUE(protocol::Parse(message.second, &decoded));
+    return decoded;
+}
+
+std::vector<std::uint8_t> TypesOf(const std::vector<Message>& messages) {
+    std::vector<std::uint8_t> types;
+    for (const Message& m : messages) {
+        types.push_back(m.first);
+    }
+    return types;
+}
+
+class ScreenComposition : public quib::testing::GameFixture {
+  protected:
+    // Builds the seat's update frame and returns its messages.
+    std::vector<Message> Update(int seat) {
+        UpdateSeatScreen(*engine, seat, now);
+        frame = ToBytes(engine->links[seat].sender.FinishFrame());
+        std::vector<Message> messages;
+        EXPECT_EQ(protocol::CheckFrame(frame), protocol::FrameCheck::Good);
+        protocol::ParseMessages(frame, [&](std::uint8_t type, auto body) {
+            messages.emplace_back(type, std::vector<std::uint8_t>(body.begin(), body.end()));
+            return true;
+        });
+        return messages;
+    }
+
+    static std::vector<std::uint8_t> ToBytes(std::span<const std::uint8_t> bytes) {
+        return {bytes.begin(), bytes.end()};
+    }
+
+    // A seat whose screen has been sent completely, so that the next update
+    // sends only what the test changes.
+    SeatRecord& SentSeat(int seat) {
+        SeatRecord& r = engine->seats[seat];
+        r.statusTextSent = r.statusText;
+        r.scoreTextSent = r.scoreText;
+        r.ownBoardDrawn = 1;
+        r.partnerBoardDrawn = 1;
+        r.pictureSent = 1;
+        r.partnerPictureSent = 1;
+        return r;
+    }
+
+    void LevelOneBoard(int seat, std::array<Colour, 4> colours) {
+        SeatRecord& r = engine->seats[seat];
+        r.level = 1;
+        r.boardColour = Rgb(225, 225, 225);
+        r.colourA = colours;
+    }
+
+    // Messages of the given type, in frame order.
+    static std::vector<Message> OfType(const std::vector<Message>& messages, std::uint8_t type) {
+        std::vector<Message> found;
+        for (const Message& m : messages) {
+            if (m.first == type) {
+                found.push_back(m);
+            }
+        }
+        return found;
+    }
+
+    std::vector<std::uint8_t> frame;
+};
+
+TEST_F(ScreenComposition, LevelOneBoardIsFourCellBoxesAndTheGreyCross) {
+    SeatRecord& r = SentSeat(0);
+    LevelOneBoard(0, {kRed, kYellow, kGreen, kBlue});
+    r.ownBoardDrawn = 0;
+    const auto messages = Update(0);
+    EXPECT_EQ(TypesOf(messages),
+              (std::vector<std::uint8_t>{30, 210, 200, 223, 226, 226, 226, 226, 226, 225, 225, 201,
+                                         200, 220, 201, 200, 220, 201, 254}));
+    const auto boxes = OfType(messages, 226);
+    const float corners[4][2] = {{0, 0}, {0.5f, 0}, {0, 0.5f}, {0.5f, 0.5f}};
+    const Colour colours[4] = {kRed, kYellow, kGreen, kBlue};
+    for (int q = 0; q < 4; ++q) {
+        const auto box = Decoded<protocol::Box>(boxes[static_cast<std::size_t>(q) + 1]);
+        EXPECT_EQ(box.x, corners[q][0]);
+        EXPECT_EQ(box.y, corners[q][1]);
+        EXPECT_EQ(box.width, 0.5f);
+        EXPECT_EQ(box.colour, colours[q]);
+    }
+    const auto cross = Decoded<protocol::Line>(OfType(messages, 225)[0]);
+    EXPECT_EQ(cross.colour, Rgb(150, 150, 150));
+    EXPECT_EQ(cross.x1, 0.5f);
+    EXPECT_EQ(cross.y2, 1.0f);
+}
+
+TEST_F(ScreenComposition, LevelTwoShapesSitInBoxesOf04AtTheCellCorners) {
+    SeatRecord& r = SentSeat(0);
+    r.level = 2;
+    r.shapeA = {Circle, Circle, Circle, Circle};
+    r.colourA = {kRed, kRed, kRed, kRed};
+    r.ownBoardDrawn = 0;
+    const auto circles = OfType(Update(0), 227);
+    ASSERT_EQ(circles.size(), 8u) << "each circle is filled, then outlined";
+    const float centres[4][2] = {{0.25f, 0.25f}, {0.75f, 0.25f}, {0.25f, 0.75f}, {0.75f, 0.75f}};
+    for (int q = 0; q < 4; ++q) {
+        const auto fill = Decoded<protocol::Circle>(circles[static_cast<std::size_t>(2 * q)]);
+        const auto outline =
+            Decoded<protocol::Circle>(circles[static_cast<std::size_t>(2 * q + 1)]);
+        EXPECT_FLOAT_EQ(fill.x, centres[q][0]);
+        EXPECT_FLOAT_EQ(fill.y, centres[q][1]);
+        EXPECT_FLOAT_EQ(fill.radius, 0.2f);
+        EXPECT_EQ(fill.colour, kRed);
+        EXPECT_EQ(outline.colour, Rgb(0, 0, 0));
+    }
+}
+
+struct ContactCase {
+    const char* name;
+    std::int32_t contact;
+    float ax, ay, bx, by;  // top left corners of the two shape boxes in cell 0
+};
+
+const ContactCase kContacts[] = {
+    {"Apart", 0, 0.02f, 0.25f, 0.25f, 0.02f},
+    {"Touching", 1, 0.053f, 0.217f, 0.217f, 0.053f},
+};
+
+class LevelFiveCircles : public ScreenComposition,
+                         public ::testing::WithParamInterface<ContactCase> {};
+
+TEST_P(LevelFiveCircles, StandApartOrTouchAlongTheCellDiagonal) {
+    SeatRecord& r = SentSeat(0);
+    r.level = 5;
+    r.contact[0] = GetParam().contact;
+    r.ownBoardDrawn = 0;
+    const auto circles = OfType(Update(0), 227);
+    const auto a = Decoded<protocol::Circle>(circles[0]);
+    const auto b = Decoded<protocol::Circle>(circles[2]);
+    EXPECT_NEAR(a.x - a.radius, GetParam().ax, 1e-6);
+    EXPECT_NEAR(a.y - a.radius, GetParam().ay, 1e-6);
+    EXPECT_NEAR(b.x - b.radius, GetParam().bx, 1e-6);
+    EXPECT_NEAR(b.y - b.radius, GetParam().by, 1e-6);
+    EXPECT_NEAR(2 * a.radius, 0.23f, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screen, LevelFiveCircles, ::testing::ValuesIn(kContacts),
+                         quib::testing::CaseName());
+
+struct OffsetCase {
+    const char* name;
+    std::int32_t a;
+    std::int32_t b;
+    float offset;
+};
+
+const OffsetCase kOffsets[] = {
+    {"TwoCircles", Circle, Circle, 0.043f},
+    {"CircleAndTriangle", Circle, Triangle, 0.0265f},
+    {"TwoTriangles", Triangle, Triangle, 0.0675f},
+    {"TwoPentagons", Pentagon, Pentagon, 0.047f},
+    {"PentagonAndSquare", Pentagon, Square, 0.0315f - 0.004f + 0.03375f},
+    {"SquareAndPentagon", Square, Pentagon, 0.03375f + 0.0225f - 0.005f},
+    {"CircleAndPentagon", Circle, Pentagon, 0.0215f + 0.0225f - 0.003f},
+};
+
+class ContactOffsetCase : public ::testing::TestWithParam<OffsetCase> {};
+
+TEST_P(ContactOffsetCase, MakesTheShapesTouch) {
+    EXPECT_NEAR(ContactOffset(GetParam().a, GetParam().b), GetParam().offset, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screen, ContactOffsetCase, ::testing::ValuesIn(kOffsets),
+                         quib::testing::CaseName());
+
+TEST_F(ScreenComposition, CoveredPartnerViewIsBlackWithTheGreyCross) {
+    SeatRecord& r = SentSeat(1);
+    r.displayMode = DisplayCovered;
+    r.partnerBoardColour = 0;
+    r.partnerBoardDrawn = 0;
+    const auto messages = Update(1);
+    EXPECT_EQ(TypesOf(messages), (std::vector<std::uint8_t>{30, 210, 200, 223, 226, 225, 225, 201,
+                                                            200, 220, 201, 200, 220, 201, 254}));
+    EXPECT_EQ(Decoded<protocol::CreateImage>(messages[1]).slot, 1);
+    EXPECT_EQ(Decoded<protocol::Box>(messages[4]).colour, 0u);
+}
+
+TEST_F(ScreenComposition, PartnerWhoEndedTheRoundGetsTheGreenFrame) {
+    SeatRecord& r = SentSeat(0);
+    r.partnerFigureVisible = 1;
+    engine->seats[1].readyState = 1;
+    engine->partnerFinished[0] = 1;
+    state.gameState = Running;
+    const auto messages = Update(0);
+    const auto boxes = OfType(messages, 226);
+    ASSERT_EQ(boxes.size(), 4u);
+    const float expected[4][4] = {
+        {0, 0, 0.025f, 1}, {0.975f, 0, 0.025f, 1}, {0, 0, 1, 0.025f}, {0, 0.975f, 1, 0.025f}};
+    for (int i = 0; i < 4; ++i) {
+        const auto box = Decoded<protocol::Box>(boxes[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(box.x, expected[i][0]);
+        EXPECT_EQ(box.y, expected[i][1]);
+        EXPECT_EQ(box.width, expected[i][2]);
+        EXPECT_EQ(box.height, expected[i][3]);
+        EXPECT_EQ(box.colour, Rgb(120, 255, 120));
+    }
+    EXPECT_EQ(engine->partnerFinished[0], 0);
+    EXPECT_EQ(messages.back().first, 254);
+}
+
+TEST_F(ScreenComposition, NothingChangedSendsTheFourteenByteFrame) {
+    SentSeat(0);
+    Update(0);
+    EXPECT_EQ(frame, quib::testing::kFrameStartOnly);
+}
+
+TEST_F(ScreenComposition, ChangedTextsGoOutWithoutAPresentAndReachTheStatusSlots) {
+    SeatRecord& r = SentSeat(0);
+    r.statusText = "Bitte warten ...";
+    r.statusColour = Rgb(150, 150, 255);
+    r.scoreText = "Punkte in Serie: 0 Highscore: 0";
+    const auto messages = Update(0);
+    EXPECT_EQ(TypesOf(messages), (std::vector<std::uint8_t>{30, 33, 32}));
+    EXPECT_EQ(state.statusSlots[0].text, " Bitte warten ...");
+    EXPECT_EQ(state.statusSlots[0].colour, static_cast<std::int32_t>(Rgb(150, 150, 255)));
+    EXPECT_EQ(state.statusSlots[2].text, " Punkte in Serie: 0 Highscore: 0");
+    EXPECT_EQ(state.statusSlots[2].dirty, 1);
+    EXPECT_TRUE(Update(0).size() == 1) << "sent texts are not sent again";
+}
+
+struct SpeedCase {
+    const char* name;
+    std::int32_t speed;
+    bool arrives;
+};
+
+const SpeedCase kSpeeds[] = {
+    {"Slow", 1, true},
+    {"Fast", 3, true},
+    {"Instant", 4, true},
+    {"NoSpeedChosen", 0, false},
+};
+
+class FigureAnimation : public ScreenComposition,
+                        public ::testing::WithParamInterface<SpeedCase> {};
+
+// Each update moves the figure one speed step (0.02 of the board per entry of
+// the speed list); the update that would carry it past the target puts it
+// exactly on the target and logs the arrival once.
+TEST_P(FigureAnimation, MovesBySpeedStepsAndStopsExactlyOnTheTarget) {
+    state.settings.speed = GetParam().speed;
+    const float step = 0.02f * static_cast<float>(GetParam().speed);
+    engine->BeginRoundRecord(now);
+    SeatRecord& r = SentSeat(1);
+    r.ownFigureVisible = 1;
+    r.shownX = r.sentX = 0.25f;
+    r.shownY = r.sentY = 0.25f;
+    r.targetX = 0.75f;
+    r.targetY = 0.25f;
+    r.cellX = 1;
+    bool arrived = false;
+    for (int update = 1; update <= 60 && !arrived; ++update) {
+        const float before = r.shownX;
+        Update(1);
+        if (before + step < 0.75f) {
+            ASSERT_EQ(r.shownX, before + step) << "update " << update;
+        } else {
+            ASSERT_EQ(r.shownX, 0.75f) << "update " << update;
+            arrived = true;
+        }
+        EXPECT_EQ(r.shownY, 0.25f);
+    }
+    EXPECT_EQ(arrived, GetParam().arrives);
+    Update(1);  // standing still: no further arrival
+    int arrivals = 0;
+    for (const std::string& line : engine->roundRecord.events) {
+        arrivals += line.find(";2;Position;b") != std::string::npos;
+    }
+    EXPECT_EQ(arrivals, GetParam().arrives ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screen, FigureAnimation, ::testing::ValuesIn(kSpeeds),
+                         quib::testing::CaseName());
+
+TEST_F(ScreenComposition, MirrorShowsWhatThePlayerIsToldToDraw) {
+    SentSeat(0);
+    LevelOneBoard(0, {kRed, kYellow, kGreen, kBlue});
+    LevelOneBoard(1, {kBlue, kGreen, kYellow, kRed});
+    engine->seats[0].ownBoardDrawn = 0;
+    engine->seats[0].displayMode = DisplayOpen;
+    engine->seats[0].partnerBoardDrawn = 0;
+    Update(0);
+    ASSERT_EQ(state.refreshBoard[0], 1);
+    const QImage& screen = engine->screenMirrors[0];
+    ASSERT_EQ(screen.size(), QSize(480, 480));
+    auto rgb = [](Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); };
+    EXPECT_EQ(screen.pixelColor(120, 120), rgb(kRed));
+    EXPECT_EQ(screen.pixelColor(360, 120), rgb(kYellow));
+    EXPECT_EQ(screen.pixelColor(120, 360), rgb(kGreen));
+    EXPECT_EQ(screen.pixelColor(360, 360), rgb(kBlue));
+    EXPECT_EQ(screen.pixelColor(240, 60), QColor(150, 150, 150)) << "the vertical cross line";
+    EXPECT_EQ(screen.pixelColor(60, 240), QColor(150, 150, 150)) << "the horizontal cross line";
+    const QImage& partner = engine->partnerViewMirrors[0];
+    ASSERT_EQ(partner.size(), QSize(170, 170));
+    EXPECT_EQ(partner.pixelColor(40, 40), rgb(kBlue)) << "the partner's board, reduced";
+    EXPECT_EQ(partner.pixelColor(130, 130), rgb(kRed));
+}
+
+TEST_F(ScreenComposition, FrameWithoutChangesLeavesTheMirrorAlone) {
+    SentSeat(0);
+    Update(0);
+    const qint64 backBuffer = engine->Mirror(0).Image(1)->cacheKey();
+    const qint64 shown = engine->screenMirrors[0].cacheKey();
+    Update(0);
+    EXPECT_EQ(state.refreshBoard[0], 0);
+    EXPECT_EQ(engine->Mirror(0).Image(1)->cacheKey(), backBuffer) << "no pixel was touched";
+    EXPECT_EQ(engine->screenMirrors[0].cacheKey(), shown);
+}
+
+}  // namespace
+}  // namespace quib::server
