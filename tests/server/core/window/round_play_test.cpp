@@ -1,0 +1,204 @@
+// Two players play a round over real TCP against the whole server program:
+// the experimenter's choices are made on the window, the players' keys come
+// from protocol-level test clients.
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <bitset>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "protocol/messages.h"
+#include "server/core/window/server_app.h"
+#include "tests/server/core/window/qt_app.h"
+#include "tests/server/core/window/scripted_dialogs.h"
+#include "tests/support/scratch_directory.h"
+#include "tools/test_client.h"
+
+namespace quib::server {
+namespace {
+
+using quib::testing::ScratchDirectory;
+using quib::testing::WriteBytes;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint8_t kSpace = 32;
+constexpr std::uint8_t kRight = 39;
+
+std::bitset<256> Keys(std::initializer_list<std::uint8_t> codes) {
+    std::bitset<256> keys;
+    for (std::uint8_t code : codes) {
+        keys.set(code);
+    }
+    return keys;
+}
+
+std::string SubjectFile(const std::string& number) {
+    return "Spieler\r\nSpielernr.;" + number + "\r\nSpielername;P" + number +
+           "\r\nKommentar;\r\nErstellt;09.12.26;10:00:00\r\n\r\nPunkte;0;Rekord;0\r\n"
+           "Runden;0;Spielzeit;0;00:00:00\r\n\r\n"
+           "Spieldatei;Zeit;Gegner;Punkte;Highscore;Runden;Dauer (ms);Dauer;Level;Anzeige\r\n";
+}
+
+// The type codes of every message of every frame a player received.
+std::vector<std::uint8_t> MessageTypes(const std::vector<std::vector<std::uint8_t>>& frames) {
+    std::vector<std::uint8_t> types;
+    for (const auto& frame : frames) {
+        if (protocol::CheckFrame(frame) != protocol::FrameCheck::Good) {
+            continue;
+        }
+        protocol::ParseMessages(frame, [&](std::uint8_t type, auto) {
+            types.push_back(type);
+            return true;
+        });
+    }
+    return types;
+}
+
+// Positions at which the own figure (slot 2) was drawn, in order.
+std::vector<float> OwnFigureXs(const std::vector<std::vector<std::uint8_t>>& frames) {
+    std::vector<float> xs;
+    for (const auto& frame : frames) {
+        if (protocol::CheckFrame(frame) != protocol::FrameCheck::Good) {
+            continue;
+        }
+        protocol::ParseMessages(frame, [&](std::uint8_t type, std::span<const std::uint8_t> body) {
+            protocol::DrawImage image;
+            if (type == 220 && protocol::Parse(body, &image) && image.slot == 2) {
+                xs.push_back(image.x);
+            }
+            return true;
+        });
+    }
+    return xs;
+}
+
+class RoundPlay : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        quib::server::testing::EnsureApplication();
+        WriteBytes(dir.path() / "quib_server.prefs",
+                   "[Sonstiges]\r\naskOptions = 0\r\nLanguage = quib_server_de.lang\r\n");
+        std::filesystem::create_directories(dir.path() / "grafik");
+        QImage figure(96, 96, QImage::Format_ARGB32);
+        figure.fill(QColor(200, 40, 160));
+        ASSERT_TRUE(
+            figure.save(QString::fromStdString((dir.path() / "grafik/figur0.png").string())));
+        std::filesystem::create_directories(dir.path() / "log");
+        WriteBytes(dir.path() / "log/p000000.csv", SubjectFile("000000"));
+        WriteBytes(dir.path() / "log/p000001.csv", SubjectFile("000001"));
+        app = std::make_unique<ServerApp>(ServerOptions{dir.path(), 0}, dialogs, chooser);
+        ASSERT_TRUE(app->Start());
+    }
+
+    template <typename Done>
+    bool RunUntil(Done done) {
+        const auto deadline = Clock::now() + std::chrono::seconds(15);
+        while (!done() && Clock::now() < deadline) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            app->Iterate();
+        }
+        return done();
+    }
+
+    template <typename Read>
+    auto Locked(Read read) {
+        std::lock_guard guard(app->state().lock);
+        return read();
+    }
+
+    bool EventLogged(const std::string& part) {
+        return Locked([&] {
+            for (const std::string& line : app->engine().roundRecord.events) {
+                if (line.find(part) != std::string::npos) {
+                    return true;
+                }
+            }
+            return false;
+        });
+    }
+
+    // The experimenter's choices: level 1, instant moves, open display, the
+    // one figure for both, both starting top left, two subjects.
+    void ChooseEverything() {
+        MainWindow& w = *app->window();
+        const std::pair<int, int> choices[] = {{9002, 1}, {9004, 4}, {9006, 2}, {9008, 1},
+                                               {9011, 2}, {8, 2},    {4008, 3}};
+        for (auto [id, entry] : choices) {
+            w.List(id)->setCurrentIndex(entry);
+            if (id == 8 || id == 4008) {
+                emit w.List(id)->activated(entry);
+            }
+        }
+    }
+
+    ScratchDirectory dir;
+    quib::server::testing::ScriptedDialogs dialogs;
+    quib::server::testing::ScriptedChooser chooser;
+    std::unique_ptr<ServerApp> app;
+    tools::TestClient players[2];
+};
+
+TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
+    ChooseEverything();
+    for (tools::TestClient& player : players) {
+        ASSERT_TRUE(player.Connect(app->port()));
+    }
+    QPushButton* toggle = app->window()->Button(9013);
+    ASSERT_TRUE(RunUntil([&] { return toggle->isEnabled(); }));
+    toggle->click();
+    ASSERT_TRUE(
+        RunUntil([&] { return Locked([&] { return app->state().gameState; }) == WaitStart; }));
+
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown(Keys({kSpace}));
+    }
+    ASSERT_TRUE(
+        RunUntil([&] { return Locked([&] { return app->state().gameState; }) == Running; }));
+    EXPECT_TRUE(EventLogged(";0;Start;"));
+
+    // The space bar must be let go once before it can end the round.
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown({});
+    }
+    ASSERT_TRUE(
+        RunUntil([&] { return Locked([&] { return app->engine().seats[0].readyState == 0; }); }));
+    players[0].SetKeysDown(Keys({kRight}));
+    ASSERT_TRUE(RunUntil([&] { return EventLogged(";1;Position;B"); }));
+    EXPECT_TRUE(EventLogged(";1;Taste;Rechts"));
+    players[0].SetKeysDown({});
+
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown(Keys({kSpace}));
+    }
+    ASSERT_TRUE(
+        RunUntil([&] { return Locked([&] { return app->state().gameState; }) == RoundOver; }));
+    EXPECT_EQ(Locked([&] { return app->engine().roundRecord.moves[0]; }), 1);
+    EXPECT_EQ(Locked([&] { return app->engine().roundRecord.moves[1]; }), 0);
+
+    // What the first player was told to draw: its board, its figure picture,
+    // the figure moving from the left cell to the right one, presents.
+    const auto frames = players[0].Frames();
+    const auto types = MessageTypes(frames);
+    for (std::uint8_t type : {210, 211, 226, 225, 220, 254, 33}) {
+        EXPECT_NE(std::find(types.begin(), types.end(), type), types.end()) << int(type);
+    }
+    const std::vector<float> xs = OwnFigureXs(frames);
+    ASSERT_FALSE(xs.empty());
+    EXPECT_LT(xs.front(), 0.5f) << "starts in the left column";
+    EXPECT_GT(xs.back(), 0.5f) << "ends in the right column";
+    EXPECT_EQ(players[0].RhythmViolations(), 0u);
+
+    // The experimenter sees the first player's board in the seat's mirror.
+    ASSERT_TRUE(RunUntil([&] {
+        return app->window()->Label(1)->pixmap().toImage().pixelColor(5, 5) != QColor(Qt::black);
+    }));
+    EXPECT_EQ(app->window()->Label(1)->pixmap().toImage().pixelColor(240, 60),
+              QColor(150, 150, 150));
+}
+
+}  // namespace
+}  // namespace quib::server
