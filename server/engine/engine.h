@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -12,7 +13,9 @@
 
 #include "common/drawing.h"
 #include "protocol/frame.h"
+#include "server/core/message_sink.h"
 #include "server/core/server_state.h"
+#include "server/core/time_format.h"
 #include "server/core/texts.h"
 #include "server/engine/connection_graph.h"
 #include "server/engine/game_record.h"
@@ -66,7 +69,10 @@ inline constexpr Colour kGraphSlowReply = Rgb(255, 255, 0);
 //     randomSource are the network thread's (GameStep and the screen
 //     composition, inside RunPass), with one exception: BeginGameRecord runs
 //     on the main thread under state.lock when the start toggle starts a game.
-//   - grafikDir and logDir are set once before the network thread starts.
+//   - grafikDir, logDir, log2Dir, messageBoxes and localClock are set once
+//     before the network thread starts.
+//   - mirrorStores are the network thread's; their present copies into
+//     screenMirrors and partnerViewMirrors.
 // Tests drive an Engine from a single thread, with a fixed clock.
 //
 // The object is large (three 64 KiB buffers per seat): create it once, on the
@@ -169,6 +175,12 @@ class Engine {
     // here), and the log folder in which the round files are numbered.
     std::filesystem::path grafikDir;
     std::filesystem::path logDir;
+    std::filesystem::path log2Dir;  // the position protocols
+    // Where the round, game and subject files report failures; the server
+    // shows them through the main thread. Null: nothing is shown (tests).
+    MessageSink* messageBoxes = nullptr;
+    // The wall clock for the dates and times written into the files.
+    std::function<LocalTime()> localClock = CurrentLocalTime;
     // Reseeded at every round set-up; tests put in a scripted source.
     std::unique_ptr<RandomSource> randomSource = std::make_unique<TimerSeededRandom>();
     GameRecord gameRecord;

@@ -69,6 +69,7 @@ bool ServerApp::Start() {
     engine_ = std::make_unique<Engine>(state_, texts_);
     engine_->grafikDir = options_.workDir / "grafik";
     engine_->logDir = options_.workDir / "log";
+    engine_->log2Dir = options_.workDir / "log2";
     state_.gameState = Idle;
     state_.commentPlaceholder = texts_[0];
     if (!CreateWorkingFolders()) {
@@ -111,6 +112,7 @@ bool ServerApp::Start() {
     engine_->StartLinks(MonotonicMilliseconds());
 
     networkMessages_ = std::make_unique<CrossThreadMessages>(dialogs_, state_.lock, this);
+    engine_->messageBoxes = networkMessages_.get();
     networkThread_ = std::make_unique<NetworkThread>(*engine_);
     networkThread_->SetAfterPass([this] {
         bool pending = false;
