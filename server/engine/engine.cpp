@@ -9,11 +9,6 @@ namespace quib::server {
 
 namespace {
 
-std::string ScoreText(const ServerTexts& texts, const ServerStatistics& statistics) {
-    return texts[16] + ": " + std::to_string(statistics.currentSeries) + " " + texts[17] + ": " +
-           std::to_string(statistics.bestSeries);
-}
-
 QImage BlackImage(int side) {
     QImage image(side, side, QImage::Format_RGB32);
     image.fill(Qt::black);
@@ -49,7 +44,7 @@ void Engine::ResetScreens(int full) {
         seat.address.clear();
         seat.statusText = "X";
         seat.statusColour = protocol::kNoColour;
-        seat.scoreText = ScoreText(texts, statistics);
+        seat.scoreText = ScoreText(statistics, texts);
         seat.scoreColour = Rgb(150, 150, 150);
         seat.readyState = 0;
     }

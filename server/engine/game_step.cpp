@@ -1,9 +1,10 @@
 // The game's share of every pass of the network thread: the state machine
-// that sets rounds up, waits for both players to start, and turns the keys
-// they report into moves.
+// that sets rounds up, waits for both players to start, turns the keys they
+// report into moves, ends the round and waits for the next one.
 
 #include "server/engine/engine.h"
 #include "server/engine/key_codes.h"
+#include "server/engine/round_end.h"
 #include "server/engine/status_colours.h"
 
 namespace quib::server {
@@ -124,14 +125,6 @@ void ActOnKeys(Engine& engine, int s, std::uint32_t now) {
     }
 }
 
-// Extension point of the round end: the judgement of the round
-// (FiguresOnSameStimulus), the result texts, the message log line and the
-// bookkeeping of RecordRound (game record, files, statistics) belong here,
-// after the boards have been opened and the round's end time taken. Until
-// they are built a round ends unjudged: roundRecord.won stays -1 and nothing
-// is written.
-void JudgeAndRecordRound(Engine& /*engine*/, std::uint32_t /*now*/) {}
-
 // Both players have ended the round: each now sees the partner's board open,
 // with both figures on it.
 void EndRound(Engine& engine, std::uint32_t now) {
@@ -162,6 +155,51 @@ void PlayRound(Engine& engine, std::uint32_t now) {
     }
 }
 
+// The experimenter has released the start toggle: the game is over, the
+// players wait for the next one.
+void EndGame(Engine& engine) {
+    engine.state.gameState = Idle;
+    for (SeatRecord& seat : engine.seats) {
+        seat.statusText = engine.texts[12];
+        seat.statusColour = kIdleColour;
+    }
+    engine.state.refreshControls = 1;
+    PostLogMessage(engine.state, engine.texts[44]);
+}
+
+void WantNextRound(Engine& engine, int s) {
+    SeatRecord& seat = engine.seats[s];
+    seat.readyState = kReady;
+    seat.statusText = engine.texts[36];
+    seat.statusColour = kReadyColour;
+    ClearScreen(seat);
+}
+
+// The result is shown. The toggle is checked on every step, so releasing it
+// while the players look at the result ends the game at once. Otherwise each
+// player asks for the next round with a fresh press of the space bar; the
+// presses leave both seats ready, so the new round starts as soon as it is
+// set up.
+void AwaitNextRound(Engine& engine) {
+    if (!engine.state.settings.startToggleDown) {
+        EndGame(engine);
+        return;
+    }
+    for (int s = 0; s < kSeats; ++s) {
+        const bool space = KeyDown(engine, s, kKeySpace);
+        const std::int32_t ready = engine.seats[s].readyState;
+        if (!space && ready == kSpent) {
+            engine.seats[s].readyState = kNotReady;
+        } else if (space && ready == kNotReady) {
+            WantNextRound(engine, s);
+        }
+    }
+    if (BothReady(engine)) {
+        ShowFigures(engine, 1);
+        engine.state.gameState = SetUp;
+    }
+}
+
 }  // namespace
 
 // Runs once per pass on the network thread, inside RunPass under state.lock,
@@ -183,8 +221,7 @@ void Engine::GameStep(std::uint32_t now) {
             PlayRound(*this, now);
             break;
         case RoundOver:
-            // The result shown; the players' next round or the end of the game
-            // come with the round end's scoring (see JudgeAndRecordRound).
+            AwaitNextRound(*this);
             break;
         default:
             break;

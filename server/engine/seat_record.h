@@ -86,4 +86,17 @@ inline void MarkScreenUnsent(SeatRecord& seat) {
     seat.partnerSentY = 0;
 }
 
+// Empties a player's screen: no board, no partner view, no figures. The
+// sent markers make the next update send the blank screen.
+inline void ClearScreen(SeatRecord& seat) {
+    seat.boardColour = 0;
+    seat.level = 0;
+    seat.ownBoardDrawn = 0;
+    seat.ownFigureVisible = 0;
+    seat.partnerBoardColour = 0;
+    seat.displayMode = DisplayBlank;
+    seat.partnerBoardDrawn = 0;
+    seat.partnerFigureVisible = 0;
+}
+
 }  // namespace quib::server

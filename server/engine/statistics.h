@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+
+#include "server/core/texts.h"
 
 namespace quib::server {
 
@@ -25,5 +28,15 @@ struct ServerStatistics {
     StatisticsRow totalRow;
     std::array<StatisticsRow, 4> levelRow{};  // index 1 to 3 used
 };
+
+// "Punkte in Serie: 3 Highscore: 5", the players' score line. Shared by the
+// round end and the experimenter's reset buttons, so both show the same line.
+std::string ScoreText(const ServerStatistics& statistics, const ServerTexts& texts);
+
+// Adds a finished round (won 1 or 0, its duration, the level it was played
+// at) to the series and the panel rows. Only levels 1 to 3 have a row of
+// their own; rounds at the higher levels count in the other rows alone.
+void CountRound(ServerStatistics& statistics, std::int32_t won, std::int32_t durationMs,
+                std::int32_t level);
 
 }  // namespace quib::server

@@ -32,11 +32,6 @@ ControlStates EvaluateControls(const ControlInputs& in) {
     return out;
 }
 
-std::string ScoreText(const ServerStatistics& statistics, const ServerTexts& texts) {
-    return texts[16] + ": " + std::to_string(statistics.currentSeries) + " " + texts[17] + ": " +
-           std::to_string(statistics.bestSeries);
-}
-
 void ResetScores(int kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
                  const ServerTexts& texts, ServerState& state) {
     const bool everything = kind == ResetEverything;

@@ -36,9 +36,6 @@ struct ControlStates {
 
 ControlStates EvaluateControls(const ControlInputs& inputs);
 
-// "Punkte in Serie: 3 Highscore: 5", the players' score line.
-std::string ScoreText(const ServerStatistics& statistics, const ServerTexts& texts);
-
 // The score resets behind the experimenter's buttons. Kind -1 everything
 // (start-up), 1 the current series ("Punkte Reset"), 2 best and current
 // series ("Rekord Reset"), 3 the panel rows ("Statistik Reset"). Raises

@@ -277,14 +277,7 @@ void ServerApp::OnAbort() {
     if (dialogs_.AskYesNo(texts_[29] + "?", texts_[30])) {
         std::lock_guard guard(state_.lock);
         for (SeatRecord& seat : engine_->seats) {
-            seat.level = 0;
-            seat.boardColour = 0;
-            seat.ownBoardDrawn = 0;
-            seat.ownFigureVisible = 0;
-            seat.displayMode = 0;
-            seat.partnerBoardColour = 0;
-            seat.partnerBoardDrawn = 0;
-            seat.partnerFigureVisible = 0;
+            ClearScreen(seat);
             seat.statusText = texts_[12];
         }
         window_->Button(control::kStartToggle)->setChecked(false);

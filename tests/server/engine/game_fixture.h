@@ -62,8 +62,10 @@ class GameFixture : public EngineFixture {
         EngineFixture::SetUp();
         std::filesystem::create_directories(grafikDir());
         std::filesystem::create_directories(logDir());
+        std::filesystem::create_directories(scratch.path() / "log2");
         engine->grafikDir = grafikDir();
         engine->logDir = logDir();
+        engine->log2Dir = scratch.path() / "log2";
         auto scripted = std::make_unique<ScriptedRandom>();
         random = scripted.get();
         engine->randomSource = std::move(scripted);

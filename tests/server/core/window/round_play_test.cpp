@@ -179,6 +179,18 @@ TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
     EXPECT_EQ(Locked([&] { return app->engine().roundRecord.moves[0]; }), 1);
     EXPECT_EQ(Locked([&] { return app->engine().roundRecord.moves[1]; }), 0);
 
+    // The round is judged and recorded: its round file, the game's two
+    // protocols and a game row in both subjects' files.
+    for (const char* file : {"log/r000000.csv", "log/g000000.csv", "log2/g000000.csv"}) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / file)) << file;
+    }
+    for (const char* subject : {"log/p000000.csv", "log/p000001.csv"}) {
+        const std::string text = quib::testing::ReadBytes(dir.path() / subject);
+        EXPECT_NE(text.find("\ng000000.csv;"), std::string::npos) << subject;
+    }
+    const std::string status = Locked([&] { return app->engine().seats[0].statusText; });
+    EXPECT_TRUE(status.rfind("Gewonnen!", 0) == 0 || status.rfind("Verloren!", 0) == 0) << status;
+
     // What the first player was told to draw: its board, its figure picture,
     // the figure moving from the left cell to the right one, presents.
     const auto frames = players[0].Frames();
