@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quib::client {
+
+inline constexpr int kClientTextCount = 21;  // txt0 .. txt20
+
+// The player's program's language texts, addressed by key number (entry n
+// holds key "txt<n>"). Windows-1252 throughout.
+class ClientTexts {
+  public:
+    // Every entry holds its built-in German default.
+    ClientTexts();
+
+    // The text of key n; an empty text outside txt0 .. txt20.
+    const std::string& operator[](int n) const;
+    void Set(int n, std::string text);
+
+    // The built-in German text of key n; empty outside txt0 .. txt20.
+    static std::string_view Default(int n);
+
+  private:
+    std::array<std::string, kClientTextCount> texts_;
+};
+
+// The texts of `languageFile` (relative to `workDir`), group "Text", each key
+// missing from it keeping its German default. When the file cannot be
+// opened, the defaults are used and written out as a new language file
+// (group "Allgemein" Language = "Deutsch", then group "Text" txt0 .. txt20)
+// for a translator to start from; a failure to create it goes unreported.
+ClientTexts LoadClientTexts(const std::filesystem::path& workDir, const std::string& languageFile);
+
+// One entry of the language chooser: the name it shows and the file it
+// stands for (relative to the working directory). Both Windows-1252.
+struct LanguageChoice {
+    std::string displayName;
+    std::string fileName;
+};
+
+// The chooser's entries: entry 0 "Deutsch" stands for `currentLanguageFile`,
+// whatever that file holds; then every regular file of `workDir` named
+// "quib_client_*.lang", other than exactly `currentLanguageFile`, that opens
+// and names its language (group "Allgemein", key "Language", not "nix"),
+// sorted by file name so the order does not depend on the file system. At
+// most 100 entries in all; further files are left out.
+std::vector<LanguageChoice> ListClientLanguages(const std::filesystem::path& workDir,
+                                                const std::string& currentLanguageFile);
+
+}  // namespace quib::client
