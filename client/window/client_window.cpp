@@ -1,0 +1,167 @@
+#include "client/window/client_window.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QFont>
+#include <QKeyEvent>
+#include <QMetaObject>
+#include <QPalette>
+#include <QPixmap>
+#include <QResizeEvent>
+#include <QString>
+
+#include <algorithm>
+#include <string>
+
+#include "common/codepage.h"
+
+namespace quib::client {
+namespace {
+
+QLabel* MakeField(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The labels only show; the window keeps the keyboard focus.
+    label->setFocusPolicy(Qt::NoFocus);
+    return label;
+}
+
+QLabel* MakeTextField(QWidget* parent, int baseFontSize) {
+    QLabel* label = MakeField(parent);
+    label->setWordWrap(true);
+    label->setAutoFillBackground(true);
+    label->setFont(QFont(QStringLiteral("Arial"), std::max(1, baseFontSize)));
+    return label;
+}
+
+void SetGeometry(QLabel* label, const FieldRect& rect) {
+    label->setGeometry(rect.x, rect.y, rect.width, rect.height);
+}
+
+// Red in the low byte, as the messages carry it.
+QColor FromWire(protocol::Colour colour) {
+    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                  static_cast<int>((colour >> 16) & 0xFF));
+}
+
+}  // namespace
+
+ClientWindow::ClientWindow(const ClientSettings& settings, KeyState& keys, std::string_view title,
+                           QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      baseHight_(std::max(1, settings.baseHight)),
+      baseFontSize_(settings.baseFontSize),
+      keys_(keys),
+      geometry_(ComputeScreenGeometry(baseHight_, baseFontSize_, 0, 0)),
+      leftPicture_(MakeField(this)),
+      rightPicture_(MakeField(this)),
+      leftText_(MakeTextField(this, baseFontSize_)),
+      rightText_(MakeTextField(this, baseFontSize_)) {
+    setWindowTitle(QString::fromStdString(Cp1252ToUtf8(title)));
+    setFocusPolicy(Qt::StrongFocus);
+    if (settings.fullscreen == 1) {
+        resize(geometry_.windowWidth, geometry_.windowHeight);
+    } else {
+        setFixedSize(geometry_.windowWidth, geometry_.windowHeight);
+    }
+    PlaceFields();
+}
+
+void ClientWindow::ShowFrontImages(const QImage& left, const QImage& right) {
+    leftPicture_->setPixmap(QPixmap::fromImage(left));
+    rightPicture_->setPixmap(QPixmap::fromImage(right));
+}
+
+void ClientWindow::ShowText(TextField field, protocol::Colour colour, std::string_view text) {
+    QLabel* label = this->text(field);
+    if (colour != protocol::kNoColour) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, FromWire(colour));
+        label->setPalette(palette);
+    }
+    label->setText(QStringLiteral(" ") + QString::fromStdString(Cp1252ToUtf8(text)));
+}
+
+void ClientWindow::PostFrontImages(QImage left, QImage right) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, left = std::move(left), right = std::move(right)] { ShowFrontImages(left, right); },
+        Qt::QueuedConnection);
+}
+
+void ClientWindow::PostText(TextField field, protocol::Colour colour, std::string_view text) {
+    QMetaObject::invokeMethod(
+        this, [this, field, colour, copy = std::string(text)] { ShowText(field, colour, copy); },
+        Qt::QueuedConnection);
+}
+
+bool ClientWindow::event(QEvent* event) {
+    // Tab would move the focus between widgets; here it is a key like any
+    // other, for the server to interpret.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            if (event->type() == QEvent::KeyPress) {
+                keyPressEvent(key);
+            } else {
+                keyReleaseEvent(key);
+            }
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void ClientWindow::keyPressEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) {
+        keys_.Press(VirtualKeyFromQt(event->key()));
+    }
+    event->accept();
+}
+
+void ClientWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) {
+        keys_.Release(VirtualKeyFromQt(event->key()));
+    }
+    event->accept();
+}
+
+void ClientWindow::focusOutEvent(QFocusEvent* event) {
+    // Without the focus the releases no longer arrive; a key left "down"
+    // would be reported for ever.
+    keys_.ReleaseAll();
+    QWidget::focusOutEvent(event);
+}
+
+void ClientWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) {
+        UpdateForeground();
+    }
+    QWidget::changeEvent(event);
+}
+
+void ClientWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceFields();
+}
+
+void ClientWindow::PlaceFields() {
+    const ScreenGeometry placed =
+        ComputeScreenGeometry(baseHight_, baseFontSize_, width(), height());
+    SetGeometry(leftPicture_, placed.leftPicture);
+    SetGeometry(rightPicture_, placed.rightPicture);
+    SetGeometry(leftText_, placed.leftText);
+    SetGeometry(rightText_, placed.rightText);
+}
+
+void ClientWindow::UpdateForeground() {
+    const bool active = isActiveWindow();
+    foreground_.store(active);
+    if (!active) {
+        keys_.ReleaseAll();
+    }
+}
+
+}  // namespace quib::client

@@ -1,0 +1,83 @@
+#pragma once
+
+// The player's window: two picture fields showing the front images, and two
+// text fields below them (the left one is the status line).
+//
+// Threads: the window lives on the GUI thread. PostFrontImages and PostText
+// may be called from any thread (the network thread): they queue the change
+// to the GUI thread and never touch a widget themselves. foreground() is the
+// flag the network thread reads to decide whether replies carry keys; the
+// window keeps it up to date on the GUI thread.
+
+#include <QImage>
+#include <QLabel>
+#include <QWidget>
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+#include "client/client_session.h"
+#include "client/client_settings.h"
+#include "client/key_state.h"
+#include "client/screen_geometry.h"
+#include "protocol/messages.h"
+
+namespace quib::client {
+
+class ClientWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    // `keys` receives the key events and must outlive the window. `title` is
+    // Windows-1252. A window that is not to open maximised gets the fixed
+    // size of the screen geometry.
+    ClientWindow(const ClientSettings& settings, KeyState& keys, std::string_view title,
+                 QWidget* parent = nullptr);
+
+    // GUI thread only.
+    void ShowFrontImages(const QImage& left, const QImage& right);
+    // A blank and the Windows-1252 `text` in the field; its background
+    // colour too unless `colour` is kNoColour.
+    void ShowText(TextField field, protocol::Colour colour, std::string_view text);
+
+    // Any thread: the same, queued to the GUI thread. The images are copies
+    // that share pixels, so the sender may go on drawing.
+    void PostFrontImages(QImage left, QImage right);
+    void PostText(TextField field, protocol::Colour colour, std::string_view text);
+
+    // Whether the window is the one receiving the keyboard input.
+    const std::atomic<bool>& foreground() const { return foreground_; }
+
+    const ScreenGeometry& screenGeometry() const { return geometry_; }
+    QLabel* picture(TextField side) const {
+        return side == TextField::Left ? leftPicture_ : rightPicture_;
+    }
+    QLabel* text(TextField field) const {
+        return field == TextField::Left ? leftText_ : rightText_;
+    }
+
+  protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void PlaceFields();
+    void UpdateForeground();
+
+    int baseHight_;
+    int baseFontSize_;
+    KeyState& keys_;
+    ScreenGeometry geometry_;
+    QLabel* leftPicture_;
+    QLabel* rightPicture_;
+    QLabel* leftText_;
+    QLabel* rightText_;
+    std::atomic<bool> foreground_{false};
+};
+
+}  // namespace quib::client

@@ -1,0 +1,51 @@
+#include "client/window/qt_options_prompts.h"
+
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QString>
+
+#include <string_view>
+
+#include "client/window/language_chooser.h"
+#include "common/codepage.h"
+
+namespace quib::client {
+namespace {
+
+QString ToQt(std::string_view cp1252) {
+    return QString::fromStdString(Cp1252ToUtf8(cp1252));
+}
+
+}  // namespace
+
+std::size_t QtOptionsPrompts::ChooseLanguage(const std::vector<LanguageChoice>& choices) {
+    LanguageChooser chooser(choices);
+    chooser.exec();
+    const int selected = chooser.selected();
+    return selected < 0 ? 0 : static_cast<std::size_t>(selected);
+}
+
+bool QtOptionsPrompts::AskYesNo(const std::string& title, const std::string& text) {
+    return QMessageBox::question(nullptr, ToQt(title), ToQt(text),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtOptionsPrompts::AskText(const std::string& title,
+                                                     const std::string& prompt,
+                                                     const std::string& prefill) {
+    bool ok = false;
+    const QString typed = QInputDialog::getText(nullptr, ToQt(title), ToQt(prompt),
+                                                QLineEdit::Normal, ToQt(prefill), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return Utf8ToCp1252(typed.toStdString());
+}
+
+void QtOptionsPrompts::ShowInformation(const std::string& title, const std::string& text) {
+    QMessageBox::information(nullptr, ToQt(title), ToQt(text));
+}
+
+}  // namespace quib::client

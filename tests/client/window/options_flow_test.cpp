@@ -1,0 +1,138 @@
+#include "client/window/options_flow.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "client/client_settings.h"
+#include "client/client_texts.h"
+#include "tests/support/scratch_directory.h"
+
+namespace quib::client {
+namespace {
+
+using quib::testing::ReadBytes;
+using quib::testing::ScratchDirectory;
+using quib::testing::WriteBytes;
+
+// Stands in for the player: records what was asked and gives the scripted
+// answers (No and Cancel when they run out).
+struct ScriptedPrompts : OptionsPrompts {
+    std::vector<std::vector<LanguageChoice>> offered;
+    std::size_t languageAnswer = 0;
+    std::vector<std::pair<std::string, std::string>> questions;
+    std::vector<std::string> prefills;
+    std::vector<std::string> inputTitles;
+    std::vector<std::pair<std::string, std::string>> informations;
+    std::deque<bool> yesNo;
+    std::deque<std::optional<std::string>> typed;
+
+    std::size_t ChooseLanguage(const std::vector<LanguageChoice>& choices) override {
+        offered.push_back(choices);
+        return languageAnswer;
+    }
+    bool AskYesNo(const std::string& title, const std::string& text) override {
+        questions.emplace_back(title, text);
+        if (yesNo.empty()) {
+            return false;
+        }
+        const bool answer = yesNo.front();
+        yesNo.pop_front();
+        return answer;
+    }
+    std::optional<std::string> AskText(const std::string& title, const std::string&,
+                                       const std::string& prefill) override {
+        inputTitles.push_back(title);
+        prefills.push_back(prefill);
+        if (typed.empty()) {
+            return std::nullopt;
+        }
+        auto answer = typed.front();
+        typed.pop_front();
+        return answer;
+    }
+    void ShowInformation(const std::string& title, const std::string& text) override {
+        informations.emplace_back(title, text);
+    }
+};
+
+TEST(OptionsFlowTest, FirstStartAsksInOrderAndSavesEverySetting) {
+    ScratchDirectory dir;
+    ClientSettings settings;
+    ScriptedPrompts prompts;
+    prompts.yesNo = {true, false};
+    prompts.typed = {std::string("10.0.0.007")};
+    const ClientTexts texts = RunOptions(dir.path(), settings, prompts);
+
+    ASSERT_EQ(prompts.offered.size(), 1u);
+    ASSERT_EQ(prompts.offered[0].size(), 1u);
+    EXPECT_EQ(prompts.offered[0][0].displayName, "Deutsch");
+    ASSERT_EQ(prompts.questions.size(), 2u);
+    EXPECT_EQ(prompts.questions[0].first, "Optionen: Fullscreen");
+    EXPECT_EQ(prompts.questions[1].first, "Optionen: Immer Fragen?");
+    EXPECT_EQ(prompts.inputTitles, std::vector<std::string>{"Optionen: IP-Adresse"});
+    EXPECT_EQ(prompts.prefills, std::vector<std::string>{"127.000.000.001"});
+    EXPECT_TRUE(prompts.informations.empty());
+    EXPECT_EQ(texts[0], ClientTexts::Default(0));
+
+    EXPECT_EQ(settings.fullscreen, 1);
+    EXPECT_EQ(settings.ip, "10.0.0.7");
+    EXPECT_EQ(settings.askOptions, 0);
+    // What was saved reads back the same.
+    const ClientSettings saved = LoadClientSettings(dir.path());
+    EXPECT_EQ(saved.fullscreen, 1);
+    EXPECT_EQ(saved.ip, "10.0.0.7");
+    EXPECT_EQ(saved.askOptions, 0);
+    EXPECT_EQ(saved.language, kDefaultClientLanguageFile);
+}
+
+TEST(OptionsFlowTest, AddressQuestionComesBackUntilTheAnswerIsValid) {
+    ScratchDirectory dir;
+    ClientSettings settings;
+    ScriptedPrompts prompts;
+    prompts.typed = {std::nullopt, std::string("1.2.3"), std::string("1.2.3.256"),
+                     std::string("192.168.0.1")};
+    RunOptions(dir.path(), settings, prompts);
+    EXPECT_EQ(prompts.inputTitles.size(), 4u);
+    EXPECT_EQ(settings.ip, "192.168.0.1");
+}
+
+TEST(OptionsFlowTest, ChosenLanguageAsksTheLaterQuestionsInIt) {
+    ScratchDirectory dir;
+    WriteBytes(dir.path() / "quib_client_en.lang",
+               "[Allgemein]\nLanguage = English\n[Text]\ntxt2 = Options: full screen\n");
+    ClientSettings settings;
+    ScriptedPrompts prompts;
+    prompts.languageAnswer = 1;
+    prompts.typed = {std::string("127.0.0.1")};
+    const ClientTexts texts = RunOptions(dir.path(), settings, prompts);
+    ASSERT_EQ(prompts.offered[0].size(), 2u);
+    EXPECT_EQ(prompts.offered[0][1].displayName, "English");
+    EXPECT_EQ(settings.language, "quib_client_en.lang");
+    EXPECT_EQ(prompts.questions.at(0).first, "Options: full screen");
+    EXPECT_EQ(texts[2], "Options: full screen");
+    EXPECT_EQ(LoadClientSettings(dir.path()).language, "quib_client_en.lang");
+}
+
+TEST(OptionsFlowTest, SettingsThatCannotBeSavedAreReportedAndStayInForce) {
+    ScratchDirectory dir;
+    // A folder where the settings file belongs cannot be replaced by a file.
+    std::filesystem::create_directory(dir.path() / kClientSettingsFile);
+    ClientSettings settings;
+    ScriptedPrompts prompts;
+    prompts.yesNo = {true, true};
+    prompts.typed = {std::string("10.1.1.1")};
+    RunOptions(dir.path(), settings, prompts);
+    ASSERT_EQ(prompts.informations.size(), 1u);
+    EXPECT_EQ(prompts.informations[0].first, "Fehler!");
+    EXPECT_EQ(prompts.informations[0].second, "Konnte Einstellungen nicht speichern!");
+    EXPECT_EQ(settings.ip, "10.1.1.1");
+    EXPECT_EQ(settings.askOptions, 1);
+}
+
+}  // namespace
+}  // namespace quib::client
