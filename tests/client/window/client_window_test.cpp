@@ -14,7 +14,7 @@
 
 #include "client/client_settings.h"
 #include "client/key_state.h"
-#include "tests/client/window/qt_app.h"
+#include "tests/support/qt_app.h"
 
 namespace quib::client {
 namespace {
@@ -24,7 +24,7 @@ constexpr char kCp1252Text[] = "Runde 2 \xE4";
 
 class ClientWindowTest : public ::testing::Test {
   protected:
-    void SetUp() override { testing::EnsureApplication(); }
+    void SetUp() override { quib::testing::EnsureApplication(); }
 
     // Runs the queued calls posted so far.
     static void DeliverQueued() {

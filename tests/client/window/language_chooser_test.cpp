@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/client/window/qt_app.h"
+#include "tests/support/qt_app.h"
 
 namespace quib::client {
 namespace {
@@ -19,7 +19,7 @@ const std::vector<LanguageChoice> kChoices = {{"Deutsch", "quib_client_de.lang"}
 
 class LanguageChooserTest : public ::testing::Test {
   protected:
-    void SetUp() override { testing::EnsureApplication(); }
+    void SetUp() override { quib::testing::EnsureApplication(); }
 };
 
 TEST_F(LanguageChooserTest, ShowsTheChoicesWithTheFirstSelected) {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/server/core/window/qt_app.h"
+#include "tests/support/qt_app.h"
 
 namespace quib::server {
 namespace {
@@ -32,7 +32,7 @@ const std::vector<LanguageChoice> kChoices = {
 
 class LanguageDialogTest : public ::testing::Test {
   protected:
-    void SetUp() override { testing::EnsureApplication(); }
+    void SetUp() override { quib::testing::EnsureApplication(); }
 
     // Runs `answer` on the dialog once the modal dialog is up.
     static void WhenShown(std::function<void(LanguageDialog&)> answer) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/server/core/window/qt_app.h"
+#include "tests/support/qt_app.h"
 #include "tests/support/case_name.h"
 
 namespace quib::server {
@@ -54,7 +54,7 @@ const Placement kPlacements[] = {
 
 class ControlPlacement : public ::testing::TestWithParam<Placement> {
   protected:
-    void SetUp() override { testing::EnsureApplication(); }
+    void SetUp() override { quib::testing::EnsureApplication(); }
 };
 
 TEST_P(ControlPlacement, StandsWhereTheLayoutPutsIt) {
@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Window, ControlPlacement, ::testing::ValuesIn(kPlacemen
 
 class MainWindowTest : public ::testing::Test {
   protected:
-    void SetUp() override { testing::EnsureApplication(); }
+    void SetUp() override { quib::testing::EnsureApplication(); }
     const ServerTexts texts;
 };
 
@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, PictureFieldsShowAllTheirPixels) {
 }
 
 TEST(WarningIcon, IsARedRingWithAnExclamationMarkOnAClearGround) {
-    testing::EnsureApplication();  // the "!" needs fonts
+    quib::testing::EnsureApplication();  // the "!" needs fonts
     const QImage icon = DrawWarningIcon();
     ASSERT_EQ(icon.size(), QSize(16, 16));
     EXPECT_EQ(icon.pixelColor(0, 0), QColor(0, 0, 0, 1));

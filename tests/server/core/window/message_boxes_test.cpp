@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "tests/server/core/window/qt_app.h"
+#include "tests/support/qt_app.h"
 
 namespace quib::server {
 namespace {
@@ -48,7 +48,7 @@ bool ProcessEventsUntil(Done done) {
 class CrossThreadMessagesTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        testing::EnsureApplication();
+        quib::testing::EnsureApplication();
         boxes.lock = &lock;
     }
     StateLock lock;

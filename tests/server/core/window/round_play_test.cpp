@@ -13,7 +13,7 @@
 
 #include "protocol/messages.h"
 #include "server/core/window/server_app.h"
-#include "tests/server/core/window/qt_app.h"
+#include "tests/support/qt_app.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/test_client.h"
@@ -79,7 +79,7 @@ std::vector<float> OwnFigureXs(const std::vector<std::vector<std::uint8_t>>& fra
 class RoundPlay : public ::testing::Test {
   protected:
     void SetUp() override {
-        quib::server::testing::EnsureApplication();
+        quib::testing::EnsureApplication();
         WriteBytes(dir.path() / "quib_server.prefs",
                    "[Sonstiges]\r\naskOptions = 0\r\nLanguage = quib_server_de.lang\r\n");
         std::filesystem::create_directories(dir.path() / "grafik");

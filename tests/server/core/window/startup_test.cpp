@@ -9,7 +9,7 @@
 #include "server/core/time_format.h"
 #include "server/core/window/server_app.h"
 #include "server/engine/listener.h"
-#include "tests/server/core/window/qt_app.h"
+#include "tests/support/qt_app.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/test_client.h"
@@ -39,7 +39,7 @@ bool RunMainLoopUntil(ServerApp& app, Done done) {
 
 class ServerStartup : public ::testing::Test {
   protected:
-    void SetUp() override { quib::server::testing::EnsureApplication(); }
+    void SetUp() override { quib::testing::EnsureApplication(); }
 
     std::unique_ptr<ServerApp> MakeApp(std::uint16_t port = 0) {
         return std::make_unique<ServerApp>(ServerOptions{dir.path(), port}, dialogs, chooser);

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "tests/server/core/window/qt_app.h"
+#include "tests/support/qt_app.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/scratch_directory.h"
 
@@ -27,7 +27,7 @@ std::string SubjectFileText(const std::string& number, const std::string& name) 
 class SubjectPanelTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        quib::server::testing::EnsureApplication();
+        quib::testing::EnsureApplication();
         std::filesystem::create_directory(dir.path() / "log");
         state.commentPlaceholder = texts[0];
     }

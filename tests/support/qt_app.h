@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QByteArray>
 
-namespace quib::client::testing {
+namespace quib::testing {
 
 // The one QApplication of a window test program, created on first use and
 // kept until the program ends (the tests run with gtest_main, which knows
@@ -11,7 +11,7 @@ namespace quib::client::testing {
 // that no person and no display are needed.
 inline QApplication& EnsureApplication() {
     static int argc = 1;
-    static char name[] = "quib_client_window_tests";
+    static char name[] = "quib_window_tests";
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -22,7 +22,7 @@ inline QApplication& EnsureApplication() {
     return *app;
 }
 
-}  // namespace quib::client::testing
+}  // namespace quib::testing
 
 // Fontconfig loses a few bytes while it parses its configuration the first
 // time Qt draws text (FcInitLoadConfigAndFonts); nothing of ours leaks there.
