@@ -24,6 +24,7 @@
 #include "common/unique_fd.h"
 #include "protocol/frame.h"
 #include "tests/protocol/frame_test_util.h"
+#include "tests/support/loopback.h"
 
 namespace quib::client {
 namespace {
@@ -42,31 +43,6 @@ const Bytes kBadFrameReport = {0xFE, 0xFE, 0xFE, 0xFE, 0x0E, 0,    0,
 
 // 60 characters, so the reply has to cut it to 50.
 const std::string kHostName = "player-host-0123456789-abcdefghijklmnopqrstuvwxyz-0123456789";
-
-// A listening socket on a loopback address with a port the system picks.
-struct Listener {
-    UniqueFd fd;
-    int port = 0;
-};
-
-Listener Listen(const char* ip = "127.0.0.1") {
-    Listener listener{UniqueFd(::socket(AF_INET, SOCK_STREAM, 0)), 0};
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    if (::inet_pton(AF_INET, ip, &address.sin_addr) != 1) {
-        return {};
-    }
-    address.sin_port = 0;
-    auto* generic = reinterpret_cast<sockaddr*>(&address);
-    socklen_t size = sizeof address;
-    if (!listener.fd || ::bind(listener.fd.get(), generic, size) != 0 ||
-        ::listen(listener.fd.get(), 1) != 0 ||
-        ::getsockname(listener.fd.get(), generic, &size) != 0) {
-        return {};
-    }
-    listener.port = ntohs(address.sin_port);
-    return listener;
-}
 
 void SendAll(int fd, const Bytes& bytes) {
     std::size_t done = 0;
@@ -109,7 +85,7 @@ std::optional<Bytes> ReadReply(int fd, Clock::duration limit = kDeadline) {
 class ConnectionTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        listener_ = Listen();
+        listener_ = quib::testing::ListenOnLoopback();
         ASSERT_TRUE(listener_.fd);
         UniqueFd client = ConnectToServer("127.0.0.1", listener_.port);
         ASSERT_TRUE(client);
@@ -136,7 +112,7 @@ class ConnectionTest : public ::testing::Test {
         return outcomes_;
     }
 
-    Listener listener_;
+    quib::testing::LoopbackListener listener_;
     UniqueFd server_;
     DrawingExecutor drawing_{DrawingConfig{360, 360, {}, 0.75f}};
     ClientSession session_{drawing_, [](TextField, protocol::Colour, std::string_view) {}};
@@ -225,24 +201,21 @@ TEST_F(ConnectionTest, StopEndsTheLoopWithoutAnOutcomeAndClosesTheConnection) {
 }
 
 TEST(ConnectToServerTest, FailsWhenNobodyListens) {
-    int port = 0;
-    {
-        const Listener listener = Listen();
-        ASSERT_TRUE(listener.fd);
-        port = listener.port;
-    }
-    EXPECT_FALSE(ConnectToServer("127.0.0.1", port));
+    const quib::testing::LoopbackListener bound =
+        quib::testing::ListenOnLoopback("127.0.0.1", false);
+    ASSERT_TRUE(bound.fd);
+    EXPECT_FALSE(ConnectToServer("127.0.0.1", bound.port));
 }
 
 TEST(ConnectToServerTest, ReadsFieldsWithLeadingZerosAsDecimal) {
     // The whole of 127/8 is loopback; read as octal, "010" would be 8.
-    const Listener listener = Listen("127.0.0.10");
+    const quib::testing::LoopbackListener listener = quib::testing::ListenOnLoopback("127.0.0.10");
     ASSERT_TRUE(listener.fd);
     EXPECT_TRUE(ConnectToServer("127.000.000.010", listener.port));
 }
 
 TEST(ConnectToServerTest, FailsForAnUnresolvableNameOrABadPort) {
-    const Listener listener = Listen();
+    const quib::testing::LoopbackListener listener = quib::testing::ListenOnLoopback();
     ASSERT_TRUE(listener.fd);
     EXPECT_FALSE(ConnectToServer("no-such-host.invalid", listener.port));
     EXPECT_FALSE(ConnectToServer("127.0.0.1", 70000));

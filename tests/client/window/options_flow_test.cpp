@@ -10,55 +10,17 @@
 
 #include "client/client_settings.h"
 #include "client/client_texts.h"
+#include "tests/client/window/scripted_prompts.h"
 #include "tests/support/scratch_directory.h"
 
 namespace quib::client {
 namespace {
 
+using quib::client::testing::ScriptedPrompts;
+
 using quib::testing::ReadBytes;
 using quib::testing::ScratchDirectory;
 using quib::testing::WriteBytes;
-
-// Stands in for the player: records what was asked and gives the scripted
-// answers (No and Cancel when they run out).
-struct ScriptedPrompts : OptionsPrompts {
-    std::vector<std::vector<LanguageChoice>> offered;
-    std::size_t languageAnswer = 0;
-    std::vector<std::pair<std::string, std::string>> questions;
-    std::vector<std::string> prefills;
-    std::vector<std::string> inputTitles;
-    std::vector<std::pair<std::string, std::string>> informations;
-    std::deque<bool> yesNo;
-    std::deque<std::optional<std::string>> typed;
-
-    std::size_t ChooseLanguage(const std::vector<LanguageChoice>& choices) override {
-        offered.push_back(choices);
-        return languageAnswer;
-    }
-    bool AskYesNo(const std::string& title, const std::string& text) override {
-        questions.emplace_back(title, text);
-        if (yesNo.empty()) {
-            return false;
-        }
-        const bool answer = yesNo.front();
-        yesNo.pop_front();
-        return answer;
-    }
-    std::optional<std::string> AskText(const std::string& title, const std::string&,
-                                       const std::string& prefill) override {
-        inputTitles.push_back(title);
-        prefills.push_back(prefill);
-        if (typed.empty()) {
-            return std::nullopt;
-        }
-        auto answer = typed.front();
-        typed.pop_front();
-        return answer;
-    }
-    void ShowInformation(const std::string& title, const std::string& text) override {
-        informations.emplace_back(title, text);
-    }
-};
 
 TEST(OptionsFlowTest, FirstStartAsksInOrderAndSavesEverySetting) {
     ScratchDirectory dir;

@@ -1,0 +1,140 @@
+#include "client/window/client_app.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QScreen>
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "client/screen_geometry.h"
+
+namespace quib::client {
+namespace {
+
+// Status line backgrounds, red in the low byte.
+constexpr protocol::Colour kConnectingColour = 0x009696FF;  // 255, 150, 150
+constexpr protocol::Colour kFailureColour = 0x004B4BFF;     // 255, 75, 75
+constexpr protocol::Colour kConnectedColour = 0x0096FF96;   // 150, 255, 150
+
+constexpr const char* kAuthorCredit = "dem quib-Team";
+
+}  // namespace
+
+ClientApp::ClientApp(ClientAppConfig config, OptionsPrompts& prompts, QuitRequest quit)
+    : config_(std::move(config)), prompts_(prompts), quit_(std::move(quit)) {}
+
+ClientApp::~ClientApp() {
+    StopNetwork();
+}
+
+void ClientApp::Open() {
+    settings_ = LoadClientSettings(config_.workDir);
+    texts_ = settings_.askOptions == 1 ? RunOptions(config_.workDir, settings_, prompts_)
+                                       : LoadClientTexts(config_.workDir, settings_.language);
+
+    const ScreenGeometry geometry =
+        ComputeScreenGeometry(std::max(1, settings_.baseHight), settings_.baseFontSize, 0, 0);
+    drawing_ = std::make_unique<DrawingExecutor>(
+        DrawingConfig{geometry.unit, geometry.unit, config_.workDir / "grafik", geometry.scale});
+    window_ = std::make_unique<ClientWindow>(settings_, keys_,
+                                             texts_[0] + " - " + texts_[1] + " " + kAuthorCredit);
+    window_->ShowFrontImages(*drawing_->Image(0), *drawing_->Image(2));
+    PlaceWindow();
+}
+
+void ClientApp::PlaceWindow() {
+    if (settings_.fullscreen == 1) {
+        window_->showMaximized();
+        return;
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        window_->move(available.center() - window_->rect().center());
+    }
+    window_->show();
+}
+
+std::string ClientApp::ServerAddress() const {
+    return settings_.ip + ":" + std::to_string(settings_.port);
+}
+
+std::string ClientApp::RetryTitle() const {
+    return texts_[12] + " " + ServerAddress();
+}
+
+bool ClientApp::Connect() {
+    for (;;) {
+        window_->ShowText(TextField::Left, kConnectingColour, texts_[10]);
+        // Paint the status line before the connect blocks.
+        QApplication::processEvents();
+        socket_ = ConnectToServer(settings_.ip, settings_.port);
+        if (socket_) {
+            window_->ShowText(TextField::Left, kConnectedColour, texts_[14]);
+            return true;
+        }
+        window_->ShowText(TextField::Left, kFailureColour, texts_[11]);
+        // A settings file that cannot be written leaves nothing to give up
+        // to: try again as for Yes.
+        if (!prompts_.AskYesNo(RetryTitle(), texts_[13]) &&
+            RequestOptionsAtNextStart(config_.workDir)) {
+            return false;
+        }
+    }
+}
+
+void ClientApp::StartNetwork() {
+    // From here on the session and the drawing belong to the network thread;
+    // what they show reaches the window queued.
+    ClientWindow* window = window_.get();
+    DrawingExecutor* drawing = drawing_.get();
+    drawing_->onPresent = [drawing, window] {
+        window->PostFrontImages(*drawing->Image(0), *drawing->Image(2));
+    };
+    session_ = std::make_unique<ClientSession>(
+        *drawing_, [window](TextField field, protocol::Colour colour, std::string_view text) {
+            window->PostText(field, colour, text);
+        });
+    loop_ = std::make_unique<ClientNetworkLoop>(
+        std::move(socket_), *session_, config_.hostName, window_->foreground(), &keys_,
+        [this, window](NetworkOutcome outcome) {
+            QMetaObject::invokeMethod(
+                window, [this, outcome] { OnNetworkOutcome(outcome); }, Qt::QueuedConnection);
+        });
+    loop_->Start();
+}
+
+void ClientApp::OnNetworkOutcome(NetworkOutcome outcome) {
+    if (outcome == NetworkOutcome::Lost) {
+        window_->ShowText(TextField::Left, kFailureColour, texts_[15]);
+        if (!config_.quietOnLoss) {
+            prompts_.ShowInformation(texts_[16],
+                                     texts_[17] + " (" + ServerAddress() + ") " + texts_[18]);
+        }
+    } else {
+        prompts_.ShowInformation(texts_[19], texts_[20]);
+    }
+    quit_();
+}
+
+void ClientApp::StopNetwork() {
+    if (loop_) {
+        loop_->Stop();
+    }
+}
+
+int RunClient(ClientAppConfig config, OptionsPrompts& prompts) {
+    ClientApp app(std::move(config), prompts, [] { QApplication::quit(); });
+    app.Open();
+    if (!app.Connect()) {
+        return 0;
+    }
+    app.StartNetwork();
+    QApplication::exec();
+    app.StopNetwork();
+    return 0;
+}
+
+}  // namespace quib::client
