@@ -1,11 +1,9 @@
 #include "client/client_texts.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <system_error>
 #include <utility>
 
-#include "prefs/preferences.h"
+#include "prefs/language_files.h"
 
 namespace quib::client {
 namespace {
@@ -42,39 +40,10 @@ constexpr const char* kDefaults[kClientTextCount] = {
 };
 // clang-format on
 
-constexpr std::size_t kMaxLanguageChoices = 100;
 constexpr std::string_view kLanguagePrefix = "quib_client_";
-constexpr std::string_view kLanguageSuffix = ".lang";
-constexpr std::string_view kNoLanguage = "nix";
 
 bool IsInRange(int n) {
     return n >= 0 && n < kClientTextCount;
-}
-
-std::string TextKey(int n) {
-    return "txt" + std::to_string(n);
-}
-
-// The wildcard "quib_client_*.lang".
-bool IsLanguageFileName(std::string_view name) {
-    return name.size() >= kLanguagePrefix.size() + kLanguageSuffix.size() &&
-           name.starts_with(kLanguagePrefix) && name.ends_with(kLanguageSuffix);
-}
-
-// The directory's regular files matching the wildcard, sorted. A directory
-// that cannot be listed has none.
-std::vector<std::string> LanguageFileNames(const fs::path& workDir) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(workDir, error), end; !error && it != end; it.increment(error)) {
-        std::string name = it->path().filename().string();
-        std::error_code typeError;
-        if (IsLanguageFileName(name) && it->is_regular_file(typeError)) {
-            names.push_back(std::move(name));
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 }  // namespace
@@ -102,47 +71,15 @@ std::string_view ClientTexts::Default(int n) {
 
 ClientTexts LoadClientTexts(const fs::path& workDir, const std::string& languageFile) {
     ClientTexts texts;
-    const fs::path path = workDir / languageFile;
-    Preferences file;
-    const bool opened = file.Open(path);
-    file.SelectGroup("Text");
-    for (int n = 0; n < kClientTextCount; ++n) {
-        texts.Set(n, file.ReadText(TextKey(n), ClientTexts::Default(n)));
-    }
-    file.Close();
-
-    if (!opened && file.Create(path)) {
-        file.SelectGroup("Allgemein");
-        file.WriteText("Language", "Deutsch");
-        file.SelectGroup("Text");
-        for (int n = 0; n < kClientTextCount; ++n) {
-            file.WriteText(TextKey(n), texts[n]);
-        }
-        file.Close();  // a failed write goes unreported
-    }
+    LoadLanguageTexts(
+        workDir, languageFile, kClientTextCount, [](int n) { return ClientTexts::Default(n); },
+        [&texts](int n, std::string text) { texts.Set(n, std::move(text)); });
     return texts;
 }
 
 std::vector<LanguageChoice> ListClientLanguages(const fs::path& workDir,
                                                 const std::string& currentLanguageFile) {
-    std::vector<LanguageChoice> choices;
-    choices.push_back({"Deutsch", currentLanguageFile});
-    Preferences file;
-    for (const std::string& name : LanguageFileNames(workDir)) {
-        if (choices.size() == kMaxLanguageChoices) {
-            break;
-        }
-        if (name == currentLanguageFile || !file.Open(workDir / name)) {
-            continue;
-        }
-        file.SelectGroup("Allgemein");
-        std::string displayName = file.ReadText("Language", kNoLanguage);
-        file.Close();
-        if (displayName != kNoLanguage) {
-            choices.push_back({std::move(displayName), name});
-        }
-    }
-    return choices;
+    return ListLanguageFiles(workDir, kLanguagePrefix, currentLanguageFile);
 }
 
 }  // namespace quib::client

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "prefs/language_files.h"
+
 namespace quib::client {
 
 inline constexpr int kClientTextCount = 21;  // txt0 .. txt20
@@ -35,12 +37,7 @@ class ClientTexts {
 // for a translator to start from; a failure to create it goes unreported.
 ClientTexts LoadClientTexts(const std::filesystem::path& workDir, const std::string& languageFile);
 
-// One entry of the language chooser: the name it shows and the file it
-// stands for (relative to the working directory). Both Windows-1252.
-struct LanguageChoice {
-    std::string displayName;
-    std::string fileName;
-};
+using LanguageChoice = quib::LanguageChoice;
 
 // The chooser's entries: entry 0 "Deutsch" stands for `currentLanguageFile`,
 // whatever that file holds; then every regular file of `workDir` named

@@ -1,9 +1,9 @@
 #include "server/core/settings.h"
 
-#include <algorithm>
 #include <string_view>
 #include <system_error>
 
+#include "prefs/language_files.h"
 #include "prefs/preferences.h"
 
 namespace quib::server {
@@ -11,60 +11,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kMaxLanguageChoices = 100;  // entries 0 .. 99
 constexpr std::string_view kLanguagePrefix = "quib_server_";
-constexpr std::string_view kLanguageSuffix = ".lang";
-constexpr std::string_view kNoLanguage = "nix";
-
-// The wildcard "quib_server_*.lang", matched as the file system spells names.
-bool IsLanguageFileName(std::string_view name) {
-    return name.size() >= kLanguagePrefix.size() + kLanguageSuffix.size() &&
-           name.starts_with(kLanguagePrefix) && name.ends_with(kLanguageSuffix);
-}
-
-// The names of the directory's regular files that match the wildcard, sorted.
-// A directory that cannot be listed has none.
-std::vector<std::string> LanguageFileNames(const fs::path& workDir) {
-    std::vector<std::string> names;
-    std::error_code error;
-    fs::directory_iterator it(workDir, error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        std::string name = it->path().filename().string();
-        std::error_code typeError;
-        if (IsLanguageFileName(name) && it->is_regular_file(typeError)) {
-            names.push_back(std::move(name));
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string TextKey(int n) {
-    return "txt" + std::to_string(n);
-}
 
 }  // namespace
 
 std::vector<LanguageChoice> ListLanguages(const fs::path& workDir,
                                           const std::string& currentLanguageFile) {
-    std::vector<LanguageChoice> choices;
-    choices.push_back({"Deutsch", currentLanguageFile});
-    Preferences file;
-    for (const std::string& name : LanguageFileNames(workDir)) {
-        if (choices.size() == kMaxLanguageChoices) {
-            break;
-        }
-        if (name == currentLanguageFile || !file.Open(workDir / name)) {
-            continue;
-        }
-        file.SelectGroup("Allgemein");
-        std::string displayName = file.ReadText("Language", kNoLanguage);
-        file.Close();
-        if (displayName != kNoLanguage) {
-            choices.push_back({std::move(displayName), name});
-        }
-    }
-    return choices;
+    return ListLanguageFiles(workDir, kLanguagePrefix, currentLanguageFile);
 }
 
 ServerSettings LoadSettings(const fs::path& workDir, LanguageChooser& chooser) {
@@ -105,24 +58,9 @@ ServerSettings LoadSettings(const fs::path& workDir, LanguageChooser& chooser) {
 
 ServerTexts LoadTexts(const fs::path& workDir, const std::string& languageFile) {
     ServerTexts texts;
-    const fs::path path = workDir / languageFile;
-    Preferences file;
-    const bool opened = file.Open(path);
-    file.SelectGroup("Text");
-    for (int n = 0; n < kServerTextCount; ++n) {
-        texts.Set(n, file.ReadText(TextKey(n), ServerTexts::Default(n)));
-    }
-    file.Close();
-
-    if (!opened && file.Create(path)) {
-        file.SelectGroup("Allgemein");
-        file.WriteText("Language", "Deutsch");
-        file.SelectGroup("Text");
-        for (int n = 0; n < kServerTextCount; ++n) {
-            file.WriteText(TextKey(n), texts[n]);
-        }
-        file.Close();  // a failed write goes unreported
-    }
+    LoadLanguageTexts(
+        workDir, languageFile, kServerTextCount, [](int n) { return ServerTexts::Default(n); },
+        [&texts](int n, std::string text) { texts.Set(n, std::move(text)); });
     return texts;
 }
 

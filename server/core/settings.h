@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "prefs/language_files.h"
 #include "server/core/texts.h"
 
 namespace quib::server {
@@ -16,12 +17,7 @@ namespace quib::server {
 inline constexpr const char* kServerSettingsFile = "quib_server.prefs";
 inline constexpr const char* kDefaultServerLanguageFile = "quib_server_de.lang";
 
-// One entry of the language dialog: the name it shows and the language file
-// it stands for (relative to the working directory). Both Windows-1252.
-struct LanguageChoice {
-    std::string displayName;
-    std::string fileName;
-};
+using LanguageChoice = quib::LanguageChoice;
 
 // The language dialog as LoadSettings sees it, so that start-up can be run
 // without a window system.
