@@ -6,11 +6,15 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,10 +24,6 @@
 
 namespace quib::client {
 namespace {
-
-// The wait of one poll: short, so the quit flag and the completion limit of
-// an unfinished frame are looked at every millisecond.
-constexpr int kPollMs = 1;
 
 UniqueFd ConnectTo(const addrinfo& info) {
     UniqueFd fd(::socket(info.ai_family, info.ai_socktype, info.ai_protocol));
@@ -90,7 +90,8 @@ ClientNetworkLoop::ClientNetworkLoop(UniqueFd socket, ClientSession& session, st
       foreground_(foreground),
       keys_(keys),
       onOutcome_(std::move(onOutcome)),
-      receiver_(std::make_unique<protocol::FrameReceiver>()) {}
+      receiver_(std::make_unique<protocol::FrameReceiver>()),
+      wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 ClientNetworkLoop::~ClientNetworkLoop() {
     Stop();
@@ -102,6 +103,10 @@ void ClientNetworkLoop::Start() {
 
 void ClientNetworkLoop::Stop() {
     quit_.store(true);
+    if (wake_) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(wake_.get(), &one, sizeof one);
+    }
     if (thread_.joinable()) {
         thread_.join();
     }
@@ -109,14 +114,23 @@ void ClientNetworkLoop::Stop() {
 }
 
 void ClientNetworkLoop::Run() {
+    // The loop sleeps until the server sends, an unfinished frame reaches
+    // its completion limit, or Stop wakes it: a player waiting between
+    // rounds costs no processor time.
     while (!quit_.load()) {
-        pollfd entry{socket_.get(), POLLIN, 0};
-        const int ready = ::poll(&entry, 1, kPollMs);
+        std::array<pollfd, 2> entries{pollfd{socket_.get(), POLLIN, 0},
+                                      pollfd{wake_.get(), POLLIN, 0}};
+        const nfds_t count = wake_ ? 2 : 1;
+        // Without the wake-up descriptor the quit flag is looked at every
+        // millisecond instead.
+        const int expiry = receiver_->MsUntilExpiry(MonotonicMilliseconds());
+        const int timeout = wake_ ? expiry : (expiry < 0 ? 1 : std::min(expiry, 1));
+        const int ready = ::poll(entries.data(), count, timeout);
         if (ready < 0 && errno != EINTR) {
             onOutcome_(NetworkOutcome::Lost);
             return;
         }
-        if (ready > 0 && !ReadAvailable()) {
+        if (ready > 0 && entries[0].revents != 0 && !ReadAvailable()) {
             return;
         }
         const protocol::FrameReceiver::Status status = receiver_->Expire(MonotonicMilliseconds());

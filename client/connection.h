@@ -82,6 +82,8 @@ class ClientNetworkLoop {
     // 64 KiB: allocated once, reused for every frame.
     std::unique_ptr<protocol::FrameReceiver> receiver_;
     std::atomic<bool> quit_{false};
+    // Written by Stop to end the loop's wait at once.
+    UniqueFd wake_;
     std::thread thread_;
 };
 

@@ -47,6 +47,14 @@ FrameReceiver::Status FrameReceiver::Expire(std::uint32_t nowMs) {
     return status_;
 }
 
+int FrameReceiver::MsUntilExpiry(std::uint32_t nowMs) const {
+    if (status_ != Status::Incomplete) {
+        return -1;
+    }
+    const std::uint32_t elapsed = ElapsedMs(nowMs, firstByteMs_);
+    return elapsed >= kCompletionLimitMs ? 0 : static_cast<int>(kCompletionLimitMs - elapsed);
+}
+
 FrameReceiver::Status FrameReceiver::Classify() const {
     const std::span<const std::uint8_t> frame = bytes();
     if (!StartsLikeMagic(frame)) {

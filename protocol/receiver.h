@@ -38,6 +38,11 @@ class FrameReceiver {
     // Called on every pass: an unfinished frame older than the limit turns bad.
     Status Expire(std::uint32_t nowMs);
 
+    // How long a waiting loop may sleep before Expire has something to do:
+    // the milliseconds until an unfinished frame turns bad (0 when it is
+    // due), or -1 when no frame is unfinished.
+    int MsUntilExpiry(std::uint32_t nowMs) const;
+
     // The bytes of the current frame, finished or not.
     std::span<const std::uint8_t> bytes() const { return {buffer_.data(), length_}; }
     Status status() const { return status_; }

@@ -108,10 +108,14 @@ struct ServerState {
     std::array<SubjectRecord, 2> subjects;
 };
 
-// Whether the main thread has anything to show: a raised refresh flag, a
-// filled status slot or a pending log line. The caller holds the lock.
+// Whether the main thread has anything to show at once: a raised refresh
+// flag, a filled status slot or a pending log line. The connection strips
+// are left to the main thread's clock tick: they change with every
+// exchange, and redrawing them for each of some 80 replies a second would
+// cost more processor time than the picture is worth. The caller holds the
+// lock.
 inline bool HasMainThreadWork(const ServerState& state) {
-    bool work = state.refreshControls || state.refreshStatistics || state.refreshStrips ||
+    bool work = state.refreshControls || state.refreshStatistics ||
                 state.refreshSubjectStats || state.refreshSeatLines || state.refreshBoard[0] ||
                 state.refreshBoard[1] || state.logQueue.size() > 0;
     for (const StatusSlot& slot : state.statusSlots) {

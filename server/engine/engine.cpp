@@ -66,6 +66,7 @@ SocketEvent Engine::NextSocketEvent(int timeoutMs) {
 void Engine::RunPass(std::uint32_t now, SocketEvent event) {
     std::lock_guard guard(state.lock);
     state.engineBusy = 1;
+    replyTakenInPass_ = false;
     HandleSocketEvent(event, now);
     GameStep(now);
     for (int seat = 0; seat < kSeats; ++seat) {

@@ -144,6 +144,13 @@ class Engine {
     void RunPass(std::uint32_t now, SocketEvent event);
     // The same with the event taken without waiting.
     void RunPass(std::uint32_t now) { RunPass(now, NextSocketEvent(0)); }
+    // How long the thread may wait for a socket event before the next pass
+    // has timed work to do (a frame due 25 ms after a reply, a time-out mark,
+    // an unfinished reply reaching its limit), at most `limitMs`. 0 after a
+    // pass that took in a reply, so its keys are acted on at once and their
+    // times in the round protocol are those of their arrival. See
+    // seat_service.cpp.
+    int MsUntilNextPass(std::uint32_t now, int limitMs) const;
 
     // Shutdown: closes both seats' connections and the listening socket.
     void CloseAll();
@@ -205,6 +212,9 @@ class Engine {
     void ShowSeatLines(int seat, std::string_view address, std::string_view host);
     void ShowAddressLine(int seat, std::string_view address);
     void ClearMirrors(int seat);
+
+    // A reply was taken in during the current pass.
+    bool replyTakenInPass_ = false;
 };
 
 }  // namespace quib::server

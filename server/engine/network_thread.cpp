@@ -31,7 +31,12 @@ void NetworkThread::Stop() {
 
 void NetworkThread::Loop() {
     while (!stopRequested_) {
-        const SocketEvent event = engine_.NextSocketEvent(kPassPauseMs);
+        // Between passes the thread sleeps until a socket event or the
+        // engine's next timed work, so waiting players cost next to no
+        // processor time; the limit bounds how late the thread notices the
+        // experimenter's start, stop and abort.
+        const SocketEvent event = engine_.NextSocketEvent(
+            engine_.MsUntilNextPass(MonotonicMilliseconds(), kMaxPassPauseMs));
         engine_.RunPass(MonotonicMilliseconds(), event);
         if (afterPass_) {
             afterPass_();

@@ -9,16 +9,16 @@
 namespace quib::server {
 
 // The server's network thread: runs the engine's passes one after another
-// until it is stopped. Between two passes it waits up to 1 ms for socket
-// activity, outside stateLock, which is the main thread's window for its
-// deferred updates.
+// until it is stopped. Between two passes it waits for socket activity until
+// the engine has timed work (at most kMaxPassPauseMs), outside stateLock,
+// which is the main thread's window for its deferred updates.
 //
 // Start and Stop are called by the main thread; the engine belongs to the
 // running thread in between. The listener must be open before Start, and the
 // engine must outlive this object (its destructor stops the thread).
 class NetworkThread {
   public:
-    static constexpr int kPassPauseMs = 1;
+    static constexpr int kMaxPassPauseMs = 10;
 
     explicit NetworkThread(Engine& engine);
     ~NetworkThread();

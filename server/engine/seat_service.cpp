@@ -55,6 +55,41 @@ void Engine::ServiceSeat(int seat, std::uint32_t now) {
     }
 }
 
+int Engine::MsUntilNextPass(std::uint32_t now, int limitMs) const {
+    if (replyTakenInPass_) {
+        return 0;
+    }
+    // Milliseconds until `since` + `pauseMs` has passed; 0 when it has.
+    const auto until = [now](std::uint32_t since, std::uint32_t pauseMs) {
+        const std::uint32_t elapsed = ElapsedMs(now, since);
+        return elapsed >= pauseMs ? 0 : static_cast<int>(pauseMs - elapsed);
+    };
+    int wait = limitMs;
+    for (const SeatLink& link : links) {
+        switch (link.connectionState) {
+            case LinkGreeting:
+                return 0;
+            case LinkIdle:
+                wait = std::min(wait, until(link.lastEventTime, kUpdatePauseMs));
+                break;
+            case LinkAwaitingReply:
+                if (ReplyWaiting(link)) {
+                    return 0;
+                }
+                break;
+            default:
+                break;
+        }
+        // The time-out mark is due once more than kReplyWatchMs have passed.
+        wait = std::min(wait, until(link.lastEventTime, kReplyWatchMs + 1));
+        const int expiry = link.receiver.MsUntilExpiry(now);
+        if (expiry >= 0) {
+            wait = std::min(wait, expiry);
+        }
+    }
+    return std::max(wait, 0);
+}
+
 void Engine::SendFrame(int seat, std::uint32_t now) {
     SeatLink& link = links[seat];
     SendOnConnection(link.connection, link.sender.FinishFrame());
@@ -65,6 +100,7 @@ void Engine::SendFrame(int seat, std::uint32_t now) {
 void Engine::TakeReply(int seat, std::uint32_t now) {
     SeatLink& link = links[seat];
     ProcessReply(seat);
+    replyTakenInPass_ = true;
     link.receiver.Clear();
     link.connectionState = LinkIdle;
     const std::uint64_t roundTrip = ElapsedMs(now, link.lastEventTime);

@@ -103,7 +103,10 @@ TEST(FrameReceiver, UnfinishedFrameTurnsBadAfterTheLimitFromItsFirstByte) {
     ASSERT_EQ(Feed(*receiver, std::span(kBoardFrame).first(10), start), Status::Incomplete);
     ASSERT_EQ(Feed(*receiver, std::span(kBoardFrame).subspan(10, 5), start + 60),
               Status::Incomplete);
+    // A waiting loop is told to sleep exactly until the limit.
+    EXPECT_EQ(receiver->MsUntilExpiry(start + 60), 40);
     EXPECT_EQ(receiver->Expire(start + FrameReceiver::kCompletionLimitMs - 1), Status::Incomplete);
+    EXPECT_EQ(receiver->MsUntilExpiry(start + FrameReceiver::kCompletionLimitMs), 0);
     EXPECT_EQ(receiver->Expire(start + FrameReceiver::kCompletionLimitMs), Status::Bad);
     EXPECT_EQ(receiver->bytes().size(), 15u);
 }
@@ -111,8 +114,10 @@ TEST(FrameReceiver, UnfinishedFrameTurnsBadAfterTheLimitFromItsFirstByte) {
 TEST(FrameReceiver, ExpireLeavesEmptyAndFinishedFramesAlone) {
     auto receiver = std::make_unique<FrameReceiver>();
     EXPECT_EQ(receiver->Expire(100000), Status::Empty);
+    EXPECT_EQ(receiver->MsUntilExpiry(100000), -1) << "nothing to wait for";
     Feed(*receiver, kBoardFrame, 0);
     EXPECT_EQ(receiver->Expire(100000), Status::Complete);
+    EXPECT_EQ(receiver->MsUntilExpiry(100000), -1);
 }
 
 TEST(FrameReceiver, ClearStartsTheNextFrameFromTheTop) {
