@@ -115,6 +115,7 @@ struct TestClient::LoopState {
     bool hostNameRequested = false;
     bool replyPending = false;  // a frame waits for its reply delay to pass
     bool lastFrameGood = false;
+    std::bitset<256> sourcedKeys;  // from the key source, for the owed reply
     std::uint32_t frameTime = 0;
 };
 
@@ -164,6 +165,16 @@ void TestClient::SetKeysDown(std::bitset<256> keys) {
     keysDown_ = keys;
 }
 
+void TestClient::SetKeySource(KeySource source) {
+    std::lock_guard guard(mutex_);
+    keySource_ = std::move(source);
+}
+
+void TestClient::SetKeepFrames(bool keep) {
+    std::lock_guard guard(mutex_);
+    keepFrames_ = keep;
+}
+
 void TestClient::SetForeground(bool foreground) {
     std::lock_guard guard(mutex_);
     foreground_ = foreground;
@@ -209,7 +220,7 @@ bool TestClient::SendAll(std::span<const std::uint8_t> bytes) {
 
 std::size_t TestClient::FramesReceived() const {
     std::lock_guard guard(mutex_);
-    return frames_.size();
+    return framesReceived_;
 }
 
 std::vector<std::vector<std::uint8_t>> TestClient::Frames() const {
@@ -239,7 +250,7 @@ bool TestClient::ClosedByServer() const {
 
 bool TestClient::WaitForFrames(std::size_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock guard(mutex_);
-    return changed_.wait_for(guard, timeout, [&] { return frames_.size() >= count; });
+    return changed_.wait_for(guard, timeout, [&] { return framesReceived_ >= count; });
 }
 
 bool TestClient::WaitForClosedByServer(std::chrono::milliseconds timeout) const {
@@ -293,8 +304,16 @@ void TestClient::TakeFrame(LoopState& loop) {
                              return AcceptServerMessage(type, body, loop.hostNameRequested);
                          }).good;
     loop.frameTime = MonotonicMilliseconds();
+    // keySource_ is not changed while the loop runs, so it is called
+    // without the lock, which the source may take time under.
+    if (keySource_ && loop.lastFrameGood) {
+        loop.sourcedKeys = keySource_(frame);
+    }
     std::lock_guard guard(mutex_);
-    frames_.push_back(std::move(frame));
+    ++framesReceived_;
+    if (keepFrames_) {
+        frames_.push_back(std::move(frame));
+    }
     replyOwed_ = true;
     loop.replyPending = answering_;
     changed_.notify_all();
@@ -318,7 +337,7 @@ void TestClient::AnswerIfDue(LoopState& loop) {
         }
         replyOwed_ = false;
         hostName = hostName_;
-        content.keysDown = keysDown_;
+        content.keysDown = keySource_ ? loop.sourcedKeys : keysDown_;
         content.foreground = foreground_;
     }
     std::span<const std::uint8_t> reply;

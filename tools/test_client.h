@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <string>
@@ -50,6 +51,15 @@ class TestClient {
     // false: frames that arrive from now on are not answered (a hung player
     // program); the test may answer by hand with SendRaw.
     void SetAnswering(bool answering);
+    // Decides the keys of each normal reply from the good frame it answers,
+    // in place of SetKeysDown: a player that reacts to what the server shows
+    // knows exactly which reply carried a key. Called on the loop thread;
+    // set before Connect.
+    using KeySource = std::function<std::bitset<256>(std::span<const std::uint8_t> frame)>;
+    void SetKeySource(KeySource source);
+    // false: frames are counted but not kept (a long-running player would
+    // otherwise hold every frame of the session). Set before Connect.
+    void SetKeepFrames(bool keep);
     // Sends bytes as they are, for replies a real player would not send.
     // Counts as the answer to a frame still owed.
     bool SendRaw(std::span<const std::uint8_t> bytes);
@@ -83,12 +93,15 @@ class TestClient {
 
     mutable std::mutex mutex_;  // guards everything below
     mutable std::condition_variable changed_;
+    KeySource keySource_;  // set before the loop starts, then only read by it
     std::string hostName_ = "testclient";
     std::bitset<256> keysDown_;
     bool foreground_ = true;
     int replyDelayMs_ = 0;
     bool answering_ = true;
     bool replyOwed_ = false;
+    bool keepFrames_ = true;
+    std::size_t framesReceived_ = 0;
     std::vector<std::vector<std::uint8_t>> frames_;
     std::size_t bytesReceived_ = 0;
     std::size_t repliesSent_ = 0;

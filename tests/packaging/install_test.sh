@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and starts each launcher with a
+# fresh working folder: the programs, pictures, language files and desktop
+# entries must be where the launchers and desktops look for them, the folder
+# must be prepared before the program starts, and a lab's own files in it
+# must survive.
+set -euo pipefail
+build=$1
+scratch=$2
+rm -rf "$scratch"
+prefix="$scratch/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+[[ -x "$prefix/bin/quib_bot" ]] || fail "bin/quib_bot missing"
+for launcher in quib-server quib-client; do
+  program=${launcher/-/_}
+  [[ -x "$prefix/bin/$launcher" ]] || fail "launcher bin/$launcher missing"
+  [[ -x "$prefix/libexec/quib/$program" ]] || fail "program libexec/quib/$program missing"
+  [[ -f "$prefix/share/applications/$launcher.desktop" ]] || fail "desktop entry of $launcher missing"
+  [[ -f "$prefix/share/pixmaps/$launcher.png" ]] || fail "icon of $launcher missing"
+  [[ -f "$prefix/share/$launcher/${program}_en.lang" ]] || fail "English texts of $launcher missing"
+  pictures=("$prefix/share/$launcher"/grafik/*.png)
+  [[ -f "${pictures[0]}" ]] || fail "no pictures for $launcher"
+
+  # A folder the lab has already used: its own English texts stay.
+  folder="$scratch/$launcher-folder"
+  mkdir -p "$folder"
+  printf 'lab edit\r\n' > "$folder/${program}_en.lang"
+  variable=QUIB_${program#quib_}_DIR
+  variable=${variable^^}
+  # Without settings each program waits in its first-start dialog; the
+  # launcher's work is done by then.
+  status=0
+  env "$variable=$folder" QT_QPA_PLATFORM=offscreen timeout 5 "$prefix/bin/$launcher" \
+    >/dev/null 2>&1 || status=$?
+  [[ $status -eq 124 ]] || fail "$launcher ended with $status instead of waiting in its dialog"
+  [[ "$(cat "$folder/${program}_en.lang")" == $'lab edit\r' ]] || fail "$launcher overwrote the lab's texts"
+  for picture in "${pictures[@]}"; do
+    cmp -s "$picture" "$folder/grafik/${picture##*/}" || fail "$launcher did not copy ${picture##*/}"
+  done
+done
+echo "install layout and launchers: ok"

@@ -1,0 +1,250 @@
+// The bot's decisions: what the server shows (status line, own figure) and
+// the time in, the keys of each reply out.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/case_name.h"
+#include "tools/bot/bot_player.h"
+
+namespace quib::tools {
+namespace {
+
+constexpr protocol::Colour kIdle = 0x00FF9696;      // RGB(150,150,255)
+constexpr protocol::Colour kNotReady = 0x00C8C8FF;  // RGB(255,200,200)
+constexpr protocol::Colour kReady = 0x00C8FFC8;     // RGB(200,255,200)
+constexpr protocol::Colour kPlaying = 0x00E6E6E6;   // RGB(230,230,230)
+
+const StatusLine kPrompt{kNotReady,
+                         "Um neue Runde zu starten bitte Leertaste dr\xFC"
+                         "cken."};
+const StatusLine kWaitForPartner{kReady, "Bitte auf Mitspieler warten."};
+const StatusLine kPlay{kPlaying,
+                       "Mit Pfeiltasten die Figur bewegen. Mit Leertaste die Runde beenden."};
+const StatusLine kWon{kReady, "Gewonnen! Mit Leertaste neues Spiel starten ..."};
+const StatusLine kGameOver{kIdle, "Bitte warten ..."};
+
+constexpr int kNone = 0;
+constexpr int kSpace = 32;
+constexpr int kLeft = 37;
+constexpr int kRight = 39;
+constexpr int kDown = 40;
+
+// One frame: when it arrives, what it shows, and the one key (or none) the
+// reply to it must hold.
+struct Step {
+    std::uint32_t atMs;
+    std::optional<StatusLine> status;
+    std::optional<protocol::Point> figure;
+    int key;
+    bool partnerViewCreated = false;
+};
+
+struct Case {
+    std::string name;
+    BotPlan plan;
+    std::vector<Step> steps;
+};
+
+BotPlan Plan(std::uint32_t paceMs, std::vector<BotKey> script, int rounds = 0) {
+    BotPlan plan;
+    plan.paceMs = paceMs;
+    plan.script = std::move(script);
+    plan.randomMoves = 0;
+    plan.rounds = rounds;
+    return plan;
+}
+
+// The key a reply holds; -1 for more than one.
+int HeldKey(const std::bitset<256>& keys) {
+    if (keys.count() > 1) {
+        return -1;
+    }
+    for (int code = 0; code < 256; ++code) {
+        if (keys.test(static_cast<std::size_t>(code))) {
+            return code;
+        }
+    }
+    return kNone;
+}
+
+FrameNews News(const Step& step) {
+    FrameNews news;
+    news.status = step.status;
+    news.ownFigure = step.figure;
+    news.partnerViewCreated = step.partnerViewCreated;
+    return news;
+}
+
+class BotDecisions : public ::testing::TestWithParam<Case> {};
+
+TEST_P(BotDecisions, KeysFollowTheScreen) {
+    BotPlayer bot(GetParam().plan, BotTexts{});
+    for (const Step& step : GetParam().steps) {
+        EXPECT_EQ(HeldKey(bot.OnFrame(News(step), step.atMs)), step.key)
+            << "frame at " << step.atMs << " ms";
+    }
+}
+
+const protocol::Point kTopLeft{0.15f, 0.15f};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BotDecisions,
+    ::testing::Values(Case{"PromptIsPressedOnceThenAgainAfterThePace",
+                           Plan(400, {}),
+                           {{0, kPrompt, {}, kSpace},
+                            {30, {}, {}, kNone},
+                            {60, {}, {}, kNone},
+                            {399, {}, {}, kNone},
+                            {400, {}, {}, kSpace},
+                            {430, kPlay, {}, kNone}}},
+                      Case{"IdleAndWaitingPressNothing",
+                           Plan(0, {}),
+                           {{0, kGameOver, {}, kNone},
+                            {30, {}, {}, kNone},
+                            {60, kWaitForPartner, {}, kNone},
+                            {90, {}, {}, kNone}}},
+                      Case{"ScriptedMovesWaitForTheFigureToArrive",
+                           Plan(0, {BotKey::Right, BotKey::Down}),
+                           {{0, kPlay, kTopLeft, kRight},
+                            {30, {}, protocol::Point{0.17f, 0.15f}, kNone},
+                            {60, {}, protocol::Point{0.19f, 0.15f}, kNone},
+                            {90, {}, protocol::Point{0.65f, 0.15f}, kNone},
+                            {120, {}, {}, kDown},
+                            {150, {}, protocol::Point{0.65f, 0.17f}, kNone},
+                            {180, {}, protocol::Point{0.65f, 0.65f}, kNone},
+                            // Redrawn where it stood because the partner's figure moved.
+                            {210, {}, protocol::Point{0.65f, 0.65f}, kSpace},
+                            {240, kWaitForPartner, {}, kNone},
+                            {270, kWon, {}, kSpace, true},
+                            {300, {}, {}, kNone}}},
+                      Case{
+                          "ArrowAgainstTheWallIsNotRepeated",
+                          Plan(0, {BotKey::Left}),
+                          {{0, kPlay, kTopLeft, kLeft}, {30, {}, {}, kNone}, {60, {}, {}, kSpace}}},
+                      Case{"EndOfRoundIsPressedAgainWhileTheRoundRuns",
+                           Plan(200, {}),
+                           {{0, kPlay, kTopLeft, kSpace},
+                            {30, {}, {}, kNone},
+                            {199, {}, {}, kNone},
+                            {200, {}, {}, kSpace},
+                            {230, kWaitForPartner, {}, kNone},
+                            {500, {}, {}, kNone}}},
+                      Case{"ColoursTellTheGameUnderOtherTexts",
+                           Plan(0, {}),
+                           {{0, StatusLine{kNotReady, "Press space"}, {}, kSpace},
+                            {30, StatusLine{kPlaying, "Play"}, {}, kNone},
+                            {60, {}, {}, kSpace},
+                            {90, StatusLine{kReady, "Wait"}, {}, kNone},
+                            {120, {}, {}, kNone},
+                            {150, StatusLine{kReady, "Won! Space to go on"}, {}, kSpace, true}}},
+                      Case{"NothingMoreOnceTheRoundsArePlayed",
+                           Plan(0, {}, 1),
+                           {{0, kPlay, kTopLeft, kSpace},
+                            {30, kWon, {}, kNone, true},
+                            {60, {}, {}, kNone},
+                            {90, kPrompt, {}, kNone}}}),
+    quib::testing::CaseName());
+
+TEST(BotPlayer, ReportsEachRoundWithItsKeysAndResult) {
+    BotPlayer bot(Plan(0, {BotKey::Down}), BotTexts{});
+    bot.OnFrame(FrameNews{kPlay, {}, kTopLeft}, 0);  // DOWN
+    bot.OnFrame(FrameNews{{}, {}, {}}, 30);          // release, at rest
+    bot.OnFrame(FrameNews{{}, {}, {}}, 60);          // SPACE
+    bot.OnFrame(FrameNews{kWon, {}, {}, true}, 90);  // judged
+    const std::vector<RoundReport> reports = bot.TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].number, 1);
+    EXPECT_EQ(reports[0].keys, (std::vector<BotKey>{BotKey::Down, BotKey::Space}));
+    EXPECT_EQ(reports[0].result, kWon.text);
+    EXPECT_EQ(bot.roundsPlayed(), 1);
+    EXPECT_TRUE(bot.TakeReports().empty());
+}
+
+// A bot that comes back to its seat mid-round goes on with its plan, and a
+// result it sees again after the reconnection is not counted twice.
+TEST(BotPlayer, ReconnectionKeepsTheRoundAndItsCount) {
+    BotPlayer bot(Plan(0, {BotKey::Right, BotKey::Down}), BotTexts{});
+    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{kPlay, {}, kTopLeft}, 0)), kRight);
+    bot.ConnectionLost();
+    EXPECT_EQ(bot.phase(), BotPhase::Unknown);
+    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{{}, {}, {}}, 30)), kNone) << "no status seen yet";
+    const protocol::Point topRight{0.65f, 0.15f};
+    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{kPlay, {}, topRight, true}, 60)), kDown);
+    bot.OnFrame(FrameNews{{}, {}, {}}, 90);
+    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{{}, {}, {}}, 120)), kSpace);
+    bot.OnFrame(FrameNews{kWon, {}, {}, true}, 150);
+    bot.ConnectionLost();
+    bot.OnFrame(FrameNews{kWon, {}, {}, true}, 180);
+    EXPECT_EQ(bot.roundsPlayed(), 1);
+    const std::vector<RoundReport> reports = bot.TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].keys, (std::vector<BotKey>{BotKey::Right, BotKey::Down, BotKey::Space}));
+}
+
+// The result of a round the bot did not see (it was away) still counts the
+// round once the next round's prompt shows.
+TEST(BotPlayer, RoundWhoseResultWasMissedStillCounts) {
+    BotPlayer bot(Plan(0, {}), BotTexts{});
+    bot.OnFrame(FrameNews{kPlay, {}, kTopLeft}, 0);
+    bot.ConnectionLost();
+    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{kPrompt, {}, {}}, 30)), kSpace);
+    const std::vector<RoundReport> reports = bot.TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].result.empty());
+}
+
+// Random moves: each is one of the two arrows that lead to another cell from
+// where the figure stands, the given number per round, then the space bar;
+// the same seed gives the same moves.
+std::vector<int> PlayRandomRound(std::uint32_t seed) {
+    BotPlan plan = Plan(0, {});
+    plan.randomMoves = 6;
+    plan.seed = seed;
+    BotPlayer bot(plan, BotTexts{});
+    int column = 0;
+    int row = 0;
+    const auto corner = [&] {
+        return protocol::Point{0.15f + 0.5f * static_cast<float>(column),
+                               0.15f + 0.5f * static_cast<float>(row)};
+    };
+    std::vector<int> keys;
+    std::uint32_t now = 0;
+    std::optional<StatusLine> status = kPlay;
+    std::optional<protocol::Point> figure = corner();
+    while (keys.empty() || keys.back() != kSpace) {
+        const int key = HeldKey(bot.OnFrame(FrameNews{status, {}, figure}, now));
+        now += 30;
+        status.reset();
+        figure.reset();
+        if (key == kNone) {
+            continue;
+        }
+        keys.push_back(key);
+        const int oldColumn = column;
+        const int oldRow = row;
+        column = key == kRight ? 1 : key == kLeft ? 0 : column;
+        row = key == kDown ? 1 : key == 38 ? 0 : row;
+        if (key != kSpace) {
+            EXPECT_TRUE(column != oldColumn || row != oldRow) << "key " << key << " hits a wall";
+            figure = corner();  // arrives within the next frame
+        }
+        if (keys.size() > 10) {
+            break;
+        }
+    }
+    return keys;
+}
+
+TEST(BotPlayer, RandomMovesLeadToAnotherCellAndRepeatWithTheSeed) {
+    const std::vector<int> first = PlayRandomRound(7);
+    ASSERT_EQ(first.size(), 7u);
+    EXPECT_EQ(first.back(), kSpace);
+    EXPECT_EQ(PlayRandomRound(7), first);
+}
+
+}  // namespace
+}  // namespace quib::tools

@@ -1,0 +1,29 @@
+#include "tools/bot/bot_texts.h"
+
+#include <system_error>
+
+#include "server/core/settings.h"
+
+namespace quib::tools {
+
+std::optional<BotTexts> LoadBotTexts(const std::filesystem::path& languageFile,
+                                     std::string* error) {
+    std::error_code failure;
+    if (!std::filesystem::is_regular_file(languageFile, failure)) {
+        *error = "no language file " + languageFile.string();
+        return std::nullopt;
+    }
+    // LoadTexts writes out a missing file; this one is known to be there.
+    const std::filesystem::path folder =
+        languageFile.has_parent_path() ? languageFile.parent_path() : ".";
+    const server::ServerTexts texts = server::LoadTexts(folder, languageFile.filename().string());
+    BotTexts result;
+    result.pressToStart = texts[34];
+    result.waitForPartner = texts[36];
+    result.playing = texts[38];
+    result.lost = texts[39];
+    result.won = texts[40];
+    return result;
+}
+
+}  // namespace quib::tools
