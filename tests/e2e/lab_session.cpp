@@ -34,14 +34,20 @@ constexpr const char* kServerClass = "quib_server";
 
 // The first window `find` returns, once there is one.
 bool AwaitWindow(const std::function<std::vector<WindowId>()>& find, WindowId* window,
-                 std::chrono::milliseconds limit) {
+                 std::chrono::milliseconds limit,
+                 std::chrono::milliseconds step = std::chrono::milliseconds(100)) {
     return WaitFor(
         [&] {
             const std::vector<WindowId> found = find();
             *window = found.empty() ? 0 : found[0];
             return *window != 0;
         },
-        limit);
+        limit, step);
+}
+
+std::chrono::milliseconds SinceMs(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
 }
 
 }  // namespace
@@ -56,7 +62,7 @@ std::map<std::string, std::string> LabSession::ProgramEnvironment() const {
     return {{"DISPLAY", xvfb_.name()}, {"QT_QPA_PLATFORM", "xcb"}};
 }
 
-void LabSession::Start() {
+void LabSession::Start(int players) {
     for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/import"}) {
         ASSERT_TRUE(fs::exists(tool)) << tool << " is missing; scripts/install-deps installs it";
     }
@@ -77,8 +83,9 @@ void LabSession::Start() {
     ASSERT_TRUE(xvfb_.Start(kScreenWidth, kScreenHeight, root_ / "xvfb.log", &error)) << error;
     x_.emplace(xvfb_.name());
     ASSERT_NO_FATAL_FAILURE(StartServer());
-    ASSERT_NO_FATAL_FAILURE(StartClient(0));
-    ASSERT_NO_FATAL_FAILURE(StartClient(1));
+    for (int seat = 0; seat < players; ++seat) {
+        ASSERT_NO_FATAL_FAILURE(StartClient(seat));
+    }
 }
 
 void LabSession::Stop() {
@@ -91,10 +98,12 @@ void LabSession::Stop() {
 
 void LabSession::StartServer() {
     std::string error;
+    const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(server_.Spawn(
         {{QUIB_SERVER_PATH}, serverDir_, ProgramEnvironment(), root_ / "server.out", {}}, &error))
         << error;
-    ASSERT_TRUE(WaitFor([&] { return Listening(kPort) || !server_.Running(); }, kStartLimit));
+    ASSERT_TRUE(WaitFor([&] { return Listening(kPort) || !server_.Running(); }, kStartLimit, 5ms));
+    serverListenTime_ = SinceMs(started);
     ASSERT_TRUE(server_.Running()) << "the server ended; see server.out";
     ASSERT_TRUE(AwaitWindow([&] { return x_->Windows(server_.pid(), "Server"); }, &serverWindow_,
                             kStartLimit))
@@ -105,15 +114,17 @@ void LabSession::StartServer() {
 void LabSession::StartClient(int seat) {
     std::string error;
     const fs::path out = root_ / ("client" + std::to_string(seat + 1) + ".out");
+    const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(clients_[seat].Spawn(
         {{QUIB_CLIENT_PATH, "/d"}, PlayerDir(seat), ProgramEnvironment(), out, {}}, &error))
         << error;
     // The server seats the players in the order they connect.
+    ASSERT_TRUE(AwaitWindow([&] { return x_->Windows(clients_[seat].pid(), "Tamoresk"); },
+                            &clientWindows_[seat], kStartLimit, 5ms))
+        << "no window of player " << seat + 1;
+    playerWindowTime_[seat] = SinceMs(started);
     ASSERT_TRUE(WaitFor([&] { return EstablishedTo(kPort) == seat + 1; }, kStartLimit))
         << "player " << seat + 1 << " did not connect";
-    ASSERT_TRUE(AwaitWindow([&] { return x_->Windows(clients_[seat].pid(), "Tamoresk"); },
-                            &clientWindows_[seat], kStartLimit))
-        << "no window of player " << seat + 1;
     ASSERT_NO_FATAL_FAILURE(
         Place(clientWindows_[seat], kClientPlace[seat], kClientWidth, kClientHeight));
 }

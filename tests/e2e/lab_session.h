@@ -35,11 +35,18 @@ class LabSession {
 
     // Folders, X server, server (until it listens), then the players one
     // after the other (so that player 1 takes seat 0), all windows placed
-    // side by side.
-    void Start();
+    // side by side. With `players` 1 only player 1's program starts and
+    // seat 1 is left to whoever connects next.
+    void Start(int players = 2);
     void Stop();
 
     const std::filesystem::path& serverDir() const { return serverDir_; }
+    pid_t serverPid() const { return server_.pid(); }
+    pid_t playerPid(int seat) const { return clients_[seat].pid(); }
+    // From starting the program until the server listened on its port, and
+    // until a player's window was on the screen.
+    std::chrono::milliseconds serverListenTime() const { return serverListenTime_; }
+    std::chrono::milliseconds playerWindowTime(int seat) const { return playerWindowTime_[seat]; }
 
     std::optional<Screenshot> ShotOfServer() { return Shot(serverWindow_, "server"); }
     std::optional<Screenshot> ShotOfPlayer(int seat) {
@@ -79,6 +86,8 @@ class LabSession {
     ChildGroup clients_[2];
     WindowId serverWindow_ = 0;
     WindowId clientWindows_[2] = {0, 0};
+    std::chrono::milliseconds serverListenTime_{0};
+    std::chrono::milliseconds playerWindowTime_[2] = {};
     int shots_ = 0;
     std::filesystem::path lastShot_;
 };

@@ -1,0 +1,52 @@
+#pragma once
+
+// The figures one lab run yields, and the table they are printed as.
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quib::bench {
+
+struct PhaseFigures {
+    double seconds = 0;
+    double serverCpu = 0;  // percent of one core
+    double clientCpu = 0;
+    std::map<std::string, double> serverThreads;
+    std::map<std::string, double> clientThreads;
+    double measuringRate = 0;                   // frames per second the measuring player got
+    double clientRate = 0;                      // replies per second the real player sent
+    double gapP50 = 0, gapP99 = 0, gapMax = 0;  // between frames, ms
+};
+
+struct MemorySample {
+    double second = 0;  // since the game started
+    long serverRssKb = 0;
+    long clientRssKb = 0;
+};
+
+struct LabFigures {
+    double serverListenMs = 0;
+    double clientWindowMs = 0;
+    double roundTripMs = 0;  // loopback, median
+    PhaseFigures idle;
+    PhaseFigures playing;
+    std::vector<double> reactionMs;
+    std::vector<int> reactionExchanges;
+    int pressesNotShown = 0;
+    int realPresses = 0;   // arrows typed into the real player's window
+    int realJourneys = 0;  // its figure's journeys, seen by the partner
+    std::size_t rhythmViolations = 0;
+    long serverHwmKb = 0, clientHwmKb = 0;
+    long serverRssStartKb = 0, serverRssEndKb = 0;
+    long clientRssStartKb = 0, clientRssEndKb = 0;
+    std::vector<MemorySample> rssDuringGame;
+};
+
+// The value below which `share` of the values lie (nearest rank); 0 for none.
+double Percentile(std::vector<double> values, double share);
+
+void PrintFigures(const LabFigures& figures, std::ostream& out);
+
+}  // namespace quib::bench

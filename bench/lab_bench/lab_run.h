@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+
+#include "bench/lab_bench/lab_figures.h"
+
+namespace quib::bench {
+
+struct LabOptions {
+    double idleSeconds = 30;
+    double playSeconds = 180;
+    // Receives a screenshot of the server's window while both figures move.
+    std::filesystem::path shotDir;
+};
+
+// One lab on a private X server and network: the real server, the real
+// player program on seat 1 and the measuring player on seat 2. Measures
+// while both wait, then sets up a game through the server's window and
+// measures while both figures move. Problems are reported as gtest
+// failures; call it from a test body.
+void MeasureLab(const LabOptions& options, LabFigures& figures);
+
+}  // namespace quib::bench

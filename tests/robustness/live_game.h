@@ -1,0 +1,114 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QBuffer>
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "common/clock.h"
+#include "server/core/server_state.h"
+#include "server/core/texts.h"
+#include "server/core/time_format.h"
+#include "server/engine/engine.h"
+#include "server/engine/game_record.h"
+#include "server/engine/network_thread.h"
+#include "tests/support/scratch_directory.h"
+
+namespace quib::testing {
+
+// The server's engine on its own network thread, listening on an ephemeral
+// port of 127.0.0.1, with a game the experimenter has started: level 1, the
+// fastest figures, open partner boards, one figure picture for both, the
+// start toggle down. Players are test clients on their own threads; every
+// wait is bounded by a wall-clock deadline.
+class LiveGame : public ::testing::Test {
+  protected:
+    static constexpr auto kDeadline = std::chrono::seconds(10);
+
+    void SetUp() override { StartIn(dir.path()); }
+    void TearDown() override { network.reset(); }
+
+    // Starts the server with `workDir` as its working folder.
+    void StartIn(const std::filesystem::path& workDir) {
+        for (const char* folder : {"grafik", "log", "log2"}) {
+            std::filesystem::create_directories(workDir / folder);
+        }
+        // Written through a buffer: the folder's name need not be UTF-8.
+        QImage figure(64, 64, QImage::Format_ARGB32);
+        figure.fill(QColor(200, 40, 160));
+        QByteArray png;
+        QBuffer buffer(&png);
+        ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && figure.save(&buffer, "PNG"));
+        WriteBytes(workDir / "grafik/figur0.png", png.toStdString());
+
+        engine = std::make_unique<server::Engine>(state, texts);
+        ASSERT_TRUE(engine->listener.Open(0));
+        engine->StartLinks(MonotonicMilliseconds());
+        engine->grafikDir = workDir / "grafik";
+        engine->logDir = workDir / "log";
+        engine->log2Dir = workDir / "log2";
+
+        server::GameSettings& settings = state.settings;
+        settings.level = 1;
+        settings.speed = 4;
+        settings.speedText = "augenblicklich";
+        settings.display = 2;
+        settings.figure = {1, 1};
+        settings.figureText = {"figur0.png", "<- Selbe"};
+        settings.start = {2, 3};
+        settings.startText = {"Links Oben", "Rechts Unten"};
+        settings.startToggleDown = true;
+        server::BeginGameRecord(*engine, workDir, MonotonicMilliseconds(),
+                                server::CurrentLocalTime());
+        state.gameState = server::SetUp;
+
+        network = std::make_unique<server::NetworkThread>(*engine);
+        network->Start();
+    }
+
+    std::uint16_t port() const { return engine->listener.port(); }
+
+    template <typename Condition>
+    static bool WaitFor(Condition done) {
+        const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return true;
+    }
+
+    // Reads engine or state under the lock the network thread holds for its
+    // passes.
+    template <typename Reader>
+    auto Locked(Reader read) {
+        std::lock_guard guard(state.lock);
+        return read();
+    }
+
+    bool Taken(int seat) {
+        return Locked([&] { return engine->links[seat].connection >= 0; });
+    }
+    std::int32_t GameState() {
+        return Locked([&] { return state.gameState; });
+    }
+    int RoundsRecorded() {
+        return Locked([&] { return engine->gameRecord.rounds; });
+    }
+
+    ScratchDirectory dir;
+    server::ServerState state;
+    server::ServerTexts texts;
+    std::unique_ptr<server::Engine> engine;
+    std::unique_ptr<server::NetworkThread> network;
+};
+
+}  // namespace quib::testing
