@@ -18,7 +18,7 @@
 #include "client/window/client_app.h"
 #include "common/codepage.h"
 #include "tests/client/window/scripted_prompts.h"
-#include "tests/robustness/live_game.h"
+#include "tests/support/live_game.h"
 #include "tests/support/case_name.h"
 #include "tests/support/qt_app.h"
 

@@ -19,7 +19,7 @@
 #include "protocol/frame.h"
 #include "protocol/messages.h"
 #include "server/engine/key_codes.h"
-#include "tests/robustness/live_game.h"
+#include "tests/support/live_game.h"
 #include "tools/test_client.h"
 
 namespace quib::server {

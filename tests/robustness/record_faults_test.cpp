@@ -13,7 +13,7 @@
 
 #include "server/engine/key_codes.h"
 #include "server/engine/protocol_files.h"
-#include "tests/robustness/live_game.h"
+#include "tests/support/live_game.h"
 #include "tests/server/engine/protocol_fixture.h"
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"

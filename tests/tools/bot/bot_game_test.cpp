@@ -2,9 +2,6 @@
 // engine, running on its network thread in this test, and play whole
 // rounds; the round files appear in log/ and each bot prints its rounds.
 #include <gtest/gtest.h>
-#include <QColor>
-#include <QImage>
-#include <QString>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -22,13 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "common/clock.h"
-#include "server/core/server_state.h"
-#include "server/core/texts.h"
-#include "server/core/time_format.h"
 #include "server/engine/engine.h"
-#include "server/engine/game_record.h"
-#include "server/engine/network_thread.h"
+#include "tests/support/live_game.h"
 #include "tests/support/loopback.h"
 #include "tests/support/scratch_directory.h"
 
@@ -112,47 +104,9 @@ std::vector<std::string> LinesStartingWith(const std::string& text, const std::s
     return lines;
 }
 
-// The server's engine with a game started by the experimenter: level 1,
-// the fastest figures, covered partner boards, one figure picture for both,
-// the start toggle down.
-class BotGame : public ::testing::Test {
+// Bots against the server's engine with a game the experimenter has started.
+class BotGame : public quib::testing::LiveGame {
   protected:
-    void SetUp() override {
-        for (const char* folder : {"grafik", "log", "log2"}) {
-            std::filesystem::create_directories(dir.path() / folder);
-        }
-        QImage figure(96, 96, QImage::Format_ARGB32);
-        figure.fill(QColor(200, 40, 160));
-        ASSERT_TRUE(
-            figure.save(QString::fromStdString((dir.path() / "grafik/figur0.png").string())));
-
-        engine = std::make_unique<server::Engine>(state, texts);
-        ASSERT_TRUE(engine->listener.Open(0));
-        engine->StartLinks(MonotonicMilliseconds());
-        engine->grafikDir = dir.path() / "grafik";
-        engine->logDir = dir.path() / "log";
-        engine->log2Dir = dir.path() / "log2";
-
-        server::GameSettings& settings = state.settings;
-        settings.level = 1;
-        settings.speed = 4;
-        settings.speedText = "augenblicklich";
-        settings.display = 2;
-        settings.figure = {1, 1};
-        settings.figureText = {"figur0.png", "<- Selbe"};
-        settings.start = {2, 3};
-        settings.startText = {"Links Oben", "Rechts Unten"};
-        settings.startToggleDown = true;
-        server::BeginGameRecord(*engine, dir.path(), MonotonicMilliseconds(),
-                                server::CurrentLocalTime());
-        state.gameState = server::SetUp;
-
-        network = std::make_unique<server::NetworkThread>(*engine);
-        network->Start();
-    }
-
-    void TearDown() override { network.reset(); }
-
     std::vector<std::string> BotArgs(std::vector<std::string> more) const {
         std::vector<std::string> args = {
             "--port", std::to_string(engine->listener.port()), "--pace", "0", "--moves", "2"};
@@ -192,11 +146,6 @@ class BotGame : public ::testing::Test {
         ::shutdown(engine->links[seat].connection, SHUT_RDWR);
     }
 
-    int RoundsRecorded() {
-        std::lock_guard guard(state.lock);
-        return engine->gameRecord.rounds;
-    }
-
     // The bot ended by itself with code 0 and printed one line per round,
     // each with the result it was shown.
     static void ExpectPlayedRounds(BotProcess& bot, int rounds) {
@@ -210,12 +159,6 @@ class BotGame : public ::testing::Test {
             EXPECT_TRUE(judged) << lines[r];
         }
     }
-
-    ScratchDirectory dir;
-    server::ServerState state;
-    server::ServerTexts texts;
-    std::unique_ptr<server::Engine> engine;
-    std::unique_ptr<server::NetworkThread> network;
 };
 
 TEST_F(BotGame, TwoBotsPlayThreeRounds) {
