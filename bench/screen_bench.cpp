@@ -1,8 +1,9 @@
 // Cost of one seat's update on the server's network thread: composing the
-// frame and drawing it on the seat's mirror. The steady state (nothing
-// changed) must stay nearly free; the largest frame is a whole board of the
-// shapes level with two shapes per cell, the partner's board opened beside
-// it, both composed and presented.
+// frame, and drawing it on the seat's mirror once it is sent. The steady
+// state (nothing changed) must stay nearly free; the common frame of a game
+// moves both figures one step and presents both views; the largest frame is
+// a whole board of the shapes level with two shapes per cell, the partner's
+// board opened beside it, both composed and presented.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -22,6 +23,7 @@ struct Bench {
     std::unique_ptr<Engine> engine = std::make_unique<Engine>(state, texts);
 
     Bench() {
+        engine->grafikDir = QUIB_GRAFIK_DIR;
         for (int seat = 0; seat < kSeats; ++seat) {
             SeatRecord& r = engine->seats[seat];
             r.level = 3;
@@ -43,6 +45,19 @@ struct Bench {
     void Update() {
         UpdateSeatScreen(*engine, 0, 0);
         engine->links[0].sender.FinishFrame();
+        engine->MirrorSentFrame(0);
+    }
+
+    // Both figures on the board, each with its picture already sent.
+    void ShowFigures() {
+        for (int seat = 0; seat < kSeats; ++seat) {
+            SeatRecord& r = engine->seats[seat];
+            r.ownFigureVisible = 1;
+            r.partnerFigureVisible = 1;
+            r.pictureName = "bauer0.png";
+            r.partnerPictureName = "bauer1.png";
+        }
+        Update();
     }
 };
 
@@ -65,7 +80,26 @@ void BM_Level3BoardUpdate(benchmark::State& state) {
     state.counters["frame_bytes"] = static_cast<double>(bench.engine->links[0].sender.length());
 }
 
+// Both figures walk back and forth across the board: every update moves the
+// own figure a step, follows the partner's and presents both views.
+void BM_MovingFiguresUpdate(benchmark::State& state) {
+    Bench bench;
+    bench.ShowFigures();
+    bench.state.settings.speed = 1;
+    SeatRecord& own = bench.engine->seats[0];
+    SeatRecord& partner = bench.engine->seats[1];
+    for (auto _ : state) {
+        if (own.shownX == own.targetX) {
+            own.targetX = own.targetX == 0.25f ? 0.75f : 0.25f;
+        }
+        partner.shownY = own.shownX;
+        bench.Update();
+    }
+    state.counters["frame_bytes"] = static_cast<double>(bench.engine->links[0].sender.length());
+}
+
 BENCHMARK(BM_SteadyStateUpdate)->Name("update_seat_screen/steady_state");
+BENCHMARK(BM_MovingFiguresUpdate)->Name("update_seat_screen/moving_figures");
 BENCHMARK(BM_Level3BoardUpdate)->Name("update_seat_screen/level3_board_with_mirror");
 
 }  // namespace

@@ -48,6 +48,9 @@ void DrawPolygon(QImage& target, std::span<const QPoint> points, const QColor& p
 void DrawImageOver(QImage& target, const QImage& source, QPoint topLeft);
 
 // Replaces the target's pixels from (0, 0) with the source's, alpha ignored.
+// Images of the same size and format then share their pixels (the copy is
+// made only when one of them is drawn on next), which makes presenting a
+// screen nearly free.
 void CopyImage(QImage& target, const QImage& source);
 
 }  // namespace quib

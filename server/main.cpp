@@ -1,6 +1,8 @@
 // quib_server: the experimenter's console. Everything lives in the libraries;
 // this only wires the real dialogs to the program and runs it in the
 // current working directory.
+#include <malloc.h>
+
 #include <QApplication>
 #include <filesystem>
 
@@ -9,6 +11,13 @@
 #include "server/core/window/server_app.h"
 
 int main(int argc, char** argv) {
+    // The mirrors take a fresh 900 kB image for nearly every frame a player
+    // is sent. Kept in the heap and not handed back to the system at every
+    // free, such blocks are reused instead of being mapped and faulted in
+    // anew, which otherwise costs more than the drawing itself.
+    constexpr int kLargeBlock = 8 << 20;
+    mallopt(M_MMAP_THRESHOLD, kLargeBlock);
+    mallopt(M_TRIM_THRESHOLD, 4 * kLargeBlock);
     QApplication application(argc, argv);
     quib::server::QtDialogs dialogs;
     quib::server::QtLanguageChooser chooser;

@@ -88,6 +88,10 @@ struct ServerState {
     std::int32_t refreshStrips = 0;
     std::int32_t refreshSubjectStats = 0;
     std::array<std::int32_t, 2> refreshBoard = {0, 0};
+    // Set by the main thread while its own timer is due to show the changed
+    // mirrors (it shows them at a fixed pace); the network thread then need
+    // not wake it for them.
+    std::int32_t boardRefreshTimed = 0;
     std::int32_t refreshSeatLines = 0;
     std::array<StatusSlot, 4> statusSlots;
     std::array<SeatLines, 2> seatLines;
@@ -109,15 +113,17 @@ struct ServerState {
 };
 
 // Whether the main thread has anything to show at once: a raised refresh
-// flag, a filled status slot or a pending log line. The connection strips
-// are left to the main thread's clock tick: they change with every
+// flag, a filled status slot or a pending log line. Changed mirrors count
+// only while the main thread has no timer set for them. The connection
+// strips are left to the main thread's clock tick: they change with every
 // exchange, and redrawing them for each of some 80 replies a second would
 // cost more processor time than the picture is worth. The caller holds the
 // lock.
 inline bool HasMainThreadWork(const ServerState& state) {
-    bool work = state.refreshControls || state.refreshStatistics ||
-                state.refreshSubjectStats || state.refreshSeatLines || state.refreshBoard[0] ||
-                state.refreshBoard[1] || state.logQueue.size() > 0;
+    bool work = state.refreshControls || state.refreshStatistics || state.refreshSubjectStats ||
+                state.refreshSeatLines ||
+                ((state.refreshBoard[0] || state.refreshBoard[1]) && !state.boardRefreshTimed) ||
+                state.logQueue.size() > 0;
     for (const StatusSlot& slot : state.statusSlots) {
         work = work || slot.dirty;
     }

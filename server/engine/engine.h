@@ -22,7 +22,9 @@
 #include "server/engine/listener.h"
 #include "server/engine/random_source.h"
 #include "server/engine/round_record.h"
+#include "server/engine/screen_writer.h"
 #include "server/engine/seat_link.h"
+#include "server/engine/seat_mirror.h"
 #include "server/engine/seat_record.h"
 #include "server/engine/statistics.h"
 
@@ -71,8 +73,12 @@ inline constexpr Colour kGraphSlowReply = Rgb(255, 255, 0);
 //     on the main thread under state.lock when the start toggle starts a game.
 //   - grafikDir, logDir, log2Dir, messageBoxes and localClock are set once
 //     before the network thread starts.
-//   - mirrorStores are the network thread's; their present copies into
-//     screenMirrors and partnerViewMirrors.
+//   - mirrorStores and mirrorBacklogs are the network thread's; the
+//     mirrors' present puts their views into screenMirrors and
+//     partnerViewMirrors. These and the graphs' images share their pixels
+//     with the copies the main thread shows; the network thread only
+//     replaces them or detaches before it draws, never paints shared
+//     pixels, so the window may keep and paint its copies without the lock.
 // Tests drive an Engine from a single thread, with a fixed clock.
 //
 // The object is large (three 64 KiB buffers per seat): create it once, on the
@@ -111,13 +117,19 @@ class Engine {
     // the seats' service. See game_step.cpp.
     void GameStep(std::uint32_t now);
     // Starts the seat's next update frame in its send buffer; the caller
-    // finishes and sends it. See update_frame.cpp.
+    // finishes and sends it, then calls MirrorSentFrame. See
+    // update_frame.cpp.
     void BuildUpdateFrame(int seat, std::uint32_t now);
+    // Draws what the seat's update frame told the player on the seat's
+    // mirror, as far as building the frame has not drawn it already. Runs
+    // once the frame is out, so the player's exchange does not wait for the
+    // server's own copy of the screen.
+    void MirrorSentFrame(int seat);
 
-    // The seat's image store as the player program holds it, drawn at 480
-    // pixels per unit from the very messages the seat is sent; its present
-    // copies the result into screenMirrors and partnerViewMirrors.
-    DrawingExecutor& Mirror(int seat);
+    // The seat's image stores as the player program holds them, drawn from
+    // the very messages the seat is sent; their present shares the views
+    // with screenMirrors and partnerViewMirrors.
+    SeatMirror& Mirror(int seat);
 
     // Draws the next round from state.settings into both seats' records,
     // prepares the round record and waits for the players to start
@@ -169,10 +181,12 @@ class Engine {
     KeyTable keyTable{};
     std::array<ConnectionGraph, kSeats> graphs;
     // What each player sees: the own screen (480 x 480) and the partner view
-    // reduced to 170 x 170. Black until the screen composition draws them.
+    // (170 x 170). Black until the screen composition draws them.
     std::array<QImage, kSeats> screenMirrors;
     std::array<QImage, kSeats> partnerViewMirrors;
-    std::array<std::unique_ptr<DrawingExecutor>, kSeats> mirrorStores;
+    std::array<std::unique_ptr<SeatMirror>, kSeats> mirrorStores;
+    // The part of each seat's update frame its mirror has not drawn yet.
+    std::array<MirrorBacklog, kSeats> mirrorBacklogs;
     ServerStatistics statistics;
     // Millisecond timer at the set-up of the running round; the main window
     // counts the round's live time from it.

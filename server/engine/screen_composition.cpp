@@ -287,8 +287,8 @@ void UpdateSeatScreen(Engine& engine, int seat, std::uint32_t now) {
     SeatRecord& r = engine.seats[seat];
     const SeatRecord& p = engine.seats[1 - seat];
     protocol::SendBuffer& frame = engine.links[seat].sender;
-    ScreenWriter out(seat, frame, engine.Mirror(seat), engine.state);
-    frame.StartFrame();
+    ScreenWriter out(seat, frame, engine.Mirror(seat), engine.state, engine.mirrorBacklogs[seat]);
+    out.StartFrame();
     out.Send(protocol::FrameStart{});
     bool changed = false;
     if (engine.partnerFinished[seat] == 1) {

@@ -32,7 +32,8 @@ void DrawBoard(ScreenWriter& out, const SeatRecord& board);
 // Builds the seat's next update frame: message 30, the changed text lines,
 // whatever of the boards and figure pictures the player lacks, one animation
 // step of the own figure, and, when anything visible changed, both views
-// composed and presented. The caller finishes and sends the frame.
+// composed and presented. The caller finishes and sends the frame, then
+// has the seat's mirror draw it (Engine::MirrorSentFrame).
 void UpdateSeatScreen(Engine& engine, int seat, std::uint32_t now);
 
 }  // namespace quib::server

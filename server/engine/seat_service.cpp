@@ -36,6 +36,7 @@ void Engine::ServiceSeat(int seat, std::uint32_t now) {
             if (ElapsedMs(now, link.lastEventTime) >= kUpdatePauseMs) {
                 BuildUpdateFrame(seat, now);
                 SendFrame(seat, now);
+                MirrorSentFrame(seat);
             }
             break;
         case LinkAwaitingReply:

@@ -9,19 +9,17 @@ void Engine::BuildUpdateFrame(int seat, std::uint32_t now) {
     UpdateSeatScreen(*this, seat, now);
 }
 
-DrawingExecutor& Engine::Mirror(int seat) {
-    std::unique_ptr<DrawingExecutor>& store = mirrorStores[seat];
+void Engine::MirrorSentFrame(int seat) {
+    DrawMirrorBacklog(seat, links[seat].sender.bytes(), Mirror(seat), state, mirrorBacklogs[seat]);
+}
+
+SeatMirror& Engine::Mirror(int seat) {
+    std::unique_ptr<SeatMirror>& store = mirrorStores[seat];
     if (!store) {
-        // Pictures are loaded as they are: the mirror draws at the size the
-        // server's window shows.
-        store = std::make_unique<DrawingExecutor>(
-            DrawingConfig{kScreenMirrorSide, kScreenMirrorSide, grafikDir, 1.0f});
-        DrawingExecutor* mirror = store.get();
-        store->onPresent = [this, seat, mirror] {
-            screenMirrors[seat] = *mirror->Image(0);
-            partnerViewMirrors[seat] =
-                mirror->Image(2)->scaled(kPartnerViewMirrorSide, kPartnerViewMirrorSide,
-                                         Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        store = std::make_unique<SeatMirror>(grafikDir);
+        store->onPresent = [this, seat](const QImage& ownView, const QImage& partnerView) {
+            screenMirrors[seat] = ownView;
+            partnerViewMirrors[seat] = partnerView;
             state.refreshBoard[seat] = 1;
         };
     }

@@ -181,6 +181,21 @@ TEST_F(DrawingTest, PresentCopiesEachBackBufferOntoItsOwnFrontImage) {
     EXPECT_TRUE(copiedBeforeCall);
 }
 
+// Presenting and covering a view with a whole picture share pixels rather
+// than copy them; whatever is drawn next must still land on one image only.
+TEST_F(DrawingTest, DrawingAfterPresentTouchesNeitherTheShownImageNorThePicture) {
+    const QRect all(0, 0, kUnit, kUnit);
+    const QRect mark(10, 10, 5, 5);
+    ASSERT_TRUE(Run(protocol::CreateImage{0, 1, 1}, protocol::BeginDrawing{0},
+                    protocol::Box{0, 0, 1, 1, kRed}, protocol::BeginDrawing{-1},
+                    protocol::DrawImage{0, 0, 0}, protocol::Present{},
+                    protocol::Box{Px(10), Px(10), Px(5), Px(5), kGreen}));
+    EXPECT_TRUE(PixelsAre(
+        &Left(), [&](int x, int y) { return mark.contains(x, y) ? kGreenPixel : kRedPixel; }));
+    EXPECT_TRUE(PixelsAre(screen_.Image(kLeftFront), Inside(all, kRedPixel)));
+    EXPECT_TRUE(PixelsAre(screen_.Image(kSlot0), Inside(all, kRedPixel)));
+}
+
 // --- boxes, lines, plots ---------------------------------------------------
 
 struct BoxCase {

@@ -69,17 +69,16 @@ W* MainWindow::Place(int id, int x, int y, int width, int height) {
 
 // A picture field shows its image unscaled at the stated size; the sunken
 // border lies around it, so no pixel of a mirror is hidden by the frame.
-QLabel* MainWindow::PlacePicture(int id, int x, int y, int width, int height) {
+PictureField* MainWindow::PlacePicture(int id, int x, int y, int width, int height) {
     auto* border = new QFrame(this);
     border->setObjectName(QString::number(id) + "-border");
     border->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     border->setLineWidth(1);
     border->setGeometry(x - 1, y - 1, width + 2, height + 2);
-    auto* picture = Place<QLabel>(id, x, y, width, height);
-    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QImage black(width, height, QImage::Format_RGB32);
-    black.fill(Qt::black);
-    picture->setPixmap(QPixmap::fromImage(black));
+    auto* picture = new PictureField(width, height, this);
+    picture->setObjectName(QString::number(id));
+    picture->setGeometry(x, y, width, height);
+    controls_[id] = picture;
     return picture;
 }
 
@@ -204,6 +203,9 @@ QWidget* MainWindow::Control(int id) const {
 
 QLabel* MainWindow::Label(int id) const {
     return qobject_cast<QLabel*>(Control(id));
+}
+PictureField* MainWindow::Picture(int id) const {
+    return dynamic_cast<PictureField*>(Control(id));
 }
 QComboBox* MainWindow::List(int id) const {
     return qobject_cast<QComboBox*>(Control(id));

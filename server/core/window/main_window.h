@@ -11,6 +11,8 @@
 #include <map>
 #include <string>
 
+#include "server/core/window/picture_field.h"
+
 #include "server/core/texts.h"
 
 namespace quib::server {
@@ -72,6 +74,7 @@ class MainWindow : public QWidget {
 
     QWidget* Control(int id) const;
     QLabel* Label(int id) const;
+    PictureField* Picture(int id) const;
     QComboBox* List(int id) const;
     QPushButton* Button(int id) const;
     QPlainTextEdit* Editor(int id) const;
@@ -92,7 +95,7 @@ class MainWindow : public QWidget {
     void BuildStatisticsList();
     template <typename W>
     W* Place(int id, int x, int y, int width, int height);
-    QLabel* PlacePicture(int id, int x, int y, int width, int height);
+    PictureField* PlacePicture(int id, int x, int y, int width, int height);
     QComboBox* PlaceList(int id, int x, int y, int width, std::initializer_list<int> textKeys);
 
     const ServerTexts& texts_;

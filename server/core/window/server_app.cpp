@@ -23,6 +23,7 @@ namespace {
 constexpr const char* kAuthorCredit = "dem quib-Team";
 // How often the main loop looks at the clock and anything a wake-up missed.
 constexpr int kClockTickMs = 100;
+constexpr std::uint32_t kMirrorRefreshMs = 40;
 
 QColor ToQColor(std::int32_t colour) {
     const auto c = static_cast<std::uint32_t>(colour);
@@ -127,6 +128,8 @@ bool ServerApp::Start() {
     networkThread_->Start();
 
     connect(&clockTimer_, &QTimer::timeout, this, &ServerApp::Iterate);
+    mirrorTimer_.setSingleShot(true);
+    connect(&mirrorTimer_, &QTimer::timeout, this, &ServerApp::Iterate);
     clockTimer_.start(kClockTickMs);
     return true;
 }
@@ -311,27 +314,39 @@ void ServerApp::Iterate() {
 }
 
 void ServerApp::ApplyDeferredUpdates() {
-    std::lock_guard guard(state_.lock);
-    if (state_.engineBusy) {
-        return;
+    // The mirrors are taken under the lock but converted for the screen after
+    // it: the network thread must not wait for the window. The images share
+    // their pixels with the engine's, which never paints them in place.
+    ChangedMirrors boards;
+    {
+        std::lock_guard guard(state_.lock);
+        if (state_.engineBusy) {
+            return;
+        }
+        ApplyDeferredUpdatesLocked(boards);
     }
+    for (int seat = 0; seat < 2; ++seat) {
+        if (const auto& board = boards[static_cast<std::size_t>(seat)]) {
+            window_->Picture(control::Seat(seat, control::kBoard))->Show(board->first);
+            window_->Picture(control::Seat(seat, control::kPartnerView))->Show(board->second);
+        }
+    }
+}
+
+void ServerApp::ApplyDeferredUpdatesLocked(ChangedMirrors& boards) {
     MainWindow& w = *window_;
+    state_.boardRefreshTimed = 0;
     if (state_.refreshStrips) {
         state_.refreshStrips = 0;
         for (int seat = 0; seat < 2; ++seat) {
-            w.Label(control::Seat(seat, control::kStrip))
-                ->setPixmap(
-                    QPixmap::fromImage(engine_->graphs[static_cast<std::size_t>(seat)].image()));
+            w.Picture(control::Seat(seat, control::kStrip))
+                ->Show(engine_->graphs[static_cast<std::size_t>(seat)].image());
         }
     }
     for (int seat = 0; seat < 2; ++seat) {
         const auto s = static_cast<std::size_t>(seat);
         if (state_.refreshBoard[s]) {
-            state_.refreshBoard[s] = 0;
-            w.Label(control::Seat(seat, control::kBoard))
-                ->setPixmap(QPixmap::fromImage(engine_->screenMirrors[s]));
-            w.Label(control::Seat(seat, control::kPartnerView))
-                ->setPixmap(QPixmap::fromImage(engine_->partnerViewMirrors[s]));
+            TakeMirrorsIfDue(seat, boards[s]);
         }
         ShowStatusSlot(seat, control::Seat(seat, control::kLowerStatus));
         ShowStatusSlot(seat + 2, control::Seat(seat, control::kUpperStatus));
@@ -356,6 +371,23 @@ void ServerApp::ApplyDeferredUpdates() {
         state_.refreshStatistics = 0;
         ShowStatistics();
     }
+}
+
+void ServerApp::TakeMirrorsIfDue(int seat, std::optional<std::pair<QImage, QImage>>& board) {
+    const auto s = static_cast<std::size_t>(seat);
+    const std::uint32_t now = MonotonicMilliseconds();
+    const std::uint32_t since = ElapsedMs(now, mirrorsShownAt_[s]);
+    if (since < kMirrorRefreshMs) {
+        const int wait = static_cast<int>(kMirrorRefreshMs - since);
+        if (!mirrorTimer_.isActive() || mirrorTimer_.remainingTime() > wait) {
+            mirrorTimer_.start(wait);
+        }
+        state_.boardRefreshTimed = 1;
+        return;
+    }
+    state_.refreshBoard[s] = 0;
+    mirrorsShownAt_[s] = now;
+    board.emplace(engine_->screenMirrors[s], engine_->partnerViewMirrors[s]);
 }
 
 void ServerApp::ShowStatusSlot(int slot, int controlId) {

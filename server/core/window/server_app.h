@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QTimer>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "server/core/server_state.h"
 #include "server/core/settings.h"
@@ -78,6 +82,13 @@ class ServerApp : public QObject {
     void FillFigureLists();
     void DrainLog();
     void ApplyDeferredUpdates();
+    // Per seat, the screen and partner-view mirrors to show, if they changed.
+    using ChangedMirrors = std::array<std::optional<std::pair<QImage, QImage>>, 2>;
+    // The part of it that needs the lock; hands out the mirrors to show.
+    void ApplyDeferredUpdatesLocked(ChangedMirrors& boards);
+    // Takes the seat's changed mirrors into `board` if they are due to be
+    // shown, else sets the timer for when they are.
+    void TakeMirrorsIfDue(int seat, std::optional<std::pair<QImage, QImage>>& board);
     void ShowStatusSlot(int slot, int controlId);
     void ShowStatistics();
     void ShowLiveTime();
@@ -99,6 +110,12 @@ class ServerApp : public QObject {
     std::unique_ptr<CrossThreadMessages> networkMessages_;
     std::unique_ptr<NetworkThread> networkThread_;
     QTimer clockTimer_;
+    // The mirrors change with every frame a player is sent, up to 40 times
+    // a second per seat; the window shows them at most every
+    // kMirrorRefreshMs, which looks smooth and leaves the processor to the
+    // game. The timer brings a change that had to wait.
+    std::array<std::uint32_t, 2> mirrorsShownAt_{};
+    QTimer mirrorTimer_;
     std::atomic<bool> wakePending_{false};
     bool shutDown_ = false;
 };

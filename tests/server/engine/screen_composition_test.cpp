@@ -42,6 +42,7 @@ class ScreenComposition : public quib::testing::GameFixture {
     std::vector<Message> Update(int seat) {
         UpdateSeatScreen(*engine, seat, now);
         frame = ToBytes(engine->links[seat].sender.FinishFrame());
+        engine->MirrorSentFrame(seat);
         std::vector<Message> messages;
         EXPECT_EQ(protocol::CheckFrame(frame), protocol::FrameCheck::Good);
         protocol::ParseMessages(frame, [&](std::uint8_t type, auto body) {
@@ -328,12 +329,52 @@ TEST_F(ScreenComposition, MirrorShowsWhatThePlayerIsToldToDraw) {
 TEST_F(ScreenComposition, FrameWithoutChangesLeavesTheMirrorAlone) {
     SentSeat(0);
     Update(0);
-    const qint64 backBuffer = engine->Mirror(0).Image(1)->cacheKey();
+    const qint64 backBuffer = engine->Mirror(0).screen.Image(1)->cacheKey();
     const qint64 shown = engine->screenMirrors[0].cacheKey();
     Update(0);
     EXPECT_EQ(state.refreshBoard[0], 0);
-    EXPECT_EQ(engine->Mirror(0).Image(1)->cacheKey(), backBuffer) << "no pixel was touched";
+    EXPECT_EQ(engine->Mirror(0).screen.Image(1)->cacheKey(), backBuffer) << "no pixel was touched";
     EXPECT_EQ(engine->screenMirrors[0].cacheKey(), shown);
+}
+
+// The player is sent the frame before the server draws its own copy of it;
+// until then the mirror shows the screen before.
+TEST_F(ScreenComposition, MirrorDrawsTheFrameOnlyOnceItIsSent) {
+    SentSeat(0);
+    LevelOneBoard(0, {kRed, kYellow, kGreen, kBlue});
+    engine->seats[0].ownBoardDrawn = 0;
+    const qint64 before = engine->screenMirrors[0].cacheKey();
+    UpdateSeatScreen(*engine, 0, now);
+    engine->links[0].sender.FinishFrame();
+    EXPECT_EQ(state.refreshBoard[0], 0);
+    EXPECT_EQ(engine->screenMirrors[0].cacheKey(), before);
+    engine->MirrorSentFrame(0);
+    EXPECT_EQ(state.refreshBoard[0], 1);
+    EXPECT_EQ(engine->screenMirrors[0].pixelColor(120, 120), QColor(255, 100, 100));
+}
+
+// The figure's picture arrives in the same frame that first places it: its
+// position must already account for the picture's size.
+TEST_F(ScreenComposition, FigureLoadedInTheSameFrameIsCentredByItsSize) {
+    QImage picture(60, 40, QImage::Format_ARGB32);
+    picture.fill(QColor(200, 40, 160));
+    ASSERT_TRUE(picture.save(QString::fromStdString((grafikDir() / "figur0.png").string()), "PNG"));
+    SeatRecord& r = SentSeat(0);
+    r.ownFigureVisible = 1;
+    r.pictureName = "figur0.png";
+    r.pictureSent = 0;
+    r.shownX = r.targetX = 0.25f;
+    r.shownY = r.targetY = 0.75f;
+    const auto messages = Update(0);
+    ASSERT_EQ(OfType(messages, 211).size(), 1u);
+    const auto draws = OfType(messages, 220);
+    ASSERT_EQ(draws.size(), 3u) << "own board, own figure, partner background";
+    const auto figure = Decoded<protocol::DrawImage>(draws[1]);
+    EXPECT_EQ(figure.slot, 2) << "the own figure's slot";
+    EXPECT_FLOAT_EQ(figure.x, 0.25f - 30.0f / 480.0f);
+    EXPECT_FLOAT_EQ(figure.y, 0.75f - 20.0f / 480.0f);
+    EXPECT_EQ(engine->screenMirrors[0].pixelColor(120, 360), QColor(200, 40, 160))
+        << "the mirror shows the figure at the same place";
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 
 #include "protocol/messages.h"
 #include "server/core/window/server_app.h"
-#include "tests/support/qt_app.h"
 #include "tests/server/core/window/scripted_dialogs.h"
+#include "tests/support/qt_app.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/test_client.h"
 
@@ -205,11 +205,9 @@ TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
     EXPECT_EQ(players[0].RhythmViolations(), 0u);
 
     // The experimenter sees the first player's board in the seat's mirror.
-    ASSERT_TRUE(RunUntil([&] {
-        return app->window()->Label(1)->pixmap().toImage().pixelColor(5, 5) != QColor(Qt::black);
-    }));
-    EXPECT_EQ(app->window()->Label(1)->pixmap().toImage().pixelColor(240, 60),
-              QColor(150, 150, 150));
+    ASSERT_TRUE(RunUntil(
+        [&] { return app->window()->Picture(1)->image().pixelColor(5, 5) != QColor(Qt::black); }));
+    EXPECT_EQ(app->window()->Picture(1)->image().pixelColor(240, 60), QColor(150, 150, 150));
 }
 
 }  // namespace
