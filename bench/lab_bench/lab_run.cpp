@@ -83,23 +83,6 @@ PlayerRecord MeasurePhase(const PhaseRun& run, double seconds,
     return record;
 }
 
-// The experimenter's choices, clicked into the server's window: both
-// subjects, level 1, figures at "langsam", open display, top-left start.
-void SetUpGame(e2e::LabSession& lab) {
-    const std::vector<std::string> figures = e2e::ListedFigures(lab.serverDir() / "grafik");
-    ASSERT_FALSE(figures.empty());
-    const int second = figures.size() > 1 ? 1 : 0;
-    ASSERT_NO_FATAL_FAILURE(lab.CreateSubject(0, "Anna"));
-    ASSERT_NO_FATAL_FAILURE(lab.CreateSubject(1, "Ben"));
-    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kLevelList, 1));
-    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kSpeedList, 1));    // "langsam"
-    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kDisplayList, 2));  // "offen"
-    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kFigure1List, 1));
-    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kFigure2List, second + 1));
-    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kStart1List, 2));  // "Links Oben"
-    ASSERT_NO_FATAL_FAILURE(lab.ClickServer(e2e::kStartToggle));
-}
-
 // The measuring player presses space by itself once the round asks for it
 // and then waits for its partner; the real player is pressed for. A second press is only given
 // while the round has not started, since space in a running round ends it for that player.
@@ -127,6 +110,21 @@ void SaveShot(e2e::LabSession& lab, const fs::path& dir) {
 
 }  // namespace
 
+void SetUpGame(e2e::LabSession& lab, int speed) {
+    const std::vector<std::string> figures = e2e::ListedFigures(lab.serverDir() / "grafik");
+    ASSERT_FALSE(figures.empty());
+    const int second = figures.size() > 1 ? 1 : 0;
+    ASSERT_NO_FATAL_FAILURE(lab.CreateSubject(0, "Anna"));
+    ASSERT_NO_FATAL_FAILURE(lab.CreateSubject(1, "Ben"));
+    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kLevelList, 1));
+    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kSpeedList, speed));
+    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kDisplayList, 2));  // "offen"
+    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kFigure1List, 1));
+    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kFigure2List, second + 1));
+    ASSERT_NO_FATAL_FAILURE(lab.ChooseSetting(e2e::kStart1List, 2));  // "Links Oben"
+    ASSERT_NO_FATAL_FAILURE(lab.ClickServer(e2e::kStartToggle));
+}
+
 void MeasureLab(const LabOptions& options, LabFigures& figures) {
     e2e::ArmWatchdog(static_cast<unsigned>(options.idleSeconds + options.playSeconds) + 300);
     quib::testing::ScratchDirectory scratch;
@@ -148,7 +146,7 @@ void MeasureLab(const LabOptions& options, LabFigures& figures) {
     MeasurePhase(run, options.idleSeconds, nullptr, figures.idle);
     figures.roundTripMs = LoopbackRoundTripMs(kRoundTripSamples);
 
-    ASSERT_NO_FATAL_FAILURE(SetUpGame(lab));
+    ASSERT_NO_FATAL_FAILURE(SetUpGame(lab, kSpeedSlow));
     ASSERT_NO_FATAL_FAILURE(StartRound(lab, player));
     player.SetMoving(true);
     figures.serverRssStartKb = StatusKb(lab.serverPid(), "VmRSS").value_or(0);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "bench/lab_bench/lab_figures.h"
+#include "tests/e2e/lab_session.h"
 
 namespace quib::bench {
 
@@ -19,5 +20,15 @@ struct LabOptions {
 // measures while both figures move. Problems are reported as gtest
 // failures; call it from a test body.
 void MeasureLab(const LabOptions& options, LabFigures& figures);
+
+// Entries of the speed list, counted from its prompt.
+inline constexpr int kSpeedSlow = 1;     // "langsam"
+inline constexpr int kSpeedInstant = 4;  // "augenblicklich"
+
+// The experimenter's choices, clicked into the server's window once both
+// players are connected: subjects "Anna" and "Ben", level 1, the speed given,
+// open display, two different figures, both starting top left; then the
+// start toggle.
+void SetUpGame(e2e::LabSession& lab, int speed);
 
 }  // namespace quib::bench
