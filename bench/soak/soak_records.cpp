@@ -69,6 +69,8 @@ struct RoundFile {
 
 struct GameRounds {
     std::vector<RoundFile> rounds;
+    long long won = 0;     // rounds won
+    long long playMs = 0;  // sum of the round durations
 };
 
 class Checker {
@@ -125,12 +127,14 @@ class Checker {
             round.arrivals += event.size() == 5 && event[3] == "Position";
         }
         result_.wonRounds += round.won;
-        std::vector<RoundFile>& rounds = games_[game[3]].rounds;
-        if (round.number != static_cast<long long>(rounds.size()) + 1) {
+        GameRounds& rounds = games_[game[3]];
+        if (round.number != static_cast<long long>(rounds.rounds.size()) + 1) {
             Problem(round.name + " is round " + std::to_string(round.number) + " of " + game[3] +
-                    ", expected " + std::to_string(rounds.size() + 1));
+                    ", expected " + std::to_string(rounds.rounds.size() + 1));
         }
-        rounds.push_back(round);
+        rounds.won += round.won;
+        rounds.playMs += round.durationMs;
+        rounds.rounds.push_back(round);
     }
 
     void CheckGameFile(const std::string& gameFile, const GameRounds& game) {
@@ -144,12 +148,9 @@ class Checker {
         if (NumberAt(lines, kGameRoundsLine, 1) != static_cast<long long>(n)) {
             Problem(gameFile + " counts other than " + std::to_string(n) + " rounds");
         }
-        long long won = 0;
-        for (const RoundFile& round : game.rounds) {
-            won += round.won;
-        }
-        if (NumberAt(lines, kGamePointsLine, 1) != won) {
-            Problem(gameFile + "'s points differ from its " + std::to_string(won) + " won rounds");
+        if (NumberAt(lines, kGamePointsLine, 1) != game.won) {
+            Problem(gameFile + "'s points differ from its " + std::to_string(game.won) +
+                    " won rounds");
         }
         for (std::size_t i = 0; i < n && kGameFirstRow + i < lines.size(); ++i) {
             const std::vector<std::string> row = e2e::SplitFields(lines[kGameFirstRow + i]);
@@ -162,7 +163,6 @@ class Checker {
                         game.rounds[i].name + ")");
             }
         }
-        gamePoints_[gameFile] = won;
     }
 
     // One line per round start and per arrival, the start line first, each
@@ -243,12 +243,9 @@ class Checker {
             Problem(subject + " lists " + gameFile + ", of which there is no round file");
             return;
         }
-        long long ms = 0;
-        for (const RoundFile& round : game->second.rounds) {
-            ms += round.durationMs;
-        }
-        if (rounds != static_cast<long long>(game->second.rounds.size()) ||
-            points != gamePoints_[gameFile] || playMs != ms) {
+        const GameRounds& played = game->second;
+        if (rounds != static_cast<long long>(played.rounds.size()) || points != played.won ||
+            playMs != played.playMs) {
             Problem(subject + "'s row of " + gameFile +
                     " differs from the game's rounds, points or play time");
         }
@@ -257,7 +254,6 @@ class Checker {
     fs::path dir_;
     SoakRecords result_;
     std::map<std::string, GameRounds> games_;  // by game file name
-    std::map<std::string, long long> gamePoints_;
 };
 
 }  // namespace

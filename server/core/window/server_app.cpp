@@ -314,26 +314,10 @@ void ServerApp::Iterate() {
 }
 
 void ServerApp::ApplyDeferredUpdates() {
-    // The mirrors are taken under the lock but converted for the screen after
-    // it: the network thread must not wait for the window. The images share
-    // their pixels with the engine's, which never paints them in place.
-    ChangedMirrors boards;
-    {
-        std::lock_guard guard(state_.lock);
-        if (state_.engineBusy) {
-            return;
-        }
-        ApplyDeferredUpdatesLocked(boards);
+    std::lock_guard guard(state_.lock);
+    if (state_.engineBusy) {
+        return;
     }
-    for (int seat = 0; seat < 2; ++seat) {
-        if (const auto& board = boards[static_cast<std::size_t>(seat)]) {
-            window_->Picture(control::Seat(seat, control::kBoard))->Show(board->first);
-            window_->Picture(control::Seat(seat, control::kPartnerView))->Show(board->second);
-        }
-    }
-}
-
-void ServerApp::ApplyDeferredUpdatesLocked(ChangedMirrors& boards) {
     MainWindow& w = *window_;
     state_.boardRefreshTimed = 0;
     if (state_.refreshStrips) {
@@ -346,7 +330,7 @@ void ServerApp::ApplyDeferredUpdatesLocked(ChangedMirrors& boards) {
     for (int seat = 0; seat < 2; ++seat) {
         const auto s = static_cast<std::size_t>(seat);
         if (state_.refreshBoard[s]) {
-            TakeMirrorsIfDue(seat, boards[s]);
+            ShowMirrorsIfDue(seat);
         }
         ShowStatusSlot(seat, control::Seat(seat, control::kLowerStatus));
         ShowStatusSlot(seat + 2, control::Seat(seat, control::kUpperStatus));
@@ -373,7 +357,7 @@ void ServerApp::ApplyDeferredUpdatesLocked(ChangedMirrors& boards) {
     }
 }
 
-void ServerApp::TakeMirrorsIfDue(int seat, std::optional<std::pair<QImage, QImage>>& board) {
+void ServerApp::ShowMirrorsIfDue(int seat) {
     const auto s = static_cast<std::size_t>(seat);
     const std::uint32_t now = MonotonicMilliseconds();
     const std::uint32_t since = ElapsedMs(now, mirrorsShownAt_[s]);
@@ -387,7 +371,12 @@ void ServerApp::TakeMirrorsIfDue(int seat, std::optional<std::pair<QImage, QImag
     }
     state_.refreshBoard[s] = 0;
     mirrorsShownAt_[s] = now;
-    board.emplace(engine_->screenMirrors[s], engine_->partnerViewMirrors[s]);
+    // The fields keep the images as they are: they share their pixels with
+    // the engine's, which never paints shared pixels, and are painted later,
+    // outside the lock.
+    window_->Picture(control::Seat(seat, control::kBoard))->Show(engine_->screenMirrors[s]);
+    window_->Picture(control::Seat(seat, control::kPartnerView))
+        ->Show(engine_->partnerViewMirrors[s]);
 }
 
 void ServerApp::ShowStatusSlot(int slot, int controlId) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QObject>
 #include <QTimer>
 #include <array>
@@ -8,9 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
-#include <utility>
 
 #include "server/core/server_state.h"
 #include "server/core/settings.h"
@@ -82,13 +79,9 @@ class ServerApp : public QObject {
     void FillFigureLists();
     void DrainLog();
     void ApplyDeferredUpdates();
-    // Per seat, the screen and partner-view mirrors to show, if they changed.
-    using ChangedMirrors = std::array<std::optional<std::pair<QImage, QImage>>, 2>;
-    // The part of it that needs the lock; hands out the mirrors to show.
-    void ApplyDeferredUpdatesLocked(ChangedMirrors& boards);
-    // Takes the seat's changed mirrors into `board` if they are due to be
-    // shown, else sets the timer for when they are.
-    void TakeMirrorsIfDue(int seat, std::optional<std::pair<QImage, QImage>>& board);
+    // Shows the seat's changed mirrors if they are due, else sets the timer
+    // for when they are. Under the lock.
+    void ShowMirrorsIfDue(int seat);
     void ShowStatusSlot(int slot, int controlId);
     void ShowStatistics();
     void ShowLiveTime();
