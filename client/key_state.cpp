@@ -2,6 +2,7 @@
 
 #include <QtCore/qnamespace.h>
 
+#include <algorithm>
 #include <cstddef>
 
 namespace quib::client {
@@ -69,7 +70,41 @@ void KeyState::Release(int vk) {
     down_[static_cast<std::size_t>(vk)].store(false);
 }
 
+void KeyState::KeyDown(std::uint32_t scanCode, int vk) {
+    if (scanCode != 0) {
+        // A key already down has lost its release on the way: the code of
+        // that earlier press goes up now.
+        ReleaseHeldKey(scanCode);
+        codeOfHeldKey_[scanCode] = vk;
+    }
+    if (vk != kNoKeyCode) {
+        Press(vk);
+    }
+}
+
+void KeyState::KeyUp(std::uint32_t scanCode, int vk) {
+    if (scanCode == 0 || !ReleaseHeldKey(scanCode)) {
+        Release(vk);
+    }
+}
+
+bool KeyState::ReleaseHeldKey(std::uint32_t scanCode) {
+    const auto held = codeOfHeldKey_.find(scanCode);
+    if (held == codeOfHeldKey_.end()) {
+        return false;
+    }
+    const int code = held->second;
+    codeOfHeldKey_.erase(held);
+    const bool stillHeld = std::any_of(codeOfHeldKey_.begin(), codeOfHeldKey_.end(),
+                                       [code](const auto& other) { return other.second == code; });
+    if (!stillHeld && code != kNoKeyCode) {
+        Release(code);
+    }
+    return true;
+}
+
 void KeyState::ReleaseAll() {
+    codeOfHeldKey_.clear();
     for (std::size_t i = 0; i < down_.size(); ++i) {
         down_[i].store(false);
         pressedSinceSample_[i].store(false);
@@ -176,7 +211,7 @@ int VirtualKeyFromQt(int qtKey) {
         case Qt::Key_Apostrophe:
             return kVkOem7;
         default:
-            return 0;
+            return kNoKeyCode;
     }
 }
 

@@ -30,7 +30,8 @@ struct ScreenGeometry {
     FieldRect rightText;
 };
 
-// baseHight (at least 1) and baseFontSize come from the settings. The scale,
+// baseHight and baseFontSize come from the settings, within the ranges of
+// setting_ranges.h (so no size below overflows an int). The scale,
 // the unit and the window size depend on them alone, so before the window
 // opens any inner size will do for reading those. The fields are placed from
 // innerWidth and innerHeight, the window's actual inner size once it is open:

@@ -5,11 +5,13 @@
 #include <QMetaObject>
 #include <QScreen>
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "client/screen_geometry.h"
+#include "client/setting_ranges.h"
+#include "common/image_store.h"
 
 namespace quib::client {
 namespace {
@@ -21,6 +23,15 @@ constexpr protocol::Colour kConnectedColour = 0x0096FF96;   // 150, 255, 150
 
 constexpr const char* kAuthorCredit = "dem quib-Team";
 
+bool HasScreenImages(const DrawingExecutor& drawing) {
+    for (int index = 0; index < ImageStore::kScreenImages; ++index) {
+        if (drawing.Image(index) == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 ClientApp::ClientApp(ClientAppConfig config, OptionsPrompts& prompts, QuitRequest quit)
@@ -30,19 +41,35 @@ ClientApp::~ClientApp() {
     StopNetwork();
 }
 
-void ClientApp::Open() {
+bool ClientApp::Open() {
     settings_ = LoadClientSettings(config_.workDir);
+    // Checked before the options, which never ask for these keys: a player
+    // should not answer questions for a start that cannot succeed.
+    const std::vector<UnworkableSetting> unworkable = FindUnworkableSettings(settings_);
+    if (!unworkable.empty()) {
+        texts_ = LoadClientTexts(config_.workDir, settings_.language);
+        prompts_.ShowInformation(texts_[8], DescribeUnworkableSettings(unworkable));
+        return false;
+    }
     texts_ = settings_.askOptions == 1 ? RunOptions(config_.workDir, settings_, prompts_)
                                        : LoadClientTexts(config_.workDir, settings_.language);
 
     const ScreenGeometry geometry =
-        ComputeScreenGeometry(std::max(1, settings_.baseHight), settings_.baseFontSize, 0, 0);
+        ComputeScreenGeometry(settings_.baseHight, settings_.baseFontSize, 0, 0);
     drawing_ = std::make_unique<DrawingExecutor>(
         DrawingConfig{geometry.unit, geometry.unit, config_.workDir / "grafik", geometry.scale});
+    if (!HasScreenImages(*drawing_)) {
+        // Out of memory even within the ranges: the window cannot open.
+        prompts_.ShowInformation(
+            texts_[8],
+            DescribeUnworkableSettings({UnworkableSetting{kBaseHightRange, settings_.baseHight}}));
+        return false;
+    }
     window_ = std::make_unique<ClientWindow>(settings_, keys_,
                                              texts_[0] + " - " + texts_[1] + " " + kAuthorCredit);
     window_->ShowFrontImages(*drawing_->Image(0), *drawing_->Image(2));
     PlaceWindow();
+    return true;
 }
 
 void ClientApp::PlaceWindow() {
@@ -127,8 +154,7 @@ void ClientApp::StopNetwork() {
 
 int RunClient(ClientAppConfig config, OptionsPrompts& prompts) {
     ClientApp app(std::move(config), prompts, [] { QApplication::quit(); });
-    app.Open();
-    if (!app.Connect()) {
+    if (!app.Open() || !app.Connect()) {
         return 0;
     }
     app.StartNetwork();

@@ -50,8 +50,11 @@ class ClientApp {
     ClientApp& operator=(const ClientApp&) = delete;
 
     // Loads the settings (running the options when asked to) and texts,
-    // then shows the window with its two black pictures.
-    void Open();
+    // then shows the window with its two black pictures. False, after a
+    // box naming the key and its range, when a setting is out of what the
+    // window or the connection can work with or the screen images cannot
+    // be made; there is then no window and the program is to end.
+    bool Open();
 
     // Connects, asking after each failure whether to try again. False when
     // the player gave up; the next start then offers the options dialog.
@@ -67,7 +70,7 @@ class ClientApp {
 
     const ClientSettings& settings() const { return settings_; }
     const ClientTexts& texts() const { return texts_; }
-    // Valid after Open().
+    // Valid after Open() returned true.
     ClientWindow& window() { return *window_; }
 
   private:

@@ -116,14 +116,14 @@ bool ClientWindow::event(QEvent* event) {
 
 void ClientWindow::keyPressEvent(QKeyEvent* event) {
     if (!event->isAutoRepeat()) {
-        keys_.Press(VirtualKeyFromQt(event->key()));
+        keys_.KeyDown(event->nativeScanCode(), VirtualKeyFromQt(event->key()));
     }
     event->accept();
 }
 
 void ClientWindow::keyReleaseEvent(QKeyEvent* event) {
     if (!event->isAutoRepeat()) {
-        keys_.Release(VirtualKeyFromQt(event->key()));
+        keys_.KeyUp(event->nativeScanCode(), VirtualKeyFromQt(event->key()));
     }
     event->accept();
 }

@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 
 #include "client/client_settings.h"
 #include "client/client_texts.h"
 #include "common/codepage.h"
 #include "common/unique_fd.h"
+#include "prefs/preferences.h"
 #include "tests/client/window/scripted_prompts.h"
 #include "tests/support/case_name.h"
 #include "tests/support/loopback.h"
@@ -132,6 +134,140 @@ INSTANTIATE_TEST_SUITE_P(Loss, ClientAppLossTest,
                          ::testing::Values(LossCase{"WithBox", false, true},
                                            LossCase{"QuietWithSlashD", true, false}),
                          quib::testing::CaseName());
+
+// A value in quib_client.prefs as a person may have typed it, and what the
+// start makes of it.
+struct SettingCase {
+    std::string name;
+    const char* group;
+    const char* key;
+    const char* value;
+    // The box text for a refused value.
+    const char* refusal = "";
+};
+
+void PrintTo(const SettingCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class ClientAppSettingTest : public ClientAppTest,
+                             public ::testing::WithParamInterface<SettingCase> {
+  protected:
+    // The settings of WriteSettings with the row's key overwritten, text as
+    // it stands in the file.
+    void WriteRowSettings(int port) {
+        WriteSettings(port);
+        Preferences file;
+        ASSERT_TRUE(file.Open(dir_.path() / kClientSettingsFile));
+        file.SelectGroup(GetParam().group);
+        file.WriteText(GetParam().key, GetParam().value);
+        ASSERT_TRUE(file.Close());
+    }
+};
+
+class ClientAppRefusedSettingTest : public ClientAppSettingTest {};
+
+TEST_P(ClientAppRefusedSettingTest, StartEndsAfterABoxNamingTheKeyAndItsRange) {
+    // Refusing, so that a start which went on would fail to connect and ask
+    // the retry question (answered No) instead of running for ever.
+    const quib::testing::LoopbackListener refusing =
+        quib::testing::ListenOnLoopback("127.0.0.1", false);
+    ASSERT_TRUE(refusing.fd);
+    WriteRowSettings(refusing.port);
+
+    EXPECT_EQ(RunClient(Config(false), prompts_), 0);
+
+    ASSERT_EQ(prompts_.informations.size(), 1u);
+    EXPECT_EQ(prompts_.informations[0].first, Default(8));
+    EXPECT_EQ(prompts_.informations[0].second, GetParam().refusal);
+    EXPECT_TRUE(prompts_.questions.empty()) << "the start went on to connect";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ClientAppRefusedSettingTest,
+    ::testing::Values(SettingCase{"BaseHightIntMin", "Window", "baseHight", "-2147483648",
+                                  "quib_client.prefs: baseHight = -2147483648 (240 ... 4320)"},
+                      SettingCase{"BaseHightNegative", "Window", "baseHight", "-450",
+                                  "quib_client.prefs: baseHight = -450 (240 ... 4320)"},
+                      SettingCase{"BaseHightZero", "Window", "baseHight", "0",
+                                  "quib_client.prefs: baseHight = 0 (240 ... 4320)"},
+                      SettingCase{"BaseHightNotANumber", "Window", "baseHight", "gross",
+                                  "quib_client.prefs: baseHight = 0 (240 ... 4320)"},
+                      SettingCase{"BaseHightOne", "Window", "baseHight", "1",
+                                  "quib_client.prefs: baseHight = 1 (240 ... 4320)"},
+                      SettingCase{"BaseHightBelowLowest", "Window", "baseHight", "239",
+                                  "quib_client.prefs: baseHight = 239 (240 ... 4320)"},
+                      SettingCase{"BaseHightAboveHighest", "Window", "baseHight", "4321",
+                                  "quib_client.prefs: baseHight = 4321 (240 ... 4320)"},
+                      SettingCase{"BaseHight45000", "Window", "baseHight", "45000",
+                                  "quib_client.prefs: baseHight = 45000 (240 ... 4320)"},
+                      SettingCase{"BaseHight2000000000", "Window", "baseHight", "2000000000",
+                                  "quib_client.prefs: baseHight = 2000000000 (240 ... 4320)"},
+                      SettingCase{"BaseHightBeyondInt", "Window", "baseHight", "99999999999",
+                                  "quib_client.prefs: baseHight = 2147483647 (240 ... 4320)"},
+                      SettingCase{"BaseFontSizeIntMin", "Window", "baseFontSize", "-2147483648",
+                                  "quib_client.prefs: baseFontSize = -2147483648 (6 ... 1080)"},
+                      SettingCase{"BaseFontSizeZero", "Window", "baseFontSize", "0",
+                                  "quib_client.prefs: baseFontSize = 0 (6 ... 1080)"},
+                      SettingCase{"BaseFontSizeBelowLowest", "Window", "baseFontSize", "5",
+                                  "quib_client.prefs: baseFontSize = 5 (6 ... 1080)"},
+                      SettingCase{"BaseFontSizeAboveHighest", "Window", "baseFontSize", "1081",
+                                  "quib_client.prefs: baseFontSize = 1081 (6 ... 1080)"},
+                      SettingCase{"BaseFontSize2000000000", "Window", "baseFontSize", "2000000000",
+                                  "quib_client.prefs: baseFontSize = 2000000000 (6 ... 1080)"},
+                      SettingCase{"PortZero", "Network", "Port", "0",
+                                  "quib_client.prefs: Port = 0 (1 ... 65535)"},
+                      SettingCase{"PortNegative", "Network", "Port", "-1",
+                                  "quib_client.prefs: Port = -1 (1 ... 65535)"},
+                      SettingCase{"PortAboveHighest", "Network", "Port", "65536",
+                                  "quib_client.prefs: Port = 65536 (1 ... 65535)"},
+                      SettingCase{"PortIntMin", "Network", "Port", "-2147483648",
+                                  "quib_client.prefs: Port = -2147483648 (1 ... 65535)"}),
+    quib::testing::CaseName());
+
+class ClientAppAcceptedSettingTest : public ClientAppSettingTest {};
+
+TEST_P(ClientAppAcceptedSettingTest, WindowOpensWithItsTwoPictures) {
+    WriteRowSettings(6832);
+    ClientApp app(Config(false), prompts_, [this] { quitRequested_ = true; });
+    ASSERT_TRUE(app.Open());
+    EXPECT_TRUE(prompts_.informations.empty());
+    EXPECT_TRUE(app.window().isVisible());
+    const int unit = app.window().screenGeometry().unit;
+    for (const TextField side : {TextField::Left, TextField::Right}) {
+        EXPECT_EQ(app.window().picture(side)->pixmap().size(), QSize(unit, unit));
+    }
+}
+
+// The edges of each range; the window of the highest baseHight is far
+// larger than the test's screen, which only a real player would notice.
+INSTANTIATE_TEST_SUITE_P(
+    Values, ClientAppAcceptedSettingTest,
+    ::testing::Values(SettingCase{"BaseHightLowest", "Window", "baseHight", "240"},
+                      SettingCase{"BaseHightHighest", "Window", "baseHight", "4320"},
+                      SettingCase{"BaseFontSizeLowest", "Window", "baseFontSize", "6"},
+                      SettingCase{"BaseFontSizeHighest", "Window", "baseFontSize", "1080"},
+                      SettingCase{"PortLowest", "Network", "Port", "1"},
+                      SettingCase{"PortHighest", "Network", "Port", "65535"}),
+    quib::testing::CaseName());
+
+TEST_F(ClientAppTest, BadSettingsAreAllNamedBeforeAnyOptionIsAsked) {
+    ClientSettings settings;
+    settings.baseHight = 45000;
+    settings.port = 0;
+    settings.askOptions = 1;
+    ASSERT_TRUE(SaveClientSettings(dir_.path(), settings));
+
+    ClientApp app(Config(false), prompts_, [this] { quitRequested_ = true; });
+    EXPECT_FALSE(app.Open());
+
+    EXPECT_TRUE(prompts_.offered.empty());
+    EXPECT_TRUE(prompts_.questions.empty());
+    ASSERT_EQ(prompts_.informations.size(), 1u);
+    EXPECT_EQ(prompts_.informations[0].second,
+              "quib_client.prefs: baseHight = 45000 (240 ... 4320)\n"
+              "quib_client.prefs: Port = 0 (1 ... 65535)");
+}
 
 }  // namespace
 }  // namespace quib::client

@@ -10,10 +10,15 @@
 #include <gtest/gtest.h>
 
 #include <bitset>
+#include <initializer_list>
+#include <ostream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "client/client_settings.h"
 #include "client/key_state.h"
+#include "tests/support/case_name.h"
 #include "tests/support/qt_app.h"
 
 namespace quib::client {
@@ -145,6 +150,112 @@ TEST_F(ClientWindowTest, ActivationSetsForegroundAndLosingItReleasesTheKeys) {
     // The release never reaches the window; the key must not stay down.
     EXPECT_FALSE(keys_.Sample().test(37));
 }
+
+// Native scan codes of a PC keyboard as the X server numbers them.
+constexpr quint32 kScanDigit1 = 10;
+constexpr quint32 kScanLeftShift = 50;
+constexpr quint32 kScanRightShift = 62;
+constexpr quint32 kScanNumLock = 77;
+constexpr quint32 kScanKeypad1 = 87;
+constexpr quint32 kScanKeypad4 = 83;
+constexpr quint32 kScanLeftArrow = 113;
+
+constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
+constexpr Qt::KeyboardModifiers kKeypad = Qt::KeypadModifier;
+constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
+
+// One key event as Qt delivers it, and the codes a reply sampled right after
+// it must carry.
+struct KeyStep {
+    QEvent::Type type;
+    quint32 scanCode;
+    int qtKey;
+    Qt::KeyboardModifiers modifiers;
+    std::vector<int> heldAfter;
+};
+
+struct KeySequenceCase {
+    std::string name;
+    std::vector<KeyStep> steps;
+};
+
+void PrintTo(const KeySequenceCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+constexpr QEvent::Type kDown = QEvent::KeyPress;
+constexpr QEvent::Type kUp = QEvent::KeyRelease;
+
+std::bitset<kKeyCodeCount> Codes(const std::vector<int>& codes) {
+    std::bitset<kKeyCodeCount> keys;
+    for (const int code : codes) {
+        keys.set(static_cast<std::size_t>(code));
+    }
+    return keys;
+}
+
+class ClientWindowKeySequenceTest : public ClientWindowTest,
+                                    public ::testing::WithParamInterface<KeySequenceCase> {};
+
+TEST_P(ClientWindowKeySequenceTest, EveryReleasedKeyIsReleased) {
+    ClientWindow window(settings_, keys_, "Title");
+    for (std::size_t i = 0; i < GetParam().steps.size(); ++i) {
+        const KeyStep& step = GetParam().steps[i];
+        QKeyEvent event(step.type, step.qtKey, step.modifiers, step.scanCode, 0, 0);
+        QCoreApplication::sendEvent(&window, &event);
+        EXPECT_EQ(keys_.Sample(), Codes(step.heldAfter)) << "after step " << i;
+    }
+}
+
+// The events as Qt delivered them on an X server (keys sent with xdotool,
+// recorded by a probe window): with NumLock on, keypad-4 is Key_4 and Shift
+// turns it into the left arrow; Shift+1 is Key_Exclam, which has no Windows
+// code; a Shift key's own events carry the modifier as Qt toggles it.
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, ClientWindowKeySequenceTest,
+    ::testing::Values(
+        KeySequenceCase{"ShiftKeypad4WithNumLockShiftReleasedFirst",
+                        {{kDown, kScanLeftShift, Qt::Key_Shift, kShift, {0x10}},
+                         {kDown, kScanKeypad4, Qt::Key_Left, kShift | kKeypad, {0x10, 37}},
+                         {kUp, kScanLeftShift, Qt::Key_Shift, kNone, {37}},
+                         {kUp, kScanKeypad4, Qt::Key_4, kKeypad, {}}}},
+        KeySequenceCase{"NumLockSwitchedOnWhileKeypad4Held",
+                        {{kDown, kScanKeypad4, Qt::Key_Left, kKeypad, {37}},
+                         {kDown, kScanNumLock, Qt::Key_NumLock, kNone, {37, 0x90}},
+                         {kUp, kScanNumLock, Qt::Key_NumLock, kNone, {37}},
+                         {kUp, kScanKeypad4, Qt::Key_4, kKeypad, {}}}},
+        KeySequenceCase{"DigitThenShift",
+                        {{kDown, kScanDigit1, Qt::Key_1, kNone, {0x31}},
+                         {kDown, kScanLeftShift, Qt::Key_Shift, kShift, {0x31, 0x10}},
+                         {kUp, kScanDigit1, Qt::Key_Exclam, kShift, {0x10}},
+                         {kUp, kScanLeftShift, Qt::Key_Shift, kNone, {}}}},
+        // The release of Shift+1 names Key_1 once Shift is up; it must not
+        // free the 1 that keypad-1 still holds.
+        KeySequenceCase{"ShiftDigitReleasedAfterShiftBesideHeldKeypad1",
+                        {{kDown, kScanKeypad1, Qt::Key_1, kKeypad, {0x31}},
+                         {kDown, kScanLeftShift, Qt::Key_Shift, kShift, {0x31, 0x10}},
+                         {kDown, kScanDigit1, Qt::Key_Exclam, kShift, {0x31, 0x10}},
+                         {kUp, kScanLeftShift, Qt::Key_Shift, kNone, {0x31}},
+                         {kUp, kScanDigit1, Qt::Key_1, kNone, {0x31}},
+                         {kUp, kScanKeypad1, Qt::Key_1, kKeypad, {}}}},
+        KeySequenceCase{"OneShiftReleasedWhileTheOtherIsHeld",
+                        {{kDown, kScanLeftShift, Qt::Key_Shift, kShift, {0x10}},
+                         {kDown, kScanRightShift, Qt::Key_Shift, kNone, {0x10}},
+                         {kUp, kScanLeftShift, Qt::Key_Shift, kNone, {0x10}},
+                         {kUp, kScanRightShift, Qt::Key_Shift, kNone, {}}}},
+        KeySequenceCase{"Keypad4WithoutNumLockTappedWhileTheArrowIsHeld",
+                        {{kDown, kScanLeftArrow, Qt::Key_Left, kNone, {37}},
+                         {kDown, kScanKeypad4, Qt::Key_Left, kKeypad, {37}},
+                         {kUp, kScanKeypad4, Qt::Key_Left, kKeypad, {37}},
+                         {kUp, kScanLeftArrow, Qt::Key_Left, kNone, {}}}},
+        // A release lost on the way: the key's next press replaces the code.
+        KeySequenceCase{"SecondPressOfAKeyWhoseReleaseWasLost",
+                        {{kDown, kScanDigit1, Qt::Key_1, kNone, {0x31}},
+                         {kDown, kScanLeftShift, Qt::Key_Shift, kShift, {0x31, 0x10}},
+                         {kDown, kScanDigit1, Qt::Key_Exclam, kShift, {0x10}},
+                         {kUp, kScanDigit1, Qt::Key_Exclam, kShift, {0x10}},
+                         {kUp, kScanLeftShift, Qt::Key_Shift, kNone, {}}}}),
+    quib::testing::CaseName());
 
 }  // namespace
 }  // namespace quib::client
