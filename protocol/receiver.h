@@ -37,9 +37,10 @@ class FrameReceiver {
     // Counted from the last byte, since a frame that keeps arriving is alive
     // however slowly it comes. One lost TCP segment holds up the rest of a
     // frame for at least the retransmission time-out (200 ms minimum on
-    // Linux, doubling with each further loss); 2 s covers a few
-    // retransmissions in a row, and a link silent for longer than that in
-    // the middle of a frame is broken rather than slow.
+    // Linux, doubling with each further loss); 2 s covers three losses of the
+    // same segment in a row (200 + 400 + 800 ms) with room to spare, and a
+    // link silent for longer than that in the middle of a frame is broken
+    // rather than slow.
     static constexpr std::uint32_t kCompletionLimitMs = 2000;
 
     // Where the next read goes: the free rest of the buffer. Empty while a
