@@ -5,7 +5,8 @@
 //
 // The client never sends on its own: each received frame gets exactly one
 // reply. A frame may arrive in several reads; the receiver completes it (or
-// gives it up as bad after its completion limit) before it is handled.
+// gives it up as bad after its completion limit, skipping the rest of it
+// when that comes later, so the frame is answered once) before it is handled.
 //
 // Threads: ConnectToServer and LocalHostName run on the GUI thread before the
 // loop starts. ClientNetworkLoop's thread owns the socket, the receiver, the

@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes through the frame receiver in pieces, then checks and
-// parses what it took in, decoding every message of both directions the way
-// the two programs do. Any out-of-bounds read or undefined behaviour is a
+// Feeds arbitrary bytes through the frame receiver in pieces, and checks and
+// parses every frame it takes out of them (and what is left unfinished at the
+// end), decoding every message of both directions the way the two programs
+// do. Any out-of-bounds read or undefined behaviour is a
 // finding.
 #include <algorithm>
 #include <cstddef>
@@ -88,6 +89,26 @@ struct Endpoint {
     SendBuffer sendBuffer;
 };
 
+// Checks, parses and answers one finished frame as both programs would.
+void TakeFrame(Endpoint& endpoint) {
+    const auto frame = endpoint.receiver.bytes();
+    const bool asServer = ExecuteFrame(frame, DecodeServerMessage);
+    const bool asClient = ExecuteFrame(frame, DecodeClientMessage);
+    // Both programs answer or process every frame; building the answer must
+    // always give a frame that passes the checks.
+    const auto reply = asServer ? BuildReply(endpoint.sendBuffer, {true, "fuzz", {}, true})
+                                : BuildBadFrameReport(endpoint.sendBuffer);
+    if (CheckFrame(reply) != FrameCheck::Good || (asClient && frame.size() < kMinFrameSize)) {
+        __builtin_trap();
+    }
+}
+
+// Milliseconds between two reads: back to back, a busy link, and gaps just
+// below and beyond the completion limit, so that frames run out of time and
+// their rest is skipped.
+constexpr std::uint32_t kReadGapsMs[] = {0, 7, FrameReceiver::kCompletionLimitMs - 1,
+                                         FrameReceiver::kCompletionLimitMs};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -95,31 +116,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    // The first byte chooses the size of the reads the stream is cut into.
+    // The first byte chooses the size of the reads the stream is cut into
+    // and the time between them.
     const std::size_t piece = 1 + data[0] % 64;
+    const std::uint32_t gap = kReadGapsMs[data[0] >> 6];
     const std::span<const std::uint8_t> stream(data + 1, size - 1);
     FrameReceiver& receiver = endpoint->receiver;
-    receiver.Clear();
+    receiver.Reset();
     std::uint32_t now = 0;
-    for (std::size_t offset = 0; offset < stream.size(); offset += piece) {
+    for (std::size_t offset = 0; offset < stream.size();) {
         const auto space = receiver.FreeSpace();
         const std::size_t n = std::min({piece, stream.size() - offset, space.size()});
         std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(offset), n, space.begin());
         receiver.Received(n, now);
-        now += 7;
-        if (receiver.Expire(now) != FrameReceiver::Status::Incomplete) {
-            break;
+        offset += n;
+        now += gap;
+        if (receiver.Expire(now) != FrameReceiver::Status::Incomplete &&
+            receiver.status() != FrameReceiver::Status::Empty) {
+            TakeFrame(*endpoint);
+            receiver.Clear();
         }
     }
-    const auto frame = receiver.bytes();
-    const bool asServer = ExecuteFrame(frame, DecodeServerMessage);
-    const bool asClient = ExecuteFrame(frame, DecodeClientMessage);
-    // Both programs answer or process every frame; building the answer must
-    // always give a frame that passes the checks.
-    const auto reply = asServer ? BuildReply(endpoint->sendBuffer, {true, "fuzz", {}, true})
-                                : BuildBadFrameReport(endpoint->sendBuffer);
-    if (CheckFrame(reply) != FrameCheck::Good || (asClient && frame.size() < kMinFrameSize)) {
-        __builtin_trap();
+    if (receiver.status() == FrameReceiver::Status::Incomplete) {
+        TakeFrame(*endpoint);
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "protocol/receiver.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "common/clock.h"
 
@@ -32,17 +33,38 @@ FrameReceiver::Status FrameReceiver::Received(std::size_t count, std::uint32_t n
         status_ = Status::Bad;
         return status_;
     }
-    if (length_ == 0) {
-        firstByteMs_ = nowMs;
+    count = SkipOwedBytes(count);
+    if (count == 0) {
+        return status_;
     }
+    lastByteMs_ = nowMs;
     length_ = std::min(length_ + count, buffer_.size());
     status_ = Classify();
     return status_;
 }
 
+std::size_t FrameReceiver::SkipOwedBytes(std::size_t count) {
+    // Owed bytes only ever come before a new frame, so the read went to the
+    // start of the buffer.
+    const std::size_t skipped = std::min(toSkip_, count);
+    if (skipped == 0) {
+        return count;
+    }
+    toSkip_ -= skipped;
+    const std::size_t rest = count - skipped;
+    std::memmove(buffer_.data(), buffer_.data() + skipped, rest);
+    return rest;
+}
+
 FrameReceiver::Status FrameReceiver::Expire(std::uint32_t nowMs) {
-    if (status_ == Status::Incomplete && ElapsedMs(nowMs, firstByteMs_) >= kCompletionLimitMs) {
-        status_ = Status::Bad;
+    if (status_ != Status::Incomplete || ElapsedMs(nowMs, lastByteMs_) < kCompletionLimitMs) {
+        return status_;
+    }
+    status_ = Status::Bad;
+    // An unfinished frame past its header has a valid length field, larger
+    // than what is in.
+    if (length_ >= kHeaderSize) {
+        toSkip_ = LoadU32(buffer_.data() + 4) - length_;
     }
     return status_;
 }
@@ -51,7 +73,7 @@ int FrameReceiver::MsUntilExpiry(std::uint32_t nowMs) const {
     if (status_ != Status::Incomplete) {
         return -1;
     }
-    const std::uint32_t elapsed = ElapsedMs(nowMs, firstByteMs_);
+    const std::uint32_t elapsed = ElapsedMs(nowMs, lastByteMs_);
     return elapsed >= kCompletionLimitMs ? 0 : static_cast<int>(kCompletionLimitMs - elapsed);
 }
 

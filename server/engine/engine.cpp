@@ -96,7 +96,7 @@ void Engine::CloseAll() {
         CloseConnection(link.connection);
         link.connection = -1;
         link.connectionState = LinkFree;
-        link.receiver.Clear();
+        link.receiver.Reset();
     }
     listener.Close();
 }

@@ -19,7 +19,7 @@ void Engine::HandleConnect(int connection, std::uint32_t now) {
     link.connection = connection;
     link.lastEventTime = now;
     link.connectionState = LinkGreeting;
-    link.receiver.Clear();
+    link.receiver.Reset();
     link.peerAddress = address;
     seats[seat].address = address;
     ShowAddressLine(seat, address);
@@ -70,7 +70,7 @@ void Engine::HandleDisconnect(int connection, std::uint32_t now) {
     link.connection = -1;
     link.lastEventTime = now;
     link.connectionState = LinkFree;
-    link.receiver.Clear();
+    link.receiver.Reset();
     // No player is at this seat any more: its keys must not keep steering
     // the figure until a new reply would have cleared them.
     keyTable[seat].fill(0);

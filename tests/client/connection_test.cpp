@@ -165,10 +165,20 @@ TEST_F(ConnectionTest, FrameInTwoPiecesGetsOneReply) {
     EXPECT_EQ(ReadReply(server_.get(), std::chrono::milliseconds(300)), std::nullopt);
 }
 
-TEST_F(ConnectionTest, UnfinishedFrameIsAnsweredAsBadAfterTheCompletionLimit) {
-    const Bytes frame = FrameOf({30, 2});
+// The frame is answered once: as bad when its rest is overdue, and not again
+// when the rest comes after all.
+TEST_F(ConnectionTest, UnfinishedFrameIsAnsweredOnceAsBadAfterTheCompletionLimit) {
+    const Bytes frame = FrameOf({30, 2, 30, 2});
     SendAll(server_.get(), Bytes(frame.begin(), frame.begin() + 10));
+    const auto limit = std::chrono::milliseconds(protocol::FrameReceiver::kCompletionLimitMs);
+    EXPECT_EQ(ReadReply(server_.get(), limit - std::chrono::milliseconds(200)), std::nullopt)
+        << "answered before the limit";
     EXPECT_EQ(ReadReply(server_.get()), kBadFrameReport);
+
+    SendAll(server_.get(), Bytes(frame.begin() + 10, frame.end()));
+    SendAll(server_.get(), FrameOf({30, 2}));
+    EXPECT_EQ(ReadReply(server_.get()), kPlainReply);
+    EXPECT_EQ(ReadReply(server_.get(), std::chrono::milliseconds(300)), std::nullopt);
 }
 
 TEST_F(ConnectionTest, KeysDownAreReportedOnlyInTheForeground) {

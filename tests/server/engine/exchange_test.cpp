@@ -101,7 +101,14 @@ TEST_F(Exchange, AReplyArrivingInTwoPiecesIsOneReply) {
 struct BadReplyCase {
     const char* name;
     std::vector<std::uint8_t> bytes;
-    std::uint32_t completesAfterMs;  // a started frame is given up after 100 ms
+    // A started frame is given up after the completion limit ...
+    std::uint32_t completesAfterMs;
+    // ... and its rest, should it come after all, is no reply of its own.
+    std::vector<std::uint8_t> lateRest;
+    // Frames the player has received when its keys are seen again: the
+    // reply after a rest that never comes is taken for that rest, so one
+    // more reply is lost to a peer that breaks off its own frame.
+    std::size_t framesUntilKeysSeen = 2;
 };
 
 std::vector<std::uint8_t> WithFlippedCheckValue() {
@@ -119,10 +126,14 @@ std::vector<std::uint8_t> TwoRepliesAtOnce() {
     return twice;
 }
 
+const std::vector<std::uint8_t> kReplyWithKey39 = Reply(std::bitset<256>().set(39));
+
 std::vector<std::uint8_t> FirstBytesOfAReply() {
-    std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(39));
-    reply.resize(10);
-    return reply;
+    return {kReplyWithKey39.begin(), kReplyWithKey39.begin() + 10};
+}
+
+std::vector<std::uint8_t> RestOfTheReply() {
+    return {kReplyWithKey39.begin() + 10, kReplyWithKey39.end()};
 }
 
 std::vector<std::uint8_t> BadFrameReport() {
@@ -149,6 +160,9 @@ TEST_P(BrokenReply, CountsAsTheReplyAndTheExchangeGoesOn) {
         EXPECT_EQ(link(seat).connectionState, LinkAwaitingReply);
         now += c.completesAfterMs;
         engine->RunPass(now);
+        if (!c.lateRest.empty()) {
+            ASSERT_TRUE(client.SendRaw(c.lateRest));
+        }
     } else {
         ASSERT_TRUE(PumpUntil([&] { return link(seat).connectionState == LinkIdle; }));
     }
@@ -158,18 +172,25 @@ TEST_P(BrokenReply, CountsAsTheReplyAndTheExchangeGoesOn) {
 
     client.SetAnswering(true);
     ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][40] == 1; }));
-    EXPECT_EQ(client.FramesReceived(), 2U);
+    EXPECT_EQ(client.FramesReceived(), c.framesUntilKeysSeen);
     EXPECT_EQ(client.RhythmViolations(), 0U);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, BrokenReply,
     ::testing::Values(
-        BadReplyCase{"NotAFrame", {'g', 'a', 'r', 'b', 'a', 'g', 'e', '!', '!', '!', '!', '!'}, 0},
-        BadReplyCase{"WrongCheckValue", WithFlippedCheckValue(), 0},
-        BadReplyCase{"TwoFramesInOneRead", TwoRepliesAtOnce(), 0},
-        BadReplyCase{"ThePlayersBadFrameReport", BadFrameReport(), 0},
-        BadReplyCase{"StartedButNeverFinished", FirstBytesOfAReply(), 100}),
+        BadReplyCase{
+            "NotAFrame", {'g', 'a', 'r', 'b', 'a', 'g', 'e', '!', '!', '!', '!', '!'}, 0, {}, 2},
+        BadReplyCase{"WrongCheckValue", WithFlippedCheckValue(), 0, {}, 2},
+        BadReplyCase{"TwoFramesInOneRead", TwoRepliesAtOnce(), 0, {}, 2},
+        BadReplyCase{"ThePlayersBadFrameReport", BadFrameReport(), 0, {}, 2},
+        BadReplyCase{"StartedButNeverFinished",
+                     FirstBytesOfAReply(),
+                     protocol::FrameReceiver::kCompletionLimitMs,
+                     {},
+                     3},
+        BadReplyCase{"FinishedAfterTheLimit", FirstBytesOfAReply(),
+                     protocol::FrameReceiver::kCompletionLimitMs, RestOfTheReply(), 2}),
     quib::testing::CaseName());
 
 // A reply that comes in while the seat has nothing out is kept, and taken as
