@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstddef>
@@ -93,8 +94,9 @@ class PngReadState {
     png_infop info_;
 };
 
-void LimitResources(png_structp png) {
-    png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
+void LimitResources(png_structp png, int maxSide) {
+    const auto side = static_cast<png_uint_32>(std::clamp(maxSide, 1, kMaxPictureSide));
+    png_set_user_limits(png, side, side);
     png_set_chunk_cache_max(png, kMaxCachedChunks);
     png_set_chunk_malloc_max(png, kMaxChunkBytes);
 }
@@ -206,7 +208,8 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>*
 
 }  // namespace
 
-bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage* out, std::string* error) {
+bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage* out, std::string* error,
+               int maxSide) {
     *out = RgbaImage{};
     ErrorText errors;
     PngReadState state(&errors);
@@ -215,7 +218,7 @@ bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage* out, std::string*
     }
     ReadCursor cursor{bytes.data(), bytes.size(), 0};
     png_set_read_fn(state.png(), &cursor, ReadFromCursor);
-    LimitResources(state.png());
+    LimitResources(state.png(), maxSide);
 
     DecodedLayout layout;
     if (!ReadHeader(state.png(), state.info(), &layout)) {
@@ -245,13 +248,14 @@ bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage* out, std::string*
     return true;
 }
 
-bool LoadPngFile(const std::filesystem::path& path, RgbaImage* out, std::string* error) {
+bool LoadPngFile(const std::filesystem::path& path, RgbaImage* out, std::string* error,
+                 int maxSide) {
     *out = RgbaImage{};
     std::vector<std::uint8_t> bytes;
     if (!ReadWholeFile(path, &bytes, error)) {
         return false;
     }
-    return DecodePng(bytes, out, error);
+    return DecodePng(bytes, out, error, maxSide);
 }
 
 }  // namespace quib
