@@ -26,11 +26,14 @@ namespace {
 constexpr png_uint_32 kMaxCachedChunks = 64;
 constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t{1} << 20;
 
-// The largest file worth reading: a picture at the side limit stored without
-// compression as 16-bit RGBA, with room for chunk overhead. A bigger file is
-// no figure picture, so it is refused before being read into memory.
-constexpr std::uintmax_t kMaxFileBytes =
-    std::uintmax_t{kMaxPictureSide} * kMaxPictureSide * 8 + (std::uintmax_t{64} << 20);
+// The largest file worth reading for pictures up to `maxSide`: one at that
+// side stored without compression as 16-bit RGBA, with room for chunk
+// overhead. A bigger file is no such picture, so it is refused before being
+// read into memory.
+std::uintmax_t MaxFileBytes(int maxSide) {
+    const auto side = static_cast<std::uintmax_t>(std::clamp(maxSide, 1, kMaxPictureSide));
+    return side * side * 8 + (std::uintmax_t{64} << 20);
+}
 
 constexpr int kBytesPerPixel = 4;
 
@@ -154,7 +157,7 @@ bool Fail(std::string* error, const std::string& reason) {
 }
 
 // Finds the size of a file worth reading, or why it is not one.
-bool SizeOfPictureFile(const std::filesystem::path& path, std::uintmax_t* size,
+bool SizeOfPictureFile(const std::filesystem::path& path, int maxSide, std::uintmax_t* size,
                        std::string* error) {
     std::error_code code;
     const std::filesystem::file_status status = std::filesystem::status(path, code);
@@ -174,16 +177,16 @@ bool SizeOfPictureFile(const std::filesystem::path& path, std::uintmax_t* size,
     if (code) {
         return Fail(error, "cannot read file: " + code.message());
     }
-    if (*size > kMaxFileBytes) {
+    if (*size > MaxFileBytes(maxSide)) {
         return Fail(error, "file too large for a picture");
     }
     return true;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>* bytes,
+bool ReadWholeFile(const std::filesystem::path& path, int maxSide, std::vector<std::uint8_t>* bytes,
                    std::string* error) {
     std::uintmax_t size = 0;
-    if (!SizeOfPictureFile(path, &size, error)) {
+    if (!SizeOfPictureFile(path, maxSide, &size, error)) {
         return false;
     }
     errno = 0;
@@ -252,7 +255,7 @@ bool LoadPngFile(const std::filesystem::path& path, RgbaImage* out, std::string*
                  int maxSide) {
     *out = RgbaImage{};
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(path, &bytes, error)) {
+    if (!ReadWholeFile(path, maxSide, &bytes, error)) {
         return false;
     }
     return DecodePng(bytes, out, error, maxSide);
