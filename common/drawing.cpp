@@ -35,6 +35,9 @@ DrawingConfig Sanitised(DrawingConfig config) {
     if (!(std::isfinite(config.pictureScale) && config.pictureScale > 0)) {
         config.pictureScale = 1.0f;
     }
+    if (!config.pictures) {
+        config.pictures = std::make_shared<PictureCache>();
+    }
     return config;
 }
 
@@ -166,20 +169,19 @@ bool DrawingExecutor::LoadPicture(Body body) {
         return false;
     }
     const std::optional<int> index = ImageStore::IndexOfSlot(message->slot);
-    if (!index || !IsPlainFileName(message->fileName.value)) {
+    const std::optional<std::filesystem::path> file =
+        FolderPicturePath(config_.pictureDir, message->fileName.value);
+    if (!index || !file) {
         return false;
     }
-    const QImage picture = LoadFolderPicture(config_.pictureDir, message->fileName.value);
-    const QSize size = ScaledPictureSize(picture.size(), config_.pictureScale);
-    QImage resized;
-    if (!picture.isNull() && scale_.IsImageSize(size) && store_.Fits(*index, size)) {
-        resized = ResizePicture(picture, size);
-    }
-    if (resized.isNull()) {
+    QImage picture = config_.pictures->Picture(*file, config_.pictureScale, [&](QSize size) {
+        return scale_.IsImageSize(size) && store_.Fits(*index, size);
+    });
+    if (picture.isNull()) {
         store_.Free(*index);
         return false;
     }
-    store_.Put(*index, std::move(resized));
+    store_.Put(*index, std::move(picture));
     return true;
 }
 

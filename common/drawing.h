@@ -20,11 +20,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 
 #include "common/drawing_values.h"
 #include "common/image_store.h"
+#include "common/picture_cache.h"
 #include "common/shapes.h"
 #include "protocol/messages.h"
 
@@ -35,6 +37,9 @@ struct DrawingConfig {
     int backBufferSide = 480;  // side of the four screen images in pixels
     std::filesystem::path pictureDir;
     float pictureScale = 1.0f;  // loaded pictures are resized by this factor
+    // Where loaded pictures are kept decoded; executors that draw the same
+    // pictures share one. The executor makes its own when none is given.
+    std::shared_ptr<PictureCache> pictures = nullptr;
 };
 
 class DrawingExecutor {

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstddef>
@@ -25,11 +26,14 @@ namespace {
 constexpr png_uint_32 kMaxCachedChunks = 64;
 constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t{1} << 20;
 
-// The largest file worth reading: a picture at the side limit stored without
-// compression as 16-bit RGBA, with room for chunk overhead. A bigger file is
-// no figure picture, so it is refused before being read into memory.
-constexpr std::uintmax_t kMaxFileBytes =
-    std::uintmax_t{kMaxPictureSide} * kMaxPictureSide * 8 + (std::uintmax_t{64} << 20);
+// The largest file worth reading for pictures up to `maxSide`: one at that
+// side stored without compression as 16-bit RGBA, with room for chunk
+// overhead. A bigger file is no such picture, so it is refused before being
+// read into memory.
+std::uintmax_t MaxFileBytes(int maxSide) {
+    const auto side = static_cast<std::uintmax_t>(std::clamp(maxSide, 1, kMaxPictureSide));
+    return side * side * 8 + (std::uintmax_t{64} << 20);
+}
 
 constexpr int kBytesPerPixel = 4;
 
@@ -93,8 +97,9 @@ class PngReadState {
     png_infop info_;
 };
 
-void LimitResources(png_structp png) {
-    png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
+void LimitResources(png_structp png, int maxSide) {
+    const auto side = static_cast<png_uint_32>(std::clamp(maxSide, 1, kMaxPictureSide));
+    png_set_user_limits(png, side, side);
     png_set_chunk_cache_max(png, kMaxCachedChunks);
     png_set_chunk_malloc_max(png, kMaxChunkBytes);
 }
@@ -152,7 +157,7 @@ bool Fail(std::string* error, const std::string& reason) {
 }
 
 // Finds the size of a file worth reading, or why it is not one.
-bool SizeOfPictureFile(const std::filesystem::path& path, std::uintmax_t* size,
+bool SizeOfPictureFile(const std::filesystem::path& path, int maxSide, std::uintmax_t* size,
                        std::string* error) {
     std::error_code code;
     const std::filesystem::file_status status = std::filesystem::status(path, code);
@@ -172,16 +177,16 @@ bool SizeOfPictureFile(const std::filesystem::path& path, std::uintmax_t* size,
     if (code) {
         return Fail(error, "cannot read file: " + code.message());
     }
-    if (*size > kMaxFileBytes) {
+    if (*size > MaxFileBytes(maxSide)) {
         return Fail(error, "file too large for a picture");
     }
     return true;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>* bytes,
+bool ReadWholeFile(const std::filesystem::path& path, int maxSide, std::vector<std::uint8_t>* bytes,
                    std::string* error) {
     std::uintmax_t size = 0;
-    if (!SizeOfPictureFile(path, &size, error)) {
+    if (!SizeOfPictureFile(path, maxSide, &size, error)) {
         return false;
     }
     errno = 0;
@@ -206,7 +211,8 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>*
 
 }  // namespace
 
-bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage* out, std::string* error) {
+bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage* out, std::string* error,
+               int maxSide) {
     *out = RgbaImage{};
     ErrorText errors;
     PngReadState state(&errors);
@@ -215,7 +221,7 @@ bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage* out, std::string*
     }
     ReadCursor cursor{bytes.data(), bytes.size(), 0};
     png_set_read_fn(state.png(), &cursor, ReadFromCursor);
-    LimitResources(state.png());
+    LimitResources(state.png(), maxSide);
 
     DecodedLayout layout;
     if (!ReadHeader(state.png(), state.info(), &layout)) {
@@ -245,13 +251,14 @@ bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage* out, std::string*
     return true;
 }
 
-bool LoadPngFile(const std::filesystem::path& path, RgbaImage* out, std::string* error) {
+bool LoadPngFile(const std::filesystem::path& path, RgbaImage* out, std::string* error,
+                 int maxSide) {
     *out = RgbaImage{};
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(path, &bytes, error)) {
+    if (!ReadWholeFile(path, maxSide, &bytes, error)) {
         return false;
     }
-    return DecodePng(bytes, out, error);
+    return DecodePng(bytes, out, error, maxSide);
 }
 
 }  // namespace quib

@@ -35,12 +35,17 @@ bool IsPlainFileName(std::string_view cp1252Name) {
            cp1252Name.find("..") == std::string_view::npos;
 }
 
-QImage LoadFolderPicture(const std::filesystem::path& folder, std::string_view cp1252Name) {
+std::optional<std::filesystem::path> FolderPicturePath(const std::filesystem::path& folder,
+                                                       std::string_view cp1252Name) {
     if (!IsPlainFileName(cp1252Name)) {
-        return QImage();
+        return std::nullopt;
     }
+    return folder / PathOfName(cp1252Name);
+}
+
+QImage LoadFigurePicture(const std::filesystem::path& file) {
     RgbaImage decoded;
-    if (!LoadPngFile(folder / PathOfName(cp1252Name), &decoded)) {
+    if (!LoadPngFile(file, &decoded, nullptr, kMaxFigurePictureSide)) {
         return QImage();
     }
     return ToQImage(decoded);

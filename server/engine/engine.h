@@ -185,6 +185,11 @@ class Engine {
     std::array<QImage, kSeats> screenMirrors;
     std::array<QImage, kSeats> partnerViewMirrors;
     std::array<std::unique_ptr<SeatMirror>, kSeats> mirrorStores;
+    // The figure pictures decoded, shared by both seats' mirrors (network
+    // thread) and the window's figure lists (main thread, which decodes them
+    // when it lists them, outside stateLock). Thread-safe by itself; a file
+    // is decoded once per version, not once per round and view.
+    std::shared_ptr<PictureCache> pictureCache = std::make_shared<PictureCache>();
     // The part of each seat's update frame its mirror has not drawn yet.
     std::array<MirrorBacklog, kSeats> mirrorBacklogs;
     ServerStatistics statistics;

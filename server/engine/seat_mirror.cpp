@@ -19,10 +19,11 @@ bool DrawsOnTarget(std::uint8_t type) {
 
 }  // namespace
 
-SeatMirror::SeatMirror(const std::filesystem::path& pictureDir)
-    : screen(DrawingConfig{kScreenUnit, kScreenUnit, pictureDir, 1.0f}),
+SeatMirror::SeatMirror(const std::filesystem::path& pictureDir,
+                       std::shared_ptr<PictureCache> pictures)
+    : screen(DrawingConfig{kScreenUnit, kScreenUnit, pictureDir, 1.0f, pictures}),
       partnerView(DrawingConfig{kPartnerViewUnit, kPartnerViewUnit, pictureDir,
-                                static_cast<float>(kPartnerViewUnit) / kScreenUnit}) {
+                                static_cast<float>(kPartnerViewUnit) / kScreenUnit, pictures}) {
     // The partner view store presents first, so both views are complete
     // when the screen store's present reports them.
     screen.onPresent = [this] {

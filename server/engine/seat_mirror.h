@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -28,7 +29,9 @@ namespace quib::server {
 // exist in both.
 class SeatMirror {
   public:
-    explicit SeatMirror(const std::filesystem::path& pictureDir);
+    // Both stores keep their pictures in `pictures`, which the mirrors of
+    // both seats share.
+    SeatMirror(const std::filesystem::path& pictureDir, std::shared_ptr<PictureCache> pictures);
 
     // Executes one message of type 200 .. 254 as DrawingExecutor::Execute
     // does; the result is that of `screen`, or of `partnerView` for drawing

@@ -16,7 +16,7 @@ void Engine::MirrorSentFrame(int seat) {
 SeatMirror& Engine::Mirror(int seat) {
     std::unique_ptr<SeatMirror>& store = mirrorStores[seat];
     if (!store) {
-        store = std::make_unique<SeatMirror>(grafikDir);
+        store = std::make_unique<SeatMirror>(grafikDir, pictureCache);
         store->onPresent = [this, seat](const QImage& ownView, const QImage& partnerView) {
             screenMirrors[seat] = ownView;
             partnerViewMirrors[seat] = partnerView;

@@ -522,6 +522,32 @@ TEST_F(DrawingTest, PictureIsScaledOnceWhenLoaded) {
     EXPECT_EQ(RgbAt(*client.Image(3 + 4), 180, 180), 0x3366CCu);
 }
 
+// The server's mirror: two executors at their own sizes share one cache, so
+// a picture named again each round is decoded once; drawing on a loaded
+// picture's slot changes that slot only, never the kept picture.
+TEST_F(DrawingTest, ExecutorsSharingACacheDecodeOnceAndDrawOnTheirOwnCopies) {
+    SavePicture(pictures_ / "figur0.png", Solid(96, 96, 0xFF3366CC));
+    auto cache = std::make_shared<PictureCache>();
+    DrawingExecutor own(DrawingConfig{480, 480, pictures_, 1.0f, cache});
+    DrawingExecutor partner(DrawingConfig{170, 170, pictures_, 170.0f / 480.0f, cache});
+    for (int round = 0; round < 3; ++round) {
+        for (DrawingExecutor* screen : {&own, &partner}) {
+            ASSERT_TRUE(RunFrame(*screen, protocol::LoadPicture{2, {"figur0.png"}},
+                                 protocol::LoadPicture{3, {"figur0.png"}}));
+        }
+    }
+    EXPECT_EQ(cache->Decodes(), 1u);
+    EXPECT_EQ(own.SlotSize(2), QSize(96, 96));
+    EXPECT_EQ(partner.SlotSize(2), QSize(34, 34));
+
+    ASSERT_TRUE(RunFrame(own, protocol::BeginDrawing{2}, protocol::Box{0, 0, 1, 1, kRed},
+                         protocol::EndDrawing{}, protocol::LoadPicture{4, {"figur0.png"}}));
+    EXPECT_EQ(RgbAt(*own.Image(2 + 4), 48, 48), kRedPixel);
+    EXPECT_EQ(RgbAt(*own.Image(3 + 4), 48, 48), 0x3366CCu);
+    EXPECT_EQ(RgbAt(*own.Image(4 + 4), 48, 48), 0x3366CCu);
+    EXPECT_EQ(cache->Decodes(), 1u);
+}
+
 TEST_F(DrawingTest, DrawingAnImageOntoItselfReadsTheUndrawnPixels) {
     ASSERT_TRUE(Run(protocol::CreateImage{0, 1, 1}, protocol::BeginDrawing{0},
                     protocol::Box{0, 0, Px(50), Px(10), kRed},

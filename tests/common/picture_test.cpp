@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/scratch_directory.h"
+
 namespace quib {
 namespace {
 
@@ -232,6 +234,23 @@ TEST(LoadPngFile, MissingFileOrFolderFailsCleanly) {
         const bool decoded = LoadPngFile(path, &picture, &error);
         EXPECT_TRUE(FailedCleanly(decoded, picture, error));
     }
+}
+
+// A file far larger than any picture within the caller's side limit is
+// refused from its size, before a byte of it is read. The file is sparse,
+// so it costs no disk space.
+TEST(LoadPngFile, FileTooLargeForTheSideLimitIsNotRead) {
+    const quib::testing::ScratchDirectory dir;
+    const fs::path file = dir.path() / "huge.png";
+    std::ofstream(file, std::ios::binary).put('\0');
+    constexpr int kSide = 2048;
+    constexpr std::uintmax_t kUncompressed16BitRgba = std::uintmax_t{kSide} * kSide * 8;
+    fs::resize_file(file, kUncompressed16BitRgba + (std::uintmax_t{64} << 20) + 1);
+    RgbaImage picture = StalePicture();
+    std::string error;
+    const bool decoded = LoadPngFile(file, &picture, &error, kSide);
+    EXPECT_TRUE(FailedCleanly(decoded, picture, error));
+    EXPECT_EQ(error, "file too large for a picture");
 }
 
 // Both programs decode on their network threads at the same time; results

@@ -25,6 +25,7 @@
 #include "server/core/window/figure_icons.h"
 #include "server/engine/engine.h"
 #include "tests/protocol/frame_test_util.h"
+#include "tests/support/black_png.h"
 #include "tests/support/case_name.h"
 #include "tests/support/scratch_directory.h"
 
@@ -166,6 +167,9 @@ const BadPicture kBadPictures[] = {
     {"SignatureOnly", std::string("\x89PNG\r\n\x1a\n", 8)},
     {"HeaderWithoutData", PngHeader(64, 64)},
     {"HugeDeclaredSize", PngHeader(1u << 30, 1u << 30)},
+    // Valid and opaque, within what a screen image may hold, but larger than
+    // any screen shows a figure.
+    {"LargerThanAnyFigure", quib::testing::BlackPng(4096, 255)},
     {"Empty", ""},
 };
 
@@ -196,7 +200,9 @@ TEST_P(BadPictureTest, StaysInTheServersFigureListWithAnEmptyIcon) {
     good.fill(qRgb(0, 0, 255));
     ASSERT_TRUE(good.save(QString::fromStdString((dir.path() / "good.png").string())));
 
-    const std::vector<server::FigureEntry> figures = server::ListFigurePictures(dir.path());
+    PictureCache pictures;
+    const std::vector<server::FigureEntry> figures =
+        server::ListFigurePictures(dir.path(), pictures);
     ASSERT_EQ(figures.size(), 2u);
     EXPECT_EQ(figures[0].fileName, "bad.png");
     EXPECT_EQ(figures[1].fileName, "good.png");

@@ -4,9 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/picture.h"
-#include "common/picture_qt.h"
-
 namespace quib::server {
 
 namespace {
@@ -52,7 +49,8 @@ QImage MakeFigureIcon(const QImage& picture) {
     return icon;
 }
 
-std::vector<FigureEntry> ListFigurePictures(const std::filesystem::path& grafikDir) {
+std::vector<FigureEntry> ListFigurePictures(const std::filesystem::path& grafikDir,
+                                            PictureCache& pictures) {
     std::vector<FigureEntry> figures;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(grafikDir, error)) {
@@ -60,9 +58,8 @@ std::vector<FigureEntry> ListFigurePictures(const std::filesystem::path& grafikD
         if (!entry.is_regular_file(error) || !IsFigurePictureName(name)) {
             continue;
         }
-        RgbaImage picture;
-        const bool loaded = LoadPngFile(entry.path(), &picture);
-        figures.push_back({name, loaded ? MakeFigureIcon(ToQImage(picture)) : TransparentIcon()});
+        // At the mirror's own size, the one the game draws it at first.
+        figures.push_back({name, MakeFigureIcon(pictures.Picture(entry.path(), 1.0f))});
     }
     std::sort(figures.begin(), figures.end(),
               [](const FigureEntry& a, const FigureEntry& b) { return a.fileName < b.fileName; });

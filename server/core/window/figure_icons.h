@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/picture_cache.h"
+
 namespace quib::server {
 
 // A figure picture offered in the experimenter's figure lists.
@@ -17,8 +19,11 @@ struct FigureEntry {
 // does not end in "1" before the extension (those are the partner variants
 // of the figures), sorted by name, each with its list icon: the picture
 // scaled so that its longer side is 16 pixels, centred on a transparent
-// 16 x 16 image.
-std::vector<FigureEntry> ListFigurePictures(const std::filesystem::path& grafikDir);
+// 16 x 16 image. The pictures are decoded through `pictures`, so that the
+// game later finds them decoded; a picture larger than
+// kMaxFigurePictureSide counts as one that cannot be loaded.
+std::vector<FigureEntry> ListFigurePictures(const std::filesystem::path& grafikDir,
+                                            PictureCache& pictures);
 
 QImage MakeFigureIcon(const QImage& picture);
 

@@ -248,7 +248,8 @@ void ServerApp::UpdateControls(bool populateLists) {
 }
 
 void ServerApp::FillFigureLists() {
-    for (const FigureEntry& figure : ListFigurePictures(options_.workDir / "grafik")) {
+    for (const FigureEntry& figure :
+         ListFigurePictures(options_.workDir / "grafik", *engine_->pictureCache)) {
         const QIcon icon(QPixmap::fromImage(figure.icon));
         for (int id : {control::kFigure2, control::kFigure1}) {
             window_->List(id)->addItem(icon, ToQt(figure.fileName));

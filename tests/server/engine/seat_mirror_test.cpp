@@ -39,7 +39,7 @@ constexpr protocol::Colour kBlue = 0xFF0000;
 // Each view is drawn at the size the window shows it, from a slot image
 // that exists at both sizes; each group reaches only its own view.
 TEST(SeatMirror, PresentsTheOwnViewAt480AndThePartnerViewAt170) {
-    SeatMirror mirror{std::filesystem::path()};
+    SeatMirror mirror{std::filesystem::path(), std::make_shared<PictureCache>()};
     QImage own;
     QImage partner;
     mirror.onPresent = [&](const QImage& ownView, const QImage& partnerView) {
