@@ -38,7 +38,8 @@ void ClientApp::Open() {
     const ScreenGeometry geometry =
         ComputeScreenGeometry(std::max(1, settings_.baseHight), settings_.baseFontSize, 0, 0);
     drawing_ = std::make_unique<DrawingExecutor>(
-        DrawingConfig{geometry.unit, geometry.unit, config_.workDir / "grafik", geometry.scale});
+        DrawingConfig{geometry.unit, geometry.unit, config_.workDir / "grafik", geometry.scale},
+        kPlayerFrameWorkFields);
     window_ = std::make_unique<ClientWindow>(settings_, keys_,
                                              texts_[0] + " - " + texts_[1] + " " + kAuthorCredit);
     window_->ShowFrontImages(*drawing_->Image(0), *drawing_->Image(2));
