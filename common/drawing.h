@@ -38,14 +38,15 @@ struct DrawingConfig {
     float pictureScale = 1.0f;  // loaded pictures are resized by this factor
 };
 
-// The frame work a player program allows: 64 picture fields. The heaviest
-// frame a game sends (a round's first frame on the largest board, both
-// boards drawn, composed and presented) writes fewer than 8 fields' worth of
-// pixels, so a real frame keeps a margin of 8 and more. A flood fill, the
-// dearest drawing per pixel, costs about 10 ns a pixel: at a unit of 480 a
-// whole budget of fills takes about 0.15 s, where a frame of 60 fills on the
-// largest image took over half a minute.
-inline constexpr std::int64_t kPlayerFrameWorkFields = 64;
+// The frame work a player program allows: 128 picture fields. The heaviest
+// frame a game sends (a round's first frame: both boards drawn, both figures
+// loaded and shown, the partner's finished frame, the present) is charged
+// under 15 fields even with figure pictures as large as a whole field, so a
+// real frame keeps a margin of 8. A flood fill, the dearest drawing per
+// pixel, costs about 10 ns a pixel: at a unit of 480 a whole budget of fills
+// takes about 0.3 s, where a frame of 60 fills on the largest image took
+// over half a minute.
+inline constexpr std::int64_t kPlayerFrameWorkFields = 128;
 
 class DrawingExecutor {
   public:
