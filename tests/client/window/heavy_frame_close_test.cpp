@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 #include "client/client_settings.h"
 #include "client/window/client_app.h"
@@ -32,6 +33,9 @@ TEST(HeavyFrameClose, ClosingTheWindowEndsTheProgramWithinASecond) {
     settings.ip = "127.0.0.1";
     settings.port = peer.port();
     settings.askOptions = 0;
+    // A small screen (picture fields of 240 pixels) keeps the frames short
+    // under the sanitizers; the frame work scales with the field.
+    settings.baseHight = 300;
     ASSERT_TRUE(SaveClientSettings(dir.path(), settings));
     testing::ScriptedPrompts prompts;
 
@@ -41,7 +45,7 @@ TEST(HeavyFrameClose, ClosingTheWindowEndsTheProgramWithinASecond) {
     const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(20);
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (closedAt || (peer.replies.load() < 3 && Clock::now() < giveUp)) {
+        if (closedAt || (peer.replies.load() < 2 && Clock::now() < giveUp)) {
             return;
         }
         closedAt = Clock::now();
@@ -55,10 +59,13 @@ TEST(HeavyFrameClose, ClosingTheWindowEndsTheProgramWithinASecond) {
     const Clock::time_point ended = Clock::now();
 
     ASSERT_TRUE(closedAt.has_value());
-    EXPECT_GE(peer.replies.load(), 3) << "the program kept answering";
+    EXPECT_GE(peer.replies.load(), 2) << "the program kept answering";
     EXPECT_EQ(peer.badFrameReports.load(), peer.replies.load());
-    // Ending takes a few milliseconds; a frame drawn to its end took minutes.
-    EXPECT_LT(ended - *closedAt, std::chrono::seconds(1));
+    // Ending takes milliseconds; one of these frames drawn to its end takes
+    // about ten seconds here, and half an hour on the largest image.
+    const auto closing = std::chrono::duration_cast<std::chrono::milliseconds>(ended - *closedAt);
+    RecordProperty("closing_ms", std::to_string(closing.count()));
+    EXPECT_LT(closing, std::chrono::seconds(1));
     EXPECT_TRUE(prompts.informations.empty()) << "closing is no lost connection";
 }
 

@@ -2,7 +2,7 @@
 
 // A hostile server for the player program: it accepts one connection and
 // sends the heaviest frame the protocol lets through, 64 KiB of flood fills
-// over a 4 x 4 unit image, again after every reply. It counts the replies
+// over a 2 x 2 unit image, again after every reply. It counts the replies
 // and how many of them were the bad-frame report.
 
 #include <poll.h>
@@ -25,12 +25,12 @@ inline std::vector<std::uint8_t> HeaviestFillFrame() {
     auto buffer = std::make_unique<protocol::SendBuffer>();
     buffer->StartFrame();
     protocol::Append(*buffer, protocol::FrameStart{});
-    protocol::Append(*buffer, protocol::CreateImage{0, 4, 4});
+    protocol::Append(*buffer, protocol::CreateImage{0, 2, 2});
     protocol::Append(*buffer, protocol::BeginDrawing{0});
     // Alternating colours: every fill repaints the whole image.
     for (std::uint32_t i = 0;; ++i) {
         const protocol::Colour colour = i % 2 == 0 ? 0x0000FF : 0x00FF00;
-        if (!protocol::Append(*buffer, protocol::Fill{2, 2, colour, protocol::kNoColour})) {
+        if (!protocol::Append(*buffer, protocol::Fill{1, 1, colour, protocol::kNoColour})) {
             break;
         }
     }
