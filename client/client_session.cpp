@@ -18,10 +18,12 @@ ClientSession::ClientSession(DrawingExecutor& drawing, TextHandler onText)
       sendBuffer_(std::make_unique<protocol::SendBuffer>()) {}
 
 std::span<const std::uint8_t> ClientSession::HandleFrame(std::span<const std::uint8_t> received,
-                                                         const ReplyInputs& inputs) {
+                                                         const ReplyInputs& inputs,
+                                                         const std::atomic<bool>* stop) {
+    drawing_.StartFrame();
     const bool good = protocol::ExecuteFrame(
-        received, [this](std::uint8_t type, std::span<const std::uint8_t> body) {
-            return ExecuteMessage(type, body);
+        received, [this, stop](std::uint8_t type, std::span<const std::uint8_t> body) {
+            return !(stop != nullptr && stop->load()) && ExecuteMessage(type, body);
         });
     if (!good) {
         // The host-name request stays set: the next good frame's reply

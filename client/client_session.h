@@ -14,6 +14,7 @@
 // all run on the client's network thread. The key state it samples is the
 // one object shared with the GUI thread, through atomics (key_state.h).
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -55,8 +56,13 @@ class ClientSession {
 
     // Checks and executes `received` and builds its reply. The returned bytes
     // live in the session's send buffer and stay valid until the next call.
+    // The frame's drawing is bounded by the executor's frame work. `stop` is
+    // looked at before every message: once it is set, the rest of the frame
+    // is left undone and the frame counts as bad, so a program that is
+    // closing never waits for the end of a long frame.
     std::span<const std::uint8_t> HandleFrame(std::span<const std::uint8_t> received,
-                                              const ReplyInputs& inputs);
+                                              const ReplyInputs& inputs,
+                                              const std::atomic<bool>* stop = nullptr);
 
     // Set by message 35; cleared once a reply has carried the host name, and
     // kept across bad frames until then.

@@ -163,8 +163,12 @@ bool ClientNetworkLoop::ReadAvailable() {
 
 bool ClientNetworkLoop::AnswerFrame() {
     const ReplyInputs inputs{hostName_, foreground_.load(), keys_};
-    const std::span<const std::uint8_t> reply = session_.HandleFrame(receiver_->bytes(), inputs);
+    const std::span<const std::uint8_t> reply =
+        session_.HandleFrame(receiver_->bytes(), inputs, &quit_);
     receiver_->Clear();
+    if (quit_.load()) {
+        return false;  // closing: the frame may be cut short, and nobody waits for the reply
+    }
     const ssize_t sent = ::send(socket_.get(), reply.data(), reply.size(), MSG_NOSIGNAL);
     if (sent < 0 || static_cast<std::size_t>(sent) != reply.size()) {
         onOutcome_(NetworkOutcome::SendFailed);

@@ -70,7 +70,8 @@ class ClientNetworkLoop {
 
   private:
     void Run();
-    // False when the loop has to end (the outcome has been reported).
+    // False when the loop has to end (the outcome has been reported, or the
+    // loop is stopping).
     bool ReadAvailable();
     bool AnswerFrame();
 

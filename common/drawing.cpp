@@ -1,6 +1,7 @@
 #include "common/drawing.h"
 
 #include <QPoint>
+#include <QRect>
 
 #include <algorithm>
 #include <array>
@@ -56,6 +57,52 @@ QImage BlackImage(QSize size) {
     return image;
 }
 
+std::optional<std::int64_t> FrameWorkLimit(std::int64_t unit, std::optional<std::int64_t> fields) {
+    if (!fields) {
+        return std::nullopt;
+    }
+    return *fields * unit * unit;
+}
+
+std::int64_t Area(QSize size) {
+    return std::int64_t{size.width()} * size.height();
+}
+
+// Drawing on an image that still shares its pixels with another (a
+// presented front image, an image drawn over it whole) first makes its own
+// copy of them.
+std::int64_t CopyWork(const QImage& target) {
+    return target.isDetached() ? 0 : Area(target.size());
+}
+
+std::int64_t ClippedArea(const QImage& target, const QRect& bounds) {
+    return Area(bounds.intersected(target.rect()).size());
+}
+
+// A one pixel line writes about as many pixels as the longer side of its
+// box, as far as the box lies on the target.
+std::int64_t LineLength(const QImage& target, QPoint from, QPoint to) {
+    const QRect box = QRect(from, to).normalized().intersected(target.rect());
+    return std::max(box.width(), box.height());
+}
+
+QRect EllipseBounds(QPoint centre, int radiusX, int radiusY) {
+    return QRect(centre.x() - radiusX, centre.y() - radiusY, 2 * radiusX + 1, 2 * radiusY + 1);
+}
+
+QRect PointsBounds(std::span<const QPoint> points) {
+    if (points.empty()) {
+        return {};
+    }
+    QPoint low = points.front();
+    QPoint high = points.front();
+    for (const QPoint& point : points) {
+        low = QPoint(std::min(low.x(), point.x()), std::min(low.y(), point.y()));
+        high = QPoint(std::max(high.x(), point.x()), std::max(high.y(), point.y()));
+    }
+    return QRect(low, high);
+}
+
 bool IsKnownMode(std::int32_t mode) {
     return mode == protocol::kModeFilled || mode == protocol::kModeXor ||
            mode == protocol::kModeOutline;
@@ -63,8 +110,12 @@ bool IsKnownMode(std::int32_t mode) {
 
 }  // namespace
 
-DrawingExecutor::DrawingExecutor(const DrawingConfig& config)
-    : config_(Sanitised(config)), scale_(config_.unit), store_(PixelBudget(config_)) {
+DrawingExecutor::DrawingExecutor(const DrawingConfig& config,
+                                 std::optional<std::int64_t> frameWorkFields)
+    : config_(Sanitised(config)),
+      scale_(config_.unit),
+      store_(PixelBudget(config_)),
+      work_(FrameWorkLimit(config_.unit, frameWorkFields)) {
     const QSize side(config_.backBufferSide, config_.backBufferSide);
     for (const int index : {1, 3, 0, 2}) {
         store_.Put(index, BlackImage(side));
@@ -149,7 +200,8 @@ bool DrawingExecutor::CreateImage(Body body) {
     const std::optional<int> index = ImageStore::IndexOfSlot(message->slot);
     const std::optional<int> width = scale_.ImageSide(message->width);
     const std::optional<int> height = scale_.ImageSide(message->height);
-    if (!index || !width || !height || !store_.Fits(*index, QSize(*width, *height))) {
+    if (!index || !width || !height || !store_.Fits(*index, QSize(*width, *height)) ||
+        !work_.Charge(Area(QSize(*width, *height)))) {
         return false;
     }
     QImage image = BlackImage(QSize(*width, *height));
@@ -175,7 +227,7 @@ bool DrawingExecutor::LoadPicture(Body body) {
         return false;
     }
     QImage picture = config_.pictures->Picture(*file, config_.pictureScale, [&](QSize size) {
-        return scale_.IsImageSize(size) && store_.Fits(*index, size);
+        return scale_.IsImageSize(size) && store_.Fits(*index, size) && work_.Charge(Area(size));
     });
     if (picture.isNull()) {
         store_.Free(*index);
@@ -205,6 +257,12 @@ bool DrawingExecutor::DrawImage(Body body) {
     QImage* target = Target();
     const QImage* source = store_.Find(*index);
     if (target && source) {
+        // Drawing an image onto itself reads from a copy of it.
+        const std::int64_t selfCopy = source == target ? Area(target->size()) : 0;
+        if (!ChargeDrawing(*target,
+                           selfCopy + ClippedArea(*target, QRect(*topLeft, source->size())))) {
+            return false;
+        }
         DrawImageOver(*target, *source, *topLeft);
     }
     return true;
@@ -244,6 +302,9 @@ bool DrawingExecutor::Plot(Body body) {
         return false;
     }
     if (QImage* target = Target()) {
+        if (!ChargeDrawing(*target, 1)) {
+            return false;
+        }
         DrawPlot(*target, *at, WireColour(message->colour));
     }
     return true;
@@ -260,6 +321,9 @@ bool DrawingExecutor::Line(Body body) {
         return false;
     }
     if (QImage* target = Target()) {
+        if (!ChargeDrawing(*target, LineLength(*target, *from, *to))) {
+            return false;
+        }
         DrawLine(*target, *from, *to, WireColour(message->colour));
     }
     return true;
@@ -277,8 +341,11 @@ bool DrawingExecutor::Box(Body body) {
         return false;
     }
     if (QImage* target = Target()) {
-        DrawBox(*target, SpannedBox(*corner, *width, *height), WireColour(message->colour),
-                Style());
+        const QRect box = SpannedBox(*corner, *width, *height);
+        if (!ChargeDrawing(*target, ClippedArea(*target, box))) {
+            return false;
+        }
+        DrawBox(*target, box, WireColour(message->colour), Style());
     }
     return true;
 }
@@ -296,6 +363,9 @@ bool DrawingExecutor::Circle(Body body) {
     if (QImage* target = Target()) {
         // A radius is a length: its sign does not matter.
         const int r = std::abs(*radius);
+        if (!ChargeDrawing(*target, ClippedArea(*target, EllipseBounds(*centre, r, r)))) {
+            return false;
+        }
         DrawEllipse(*target, *centre, r, r, WireColour(message->colour), Style());
     }
     return true;
@@ -313,8 +383,12 @@ bool DrawingExecutor::Ellipse(Body body) {
         return false;
     }
     if (QImage* target = Target()) {
-        DrawEllipse(*target, *centre, std::abs(*radiusX), std::abs(*radiusY),
-                    WireColour(message->colour), Style());
+        const int rx = std::abs(*radiusX);
+        const int ry = std::abs(*radiusY);
+        if (!ChargeDrawing(*target, ClippedArea(*target, EllipseBounds(*centre, rx, ry)))) {
+            return false;
+        }
+        DrawEllipse(*target, *centre, rx, ry, WireColour(message->colour), Style());
     }
     return true;
 }
@@ -327,6 +401,11 @@ bool DrawingExecutor::Fill(Body body) {
         return false;
     }
     if (QImage* target = Target()) {
+        // The area a fill reaches is known only once it is filled: it is
+        // charged the whole target, which is what it may reach.
+        if (!ChargeDrawing(*target, Area(target->size()))) {
+            return false;
+        }
         std::optional<QRgb> border;
         if (message->borderColour != protocol::kNoColour) {
             border = WireColour(message->borderColour).rgb();
@@ -353,8 +432,11 @@ bool DrawingExecutor::Polygon(Body body) {
         points[i] = *point;
     }
     if (QImage* target = Target()) {
-        DrawPolygon(*target, std::span(points.data(), message->count), WireColour(message->pen),
-                    WireColour(message->brush));
+        const std::span<const QPoint> corners(points.data(), message->count);
+        if (!ChargeDrawing(*target, ClippedArea(*target, PointsBounds(corners)))) {
+            return false;
+        }
+        DrawPolygon(*target, corners, WireColour(message->pen), WireColour(message->brush));
     }
     return true;
 }
@@ -363,6 +445,21 @@ bool DrawingExecutor::Polygon(Body body) {
 // and its state are left as they are.
 bool DrawingExecutor::Present() {
     constexpr std::array<std::array<int, 2>, 2> kFrontFromBack = {{{0, 1}, {2, 3}}};
+    std::int64_t work = 0;
+    for (const auto& [front, back] : kFrontFromBack) {
+        const QImage* frontImage = store_.Find(front);
+        const QImage* backImage = store_.Find(back);
+        // Images of one size and format come to share their pixels (the
+        // copy is charged to the drawing that needs it); others are drawn.
+        if (frontImage && backImage &&
+            (frontImage->size() != backImage->size() ||
+             frontImage->format() != backImage->format())) {
+            work += CopyWork(*frontImage) + Area(frontImage->size());
+        }
+    }
+    if (!work_.Charge(work)) {
+        return false;
+    }
     for (const auto& [front, back] : kFrontFromBack) {
         QImage* frontImage = store_.Find(front);
         const QImage* backImage = store_.Find(back);
@@ -374,6 +471,10 @@ bool DrawingExecutor::Present() {
         onPresent();
     }
     return true;
+}
+
+bool DrawingExecutor::ChargeDrawing(const QImage& target, std::int64_t written) {
+    return work_.Charge(CopyWork(target) + written);
 }
 
 QImage* DrawingExecutor::Target() {

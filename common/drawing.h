@@ -28,6 +28,7 @@
 #include "common/image_store.h"
 #include "common/picture_cache.h"
 #include "common/shapes.h"
+#include "common/work_budget.h"
 #include "protocol/messages.h"
 
 namespace quib {
@@ -42,25 +43,46 @@ struct DrawingConfig {
     std::shared_ptr<PictureCache> pictures = nullptr;
 };
 
+// The frame work a player program allows: 128 picture fields. The heaviest
+// frame a game sends (a round's first frame: both boards drawn, both figures
+// loaded and shown, the partner's finished frame, the present) is charged
+// under 15 fields even with figure pictures as large as a whole field, so a
+// real frame keeps a margin of 8. A flood fill, the dearest drawing per
+// pixel, costs about 10 ns a pixel: at a unit of 480 a whole budget of fills
+// takes about 0.3 s, where a frame of 60 fills on the largest image took
+// over half a minute.
+inline constexpr std::int64_t kPlayerFrameWorkFields = 128;
+
 class DrawingExecutor {
   public:
     // Creates the four screen images, black. Values out of range are taken
     // to the nearest sensible one: unit and side at least 1 (unit at most
     // kMaxUnit, side at most kMaxImageSideUnits units), a scale that is not a
     // positive number becomes 1.
-    explicit DrawingExecutor(const DrawingConfig& config);
+    //
+    // frameWorkFields: the most pixel work one frame may cause, in picture
+    // fields (unit x unit pixels), counted from StartFrame; nullopt:
+    // unbounded, for a screen that draws only frames its own program built.
+    explicit DrawingExecutor(const DrawingConfig& config,
+                             std::optional<std::int64_t> frameWorkFields = std::nullopt);
 
     // Executes one message of type 200 .. 254. False when the message fails
     // (the frame is then bad): a type the drawing does not know (any type
     // outside 200 .. 254 included), a body too short for its fields, a
     // polygon of no or more than 30 points, a coordinate that is not a finite
     // number within kMaxCoordinateUnits, an image side outside 1 ..
-    // kMaxImageSideUnits units or beyond the store's pixel budget, a slot
+    // kMaxImageSideUnits units or beyond the store's pixel budget, a message
+    // whose pixel work goes beyond what is left of the frame's, a slot
     // below -4, a drawing mode other than 0, 2 or 4, freeing one of the four
     // screen images, a picture name that is not a plain file name, and a
     // picture that cannot be loaded. A failed message changes nothing,
     // except that a picture that cannot be loaded leaves its slot empty.
     bool Execute(std::uint8_t type, std::span<const std::uint8_t> body);
+
+    // Starts a frame: the frame work spent so far goes back to nothing.
+    void StartFrame() { work_.Reset(); }
+    // Pixels the messages since StartFrame were charged.
+    std::int64_t FrameWork() const { return work_.spent(); }
 
     // Image by store index: 0 left front, 1 left back, 2 right front, 3 right
     // back, slot n at n + 4. nullptr when empty.
@@ -102,11 +124,15 @@ class DrawingExecutor {
     // The open target's image; nullptr when none is open or its slot is empty.
     QImage* Target();
     ShapeStyle Style() const;
+    // Charges the frame for drawing `written` pixels on the target; false
+    // when the frame's work would go beyond its limit.
+    bool ChargeDrawing(const QImage& target, std::int64_t written);
 
     DrawingConfig config_;
     UnitScale scale_;
     ImageStore store_;
     DrawingState state_;
+    WorkBudget work_;
 };
 
 }  // namespace quib

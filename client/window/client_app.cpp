@@ -57,7 +57,8 @@ bool ClientApp::Open() {
     const ScreenGeometry geometry =
         ComputeScreenGeometry(settings_.baseHight, settings_.baseFontSize, 0, 0);
     drawing_ = std::make_unique<DrawingExecutor>(
-        DrawingConfig{geometry.unit, geometry.unit, config_.workDir / "grafik", geometry.scale});
+        DrawingConfig{geometry.unit, geometry.unit, config_.workDir / "grafik", geometry.scale},
+        kPlayerFrameWorkFields);
     if (!HasScreenImages(*drawing_)) {
         // Out of memory even within the ranges: the window cannot open.
         prompts_.ShowInformation(

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <QColor>
 
+#include <atomic>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -268,6 +269,49 @@ TEST_F(SessionTest, DrawingMessagesDrawAndPresent) {
     const QImage* rightFront = drawing_.Image(2);
     ASSERT_NE(rightFront, nullptr);
     EXPECT_EQ(rightFront->pixelColor(0, 0), QColor(0, 0, 0));
+}
+
+// --- work per frame and stopping --------------------------------------------
+
+// A 4 x 4 unit image on slot 0 (16 picture fields) and `fills` fills over
+// all of it.
+Bytes WholeImageFills(std::int64_t fills) {
+    auto buffer = std::make_unique<protocol::SendBuffer>();
+    buffer->StartFrame();
+    EXPECT_TRUE(protocol::Append(*buffer, protocol::CreateImage{0, 4, 4}));
+    EXPECT_TRUE(protocol::Append(*buffer, protocol::BeginDrawing{0}));
+    for (std::int64_t i = 0; i < fills; ++i) {
+        const protocol::Colour colour = i % 2 == 0 ? 0x0000FF : 0x00FF00;
+        EXPECT_TRUE(protocol::Append(*buffer, protocol::Fill{1, 1, colour, protocol::kNoColour}));
+    }
+    return ToBytes(buffer->FinishFrame());
+}
+
+TEST(SessionWork, AFrameBeyondThePlayersFrameWorkIsBadAndEachFrameStartsAfresh) {
+    DrawingExecutor drawing(DrawingConfig{100, 100, {}, 1.0f}, kPlayerFrameWorkFields);
+    ClientSession session(drawing, nullptr);
+    const auto handle = [&session](const Bytes& frame) {
+        return ToBytes(session.HandleFrame(frame, ReplyInputs{}));
+    };
+    constexpr std::int64_t kFillsWithin = (kPlayerFrameWorkFields - 16) / 16;
+    EXPECT_EQ(handle(WholeImageFills(kFillsWithin + 1)), kBadFrameReport);
+    EXPECT_EQ(handle(WholeImageFills(kFillsWithin)), kPlainReply);
+    EXPECT_EQ(handle(WholeImageFills(kFillsWithin)), kPlainReply);
+}
+
+TEST(SessionWork, AStopRequestLeavesTheRestOfTheFrameUndone) {
+    DrawingExecutor drawing(DrawingConfig{100, 100, {}, 1.0f});
+    std::atomic<bool> stop{false};
+    std::vector<std::string> shown;
+    // The request comes while the first text is shown, as a window closing
+    // meanwhile would set it.
+    ClientSession session(drawing, [&](TextField, protocol::Colour, std::string_view text) {
+        shown.emplace_back(text);
+        stop.store(true);
+    });
+    const Bytes frame = FrameOf({33, 7, 1, 2, 3, 0, 'A', 33, 7, 1, 2, 3, 0, 'B'});
+    EXPECT_EQ(ToBytes(session.HandleFrame(frame, ReplyInputs{}, &stop)), kBadFrameReport);
+    EXPECT_THAT(shown, ElementsAre("A"));
 }
 
 }  // namespace

@@ -768,5 +768,110 @@ TEST_P(RejectedMessageTest, FailsWithoutChangingAnything) {
 INSTANTIATE_TEST_SUITE_P(Messages, RejectedMessageTest, ::testing::ValuesIn(RejectedCases()),
                          testing::CaseName());
 
+// --- the work one frame may cause --------------------------------------------
+
+template <typename M>
+RawMessage Raw(const M& message) {
+    return RawMessage{static_cast<std::uint8_t>(M::kType), BodyOf(message)};
+}
+
+using Messages = std::vector<RawMessage>;
+
+bool RunMessages(DrawingExecutor& screen, const Messages& messages) {
+    auto buffer = std::make_unique<protocol::SendBuffer>();
+    buffer->StartFrame();
+    for (const RawMessage& message : messages) {
+        EXPECT_TRUE(Append(*buffer, message)) << "frame too large";
+    }
+    screen.StartFrame();
+    return protocol::ExecuteFrame(buffer->FinishFrame(),
+                                  [&screen](std::uint8_t type, std::span<const std::uint8_t> body) {
+                                      return screen.Execute(type, body);
+                                  });
+}
+
+Messages Repeated(const Messages& group, int times) {
+    Messages messages;
+    for (int i = 0; i < times; ++i) {
+        messages.insert(messages.end(), group.begin(), group.end());
+    }
+    return messages;
+}
+
+protocol::Polygon TriangleOverSlot0() {
+    protocol::Polygon polygon{};
+    polygon.pen = kRed;
+    polygon.brush = kGreen;
+    polygon.points[0] = {0, 0};
+    polygon.points[1] = {4, 0};
+    polygon.points[2] = {0, 4};
+    polygon.count = 3;
+    return polygon;
+}
+
+// A frame of `times` x `group`, each group well within the frame's work on
+// its own, together beyond it. Slot 0 holds a 4 x 4 unit image (a quarter of
+// the frame's work of 64 fields) and is the open target.
+struct HeavyFrameCase {
+    const char* name;
+    Messages group;
+    int times;
+};
+
+void PrintTo(const HeavyFrameCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+std::vector<HeavyFrameCase> HeavyFrameCases() {
+    const RawMessage plot = Raw(protocol::Plot{0, 0, kRed});
+    return {
+        {"FillsOfTheWholeImage", {Raw(protocol::Fill{1, 1, kRed, protocol::kNoColour})}, 5},
+        {"BoxesOverTheImage", {Raw(protocol::Box{0, 0, 4, 4, kRed})}, 5},
+        {"XorEllipsesOverTheImage",
+         {Raw(protocol::DrawingMode{protocol::kModeXor}), Raw(protocol::Ellipse{2, 2, 2, 2, kRed})},
+         5},
+        {"CirclesReachingFarBeyondTheImage", {Raw(protocol::Circle{2, 2, 60, kRed})}, 5},
+        {"PolygonsOverTheImage", {Raw(TriangleOverSlot0())}, 5},
+        {"ImageDrawnOntoItself", {Raw(protocol::DrawImage{0, 0.5f, 0.5f})}, 5},
+        {"LinesAcrossTheImage", {Raw(protocol::Line{0, 0, 4, 4, kRed})}, 1700},
+        {"ImagesCreated", {Raw(protocol::CreateImage{1, 4, 4})}, 5},
+        {"PicturesLoaded", {Raw(protocol::LoadPicture{1, {"large.png"}})}, 5},
+        // Each present shares the back buffer's pixels with the shown image,
+        // so the next plot on it copies the whole image.
+        {"PlotsAfterPresents",
+         {Raw(protocol::BeginDrawing{-1}), plot, Raw(protocol::Present{})},
+         70},
+    };
+}
+
+class HeavyFrameTest : public DrawingTest, public ::testing::WithParamInterface<HeavyFrameCase> {
+  protected:
+    void SetUp() override {
+        SavePicture(pictures_ / "large.png", Solid(4 * kUnit, 4 * kUnit, 0xFFFFFFFF));
+        ASSERT_TRUE(RunMessages(
+            bounded_, {Raw(protocol::CreateImage{0, 4, 4}), Raw(protocol::BeginDrawing{0})}));
+    }
+
+    DrawingExecutor bounded_{DrawingConfig{kUnit, kUnit, pictures_, 1.0f}, 64};
+};
+
+TEST_P(HeavyFrameTest, FailsAsOneFrameButNotSpreadOverFrames) {
+    const HeavyFrameCase& row = GetParam();
+    EXPECT_FALSE(RunMessages(bounded_, Repeated(row.group, row.times)));
+    for (int i = 0; i < row.times; ++i) {
+        ASSERT_TRUE(RunMessages(bounded_, row.group)) << "frame " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, HeavyFrameTest, ::testing::ValuesIn(HeavyFrameCases()),
+                         testing::CaseName());
+
+TEST_F(DrawingTest, WithoutAFrameWorkLimitTheHeaviestFrameIsDrawn) {
+    const Messages fills = Repeated({Raw(protocol::Fill{1, 1, kRed, protocol::kNoColour})}, 5);
+    Messages frame = {Raw(protocol::CreateImage{0, 4, 4}), Raw(protocol::BeginDrawing{0})};
+    frame.insert(frame.end(), fills.begin(), fills.end());
+    EXPECT_TRUE(RunMessages(screen_, frame));
+}
+
 }  // namespace
 }  // namespace quib
