@@ -14,12 +14,13 @@
 #include <string>
 
 #include "common/codepage.h"
+#include "common/plain_widgets.h"
 
 namespace quib::client {
 namespace {
 
 QLabel* MakeField(QWidget* parent) {
-    auto* label = new QLabel(parent);
+    QLabel* label = MakePlainLabel(parent);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The labels only show; the window keeps the keyboard focus.

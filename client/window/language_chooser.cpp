@@ -2,11 +2,11 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QScreen>
 #include <QString>
 
 #include "common/codepage.h"
+#include "common/plain_widgets.h"
 
 namespace quib::client {
 
@@ -17,7 +17,8 @@ LanguageChooser::LanguageChooser(const std::vector<LanguageChoice>& choices, QWi
       ok_(new QPushButton(QStringLiteral("OK"), this)) {
     setWindowTitle(QStringLiteral("Sprache/Language:"));
     setFixedSize(270, 90);
-    auto* label = new QLabel(QString::fromUtf8("Sprache ausw\xC3\xA4hlen/Select language:"), this);
+    QLabel* label =
+        MakePlainLabel(this, QString::fromUtf8("Sprache ausw\xC3\xA4hlen/Select language:"));
     label->setGeometry(10, 10, 280, 15);
     list_->setGeometry(10, 30, 250, 21);
     ok_->setGeometry(200, 60, 60, 20);

@@ -1,14 +1,12 @@
 #include "client/window/qt_options_prompts.h"
 
-#include <QInputDialog>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QString>
 
 #include <string_view>
 
 #include "client/window/language_chooser.h"
 #include "common/codepage.h"
+#include "common/plain_widgets.h"
 
 namespace quib::client {
 namespace {
@@ -27,25 +25,22 @@ std::size_t QtOptionsPrompts::ChooseLanguage(const std::vector<LanguageChoice>& 
 }
 
 bool QtOptionsPrompts::AskYesNo(const std::string& title, const std::string& text) {
-    return QMessageBox::question(nullptr, ToQt(title), ToQt(text),
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
+    return AskPlainYesNo(nullptr, ToQt(title), ToQt(text), QMessageBox::Yes);
 }
 
 std::optional<std::string> QtOptionsPrompts::AskText(const std::string& title,
                                                      const std::string& prompt,
                                                      const std::string& prefill) {
-    bool ok = false;
-    const QString typed = QInputDialog::getText(nullptr, ToQt(title), ToQt(prompt),
-                                                QLineEdit::Normal, ToQt(prefill), &ok);
-    if (!ok) {
+    const std::optional<QString> typed =
+        AskPlainText(nullptr, ToQt(title), ToQt(prompt), ToQt(prefill));
+    if (!typed) {
         return std::nullopt;
     }
-    return Utf8ToCp1252(typed.toStdString());
+    return Utf8ToCp1252(typed->toStdString());
 }
 
 void QtOptionsPrompts::ShowInformation(const std::string& title, const std::string& text) {
-    QMessageBox::information(nullptr, ToQt(title), ToQt(text));
+    ShowPlainInformation(nullptr, ToQt(title), ToQt(text));
 }
 
 }  // namespace quib::client

@@ -1,5 +1,6 @@
 // Taking in a player program's reply: its keys and its host name.
 
+#include "common/visible_text.h"
 #include "protocol/messages.h"
 #include "server/engine/engine.h"
 
@@ -43,7 +44,9 @@ bool Engine::ExecuteReplyMessage(int seat, std::uint8_t type, std::span<const st
             if (!protocol::Parse(body, &host)) {
                 return false;
             }
-            ShowSeatLines(seat, links[seat].peerAddress, host.name.value);
+            // Blanked here, where the name comes in, so that whatever shows
+            // it shows the same one-line text.
+            ShowSeatLines(seat, links[seat].peerAddress, BlankControls(host.name.value));
             return true;
         }
     }

@@ -43,6 +43,8 @@ class LabSession {
     const std::filesystem::path& serverDir() const { return serverDir_; }
     pid_t serverPid() const { return server_.pid(); }
     pid_t playerPid(int seat) const { return clients_[seat].pid(); }
+    bool ServerRunning() { return server_.Running(); }
+    bool PlayerRunning(int seat) { return clients_[seat].Running(); }
     // From starting the program until the server listened on its port, and
     // until a player's window was on the screen.
     std::chrono::milliseconds serverListenTime() const { return serverListenTime_; }

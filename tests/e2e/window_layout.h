@@ -28,6 +28,14 @@ constexpr BoardArea ServerBoard(int seat) {
 constexpr Rect ServerStatus(int seat) {
     return {seat * kSeatOffset + 12, 527, 480, 17};
 }
+// The host line, and the upper status line (the player's score line)
+// inside its frame.
+constexpr Rect ServerHostLine(int seat) {
+    return {seat * kSeatOffset + 500, 206, 170, 16};
+}
+constexpr Rect ServerScoreLine(int seat) {
+    return {seat * kSeatOffset + 12, 500, 480, 17};
+}
 // Middle of a drop-down list placed at (x, y) with width `width`.
 constexpr Point ListSpot(int x, int y, int width) {
     return {x + width / 2, y + 10};
@@ -48,6 +56,8 @@ inline constexpr int kClientWidth = 768;
 inline constexpr int kClientHeight = 450;
 inline constexpr BoardArea kClientOwnView{16, 15, 360};
 inline constexpr BoardArea kClientPartnerView{392, 15, 360};
+// The right text field (the score line) inside its frame.
+inline constexpr Rect kClientScoreLine{472, 388, 281, 43};
 
 // --- Status line backgrounds.
 inline constexpr Rgb kRunning{230, 230, 230};

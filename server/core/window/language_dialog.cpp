@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QRect>
 #include <QScreen>
@@ -12,6 +11,7 @@
 #include <QString>
 
 #include "common/codepage.h"
+#include "common/plain_widgets.h"
 
 namespace quib::server {
 namespace {
@@ -25,7 +25,7 @@ QString FromCp1252(const std::string& text) {
 LanguageDialog::LanguageDialog(const std::vector<LanguageChoice>& choices, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      label_(new QLabel(QString::fromUtf8("Sprache ausw\u00e4hlen/Select language:"), this)),
+      label_(MakePlainLabel(this, QString::fromUtf8("Sprache ausw\u00e4hlen/Select language:"))),
       list_(new QComboBox(this)),
       ok_(new QPushButton(QStringLiteral("OK"), this)) {
     setWindowTitle(QStringLiteral("Sprache/Language:"));

@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <type_traits>
+
+#include "common/plain_widgets.h"
 #include "server/core/window/qt_text.h"
 
 namespace quib::server {
@@ -60,7 +63,16 @@ MainWindow::MainWindow(const ServerTexts& texts, QWidget* parent)
 
 template <typename W>
 W* MainWindow::Place(int id, int x, int y, int width, int height) {
-    auto* widget = new W(this);
+    static_assert(!std::is_base_of_v<QLabel, W>, "labels come from PlaceLabel");
+    return Register(new W(this), id, x, y, width, height);
+}
+
+QLabel* MainWindow::PlaceLabel(int id, int x, int y, int width, int height) {
+    return Register(MakePlainLabel(this), id, x, y, width, height);
+}
+
+template <typename W>
+W* MainWindow::Register(W* widget, int id, int x, int y, int width, int height) {
     widget->setObjectName(QString::number(id));
     widget->setGeometry(x, y, width, height);
     controls_[id] = widget;
@@ -105,23 +117,23 @@ void MainWindow::BuildSeatPanel(int seat) {
     PlacePicture(id(kBoard), x0 + 10, 10, 480, 480);
     PlacePicture(id(kPartnerView), x0 + 500, 10, 170, 170);
     for (auto [k, y] : {std::pair{kUpperStatus, 498}, std::pair{kLowerStatus, 525}}) {
-        auto* line = Place<QLabel>(id(k), x0 + 10, y, 484, 21);
+        auto* line = PlaceLabel(id(k), x0 + 10, y, 484, 21);
         line->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         line->setFont(StatusLineFont());
         line->setAutoFillBackground(true);
     }
     PlacePicture(id(kStrip), x0 + 10, 550, 660, 20);
-    Place<QLabel>(id(kAddressLine), x0 + 500, 190, 170, 16)
+    PlaceLabel(id(kAddressLine), x0 + 500, 190, 170, 16)
         ->setText(ToQt(texts_[33] + " " + std::to_string(seat + 1) + " - IP: ?"));
-    Place<QLabel>(id(kHostLine), x0 + 500, 206, 170, 16)->setText("Host: ?");
+    PlaceLabel(id(kHostLine), x0 + 500, 206, 170, 16)->setText("Host: ?");
     PlaceList(id(kSubjectSelector), x0 + 500, 225, 170, {45, 46});
-    Place<QLabel>(id(kSubjectPoints), x0 + 500, 253, 170, 16)
+    PlaceLabel(id(kSubjectPoints), x0 + 500, 253, 170, 16)
         ->setText(ToQt(texts_[15] + ": ???? " + texts_[145] + ", ?? " + texts_[18]));
-    Place<QLabel>(id(kSubjectPlayTime), x0 + 500, 269, 170, 16)
+    PlaceLabel(id(kSubjectPlayTime), x0 + 500, 269, 170, 16)
         ->setText(ToQt(texts_[21] + ": ?? " + texts_[26] + " ?? " + texts_[27]));
-    Place<QLabel>(id(kSubjectPartnerRounds), x0 + 500, 285, 170, 16)
+    PlaceLabel(id(kSubjectPartnerRounds), x0 + 500, 285, 170, 16)
         ->setText(ToQt("??? " + texts_[24]));
-    Place<QLabel>(id(kSubjectPartnerTime), x0 + 500, 301, 170, 16)
+    PlaceLabel(id(kSubjectPartnerTime), x0 + 500, 301, 170, 16)
         ->setText(ToQt(texts_[25] + " ?? " + texts_[26] + " ?? " + texts_[27]));
     auto* comment = Place<QPlainTextEdit>(id(kComment), x0 + 500, 322, 170, 224);
     comment->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -130,16 +142,16 @@ void MainWindow::BuildSeatPanel(int seat) {
 
 void MainWindow::BuildCommonArea() {
     using namespace control;
-    Place<QLabel>(9001, 10, 583, 85, 16)->setText(ToQt(texts_[47]));
+    PlaceLabel(9001, 10, 583, 85, 16)->setText(ToQt(texts_[47]));
     PlaceList(kLevel, 100, 580, 200, {48, 49, 50, 51, 87, 88, 89});
-    Place<QLabel>(9003, 10, 612, 85, 16)->setText(ToQt(texts_[52]));
+    PlaceLabel(9003, 10, 612, 85, 16)->setText(ToQt(texts_[52]));
     PlaceList(kSpeed, 100, 609, 200, {53, 54, 55, 56, 57});
-    Place<QLabel>(9005, 10, 641, 85, 16)->setText(ToQt(texts_[116]));
+    PlaceLabel(9005, 10, 641, 85, 16)->setText(ToQt(texts_[116]));
     PlaceList(kDisplay, 100, 638, 200, {58, 59, 60});
-    Place<QLabel>(9007, 10, 670, 85, 16)->setText(ToQt(texts_[61]));
+    PlaceLabel(9007, 10, 670, 85, 16)->setText(ToQt(texts_[61]));
     PlaceList(kFigure1, 100, 667, 96, {62});
     PlaceList(kFigure2, 205, 667, 96, {63, 64})->setCurrentIndex(1);
-    Place<QLabel>(9010, 310, 583, 85, 16)->setText(ToQt(texts_[118]));
+    PlaceLabel(9010, 310, 583, 85, 16)->setText(ToQt(texts_[118]));
     PlaceList(kStart1, 410, 580, 96, {62, 65, 66, 67, 68, 69});
     PlaceList(kStart2, 515, 580, 96, {63, 64, 65, 66, 67, 68, 69})->setCurrentIndex(1);
     auto* toggle = Place<QPushButton>(kStartToggle, 310, 608, 301, 23);

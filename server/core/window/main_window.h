@@ -95,6 +95,11 @@ class MainWindow : public QWidget {
     void BuildStatisticsList();
     template <typename W>
     W* Place(int id, int x, int y, int width, int height);
+    // Labels show plain text only: much of what they show comes from
+    // outside (host names, language and subject files).
+    QLabel* PlaceLabel(int id, int x, int y, int width, int height);
+    template <typename W>
+    W* Register(W* widget, int id, int x, int y, int width, int height);
     PictureField* PlacePicture(int id, int x, int y, int width, int height);
     QComboBox* PlaceList(int id, int x, int y, int width, std::initializer_list<int> textKeys);
 

@@ -1,32 +1,29 @@
 #include "server/core/window/message_boxes.h"
 
-#include <QInputDialog>
-#include <QMessageBox>
 #include <QThread>
 #include <memory>
 
+#include "common/plain_widgets.h"
 #include "server/core/window/qt_text.h"
 
 namespace quib::server {
 
 void QtDialogs::ShowMessage(const std::string& title, const std::string& text) {
-    QMessageBox::information(parent_, ToQt(title), ToQt(text));
+    ShowPlainInformation(parent_, ToQt(title), ToQt(text));
 }
 
 bool QtDialogs::AskYesNo(const std::string& title, const std::string& text) {
-    return QMessageBox::question(parent_, ToQt(title), ToQt(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return AskPlainYesNo(parent_, ToQt(title), ToQt(text));
 }
 
 std::optional<std::string> QtDialogs::AskText(const std::string& title, const std::string& prompt,
                                               const std::string& initial) {
-    bool accepted = false;
-    const QString answer = QInputDialog::getText(parent_, ToQt(title), ToQt(prompt),
-                                                 QLineEdit::Normal, ToQt(initial), &accepted);
-    if (!accepted) {
+    const std::optional<QString> answer =
+        AskPlainText(parent_, ToQt(title), ToQt(prompt), ToQt(initial));
+    if (!answer) {
         return std::nullopt;
     }
-    return FromQt(answer);
+    return FromQt(*answer);
 }
 
 CrossThreadMessages::CrossThreadMessages(MessageSink& mainThreadBoxes, StateLock& lock,

@@ -25,7 +25,7 @@ class Dialogs : public MessageSink {
                                                const std::string& initial) = 0;
 };
 
-// The real boxes, Qt's QMessageBox and QInputDialog.
+// The real boxes, Qt's QMessageBox and QInputDialog showing plain text.
 class QtDialogs : public Dialogs {
   public:
     void SetParent(QWidget* parent) override { parent_ = parent; }

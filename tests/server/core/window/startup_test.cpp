@@ -9,8 +9,9 @@
 #include "server/core/time_format.h"
 #include "server/core/window/server_app.h"
 #include "server/engine/listener.h"
-#include "tests/support/qt_app.h"
+#include "tests/server/core/window/run_main_loop.h"
 #include "tests/server/core/window/scripted_dialogs.h"
+#include "tests/support/qt_app.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/test_client.h"
 
@@ -20,22 +21,10 @@ namespace {
 using quib::testing::ReadBytes;
 using quib::testing::ScratchDirectory;
 using quib::testing::WriteBytes;
-using Clock = std::chrono::steady_clock;
+using testing::RunMainLoopUntil;
 
 const std::string kNoDialogSettings =
     "[Sonstiges]\r\naskOptions = 0\r\nLanguage = quib_server_de.lang\r\n";
-
-// Runs the main thread's events, as the main loop would, until `done` holds
-// or a few seconds have passed.
-template <typename Done>
-bool RunMainLoopUntil(ServerApp& app, Done done) {
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!done() && Clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        app.Iterate();
-    }
-    return done();
-}
 
 class ServerStartup : public ::testing::Test {
   protected:

@@ -1,0 +1,57 @@
+#include "common/plain_widgets.h"
+
+#include <QInputDialog>
+
+namespace quib {
+
+QLabel* MakePlainLabel(QWidget* parent, const QString& text) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    return label;
+}
+
+void MakeLabelsPlain(QWidget* root) {
+    for (QLabel* label : root->findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
+}
+
+namespace {
+
+int RunBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(defaultButton);
+    MakeLabelsPlain(&box);
+    return box.exec();
+}
+
+}  // namespace
+
+void ShowPlainInformation(QWidget* parent, const QString& title, const QString& text) {
+    RunBox(parent, QMessageBox::Information, title, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool AskPlainYesNo(QWidget* parent, const QString& title, const QString& text,
+                   QMessageBox::StandardButton defaultButton) {
+    return RunBox(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                  defaultButton) == QMessageBox::Yes;
+}
+
+std::optional<QString> AskPlainText(QWidget* parent, const QString& title, const QString& prompt,
+                                    const QString& initial) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initial);
+    dialog.setInputMode(QInputDialog::TextInput);
+    MakeLabelsPlain(&dialog);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.textValue();
+}
+
+}  // namespace quib

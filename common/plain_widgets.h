@@ -1,0 +1,36 @@
+#pragma once
+
+// Every widget of both programs that shows text does so as plain text.
+// Much of that text comes from outside: a player program's host name, the
+// server's text lines, language files, subject files. Qt would read such
+// text as markup whenever it looks like some (Qt::AutoText), and markup can
+// load any local file: `<img src="/dev/zero">` as a host name reads until
+// memory runs out. So labels and boxes are only ever made here.
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+namespace quib {
+
+QLabel* MakePlainLabel(QWidget* parent, const QString& text = {});
+
+// Sets every label below `root` (the labels a Qt dialog makes itself
+// included) to plain text.
+void MakeLabelsPlain(QWidget* root);
+
+void ShowPlainInformation(QWidget* parent, const QString& title, const QString& text);
+
+// True for Yes.
+bool AskPlainYesNo(QWidget* parent, const QString& title, const QString& text,
+                   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// A text input box with a title, a prompt and a prefilled answer; nothing
+// when cancelled.
+std::optional<QString> AskPlainText(QWidget* parent, const QString& title, const QString& prompt,
+                                    const QString& initial);
+
+}  // namespace quib
