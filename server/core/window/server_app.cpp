@@ -275,6 +275,9 @@ void ServerApp::OnStartToggle() {
 }
 
 void ServerApp::OnAbort() {
+    if (dialogs_.BoxOpen()) {
+        return;  // the experimenter is answering another box
+    }
     // The lock is taken only after the answer: the network thread must not
     // wait for the experimenter.
     if (dialogs_.AskYesNo(texts_[29] + "?", texts_[30])) {
@@ -445,7 +448,9 @@ void ServerApp::RequestQuit() {
 }
 
 void ServerApp::HandleQuit() {
-    if (state_.quitState != QuitAsked) {
+    // While a box is open (this question among them) the close waits: it is
+    // asked once that box has been answered.
+    if (state_.quitState != QuitAsked || dialogs_.BoxOpen()) {
         return;
     }
     std::int32_t gameState = Idle;

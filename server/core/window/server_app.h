@@ -93,7 +93,9 @@ class ServerApp : public QObject {
     void OnResetScores(int kind);
 
     ServerOptions options_;
-    Dialogs& dialogs_;
+    // Every box of the program goes through here, so the main loop's work
+    // can tell that a box waits for an answer.
+    OneBoxAtATime dialogs_;
     LanguageChooser& chooser_;
     ServerState state_;
     ServerTexts texts_;
