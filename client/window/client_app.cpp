@@ -12,6 +12,7 @@
 #include "client/screen_geometry.h"
 #include "client/setting_ranges.h"
 #include "common/image_store.h"
+#include "common/qt_translation.h"
 
 namespace quib::client {
 namespace {
@@ -43,6 +44,7 @@ ClientApp::~ClientApp() {
 
 bool ClientApp::Open() {
     settings_ = LoadClientSettings(config_.workDir);
+    UseQtTranslation(qtTexts_, settings_.language);
     // Checked before the options, which never ask for these keys: a player
     // should not answer questions for a start that cannot succeed.
     const std::vector<UnworkableSetting> unworkable = FindUnworkableSettings(settings_);
@@ -51,7 +53,10 @@ bool ClientApp::Open() {
         prompts_.ShowInformation(texts_[8], DescribeUnworkableSettings(unworkable));
         return false;
     }
-    texts_ = settings_.askOptions == 1 ? RunOptions(config_.workDir, settings_, prompts_)
+    texts_ = settings_.askOptions == 1 ? RunOptions(config_.workDir, settings_, prompts_,
+                                                    [this](const std::string& languageFile) {
+                                                        UseQtTranslation(qtTexts_, languageFile);
+                                                    })
                                        : LoadClientTexts(config_.workDir, settings_.language);
 
     const ScreenGeometry geometry =

@@ -9,6 +9,8 @@
 // outcome handler only queues work to the window; the boxes and the quit
 // request run there.
 
+#include <QTranslator>
+
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -83,6 +85,9 @@ class ClientApp {
     QuitRequest quit_;
     ClientSettings settings_;
     ClientTexts texts_;
+    // Qt's standard buttons in the language of the texts, for every box of
+    // the program while it runs.
+    QTranslator qtTexts_;
     KeyState keys_;
     // Declaration order is destruction order reversed: the loop goes first,
     // then what it draws into and reports to.

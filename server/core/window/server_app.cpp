@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/clock.h"
+#include "common/qt_translation.h"
 #include "server/core/time_format.h"
 #include "server/core/window/control_rules.h"
 #include "server/core/window/figure_icons.h"
@@ -66,6 +67,7 @@ bool ServerApp::Start() {
     state_.engineBusy = 0;
     const ServerSettings settings = LoadSettings(options_.workDir, chooser_);
     texts_ = LoadTexts(options_.workDir, settings.languageFile);
+    UseQtTranslation(qtTexts_, settings.languageFile);
     state_.logMaxLines = 50;
     engine_ = std::make_unique<Engine>(state_, texts_);
     engine_->grafikDir = options_.workDir / "grafik";

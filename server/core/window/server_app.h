@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <QTranslator>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -97,6 +98,8 @@ class ServerApp : public QObject {
     // can tell that a box waits for an answer.
     OneBoxAtATime dialogs_;
     LanguageChooser& chooser_;
+    // Qt's standard buttons in the language of the texts.
+    QTranslator qtTexts_;
     ServerState state_;
     ServerTexts texts_;
     std::unique_ptr<Engine> engine_;

@@ -9,9 +9,11 @@
 #include "server/core/time_format.h"
 #include "server/core/window/server_app.h"
 #include "server/engine/listener.h"
-#include "tests/support/qt_app.h"
 #include "tests/server/core/window/scripted_dialogs.h"
+#include "tests/support/case_name.h"
+#include "tests/support/qt_app.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/standard_buttons.h"
 #include "tools/test_client.h"
 
 namespace quib::server {
@@ -341,6 +343,39 @@ TEST_F(ServerStartup, StartToggleOpensOnceEverythingIsChosenAndStartsAGame) {
     EXPECT_EQ(toggle->text(), "Spiel nach Runde fortsetzen");
     EXPECT_FALSE(w.Control(9002)->isEnabled());
 }
+
+class ServerButtonLanguage
+    : public ServerStartup,
+      public ::testing::WithParamInterface<quib::testing::ButtonLanguageCase> {};
+
+TEST_P(ServerButtonLanguage, StandardButtonsSpeakTheLanguageOfTheTexts) {
+    const std::string file = std::string("quib_server_") + GetParam().code + ".lang";
+    WriteBytes(dir.path() / "quib_server.prefs",
+               "[Sonstiges]\r\naskOptions = 0\r\nLanguage = " + file + "\r\n");
+    if (std::string(GetParam().code) != "de") {  // German is written by the program
+        std::filesystem::copy_file(
+            std::filesystem::path(QUIB_SOURCE_DIR) / "lang" / "quib_server_en.lang",
+            dir.path() / file);
+    }
+    const quib::testing::StandardButtonTexts before = quib::testing::CurrentStandardButtonTexts();
+    {
+        auto app = MakeApp();
+        ASSERT_TRUE(app->Start());
+        const quib::testing::StandardButtonTexts shown =
+            quib::testing::CurrentStandardButtonTexts();
+        const quib::testing::StandardButtonTexts& expected = GetParam().buttons;
+        EXPECT_EQ(shown.yes, expected.yes);
+        EXPECT_EQ(shown.no, expected.no);
+        EXPECT_EQ(shown.ok, expected.ok);
+        EXPECT_EQ(shown.cancel, expected.cancel);
+    }
+    EXPECT_EQ(quib::testing::CurrentStandardButtonTexts().yes, before.yes)
+        << "the translation goes with the program";
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ServerButtonLanguage,
+                         ::testing::ValuesIn(quib::testing::kButtonLanguageCases),
+                         quib::testing::CaseName());
 
 }  // namespace
 }  // namespace quib::server
