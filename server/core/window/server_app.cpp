@@ -76,6 +76,7 @@ bool ServerApp::Start() {
     state_.gameState = Idle;
     state_.commentPlaceholder = texts_[0];
     if (!CreateWorkingFolders()) {
+        shutDown_ = true;  // nothing runs yet, and this path ends without the credits
         return false;
     }
     {

@@ -100,6 +100,7 @@ TEST_F(ServerStartup, PlainFileNamedLogEndsStartUpWithTheFolderMessage) {
     WriteBytes(dir.path() / "log", "not a folder");
     auto app = MakeApp();
     EXPECT_FALSE(app->Start());
+    app.reset();  // the program ends
     ASSERT_EQ(dialogs.messages.size(), 1u) << "no credits box after a folder failure";
     EXPECT_EQ(dialogs.messages[0].first, "Fehler!");
     EXPECT_EQ(dialogs.messages[0].second,
@@ -183,6 +184,21 @@ TEST_F(ServerStartup, SeatedPlayersAppearInTheirPanels) {
     second.Close();
     ASSERT_TRUE(RunMainLoopUntil(*app, [&] { return Text(4006, *app) == "Host: ?"; }));
     EXPECT_EQ(Text(4005, *app), "Spieler 2 - IP: ?");
+}
+
+// A program that never answers never sends its host name.
+TEST_F(ServerStartup, AConnectingPlayerLeavesTheOtherSeatsLinesAndShowsHostUnknown) {
+    WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
+    auto app = MakeApp();
+    ASSERT_TRUE(app->Start());
+    tools::TestClient silent;
+    silent.SetAnswering(false);
+    ASSERT_TRUE(silent.Connect(app->port()));
+    ASSERT_TRUE(
+        RunMainLoopUntil(*app, [&] { return Text(5, *app) == "Spieler 1 - IP: 127.0.0.1"; }));
+    EXPECT_EQ(Text(6, *app), "Host: ?");
+    EXPECT_EQ(Text(4005, *app), "Spieler 2 - IP: ?");
+    EXPECT_EQ(Text(4006, *app), "Host: ?");
 }
 
 TEST_F(ServerStartup, LogLinesAppearNewestFirstAndTheViewKeepsFiftyLines) {
