@@ -22,8 +22,6 @@ constexpr protocol::Colour kConnectingColour = 0x009696FF;  // 255, 150, 150
 constexpr protocol::Colour kFailureColour = 0x004B4BFF;     // 255, 75, 75
 constexpr protocol::Colour kConnectedColour = 0x0096FF96;   // 150, 255, 150
 
-constexpr const char* kAuthorCredit = "dem quib-Team";
-
 bool HasScreenImages(const DrawingExecutor& drawing) {
     for (int index = 0; index < ImageStore::kScreenImages; ++index) {
         if (drawing.Image(index) == nullptr) {
@@ -71,7 +69,7 @@ bool ClientApp::Open() {
         return false;
     }
     window_ = std::make_unique<ClientWindow>(settings_, keys_,
-                                             texts_[0] + " - " + texts_[1] + " " + kAuthorCredit);
+                                             texts_[0] + " - " + texts_[1] + " " + texts_[21]);
     window_->ShowFrontImages(*drawing_->Image(0), *drawing_->Image(2));
     PlaceWindow();
     return true;

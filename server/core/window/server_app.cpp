@@ -20,7 +20,8 @@ namespace quib::server {
 
 namespace {
 
-// The author credit of the window title and the credits box.
+// The author credit of the credits box, which is German in every language;
+// the window title takes it from the texts.
 constexpr const char* kAuthorCredit = "dem quib-Team";
 // How often the main loop looks at the clock and anything a wake-up missed.
 constexpr int kClockTickMs = 100;
@@ -154,7 +155,7 @@ bool ServerApp::CreateWorkingFolders() {
 }
 
 void ServerApp::BuildWindowTitle(bool withAddresses) {
-    state_.windowTitle = texts_[11] + " " + kAuthorCredit + " - IP: ";
+    state_.windowTitle = texts_[11] + " " + texts_[170] + " - IP: ";
     if (!withAddresses) {
         return;
     }

@@ -95,6 +95,19 @@ TEST_F(ClientAppTest, WindowTitleCreditsTheAuthors) {
     EXPECT_TRUE(app.window().isVisible());
 }
 
+TEST_F(ClientAppTest, WindowTitleCreditsTheAuthorsInTheLanguageOfTheTexts) {
+    ClientSettings settings;
+    settings.askOptions = 0;
+    settings.language = "quib_client_en.lang";
+    ASSERT_TRUE(SaveClientSettings(dir_.path(), settings));
+    std::filesystem::copy_file(
+        std::filesystem::path(QUIB_SOURCE_DIR) / "lang" / "quib_client_en.lang",
+        dir_.path() / "quib_client_en.lang");
+    ClientApp app(Config(false), prompts_, [this] { quitRequested_ = true; });
+    ASSERT_TRUE(app.Open());
+    EXPECT_EQ(app.window().windowTitle().toStdString(), "Tamoresk - Programmed by the quib team");
+}
+
 struct LossCase {
     const char* name;
     bool quietOnLoss;

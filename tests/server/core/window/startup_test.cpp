@@ -81,6 +81,20 @@ TEST_F(ServerStartup, SecondStartShowsNoDialog) {
     EXPECT_TRUE(chooser.offered.empty());
 }
 
+TEST_F(ServerStartup, TitleCreditsTheAuthorsInTheLanguageOfTheTexts) {
+    WriteBytes(dir.path() / "quib_server.prefs",
+               "[Sonstiges]\r\naskOptions = 0\r\nLanguage = quib_server_en.lang\r\n");
+    std::filesystem::copy_file(
+        std::filesystem::path(QUIB_SOURCE_DIR) / "lang" / "quib_server_en.lang",
+        dir.path() / "quib_server_en.lang");
+    auto app = MakeApp();
+    ASSERT_TRUE(app->Start());
+    EXPECT_EQ(app->window()->windowTitle().toStdString().rfind(
+                  "Tamoresk - Server - Programmed by the quib team - IP: ", 0),
+              0u)
+        << app->window()->windowTitle().toStdString();
+}
+
 TEST_F(ServerStartup, TitleTakesItsTextFromTheLanguageFileAndListsTheAddresses) {
     WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
     WriteBytes(dir.path() / "quib_server_de.lang", "[Text]\r\ntxt11 = Koordination - Server -\r\n");
