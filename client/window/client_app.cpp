@@ -80,7 +80,9 @@ void ClientApp::PlaceWindow() {
         window_->showMaximized();
         return;
     }
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (config_.windowPosition) {
+        window_->move(*config_.windowPosition);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         window_->move(available.center() - window_->rect().center());
     }

@@ -9,6 +9,7 @@
 // outcome handler only queues work to the window; the boxes and the quit
 // request run there.
 
+#include <QPoint>
 #include <QTranslator>
 
 #include <filesystem>
@@ -36,6 +37,8 @@ struct ClientAppConfig {
     bool quietOnLoss = false;
     // Sent when the server asks for it.
     std::string hostName;
+    // Where the window opens ("-geometry +X+Y"); centred when not given.
+    std::optional<QPoint> windowPosition = std::nullopt;
 };
 
 class ClientApp {

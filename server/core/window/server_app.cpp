@@ -94,7 +94,9 @@ bool ServerApp::Start() {
     window_ = std::make_unique<MainWindow>(texts_);
     window_->setWindowTitle(ToQt(state_.windowTitle));
     window_->onCloseRequested = [this] { RequestQuit(); };
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (options_.windowPosition) {
+        window_->move(*options_.windowPosition);
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
         window_->move(screen->availableGeometry().center() - window_->rect().center());
     }
     window_->show();

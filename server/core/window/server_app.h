@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QTimer>
+
 #include <QTranslator>
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "server/core/server_state.h"
@@ -25,6 +28,7 @@ class SubjectPanel;
 struct ServerOptions {
     std::filesystem::path workDir;  // settings, language files, grafik/, log/, log2/
     std::uint16_t port = 6832;      // fixed in production; tests pass 0 for any free port
+    std::optional<QPoint> windowPosition = std::nullopt;  // "-geometry +X+Y"; else centred
 };
 
 // The whole experimenter's program: start-up in its fixed order, the main

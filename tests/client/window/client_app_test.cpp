@@ -108,6 +108,15 @@ TEST_F(ClientAppTest, WindowTitleCreditsTheAuthorsInTheLanguageOfTheTexts) {
     EXPECT_EQ(app.window().windowTitle().toStdString(), "Tamoresk - Programmed by the quib team");
 }
 
+TEST_F(ClientAppTest, WindowOpensWhereTheCommandLineSays) {
+    WriteSettings(6832);
+    ClientAppConfig config = Config(false);
+    config.windowPosition = QPoint(1360, 370);
+    ClientApp app(std::move(config), prompts_, [this] { quitRequested_ = true; });
+    ASSERT_TRUE(app.Open());
+    EXPECT_EQ(app.window().pos(), QPoint(1360, 370));
+}
+
 struct LossCase {
     const char* name;
     bool quietOnLoss;

@@ -74,6 +74,13 @@ TEST_F(ServerStartup, FirstStartInAnEmptyDirectoryOffersOnlyGermanAndWritesBothF
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(ServerStartup, WindowOpensWhereTheCommandLineSays) {
+    WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
+    ServerApp app(ServerOptions{dir.path(), 0, QPoint(0, 0)}, dialogs, chooser);
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ(app.window()->pos(), QPoint(0, 0));
+}
+
 TEST_F(ServerStartup, SecondStartShowsNoDialog) {
     WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
     auto app = MakeApp();
