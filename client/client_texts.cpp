@@ -37,6 +37,7 @@ constexpr const char* kDefaults[kClientTextCount] = {
     "Fehler beim Senden!",  // txt19
     "Beim Senden des Ausgabepuffers \xFC" "ber die Verbindung wurde eine andere Anzahl "
     "Bytes gesendet, als der Puffer lang ist!",  // txt20
+    "dem quib-Team",  // txt21: the author credit of the window title
 };
 // clang-format on
 

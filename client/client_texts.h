@@ -10,7 +10,7 @@
 
 namespace quib::client {
 
-inline constexpr int kClientTextCount = 21;  // txt0 .. txt20
+inline constexpr int kClientTextCount = 22;  // txt0 .. txt21
 
 // The player's program's language texts, addressed by key number (entry n
 // holds key "txt<n>"). Windows-1252 throughout.
@@ -19,11 +19,11 @@ class ClientTexts {
     // Every entry holds its built-in German default.
     ClientTexts();
 
-    // The text of key n; an empty text outside txt0 .. txt20.
+    // The text of key n; an empty text outside txt0 .. txt21.
     const std::string& operator[](int n) const;
     void Set(int n, std::string text);
 
-    // The built-in German text of key n; empty outside txt0 .. txt20.
+    // The built-in German text of key n; empty outside txt0 .. txt21.
     static std::string_view Default(int n);
 
   private:
@@ -33,7 +33,7 @@ class ClientTexts {
 // The texts of `languageFile` (relative to `workDir`), group "Text", each key
 // missing from it keeping its German default. When the file cannot be
 // opened, the defaults are used and written out as a new language file
-// (group "Allgemein" Language = "Deutsch", then group "Text" txt0 .. txt20)
+// (group "Allgemein" Language = "Deutsch", then group "Text" txt0 .. txt21)
 // for a translator to start from; a failure to create it goes unreported.
 ClientTexts LoadClientTexts(const std::filesystem::path& workDir, const std::string& languageFile);
 

@@ -1,11 +1,12 @@
 // quib_server: the experimenter's console. Everything lives in the libraries;
 // this only wires the real dialogs to the program and runs it in the
-// current working directory.
+// current working directory; "-geometry +X+Y" opens the window there.
 #include <malloc.h>
 
 #include <QApplication>
 #include <filesystem>
 
+#include "common/window_position.h"
 #include "server/core/window/language_dialog.h"
 #include "server/core/window/message_boxes.h"
 #include "server/core/window/server_app.h"
@@ -18,10 +19,12 @@ int main(int argc, char** argv) {
     constexpr int kLargeBlock = 8 << 20;
     mallopt(M_MMAP_THRESHOLD, kLargeBlock);
     mallopt(M_TRIM_THRESHOLD, 4 * kLargeBlock);
+    const std::optional<QPoint> windowPosition = quib::TakeWindowPosition(argc, argv);
     QApplication application(argc, argv);
     quib::server::QtDialogs dialogs;
     quib::server::QtLanguageChooser chooser;
-    quib::server::ServerApp server({std::filesystem::current_path(), 6832}, dialogs, chooser);
+    quib::server::ServerApp server({std::filesystem::current_path(), 6832, windowPosition}, dialogs,
+                                   chooser);
     if (server.Start()) {
         server.Run();
     }

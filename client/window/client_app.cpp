@@ -12,6 +12,7 @@
 #include "client/screen_geometry.h"
 #include "client/setting_ranges.h"
 #include "common/image_store.h"
+#include "common/qt_translation.h"
 
 namespace quib::client {
 namespace {
@@ -20,8 +21,6 @@ namespace {
 constexpr protocol::Colour kConnectingColour = 0x009696FF;  // 255, 150, 150
 constexpr protocol::Colour kFailureColour = 0x004B4BFF;     // 255, 75, 75
 constexpr protocol::Colour kConnectedColour = 0x0096FF96;   // 150, 255, 150
-
-constexpr const char* kAuthorCredit = "dem quib-Team";
 
 bool HasScreenImages(const DrawingExecutor& drawing) {
     for (int index = 0; index < ImageStore::kScreenImages; ++index) {
@@ -43,6 +42,7 @@ ClientApp::~ClientApp() {
 
 bool ClientApp::Open() {
     settings_ = LoadClientSettings(config_.workDir);
+    UseQtTranslation(qtTexts_, settings_.language);
     // Checked before the options, which never ask for these keys: a player
     // should not answer questions for a start that cannot succeed.
     const std::vector<UnworkableSetting> unworkable = FindUnworkableSettings(settings_);
@@ -51,7 +51,10 @@ bool ClientApp::Open() {
         prompts_.ShowInformation(texts_[8], DescribeUnworkableSettings(unworkable));
         return false;
     }
-    texts_ = settings_.askOptions == 1 ? RunOptions(config_.workDir, settings_, prompts_)
+    texts_ = settings_.askOptions == 1 ? RunOptions(config_.workDir, settings_, prompts_,
+                                                    [this](const std::string& languageFile) {
+                                                        UseQtTranslation(qtTexts_, languageFile);
+                                                    })
                                        : LoadClientTexts(config_.workDir, settings_.language);
 
     const ScreenGeometry geometry =
@@ -67,7 +70,7 @@ bool ClientApp::Open() {
         return false;
     }
     window_ = std::make_unique<ClientWindow>(settings_, keys_,
-                                             texts_[0] + " - " + texts_[1] + " " + kAuthorCredit);
+                                             texts_[0] + " - " + texts_[1] + " " + texts_[21]);
     window_->ShowFrontImages(*drawing_->Image(0), *drawing_->Image(2));
     PlaceWindow();
     return true;
@@ -78,7 +81,9 @@ void ClientApp::PlaceWindow() {
         window_->showMaximized();
         return;
     }
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (config_.windowPosition) {
+        window_->move(*config_.windowPosition);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         window_->move(available.center() - window_->rect().center());
     }

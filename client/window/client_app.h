@@ -9,6 +9,9 @@
 // outcome handler only queues work to the window; the boxes and the quit
 // request run there.
 
+#include <QPoint>
+#include <QTranslator>
+
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -34,6 +37,8 @@ struct ClientAppConfig {
     bool quietOnLoss = false;
     // Sent when the server asks for it.
     std::string hostName;
+    // Where the window opens ("-geometry +X+Y"); centred when not given.
+    std::optional<QPoint> windowPosition = std::nullopt;
 };
 
 class ClientApp {
@@ -83,6 +88,9 @@ class ClientApp {
     QuitRequest quit_;
     ClientSettings settings_;
     ClientTexts texts_;
+    // Qt's standard buttons in the language of the texts, for every box of
+    // the program while it runs.
+    QTranslator qtTexts_;
     KeyState keys_;
     // Declaration order is destruction order reversed: the loop goes first,
     // then what it draws into and reports to.

@@ -40,6 +40,14 @@ void SetGeometry(QLabel* label, const FieldRect& rect) {
     label->setGeometry(rect.x, rect.y, rect.width, rect.height);
 }
 
+// The sunken border goes around the picture, not over its edge: every pixel
+// of the image lands where the server drew it.
+void SetPictureGeometry(QLabel* label, const FieldRect& rect) {
+    const int border = label->frameWidth();
+    label->setGeometry(rect.x - border, rect.y - border, rect.width + 2 * border,
+                       rect.height + 2 * border);
+}
+
 // Red in the low byte, as the messages carry it.
 QColor FromWire(protocol::Colour colour) {
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
@@ -64,6 +72,7 @@ ClientWindow::ClientWindow(const ClientSettings& settings, KeyState& keys, std::
     setFocusPolicy(Qt::StrongFocus);
     if (settings.fullscreen == 1) {
         resize(geometry_.windowWidth, geometry_.windowHeight);
+        sizeFixedWhenMaximised_ = true;
     } else {
         setFixedSize(geometry_.windowWidth, geometry_.windowHeight);
     }
@@ -145,14 +154,26 @@ void ClientWindow::changeEvent(QEvent* event) {
 
 void ClientWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    // Only the window system's resize carries the maximised size; show()
+    // first delivers one of the size the window had.
+    if (event->spontaneous()) {
+        FixSizeOnceMaximised();
+    }
     PlaceFields();
+}
+
+void ClientWindow::FixSizeOnceMaximised() {
+    if (sizeFixedWhenMaximised_ && isMaximized()) {
+        sizeFixedWhenMaximised_ = false;
+        setFixedSize(size());
+    }
 }
 
 void ClientWindow::PlaceFields() {
     const ScreenGeometry placed =
         ComputeScreenGeometry(baseHight_, baseFontSize_, width(), height());
-    SetGeometry(leftPicture_, placed.leftPicture);
-    SetGeometry(rightPicture_, placed.rightPicture);
+    SetPictureGeometry(leftPicture_, placed.leftPicture);
+    SetPictureGeometry(rightPicture_, placed.rightPicture);
     SetGeometry(leftText_, placed.leftText);
     SetGeometry(rightText_, placed.rightText);
 }

@@ -68,9 +68,14 @@ class ClientWindow : public QWidget {
   private:
     void PlaceFields();
     void UpdateForeground();
+    void FixSizeOnceMaximised();
 
     int baseHight_;
     int baseFontSize_;
+    // A full-screen window takes the size the window manager gives it when
+    // it is maximised and keeps that: like the window of the design size it
+    // cannot be resized, not even after leaving the maximised state.
+    bool sizeFixedWhenMaximised_ = false;
     KeyState& keys_;
     ScreenGeometry geometry_;
     QLabel* leftPicture_;

@@ -6,7 +6,8 @@
 namespace quib::client {
 
 ClientTexts RunOptions(const std::filesystem::path& workDir, ClientSettings& settings,
-                       OptionsPrompts& prompts) {
+                       OptionsPrompts& prompts,
+                       const std::function<void(const std::string&)>& languageChosen) {
     const std::vector<LanguageChoice> choices = ListClientLanguages(workDir, settings.language);
     const std::size_t chosen = prompts.ChooseLanguage(choices);
     if (chosen < choices.size()) {
@@ -18,6 +19,9 @@ ClientTexts RunOptions(const std::filesystem::path& workDir, ClientSettings& set
     }
     // Loaded now, so the following questions appear in the chosen language.
     ClientTexts texts = LoadClientTexts(workDir, settings.language);
+    if (languageChosen) {
+        languageChosen(settings.language);
+    }
 
     settings.fullscreen = prompts.AskYesNo(texts[2], texts[3]) ? 1 : 0;
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,8 +35,10 @@ class OptionsPrompts {
 
 // Runs the options, updates `settings`, saves them in `workDir` and returns
 // the texts of the chosen language. The address question comes back until
-// the answer is a valid dotted address.
+// the answer is a valid dotted address. `languageChosen` is told the chosen
+// language file before the first question in that language.
 ClientTexts RunOptions(const std::filesystem::path& workDir, ClientSettings& settings,
-                       OptionsPrompts& prompts);
+                       OptionsPrompts& prompts,
+                       const std::function<void(const std::string&)>& languageChosen = {});
 
 }  // namespace quib::client

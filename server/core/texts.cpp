@@ -182,6 +182,7 @@ constexpr const char* kDefaults[kServerTextCount] = {
     "Kontakt",  // txt167
     "N",  // txt168
     "K",  // txt169
+    "dem quib-Team",  // txt170: the author credit of the window title
 };
 // clang-format on
 

@@ -6,7 +6,7 @@
 
 namespace quib::server {
 
-inline constexpr int kServerTextCount = 170;  // txt0 .. txt169
+inline constexpr int kServerTextCount = 171;  // txt0 .. txt170
 inline constexpr int kServerTextSlots = 201;
 
 // The server's language texts, addressed by key number (slot n holds key
@@ -21,7 +21,7 @@ class ServerTexts {
     const std::string& operator[](int n) const;
     void Set(int n, std::string text);
 
-    // The built-in German text of key n (Windows-1252); empty past txt169.
+    // The built-in German text of key n (Windows-1252); empty past txt170.
     static std::string_view Default(int n);
 
   private:

@@ -22,6 +22,9 @@ Engine::Engine(ServerState& serverState, const ServerTexts& serverTexts)
     for (int seat = 0; seat < kSeats; ++seat) {
         screenMirrors[seat] = BlackImage(kScreenMirrorSide);
         partnerViewMirrors[seat] = BlackImage(kPartnerViewMirrorSide);
+        // The window shows both seats' lines whenever one changes: an empty
+        // seat must read as empty, not as blank.
+        ShowSeatLines(seat, "?", "?");
     }
 }
 

@@ -22,7 +22,8 @@ void Engine::HandleConnect(int connection, std::uint32_t now) {
     link.receiver.Reset();
     link.peerAddress = address;
     seats[seat].address = address;
-    ShowAddressLine(seat, address);
+    // The host name comes with the first reply, if ever.
+    ShowSeatLines(seat, address, "?");
 }
 
 // The first free seat, except that a program coming back from the computer

@@ -52,7 +52,8 @@ constexpr const char* kGermanLanguageFile =
     "txt19 = Fehler beim Senden!\r\n"
     "txt20 = Beim Senden des Ausgabepuffers \xFC"
     "ber die Verbindung wurde eine andere Anzahl Bytes gesendet, als der Puffer "
-    "lang ist!\r\n";
+    "lang ist!\r\n"
+    "txt21 = dem quib-Team\r\n";
 
 // The start-up of a fresh installation without the dialog's widgets: load
 // the settings and texts, take the typed address, save.

@@ -1,5 +1,7 @@
 #include "server/core/window/main_window.h"
 
+#include "server/core/window/choice_list.h"
+
 #include <QCloseEvent>
 #include <QFont>
 #include <QHeaderView>
@@ -96,7 +98,7 @@ PictureField* MainWindow::PlacePicture(int id, int x, int y, int width, int heig
 
 QComboBox* MainWindow::PlaceList(int id, int x, int y, int width,
                                  std::initializer_list<int> textKeys) {
-    auto* list = Place<QComboBox>(id, x, y, width, 21);
+    auto* list = Place<ChoiceList>(id, x, y, width, 21);
     list->setIconSize(QSize(16, 16));
     bool first = true;
     for (int key : textKeys) {

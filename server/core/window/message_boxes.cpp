@@ -26,6 +26,23 @@ std::optional<std::string> QtDialogs::AskText(const std::string& title, const st
     return FromQt(*answer);
 }
 
+void OneBoxAtATime::ShowMessage(const std::string& title, const std::string& text) {
+    const Opened opened(open_);
+    boxes_.ShowMessage(title, text);
+}
+
+bool OneBoxAtATime::AskYesNo(const std::string& title, const std::string& text) {
+    const Opened opened(open_);
+    return boxes_.AskYesNo(title, text);
+}
+
+std::optional<std::string> OneBoxAtATime::AskText(const std::string& title,
+                                                  const std::string& prompt,
+                                                  const std::string& initial) {
+    const Opened opened(open_);
+    return boxes_.AskText(title, prompt, initial);
+}
+
 CrossThreadMessages::CrossThreadMessages(MessageSink& mainThreadBoxes, StateLock& lock,
                                          QObject* context)
     : boxes_(mainThreadBoxes), lock_(lock), context_(context) {}

@@ -23,6 +23,37 @@ class Dialogs : public MessageSink {
     // A text input box; nullopt when cancelled.
     virtual std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                                const std::string& initial) = 0;
+    // Whether one of these boxes is waiting for the experimenter.
+    virtual bool BoxOpen() const { return false; }
+};
+
+// A modal box runs an event loop of its own until it is answered, and in it
+// the main loop's timer and the network thread's wake-ups go on calling the
+// main loop's work, which may want to ask the same question again. Wrapped
+// around the real boxes, this tells that work a box is already open, so that
+// it waits for the answer instead of piling up boxes.
+class OneBoxAtATime : public Dialogs {
+  public:
+    explicit OneBoxAtATime(Dialogs& boxes) : boxes_(boxes) {}
+
+    void SetParent(QWidget* parent) override { boxes_.SetParent(parent); }
+    void ShowMessage(const std::string& title, const std::string& text) override;
+    bool AskYesNo(const std::string& title, const std::string& text) override;
+    std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                       const std::string& initial) override;
+    bool BoxOpen() const override { return open_ > 0; }
+
+  private:
+    struct Opened {
+        explicit Opened(int& open) : open_(open) { ++open_; }
+        ~Opened() { --open_; }
+        Opened(const Opened&) = delete;
+        Opened& operator=(const Opened&) = delete;
+        int& open_;
+    };
+
+    Dialogs& boxes_;
+    int open_ = 0;  // boxes shown and not yet closed; main thread only
 };
 
 // The real boxes, Qt's QMessageBox and QInputDialog showing plain text.

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/clock.h"
+#include "common/qt_translation.h"
 #include "server/core/time_format.h"
 #include "server/core/window/control_rules.h"
 #include "server/core/window/figure_icons.h"
@@ -19,7 +20,8 @@ namespace quib::server {
 
 namespace {
 
-// The author credit of the window title and the credits box.
+// The author credit of the credits box, which is German in every language;
+// the window title takes it from the texts.
 constexpr const char* kAuthorCredit = "dem quib-Team";
 // How often the main loop looks at the clock and anything a wake-up missed.
 constexpr int kClockTickMs = 100;
@@ -66,6 +68,7 @@ bool ServerApp::Start() {
     state_.engineBusy = 0;
     const ServerSettings settings = LoadSettings(options_.workDir, chooser_);
     texts_ = LoadTexts(options_.workDir, settings.languageFile);
+    UseQtTranslation(qtTexts_, settings.languageFile);
     state_.logMaxLines = 50;
     engine_ = std::make_unique<Engine>(state_, texts_);
     engine_->grafikDir = options_.workDir / "grafik";
@@ -74,6 +77,7 @@ bool ServerApp::Start() {
     state_.gameState = Idle;
     state_.commentPlaceholder = texts_[0];
     if (!CreateWorkingFolders()) {
+        shutDown_ = true;  // nothing runs yet, and this path ends without the credits
         return false;
     }
     {
@@ -90,7 +94,9 @@ bool ServerApp::Start() {
     window_ = std::make_unique<MainWindow>(texts_);
     window_->setWindowTitle(ToQt(state_.windowTitle));
     window_->onCloseRequested = [this] { RequestQuit(); };
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (options_.windowPosition) {
+        window_->move(*options_.windowPosition);
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
         window_->move(screen->availableGeometry().center() - window_->rect().center());
     }
     window_->show();
@@ -151,7 +157,7 @@ bool ServerApp::CreateWorkingFolders() {
 }
 
 void ServerApp::BuildWindowTitle(bool withAddresses) {
-    state_.windowTitle = texts_[11] + " " + kAuthorCredit + " - IP: ";
+    state_.windowTitle = texts_[11] + " " + texts_[170] + " - IP: ";
     if (!withAddresses) {
         return;
     }
@@ -276,6 +282,9 @@ void ServerApp::OnStartToggle() {
 }
 
 void ServerApp::OnAbort() {
+    if (dialogs_.BoxOpen()) {
+        return;  // the experimenter is answering another box
+    }
     // The lock is taken only after the answer: the network thread must not
     // wait for the experimenter.
     if (dialogs_.AskYesNo(texts_[29] + "?", texts_[30])) {
@@ -446,7 +455,9 @@ void ServerApp::RequestQuit() {
 }
 
 void ServerApp::HandleQuit() {
-    if (state_.quitState != QuitAsked) {
+    // While a box is open (this question among them) the close waits: it is
+    // asked once that box has been answered.
+    if (state_.quitState != QuitAsked || dialogs_.BoxOpen()) {
         return;
     }
     std::int32_t gameState = Idle;

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QTimer>
+
+#include <QTranslator>
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "server/core/server_state.h"
@@ -24,6 +28,7 @@ class SubjectPanel;
 struct ServerOptions {
     std::filesystem::path workDir;  // settings, language files, grafik/, log/, log2/
     std::uint16_t port = 6832;      // fixed in production; tests pass 0 for any free port
+    std::optional<QPoint> windowPosition = std::nullopt;  // "-geometry +X+Y"; else centred
 };
 
 // The whole experimenter's program: start-up in its fixed order, the main
@@ -93,8 +98,12 @@ class ServerApp : public QObject {
     void OnResetScores(int kind);
 
     ServerOptions options_;
-    Dialogs& dialogs_;
+    // Every box of the program goes through here, so the main loop's work
+    // can tell that a box waits for an answer.
+    OneBoxAtATime dialogs_;
     LanguageChooser& chooser_;
+    // Qt's standard buttons in the language of the texts.
+    QTranslator qtTexts_;
     ServerState state_;
     ServerTexts texts_;
     std::unique_ptr<Engine> engine_;

@@ -74,6 +74,11 @@ void SubjectPanel::OnSelectorChosen(int seat) {
 
 void SubjectPanel::CreateSubject(int seat) {
     QComboBox* selector = Selector(seat);
+    if (dialogs_.BoxOpen()) {
+        // Only one box at a time: the name is asked for when chosen again.
+        selector->setCurrentIndex(0);
+        return;
+    }
     const NewSubjectPlan plan = PlanNewSubject(workDir_, texts_);
     if (!plan.errorText.empty()) {
         dialogs_.ShowMessage(texts_[3], plan.errorText);

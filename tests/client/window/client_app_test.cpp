@@ -21,6 +21,7 @@
 #include "tests/support/loopback.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/standard_buttons.h"
 
 namespace quib::client {
 namespace {
@@ -92,6 +93,28 @@ TEST_F(ClientAppTest, WindowTitleCreditsTheAuthors) {
     EXPECT_EQ(app.window().windowTitle().toStdString(),
               Cp1252ToUtf8(Default(0) + " - " + Default(1) + " dem quib-Team"));
     EXPECT_TRUE(app.window().isVisible());
+}
+
+TEST_F(ClientAppTest, WindowTitleCreditsTheAuthorsInTheLanguageOfTheTexts) {
+    ClientSettings settings;
+    settings.askOptions = 0;
+    settings.language = "quib_client_en.lang";
+    ASSERT_TRUE(SaveClientSettings(dir_.path(), settings));
+    std::filesystem::copy_file(
+        std::filesystem::path(QUIB_SOURCE_DIR) / "lang" / "quib_client_en.lang",
+        dir_.path() / "quib_client_en.lang");
+    ClientApp app(Config(false), prompts_, [this] { quitRequested_ = true; });
+    ASSERT_TRUE(app.Open());
+    EXPECT_EQ(app.window().windowTitle().toStdString(), "Tamoresk - Programmed by the quib team");
+}
+
+TEST_F(ClientAppTest, WindowOpensWhereTheCommandLineSays) {
+    WriteSettings(6832);
+    ClientAppConfig config = Config(false);
+    config.windowPosition = QPoint(1360, 370);
+    ClientApp app(std::move(config), prompts_, [this] { quitRequested_ = true; });
+    ASSERT_TRUE(app.Open());
+    EXPECT_EQ(app.window().pos(), QPoint(1360, 370));
 }
 
 struct LossCase {
@@ -267,6 +290,65 @@ TEST_F(ClientAppTest, BadSettingsAreAllNamedBeforeAnyOptionIsAsked) {
     EXPECT_EQ(prompts_.informations[0].second,
               "quib_client.prefs: baseHight = 45000 (240 ... 4320)\n"
               "quib_client.prefs: Port = 0 (1 ... 65535)");
+}
+
+class ClientButtonLanguage
+    : public ClientAppTest,
+      public ::testing::WithParamInterface<quib::testing::ButtonLanguageCase> {};
+
+// The retry question, the loss box and the options' questions are Qt boxes
+// with standard buttons: these must read in the language of the texts.
+TEST_P(ClientButtonLanguage, StandardButtonsSpeakTheLanguageOfTheTexts) {
+    const std::string file = std::string("quib_client_") + GetParam().code + ".lang";
+    ClientSettings settings;
+    settings.askOptions = 0;
+    settings.language = file;
+    ASSERT_TRUE(SaveClientSettings(dir_.path(), settings));
+    if (std::string(GetParam().code) != "de") {  // German is written by the program
+        std::filesystem::copy_file(
+            std::filesystem::path(QUIB_SOURCE_DIR) / "lang" / "quib_client_en.lang",
+            dir_.path() / file);
+    }
+    const quib::testing::StandardButtonTexts before = quib::testing::CurrentStandardButtonTexts();
+    {
+        ClientApp app(Config(false), prompts_, [this] { quitRequested_ = true; });
+        ASSERT_TRUE(app.Open());
+        const quib::testing::StandardButtonTexts shown =
+            quib::testing::CurrentStandardButtonTexts();
+        const quib::testing::StandardButtonTexts& expected = GetParam().buttons;
+        EXPECT_EQ(shown.yes, expected.yes);
+        EXPECT_EQ(shown.no, expected.no);
+        EXPECT_EQ(shown.ok, expected.ok);
+        EXPECT_EQ(shown.cancel, expected.cancel);
+    }
+    EXPECT_EQ(quib::testing::CurrentStandardButtonTexts().yes, before.yes)
+        << "the translation goes with the program";
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ClientButtonLanguage,
+                         ::testing::ValuesIn(quib::testing::kButtonLanguageCases),
+                         quib::testing::CaseName());
+
+// The options ask their questions in the language just chosen.
+TEST_F(ClientAppTest, OptionsQuestionsHaveButtonsInTheChosenLanguage) {
+    std::filesystem::copy_file(
+        std::filesystem::path(QUIB_SOURCE_DIR) / "lang" / "quib_client_en.lang",
+        dir_.path() / "quib_client_en.lang");
+    ClientSettings settings;
+    settings.askOptions = 1;
+    ASSERT_TRUE(SaveClientSettings(dir_.path(), settings));
+    std::vector<std::string> yesDuringQuestions;
+    prompts_.onQuestion = [&] {
+        yesDuringQuestions.push_back(quib::testing::CurrentStandardButtonTexts().yes);
+    };
+    prompts_.languageName = "English";
+    prompts_.typed = {"127.0.0.1"};
+    ClientApp app(Config(false), prompts_, [this] { quitRequested_ = true; });
+    ASSERT_TRUE(app.Open());
+    ASSERT_FALSE(yesDuringQuestions.empty());
+    for (const std::string& yes : yesDuringQuestions) {
+        EXPECT_EQ(yes, "&Yes");
+    }
 }
 
 }  // namespace

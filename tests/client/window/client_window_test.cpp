@@ -41,11 +41,75 @@ class ClientWindowTest : public ::testing::Test {
     KeyState keys_;
 };
 
+// Where a picture field shows its image, in window coordinates: inside the
+// field's border.
+QRect PictureArea(const ClientWindow& window, TextField field) {
+    const QLabel* label = window.picture(field);
+    const QRect contents = label->contentsRect();
+    return QRect(label->mapTo(&window, contents.topLeft()), contents.size());
+}
+
+// The front image with a mark of its own colour on each edge row and column
+// and grey inside.
+QImage EdgeMarkedImage(int side) {
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(QColor(128, 128, 128));
+    for (int i = 0; i < side; ++i) {
+        image.setPixelColor(i, 0, Qt::red);
+        image.setPixelColor(i, side - 1, Qt::green);
+        image.setPixelColor(0, i, Qt::blue);
+        image.setPixelColor(side - 1, i, Qt::yellow);
+    }
+    return image;
+}
+
+TEST_F(ClientWindowTest, EveryPixelOfTheFrontImagesIsShownWhereItBelongs) {
+    ClientWindow window(settings_, keys_, "Title");
+    const QImage image = EdgeMarkedImage(360);
+    window.ShowFrontImages(image, image);
+    const QImage shown = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (const auto& [field, x0] : {std::pair{TextField::Left, 16}, {TextField::Right, 392}}) {
+        SCOPED_TRACE(x0);
+        const int y0 = 15;
+        for (int i = 1; i < 359; ++i) {
+            ASSERT_EQ(shown.pixelColor(x0 + i, y0), QColor(Qt::red)) << "top row, " << i;
+            ASSERT_EQ(shown.pixelColor(x0 + i, y0 + 359), QColor(Qt::green)) << "bottom row, " << i;
+            ASSERT_EQ(shown.pixelColor(x0, y0 + i), QColor(Qt::blue)) << "left column, " << i;
+            ASSERT_EQ(shown.pixelColor(x0 + 359, y0 + i), QColor(Qt::yellow))
+                << "right column, " << i;
+        }
+        // The border lies outside the picture.
+        EXPECT_NE(shown.pixelColor(x0 - 1, y0 + 100), QColor(Qt::blue));
+        EXPECT_NE(shown.pixelColor(x0 + 360, y0 + 100), QColor(Qt::yellow));
+    }
+}
+
+TEST_F(ClientWindowTest, FullScreenWindowKeepsItsMaximisedSize) {
+    settings_.fullscreen = 1;
+    ClientWindow window(settings_, keys_, "Title");
+    window.showMaximized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isMaximized(); }, 2000));
+    QCoreApplication::processEvents();
+    const QSize maximised = window.size();
+    EXPECT_EQ(window.minimumSize(), maximised);
+    EXPECT_EQ(window.maximumSize(), maximised) << "no resizing";
+    window.showNormal();
+    QCoreApplication::processEvents();
+    window.resize(400, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.size(), maximised);
+    // The fields are placed for the maximised window.
+    const ScreenGeometry placed =
+        ComputeScreenGeometry(450, 12, maximised.width(), maximised.height());
+    EXPECT_EQ(PictureArea(window, TextField::Left).topLeft(),
+              QPoint(placed.leftPicture.x, placed.leftPicture.y));
+}
+
 TEST_F(ClientWindowTest, PlacesTheFieldsForBaseHight450) {
     ClientWindow window(settings_, keys_, "Title");
     EXPECT_EQ(window.size(), QSize(768, 450));
-    EXPECT_EQ(window.picture(TextField::Left)->geometry(), QRect(16, 15, 360, 360));
-    EXPECT_EQ(window.picture(TextField::Right)->geometry(), QRect(392, 15, 360, 360));
+    EXPECT_EQ(PictureArea(window, TextField::Left), QRect(16, 15, 360, 360));
+    EXPECT_EQ(PictureArea(window, TextField::Right), QRect(392, 15, 360, 360));
     EXPECT_EQ(window.text(TextField::Left)->geometry().y(), 386);
     EXPECT_EQ(window.text(TextField::Left)->height(), 47);
     EXPECT_EQ(window.text(TextField::Right)->height(), 47);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,6 +16,10 @@ namespace quib::client::testing {
 struct ScriptedPrompts : OptionsPrompts {
     std::vector<std::vector<LanguageChoice>> offered;
     std::size_t languageAnswer = 0;
+    // When set, the entry of this name is chosen instead of languageAnswer.
+    std::string languageName;
+    // Called as each Yes/No question is asked.
+    std::function<void()> onQuestion;
     std::vector<std::pair<std::string, std::string>> questions;
     std::vector<std::string> prefills;
     std::vector<std::string> inputTitles;
@@ -24,10 +29,18 @@ struct ScriptedPrompts : OptionsPrompts {
 
     std::size_t ChooseLanguage(const std::vector<LanguageChoice>& choices) override {
         offered.push_back(choices);
+        for (std::size_t i = 0; i < choices.size() && !languageName.empty(); ++i) {
+            if (choices[i].displayName == languageName) {
+                return i;
+            }
+        }
         return languageAnswer;
     }
     bool AskYesNo(const std::string& title, const std::string& text) override {
         questions.emplace_back(title, text);
+        if (onQuestion) {
+            onQuestion();
+        }
         if (yesNo.empty()) {
             return false;
         }

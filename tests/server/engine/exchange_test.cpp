@@ -168,7 +168,7 @@ TEST_P(BrokenReply, CountsAsTheReplyAndTheExchangeGoesOn) {
     }
     EXPECT_EQ(link(seat).connectionState, LinkIdle);
     EXPECT_EQ(engine->keyTable[seat][39], 0);
-    EXPECT_EQ(state.seatLines[seat].hostLine, "");
+    EXPECT_EQ(state.seatLines[seat].hostLine, "Host: ?") << "no host name from a broken reply";
 
     client.SetAnswering(true);
     ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][40] == 1; }));

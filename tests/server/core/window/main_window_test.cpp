@@ -1,7 +1,12 @@
 #include "server/core/window/main_window.h"
 
 #include <gtest/gtest.h>
+#include <QAbstractItemView>
+#include <QFontMetrics>
+#include <QSignalSpy>
+#include <QWheelEvent>
 
+#include "server/core/window/choice_list.h"
 #include "tests/support/case_name.h"
 #include "tests/support/qt_app.h"
 
@@ -156,6 +161,58 @@ TEST(WarningIcon, IsARedRingWithAnExclamationMarkOnAClearGround) {
         redInside += icon.pixelColor(7, y).red() > 150 && icon.pixelColor(7, y).green() < 100;
     }
     EXPECT_GE(redInside, 4);
+}
+
+void TurnWheelOver(QComboBox* list, int notches) {
+    const QPointF centre(list->width() / 2.0, list->height() / 2.0);
+    QWheelEvent wheel(centre, list->mapToGlobal(centre), QPoint(), QPoint(0, -120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(list, &wheel);
+}
+
+// The subject selectors and every game setting: the wheel over a closed
+// list, on its way to another control, must not choose anything.
+TEST_F(MainWindowTest, WheelOverAClosedListChangesNoChoice) {
+    MainWindow window(texts);
+    window.show();
+    for (const int id : {control::Seat(0, control::kSubjectSelector),
+                         control::Seat(1, control::kSubjectSelector), 9002, 9004, 9006, 9008}) {
+        SCOPED_TRACE(id);
+        QComboBox* list = window.List(id);
+        ASSERT_NE(list, nullptr);
+        list->setCurrentIndex(0);
+        QSignalSpy activated(list, &QComboBox::activated);
+        QSignalSpy changed(list, &QComboBox::currentIndexChanged);
+        TurnWheelOver(list, 1);
+        TurnWheelOver(list, -1);
+        EXPECT_EQ(list->currentIndex(), 0);
+        EXPECT_EQ(activated.count(), 0);
+        EXPECT_EQ(changed.count(), 0);
+    }
+}
+
+TEST_F(MainWindowTest, OpenedListsShowWholeNamesAndKeepVeryLongOnesNarrow) {
+    MainWindow window(texts);
+    window.show();
+    QComboBox* figures = window.List(9008);
+    figures->addItem("bauer0.png");
+    figures->showPopup();
+    const QAbstractItemView* shown = figures->view();
+    const int nameWidth = QFontMetrics(shown->font()).horizontalAdvance("bauer0.png");
+    const QRect entry = shown->visualRect(shown->model()->index(figures->count() - 1, 0));
+    EXPECT_GE(entry.width(), nameWidth + figures->iconSize().width()) << "the whole name";
+    figures->hidePopup();
+
+    QComboBox* subjects = window.List(control::Seat(0, control::kSubjectSelector));
+    const QString longName = "000007 " + QString(300, 'W') + " <b>Ende</b>";
+    subjects->addItem(longName);
+    subjects->showPopup();
+    EXPECT_LE(subjects->view()->width(), ChoiceList::kMaxPopupWidth);
+    EXPECT_EQ(subjects->view()->textElideMode(), Qt::ElideMiddle);
+    const QString tip = subjects->itemData(subjects->count() - 1, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains("&lt;b&gt;Ende&lt;/b&gt;")) << "the full name, as plain text";
+    EXPECT_TRUE(tip.contains(QString(300, 'W')));
+    subjects->hidePopup();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <atomic>
 #include <bitset>
 #include <chrono>
 #include <memory>
@@ -26,6 +27,7 @@ using quib::testing::WriteBytes;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::uint8_t kSpace = 32;
+constexpr std::uint8_t kLeft = 37;
 constexpr std::uint8_t kRight = 39;
 
 std::bitset<256> Keys(std::initializer_list<std::uint8_t> codes) {
@@ -108,6 +110,14 @@ class RoundPlay : public ::testing::Test {
     auto Locked(Read read) {
         std::lock_guard guard(app->state().lock);
         return read();
+    }
+
+    std::size_t EventsLogged(const std::string& part) {
+        return Locked([&] {
+            return static_cast<std::size_t>(std::count_if(
+                app->engine().roundRecord.events.begin(), app->engine().roundRecord.events.end(),
+                [&](const std::string& line) { return line.find(part) != std::string::npos; }));
+        });
     }
 
     bool EventLogged(const std::string& part) {
@@ -208,6 +218,62 @@ TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
     ASSERT_TRUE(RunUntil(
         [&] { return app->window()->Picture(1)->image().pixelColor(5, 5) != QColor(Qt::black); }));
     EXPECT_EQ(app->window()->Picture(1)->image().pixelColor(240, 60), QColor(150, 150, 150));
+}
+
+// A modal box runs its own event loop, in which the clock and the players'
+// frames go on; the quit question must not be asked again from there.
+TEST_F(RoundPlay, ClosingDuringAGameAsksOnceAndNoLeavesTheGameRunning) {
+    enum Pressing { kNothing, kSpaceBar, kBackAndForth };
+    std::atomic<int> pressing = kNothing;
+    for (tools::TestClient& player : players) {
+        auto frames = std::make_shared<int>(0);
+        player.SetKeySource([&pressing, frames](std::span<const std::uint8_t>) {
+            switch (pressing.load()) {
+                case kSpaceBar:
+                    return Keys({kSpace});
+                case kBackAndForth:
+                    return Keys({++*frames % 8 < 4 ? kRight : kLeft});
+                default:
+                    return Keys({});
+            }
+        });
+    }
+    ChooseEverything();
+    for (tools::TestClient& player : players) {
+        ASSERT_TRUE(player.Connect(app->port()));
+    }
+    QPushButton* toggle = app->window()->Button(9013);
+    ASSERT_TRUE(RunUntil([&] { return toggle->isEnabled(); }));
+    toggle->click();
+    ASSERT_TRUE(
+        RunUntil([&] { return Locked([&] { return app->state().gameState; }) == WaitStart; }));
+    pressing = kSpaceBar;
+    ASSERT_TRUE(
+        RunUntil([&] { return Locked([&] { return app->state().gameState; }) == Running; }));
+    pressing = kNothing;
+    ASSERT_TRUE(RunUntil([&] {
+        return Locked([&] {
+            return app->engine().seats[0].readyState == 0 && app->engine().seats[1].readyState == 0;
+        });
+    }));
+    pressing = kBackAndForth;
+    ASSERT_TRUE(RunUntil([&] { return EventsLogged(";Position;") >= 2; }));
+
+    dialogs.boxOpenMs = 1500;  // the experimenter thinks it over, then says No
+    const std::size_t movesBefore = EventsLogged(";Position;");
+    app->RequestQuit();
+    const std::size_t movesDuringTheBox = EventsLogged(";Position;") - movesBefore;
+
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_FALSE(app->quitConfirmed());
+    EXPECT_EQ(Locked([&] { return app->state().gameState; }), Running);
+    EXPECT_GE(movesDuringTheBox, 4u) << "the figures went on moving behind the box";
+    const std::size_t framesAfter = players[0].FramesReceived();
+    ASSERT_TRUE(RunUntil([&] { return players[0].FramesReceived() >= framesAfter + 10; }));
+    EXPECT_EQ(dialogs.questions.size(), 1u) << "nothing asks again after the answer";
+    for (tools::TestClient& player : players) {
+        EXPECT_EQ(player.RhythmViolations(), 0u);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+
 #include <deque>
 #include <optional>
 #include <string>
@@ -13,7 +17,12 @@ namespace quib::server::testing {
 
 // Stands in for the experimenter at the boxes: records what was shown and
 // gives the answers the test scripted (No and Cancel when it runs out).
+//
+// With boxOpenMs set, each box stays open that long before it is answered and
+// runs an event loop meanwhile, as a real modal box does: timers, queued
+// calls and the network thread's wake-ups go on being served behind it.
 struct ScriptedDialogs : Dialogs {
+    int boxOpenMs = 0;
     std::vector<std::pair<std::string, std::string>> messages;
     std::vector<std::pair<std::string, std::string>> questions;
     std::vector<std::string> inputTitles;
@@ -22,9 +31,11 @@ struct ScriptedDialogs : Dialogs {
 
     void ShowMessage(const std::string& title, const std::string& text) override {
         messages.emplace_back(title, text);
+        StayOpen();
     }
     bool AskYesNo(const std::string& title, const std::string& text) override {
         questions.emplace_back(title, text);
+        StayOpen();
         if (yesNoAnswers.empty()) {
             return false;
         }
@@ -35,6 +46,7 @@ struct ScriptedDialogs : Dialogs {
     std::optional<std::string> AskText(const std::string& title, const std::string&,
                                        const std::string&) override {
         inputTitles.push_back(title);
+        StayOpen();
         if (textAnswers.empty()) {
             return std::nullopt;
         }
@@ -42,6 +54,26 @@ struct ScriptedDialogs : Dialogs {
         textAnswers.pop_front();
         return answer;
     }
+
+    // A box asked for while another is open is recorded and answered at
+    // once, so that a pile of boxes shows in the records instead of nesting
+    // event loops until the test times out.
+    void StayOpen() {
+        if (boxOpenMs <= 0 || openBoxes > 0) {
+            return;
+        }
+        ++openBoxes;
+        // Events are served by hand rather than by QEventLoop::exec: a test
+        // before this one may have ended "the program" with
+        // QCoreApplication::exit, after which every exec returns at once.
+        const QDeadlineTimer closes(boxOpenMs);
+        while (!closes.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
+                                            10);
+        }
+        --openBoxes;
+    }
+    int openBoxes = 0;
 };
 
 // The language dialog, answered with a fixed entry.

@@ -11,8 +11,10 @@
 #include "server/engine/listener.h"
 #include "tests/server/core/window/run_main_loop.h"
 #include "tests/server/core/window/scripted_dialogs.h"
+#include "tests/support/case_name.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/standard_buttons.h"
 #include "tools/test_client.h"
 
 namespace quib::server {
@@ -61,11 +63,32 @@ TEST_F(ServerStartup, FirstStartInAnEmptyDirectoryOffersOnlyGermanAndWritesBothF
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(ServerStartup, WindowOpensWhereTheCommandLineSays) {
+    WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
+    ServerApp app(ServerOptions{dir.path(), 0, QPoint(0, 0)}, dialogs, chooser);
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ(app.window()->pos(), QPoint(0, 0));
+}
+
 TEST_F(ServerStartup, SecondStartShowsNoDialog) {
     WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
     auto app = MakeApp();
     ASSERT_TRUE(app->Start());
     EXPECT_TRUE(chooser.offered.empty());
+}
+
+TEST_F(ServerStartup, TitleCreditsTheAuthorsInTheLanguageOfTheTexts) {
+    WriteBytes(dir.path() / "quib_server.prefs",
+               "[Sonstiges]\r\naskOptions = 0\r\nLanguage = quib_server_en.lang\r\n");
+    std::filesystem::copy_file(
+        std::filesystem::path(QUIB_SOURCE_DIR) / "lang" / "quib_server_en.lang",
+        dir.path() / "quib_server_en.lang");
+    auto app = MakeApp();
+    ASSERT_TRUE(app->Start());
+    EXPECT_EQ(app->window()->windowTitle().toStdString().rfind(
+                  "Tamoresk - Server - Programmed by the quib team - IP: ", 0),
+              0u)
+        << app->window()->windowTitle().toStdString();
 }
 
 TEST_F(ServerStartup, TitleTakesItsTextFromTheLanguageFileAndListsTheAddresses) {
@@ -87,6 +110,7 @@ TEST_F(ServerStartup, PlainFileNamedLogEndsStartUpWithTheFolderMessage) {
     WriteBytes(dir.path() / "log", "not a folder");
     auto app = MakeApp();
     EXPECT_FALSE(app->Start());
+    app.reset();  // the program ends
     ASSERT_EQ(dialogs.messages.size(), 1u) << "no credits box after a folder failure";
     EXPECT_EQ(dialogs.messages[0].first, "Fehler!");
     EXPECT_EQ(dialogs.messages[0].second,
@@ -170,6 +194,21 @@ TEST_F(ServerStartup, SeatedPlayersAppearInTheirPanels) {
     second.Close();
     ASSERT_TRUE(RunMainLoopUntil(*app, [&] { return Text(4006, *app) == "Host: ?"; }));
     EXPECT_EQ(Text(4005, *app), "Spieler 2 - IP: ?");
+}
+
+// A program that never answers never sends its host name.
+TEST_F(ServerStartup, AConnectingPlayerLeavesTheOtherSeatsLinesAndShowsHostUnknown) {
+    WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
+    auto app = MakeApp();
+    ASSERT_TRUE(app->Start());
+    tools::TestClient silent;
+    silent.SetAnswering(false);
+    ASSERT_TRUE(silent.Connect(app->port()));
+    ASSERT_TRUE(
+        RunMainLoopUntil(*app, [&] { return Text(5, *app) == "Spieler 1 - IP: 127.0.0.1"; }));
+    EXPECT_EQ(Text(6, *app), "Host: ?");
+    EXPECT_EQ(Text(4005, *app), "Spieler 2 - IP: ?");
+    EXPECT_EQ(Text(4006, *app), "Host: ?");
 }
 
 TEST_F(ServerStartup, LogLinesAppearNewestFirstAndTheViewKeepsFiftyLines) {
@@ -330,6 +369,39 @@ TEST_F(ServerStartup, StartToggleOpensOnceEverythingIsChosenAndStartsAGame) {
     EXPECT_EQ(toggle->text(), "Spiel nach Runde fortsetzen");
     EXPECT_FALSE(w.Control(9002)->isEnabled());
 }
+
+class ServerButtonLanguage
+    : public ServerStartup,
+      public ::testing::WithParamInterface<quib::testing::ButtonLanguageCase> {};
+
+TEST_P(ServerButtonLanguage, StandardButtonsSpeakTheLanguageOfTheTexts) {
+    const std::string file = std::string("quib_server_") + GetParam().code + ".lang";
+    WriteBytes(dir.path() / "quib_server.prefs",
+               "[Sonstiges]\r\naskOptions = 0\r\nLanguage = " + file + "\r\n");
+    if (std::string(GetParam().code) != "de") {  // German is written by the program
+        std::filesystem::copy_file(
+            std::filesystem::path(QUIB_SOURCE_DIR) / "lang" / "quib_server_en.lang",
+            dir.path() / file);
+    }
+    const quib::testing::StandardButtonTexts before = quib::testing::CurrentStandardButtonTexts();
+    {
+        auto app = MakeApp();
+        ASSERT_TRUE(app->Start());
+        const quib::testing::StandardButtonTexts shown =
+            quib::testing::CurrentStandardButtonTexts();
+        const quib::testing::StandardButtonTexts& expected = GetParam().buttons;
+        EXPECT_EQ(shown.yes, expected.yes);
+        EXPECT_EQ(shown.no, expected.no);
+        EXPECT_EQ(shown.ok, expected.ok);
+        EXPECT_EQ(shown.cancel, expected.cancel);
+    }
+    EXPECT_EQ(quib::testing::CurrentStandardButtonTexts().yes, before.yes)
+        << "the translation goes with the program";
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ServerButtonLanguage,
+                         ::testing::ValuesIn(quib::testing::kButtonLanguageCases),
+                         quib::testing::CaseName());
 
 }  // namespace
 }  // namespace quib::server

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "tests/support/qt_app.h"
 #include "tests/server/core/window/scripted_dialogs.h"
+#include "tests/support/qt_app.h"
 #include "tests/support/scratch_directory.h"
 
 namespace quib::server {
