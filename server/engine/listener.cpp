@@ -1,5 +1,7 @@
 #include "server/engine/listener.h"
 
+#include "protocol/frame.h"
+
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <netinet/in.h>
@@ -124,6 +126,14 @@ SocketEvent Listener::Accept() {
     // instead of collecting bytes keeps the round trip short.
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    // A frame goes out in one non-blocking send, which is only whole when
+    // the frame fits into the socket's send buffer; the buffer is empty at
+    // that moment (the previous frame has been answered). A frame cut short
+    // would leave the player's receiver owing the rest and swallowing the
+    // next frames, so the buffer holds the largest frame with room to spare
+    // instead of starting at the system's default of 16 kB.
+    const int sendBuffer = 2 * static_cast<int>(protocol::kBufferSize);
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
     return {SocketEventKind::Connect, fd};
 }
 

@@ -105,6 +105,11 @@ TEST_F(ListenerTest, AnAcceptedConnectionIsNonBlockingWithoutSendDelay) {
     socklen_t size = sizeof noDelay;
     ASSERT_EQ(getsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &noDelay, &size), 0);
     EXPECT_NE(noDelay, 0);
+    // A whole frame of the largest size goes out in its one send.
+    int sendBuffer = 0;
+    size = sizeof sendBuffer;
+    ASSERT_EQ(getsockopt(connection, SOL_SOCKET, SO_SNDBUF, &sendBuffer, &size), 0);
+    EXPECT_GE(sendBuffer, 2 * 65536);
     EXPECT_EQ(PeerAddress(connection), "127.0.0.1");
 }
 
