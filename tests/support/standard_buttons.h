@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <ostream>
 #include <string>
 
 namespace quib::testing {
@@ -11,7 +12,13 @@ namespace quib::testing {
 // language of the translations the application has installed.
 struct StandardButtonTexts {
     std::string yes, no, ok, cancel;
+    bool operator==(const StandardButtonTexts&) const = default;
 };
+
+inline std::ostream& operator<<(std::ostream& out, const StandardButtonTexts& texts) {
+    return out << '"' << texts.yes << "\" \"" << texts.no << "\" \"" << texts.ok << "\" \""
+               << texts.cancel << '"';
+}
 
 inline StandardButtonTexts CurrentStandardButtonTexts() {
     QMessageBox box;

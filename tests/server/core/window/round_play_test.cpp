@@ -145,6 +145,20 @@ class RoundPlay : public ::testing::Test {
         }
     }
 
+    // Both players take their seats and the experimenter starts the game:
+    // the round waits for the players' space bars.
+    void SeatBothAndStartTheGame() {
+        ChooseEverything();
+        for (tools::TestClient& player : players) {
+            ASSERT_TRUE(player.Connect(app->port()));
+        }
+        QPushButton* toggle = app->window()->Button(9013);
+        ASSERT_TRUE(RunUntil([&] { return toggle->isEnabled(); }));
+        toggle->click();
+        ASSERT_TRUE(
+            RunUntil([&] { return Locked([&] { return app->state().gameState; }) == WaitStart; }));
+    }
+
     ScratchDirectory dir;
     quib::server::testing::ScriptedDialogs dialogs;
     quib::server::testing::ScriptedChooser chooser;
@@ -153,15 +167,7 @@ class RoundPlay : public ::testing::Test {
 };
 
 TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
-    ChooseEverything();
-    for (tools::TestClient& player : players) {
-        ASSERT_TRUE(player.Connect(app->port()));
-    }
-    QPushButton* toggle = app->window()->Button(9013);
-    ASSERT_TRUE(RunUntil([&] { return toggle->isEnabled(); }));
-    toggle->click();
-    ASSERT_TRUE(
-        RunUntil([&] { return Locked([&] { return app->state().gameState; }) == WaitStart; }));
+    ASSERT_NO_FATAL_FAILURE(SeatBothAndStartTheGame());
 
     for (tools::TestClient& player : players) {
         player.SetKeysDown(Keys({kSpace}));
@@ -238,15 +244,7 @@ TEST_F(RoundPlay, ClosingDuringAGameAsksOnceAndNoLeavesTheGameRunning) {
             }
         });
     }
-    ChooseEverything();
-    for (tools::TestClient& player : players) {
-        ASSERT_TRUE(player.Connect(app->port()));
-    }
-    QPushButton* toggle = app->window()->Button(9013);
-    ASSERT_TRUE(RunUntil([&] { return toggle->isEnabled(); }));
-    toggle->click();
-    ASSERT_TRUE(
-        RunUntil([&] { return Locked([&] { return app->state().gameState; }) == WaitStart; }));
+    ASSERT_NO_FATAL_FAILURE(SeatBothAndStartTheGame());
     pressing = kSpaceBar;
     ASSERT_TRUE(
         RunUntil([&] { return Locked([&] { return app->state().gameState; }) == Running; }));
