@@ -49,13 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // One engine for all inputs (building one costs far more than a reply);
     // each input starts the seat over as just sent a frame, awaiting the
-    // reply, with every key held.
+    // reply, with every key held, and owing nothing of an earlier input's
+    // reply (a given-up reply leaves its rest to be skipped).
     static server::ServerState state;
     static const server::ServerTexts texts;
     static const auto engine = std::make_unique<server::Engine>(state, texts);
     std::uint32_t now = 1000;
     server::SeatLink& link = engine->links[seat];
-    link.receiver.Clear();
+    link.receiver.Reset();
     link.connectionState = server::LinkAwaitingReply;
     link.lastEventTime = now;
     engine->keyTable[seat].fill(1);
