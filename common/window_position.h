@@ -21,7 +21,7 @@ namespace quib {
 // else (offsets from the right or bottom edge, "-X", are not supported).
 std::optional<QPoint> ParseWindowPosition(std::string_view geometry);
 
-// Removes every "-geometry SPEC" and "-qwindowgeometry SPEC" from argv
+// Removes every "-geometry GEOMETRY" and "-qwindowgeometry GEOMETRY" from argv
 // (argc and argv are updated, argv[argc] stays null) and returns the
 // position of the last valid one.
 std::optional<QPoint> TakeWindowPosition(int& argc, char** argv);
