@@ -18,8 +18,8 @@
 #include "client/window/client_app.h"
 #include "common/codepage.h"
 #include "tests/client/window/scripted_prompts.h"
-#include "tests/support/live_game.h"
 #include "tests/support/case_name.h"
+#include "tests/support/live_game.h"
 #include "tests/support/qt_app.h"
 
 namespace quib::client {
@@ -65,16 +65,6 @@ class ClientLoss : public quib::testing::LiveGame, public ::testing::WithParamIn
         ASSERT_TRUE(SaveClientSettings(clientDir.path(), settings));
     }
 
-    // Runs the GUI thread's events until `done` holds, at most 10 s.
-    template <typename Condition>
-    static bool ProcessEventsUntil(Condition done) {
-        const auto end = std::chrono::steady_clock::now() + kDeadline;
-        while (!done() && std::chrono::steady_clock::now() < end) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return done();
-    }
-
   public:
     // The server's side of the connection is cut as a failing network does.
     void CutSeat0() {
@@ -96,17 +86,19 @@ TEST_P(ClientLoss, ThePlayerProgramShowsTheLossAndEnds) {
     ASSERT_TRUE(app.Connect());
     app.StartNetwork();
     // The server has taken in the host name and a run of replies after it.
-    ASSERT_TRUE(ProcessEventsUntil([&] {
-        return Locked([&] {
-            return state.seatLines[0].hostLine == "Host: player-host" &&
-                   RepliesInGraph(engine->graphs[0].image()) >= 5;
-        });
-    }));
+    ASSERT_TRUE(quib::testing::ProcessEventsUntil(
+        [&] {
+            return Locked([&] {
+                return state.seatLines[0].hostLine == "Host: player-host" &&
+                       RepliesInGraph(engine->graphs[0].image()) >= 5;
+            });
+        },
+        kDeadline));
 
     const std::string serverPort = std::to_string(port());  // gone once the server stops
     GetParam().cut(*this);
 
-    ASSERT_TRUE(ProcessEventsUntil([&] { return quitRequested; }));
+    ASSERT_TRUE(quib::testing::ProcessEventsUntil([&] { return quitRequested; }, kDeadline));
     EXPECT_EQ(app.window().text(TextField::Left)->text().toStdString(),
               " " + Cp1252ToUtf8(Default(15)));
     ASSERT_EQ(prompts.informations.size(), 1u);

@@ -102,16 +102,6 @@ class SlowLink : public quib::testing::LiveGame, public ::testing::WithParamInte
         ASSERT_TRUE(SaveClientSettings(clientDir.path(), settings));
     }
 
-    // Runs the GUI thread's events until `done` holds, at most the deadline.
-    template <typename Condition>
-    static bool ProcessEventsUntil(Condition done) {
-        const auto end = std::chrono::steady_clock::now() + kDeadline;
-        while (!done() && std::chrono::steady_clock::now() < end) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return done();
-    }
-
     // Index of the stalled frame in `events`, or events.size().
     static std::size_t StalledFrame(const std::vector<StallingProxy::Event>& events) {
         return static_cast<std::size_t>(
@@ -138,15 +128,17 @@ TEST_P(SlowLink, EveryFrameGetsOneReplyAndTheExchangeGoesOn) {
     ASSERT_TRUE(app.Connect());
     app.StartNetwork();
 
-    ASSERT_TRUE(ProcessEventsUntil([&] {
-        const auto events = proxy->Events();
-        const std::size_t stalled = StalledFrame(events);
-        return stalled < events.size() &&
-               static_cast<std::size_t>(std::count_if(
-                   events.begin() + static_cast<std::ptrdiff_t>(stalled) + 1, events.end(),
-                   [](const auto& e) { return e.kind == Kind::Frame; })) >= kFramesAfterStall;
-    })) << "the stalled frame or the exchange after it is missing: "
-        << Describe(proxy->Events());
+    ASSERT_TRUE(quib::testing::ProcessEventsUntil(
+        [&] {
+            const auto events = proxy->Events();
+            const std::size_t stalled = StalledFrame(events);
+            return stalled < events.size() &&
+                   static_cast<std::size_t>(std::count_if(
+                       events.begin() + static_cast<std::ptrdiff_t>(stalled) + 1, events.end(),
+                       [](const auto& e) { return e.kind == Kind::Frame; })) >= kFramesAfterStall;
+        },
+        kDeadline))
+        << "the stalled frame or the exchange after it is missing: " << Describe(proxy->Events());
 
     const std::vector<StallingProxy::Event> events = proxy->Events();
     // Frames and replies alternate, starting with the server's greeting.
@@ -173,10 +165,12 @@ TEST_P(SlowLink, EveryFrameGetsOneReplyAndTheExchangeGoesOn) {
 
     if (withinLimit) {
         // The player's screen shows what the server's mirror of it shows.
-        const bool same = ProcessEventsUntil([&] {
-            const QPixmap shown = app.window().picture(TextField::Left)->pixmap();
-            return shown.toImage().convertToFormat(QImage::Format_RGB32) == ServerMirror();
-        });
+        const bool same = quib::testing::ProcessEventsUntil(
+            [&] {
+                const QPixmap shown = app.window().picture(TextField::Left)->pixmap();
+                return shown.toImage().convertToFormat(QImage::Format_RGB32) == ServerMirror();
+            },
+            kDeadline);
         const QImage mirror = ServerMirror();
         EXPECT_TRUE(same) << "the player's screen is not the server's mirror";
         EXPECT_GT(PixelsUnlikeTheCorner(mirror), mirror.width() * mirror.height() / 10)

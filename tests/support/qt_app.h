@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QByteArray>
 
+#include <chrono>
+
 namespace quib::testing {
 
 // The one QApplication of a window test program, created on first use and
@@ -20,6 +22,17 @@ inline QApplication& EnsureApplication() {
         return new QApplication(argc, argv);
     }();
     return *app;
+}
+
+// Runs the GUI thread's events, as the program's event loop would, until
+// `done` holds or `deadline` has passed; whether it holds.
+template <typename Done>
+bool ProcessEventsUntil(Done done, std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return done();
 }
 
 }  // namespace quib::testing

@@ -77,10 +77,8 @@ TEST_F(ClientPlainTextTest, TextLinesShowAsTheyCameAndNoWidgetReadsMarkup) {
 
     QLabel* left = app.window().text(TextField::Left);
     QLabel* right = app.window().text(TextField::Right);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (right->text().isEmpty() && std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
+    quib::testing::ProcessEventsUntil([&] { return !right->text().isEmpty(); },
+                                      std::chrono::seconds(10));
     EXPECT_EQ(left->text().toStdString(), " " + kMarkup);
     EXPECT_EQ(right->text().toStdString(), " lab\n" + kMarkup);
     EXPECT_THAT(WidgetsReadingMarkup(), IsEmpty()) << "with the server's texts shown";

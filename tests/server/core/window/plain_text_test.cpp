@@ -26,6 +26,7 @@ namespace {
 
 using quib::testing::WidgetsReadingMarkup;
 using quib::testing::WriteBytes;
+using testing::ChooseSettingsAndSubjects;
 using ::testing::Contains;
 using ::testing::IsEmpty;
 using testing::RunMainLoopUntil;
@@ -59,14 +60,7 @@ class ServerPlainTextTest : public ::testing::Test {
     // Everything chosen, both subjects taken, the game started.
     void SetUpGame() {
         MainWindow& w = *app->window();
-        for (int id : {9002, 9004, 9006, 9008, 9011}) {
-            w.List(id)->setCurrentIndex(1);
-        }
-        w.List(8)->setCurrentIndex(2);
-        w.List(4008)->setCurrentIndex(3);
-        for (int id : {8, 4008}) {
-            emit w.List(id)->activated(w.List(id)->currentIndex());
-        }
+        ChooseSettingsAndSubjects(w);
         ASSERT_TRUE(RunMainLoopUntil(*app, [&] { return w.Button(9013)->isEnabled(); }));
         w.Button(9013)->click();
         ASSERT_TRUE(RunMainLoopUntil(*app, [&] {

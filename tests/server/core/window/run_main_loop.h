@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "server/core/window/main_window.h"
 #include "server/core/window/server_app.h"
 
 namespace quib::server::testing {
@@ -18,6 +19,20 @@ bool RunMainLoopUntil(ServerApp& app, Done done) {
         app.Iterate();
     }
     return done();
+}
+
+// The experimenter's choices for a game: the first level, speed, display
+// and figure entries, the first subject for seat 1 and the second for seat
+// 2 (each selector lists a prompt, "new subject", then the subjects).
+inline void ChooseSettingsAndSubjects(MainWindow& w) {
+    for (int id : {9002, 9004, 9006, 9008, 9011}) {
+        w.List(id)->setCurrentIndex(1);
+    }
+    w.List(8)->setCurrentIndex(2);
+    w.List(4008)->setCurrentIndex(3);
+    for (int id : {8, 4008}) {
+        emit w.List(id)->activated(w.List(id)->currentIndex());
+    }
 }
 
 }  // namespace quib::server::testing

@@ -23,6 +23,7 @@ namespace {
 using quib::testing::ReadBytes;
 using quib::testing::ScratchDirectory;
 using quib::testing::WriteBytes;
+using testing::ChooseSettingsAndSubjects;
 using testing::RunMainLoopUntil;
 
 const std::string kNoDialogSettings =
@@ -331,14 +332,7 @@ TEST_F(ServerStartup, StartToggleOpensOnceEverythingIsChosenAndStartsAGame) {
     ASSERT_TRUE(app->Start());
     MainWindow& w = *app->window();
     QPushButton* toggle = w.Button(9013);
-    for (int id : {9002, 9004, 9006, 9008, 9011}) {
-        w.List(id)->setCurrentIndex(1);
-    }
-    w.List(8)->setCurrentIndex(2);
-    w.List(4008)->setCurrentIndex(3);
-    for (int id : {8, 4008}) {
-        emit w.List(id)->activated(w.List(id)->currentIndex());
-    }
+    ChooseSettingsAndSubjects(w);
     EXPECT_FALSE(toggle->isEnabled()) << "no player connected yet";
 
     tools::TestClient first;
