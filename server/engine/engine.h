@@ -229,7 +229,6 @@ class Engine {
     bool ExecuteReplyMessage(int seat, std::uint8_t type, std::span<const std::uint8_t> body);
     void AddGraphColumn(int seat, int height, Colour colour);
     void ShowSeatLines(int seat, std::string_view address, std::string_view host);
-    void ShowAddressLine(int seat, std::string_view address);
     void ClearMirrors(int seat);
 
     // A reply was taken in during the current pass.

@@ -85,15 +85,11 @@ void Engine::HandleDisconnect(int connection, std::uint32_t now) {
     state.refreshControls = 1;
 }
 
-void Engine::ShowAddressLine(int seat, std::string_view address) {
+void Engine::ShowSeatLines(int seat, std::string_view address, std::string_view host) {
     state.seatLines[seat].addressLine = texts[33] + " " + std::to_string(seat + 1) +
                                         " - IP: " + std::string(address.empty() ? "?" : address);
-    state.refreshSeatLines = 1;
-}
-
-void Engine::ShowSeatLines(int seat, std::string_view address, std::string_view host) {
-    ShowAddressLine(seat, address);
     state.seatLines[seat].hostLine = "Host: " + std::string(host);
+    state.refreshSeatLines = 1;
 }
 
 void Engine::ClearMirrors(int seat) {

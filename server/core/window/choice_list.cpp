@@ -19,12 +19,10 @@ void ChoiceList::showPopup() {
         setItemData(i, Qt::convertFromPlainText(itemText(i), Qt::WhiteSpaceNormal),
                     Qt::ToolTipRole);
     }
-    QAbstractItemView* list = view();
-    list->setTextElideMode(Qt::ElideMiddle);
-    list->setMinimumWidth(std::min(WidestEntry(), std::max(width(), kMaxPopupWidth)));
+    view()->setTextElideMode(Qt::ElideMiddle);
     QComboBox::showPopup();
     // Qt widens the opened list to its longest entry, however long.
-    QWidget* popup = list->window();
+    QWidget* popup = view()->window();
     const int widest = std::max(width(), kMaxPopupWidth);
     if (popup->width() > widest) {
         popup->resize(widest, popup->height());
@@ -44,12 +42,11 @@ void ChoiceList::paintEvent(QPaintEvent*) {
         style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     const QFontMetrics metrics(font());
     const int textWidth = metrics.horizontalAdvance(option.currentText);
-    if (!option.currentIcon.isNull() &&
-        textWidth + option.iconSize.width() + 4 > textRoom.width()) {
+    const int iconRoom = option.iconSize.width() + 4;  // the icon and its gap to the text
+    if (!option.currentIcon.isNull() && textWidth + iconRoom > textRoom.width()) {
         option.currentIcon = QIcon();
     }
-    const int room =
-        textRoom.width() - (option.currentIcon.isNull() ? 0 : option.iconSize.width() + 4);
+    const int room = textRoom.width() - (option.currentIcon.isNull() ? 0 : iconRoom);
     if (textWidth > room) {
         setToolTip(Qt::convertFromPlainText(option.currentText, Qt::WhiteSpaceNormal));
         option.currentText = metrics.elidedText(option.currentText, Qt::ElideMiddle, room);
@@ -57,18 +54,6 @@ void ChoiceList::paintEvent(QPaintEvent*) {
         setToolTip(QString());
     }
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
-}
-
-int ChoiceList::WidestEntry() const {
-    const QFontMetrics metrics(view()->font());
-    int widest = 0;
-    for (int i = 0; i < count(); ++i) {
-        widest = std::max(widest, metrics.horizontalAdvance(itemText(i)));
-    }
-    const int iconRoom = iconSize().width() + 8;
-    const int margins = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
-                        style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
-    return widest + iconRoom + margins;
 }
 
 }  // namespace quib::server

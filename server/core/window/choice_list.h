@@ -35,9 +35,6 @@ class ChoiceList : public QComboBox {
   protected:
     void wheelEvent(QWheelEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-
-  private:
-    int WidestEntry() const;
 };
 
 }  // namespace quib::server
