@@ -51,7 +51,9 @@ class UnitScale {
     int unit_;
 };
 
-// 0x00BBGGRR on the wire; the highest byte is not part of the colour.
+// A colour as the messages and the server's status lines hold it,
+// 0x00BBGGRR with red in the low byte; the highest byte is not part of the
+// colour. Every conversion of such a value to Qt goes through here.
 QColor WireColour(protocol::Colour colour);
 
 }  // namespace quib

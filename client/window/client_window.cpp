@@ -14,6 +14,7 @@
 #include <string>
 
 #include "common/codepage.h"
+#include "common/drawing_values.h"
 #include "common/plain_widgets.h"
 
 namespace quib::client {
@@ -46,12 +47,6 @@ void SetPictureGeometry(QLabel* label, const FieldRect& rect) {
     const int border = label->frameWidth();
     label->setGeometry(rect.x - border, rect.y - border, rect.width + 2 * border,
                        rect.height + 2 * border);
-}
-
-// Red in the low byte, as the messages carry it.
-QColor FromWire(protocol::Colour colour) {
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
 }
 
 }  // namespace
@@ -88,7 +83,7 @@ void ClientWindow::ShowText(TextField field, protocol::Colour colour, std::strin
     QLabel* label = this->text(field);
     if (colour != protocol::kNoColour) {
         QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, FromWire(colour));
+        palette.setColor(QPalette::Window, WireColour(colour));
         label->setPalette(palette);
     }
     label->setText(QStringLiteral(" ") + QString::fromStdString(Cp1252ToUtf8(text)));

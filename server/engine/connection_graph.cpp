@@ -3,16 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/drawing_values.h"
+
 namespace quib::server {
-
-namespace {
-
-QRgb ToQRgb(Colour colour) {
-    return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>(colour >> 8 & 0xFF),
-                static_cast<int>(colour >> 16 & 0xFF));
-}
-
-}  // namespace
 
 ConnectionGraph::ConnectionGraph() : image_(kWidth, kHeight, QImage::Format_RGB32) {
     image_.fill(Qt::black);
@@ -21,7 +14,7 @@ ConnectionGraph::ConnectionGraph() : image_(kWidth, kHeight, QImage::Format_RGB3
 void ConnectionGraph::AddColumn(int height, Colour colour) {
     const int bar = std::clamp(height, 0, kHeight);
     const QRgb black = qRgb(0, 0, 0);
-    const QRgb barColour = ToQRgb(colour);
+    const QRgb barColour = WireColour(colour).rgb();
     for (int y = 0; y < kHeight; ++y) {
         // Format_RGB32 rows are arrays of QRgb: the scanline's bytes are the
         // row's pixels.

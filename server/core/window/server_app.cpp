@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/clock.h"
+#include "common/drawing_values.h"
 #include "common/qt_translation.h"
 #include "server/core/time_format.h"
 #include "server/core/window/control_rules.h"
@@ -27,15 +28,9 @@ constexpr const char* kAuthorCredit = "dem quib-Team";
 constexpr int kClockTickMs = 100;
 constexpr std::uint32_t kMirrorRefreshMs = 40;
 
-QColor ToQColor(std::int32_t colour) {
-    const auto c = static_cast<std::uint32_t>(colour);
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
-}
-
 void SetBackground(QLabel* label, std::int32_t colour) {
     QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, ToQColor(colour));
+    palette.setColor(QPalette::Window, WireColour(static_cast<protocol::Colour>(colour)));
     label->setPalette(palette);
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/drawing_values.h"
 #include "protocol/messages.h"
 #include "protocol/reply.h"
 #include "tests/server/engine/engine_fixture.h"
@@ -30,11 +31,6 @@ std::vector<std::uint8_t> Reply(std::bitset<256> keys) {
     content.foreground = true;
     const auto frame = protocol::BuildReply(buffer, content);
     return {frame.begin(), frame.end()};
-}
-
-QRgb ToQRgb(Colour colour) {
-    return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>(colour >> 8 & 0xFF),
-                static_cast<int>(colour >> 16 & 0xFF));
 }
 
 class Exchange : public EngineFixture {};
@@ -240,7 +236,8 @@ TEST_P(RoundTripColumn, IsDrawnWhenTheReplyIsTakenIn) {
     EXPECT_EQ(seat.connectionState, LinkIdle);
     EXPECT_EQ(seat.lastEventTime, now);
     EXPECT_EQ(engine->keyTable[1][39], 1);
-    EXPECT_EQ(BarHeight(engine->graphs[1].image(), kRightmostColumn, ToQRgb(c.colour)), c.height);
+    EXPECT_EQ(BarHeight(engine->graphs[1].image(), kRightmostColumn, WireColour(c.colour).rgb()),
+              c.height);
     EXPECT_EQ(BarHeight(engine->graphs[1].image(), kRightmostColumn - 1, qRgb(0, 0, 0)), 20);
     EXPECT_EQ(state.refreshStrips, 1);
 }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/drawing_values.h"
 #include "protocol/messages.h"
 #include "tests/server/engine/game_fixture.h"
 #include "tests/support/case_name.h"
@@ -313,17 +314,16 @@ TEST_F(ScreenComposition, MirrorShowsWhatThePlayerIsToldToDraw) {
     ASSERT_EQ(state.refreshBoard[0], 1);
     const QImage& screen = engine->screenMirrors[0];
     ASSERT_EQ(screen.size(), QSize(480, 480));
-    auto rgb = [](Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); };
-    EXPECT_EQ(screen.pixelColor(120, 120), rgb(kRed));
-    EXPECT_EQ(screen.pixelColor(360, 120), rgb(kYellow));
-    EXPECT_EQ(screen.pixelColor(120, 360), rgb(kGreen));
-    EXPECT_EQ(screen.pixelColor(360, 360), rgb(kBlue));
+    EXPECT_EQ(screen.pixelColor(120, 120), WireColour(kRed));
+    EXPECT_EQ(screen.pixelColor(360, 120), WireColour(kYellow));
+    EXPECT_EQ(screen.pixelColor(120, 360), WireColour(kGreen));
+    EXPECT_EQ(screen.pixelColor(360, 360), WireColour(kBlue));
     EXPECT_EQ(screen.pixelColor(240, 60), QColor(150, 150, 150)) << "the vertical cross line";
     EXPECT_EQ(screen.pixelColor(60, 240), QColor(150, 150, 150)) << "the horizontal cross line";
     const QImage& partner = engine->partnerViewMirrors[0];
     ASSERT_EQ(partner.size(), QSize(170, 170));
-    EXPECT_EQ(partner.pixelColor(40, 40), rgb(kBlue)) << "the partner's board, reduced";
-    EXPECT_EQ(partner.pixelColor(130, 130), rgb(kRed));
+    EXPECT_EQ(partner.pixelColor(40, 40), WireColour(kBlue)) << "the partner's board, reduced";
+    EXPECT_EQ(partner.pixelColor(130, 130), WireColour(kRed));
 }
 
 TEST_F(ScreenComposition, FrameWithoutChangesLeavesTheMirrorAlone) {
