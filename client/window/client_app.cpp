@@ -13,6 +13,7 @@
 #include "client/setting_ranges.h"
 #include "common/image_store.h"
 #include "common/qt_translation.h"
+#include "common/work_folders.h"
 
 namespace quib::client {
 namespace {
@@ -60,7 +61,8 @@ bool ClientApp::Open() {
     const ScreenGeometry geometry =
         ComputeScreenGeometry(settings_.baseHight, settings_.baseFontSize, 0, 0);
     drawing_ = std::make_unique<DrawingExecutor>(
-        DrawingConfig{geometry.unit, geometry.unit, config_.workDir / "grafik", geometry.scale},
+        DrawingConfig{geometry.unit, geometry.unit, WorkFolders(config_.workDir).pictures,
+                      geometry.scale},
         kPlayerFrameWorkFields);
     if (!HasScreenImages(*drawing_)) {
         // Out of memory even within the ranges: the window cannot open.

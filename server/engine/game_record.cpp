@@ -1,5 +1,6 @@
 #include "server/engine/game_record.h"
 
+#include "common/work_folders.h"
 #include "server/engine/engine.h"
 #include "server/records/file_numbering.h"
 
@@ -9,7 +10,7 @@ void BeginGameRecord(Engine& engine, const std::filesystem::path& workDir, std::
                      const LocalTime& now) {
     GameRecord& game = engine.gameRecord;
     game = GameRecord{};
-    game.number = NextFreeNumber(workDir / "log", 'g');
+    game.number = NextFreeNumber(WorkFolders(workDir).log, 'g');
     // With every number taken the game gets no file name, so that writing its
     // protocols fails with a message instead of replacing another game's.
     game.fileName = game.number >= 0 ? NumberedFileName('g', game.number) : std::string();

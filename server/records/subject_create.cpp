@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/file_io.h"
+#include "common/work_folders.h"
 #include "server/records/csv_text.h"
 #include "server/records/file_numbering.h"
 #include "server/records/subject_format.h"
@@ -35,7 +36,7 @@ CreateSubjectResult Failure(std::string errorText) {
 
 NewSubjectPlan PlanNewSubject(const std::filesystem::path& workDir, const ServerTexts& texts) {
     NewSubjectPlan plan;
-    plan.number = NextFreeNumber(LogDirectory(workDir), 'p');
+    plan.number = NextFreeNumber(WorkFolders(workDir).log, 'p');
     if (plan.number < 0) {
         plan.errorText = NoNumberLeftText(workDir, texts);
     } else {

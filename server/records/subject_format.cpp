@@ -1,5 +1,6 @@
 #include "server/records/subject_format.h"
 
+#include "common/work_folders.h"
 #include "server/records/file_numbering.h"
 
 namespace quib::server {
@@ -38,13 +39,9 @@ std::string GameRowTitles(const ServerTexts& texts) {
 
 }  // namespace
 
-std::filesystem::path LogDirectory(const std::filesystem::path& workDir) {
-    return workDir / "log";
-}
-
 std::string SubjectFilePath(const std::filesystem::path& workDir, std::string_view numberText) {
     const std::string name = "p" + std::string(numberText) + ".csv";
-    return (LogDirectory(workDir) / name).generic_string();
+    return (WorkFolders(workDir).log / name).generic_string();
 }
 
 std::string_view FileNamePart(std::string_view path) {

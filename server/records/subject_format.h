@@ -16,9 +16,6 @@ namespace quib::server {
 // 7 rounds and play time; 8 empty; 9 column titles of the game rows; from 10
 // on one row per game, written by the game protocol.
 
-// The folder of the subject, round and game files.
-std::filesystem::path LogDirectory(const std::filesystem::path& workDir);
-
 // Full path of the subject file for a six-digit number text, with "/"
 // separators, as kept in SubjectRecord::subjectFile and shown in messages.
 std::string SubjectFilePath(const std::filesystem::path& workDir, std::string_view numberText);

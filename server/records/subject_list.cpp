@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/file_io.h"
+#include "common/work_folders.h"
 #include "server/records/csv_text.h"
 #include "server/records/subject_format.h"
 
@@ -48,7 +49,7 @@ std::string NameIn(std::string_view text, const ServerTexts& texts) {
 
 SubjectList ListSubjects(const fs::path& workDir, const ServerTexts& texts) {
     SubjectList list;
-    for (const fs::path& file : SubjectFiles(LogDirectory(workDir))) {
+    for (const fs::path& file : SubjectFiles(WorkFolders(workDir).log)) {
         const std::string numberText = file.filename().string().substr(1, 6);
         const std::optional<std::string> bytes = ReadWholeFile(file);
         if (!bytes) {

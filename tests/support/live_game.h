@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "common/clock.h"
+#include "common/work_folders.h"
 #include "server/core/server_state.h"
 #include "server/core/texts.h"
 #include "server/core/time_format.h"
@@ -36,8 +37,10 @@ class LiveGame : public ::testing::Test {
 
     // Starts the server with `workDir` as its working folder.
     void StartIn(const std::filesystem::path& workDir) {
-        for (const char* folder : {"grafik", "log", "log2"}) {
-            std::filesystem::create_directories(workDir / folder);
+        const WorkFolders folders(workDir);
+        for (const std::filesystem::path& folder :
+             {folders.pictures, folders.log, folders.positions}) {
+            std::filesystem::create_directories(folder);
         }
         // Written through a buffer: the folder's name need not be UTF-8.
         QImage figure(64, 64, QImage::Format_ARGB32);
@@ -45,14 +48,14 @@ class LiveGame : public ::testing::Test {
         QByteArray png;
         QBuffer buffer(&png);
         ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && figure.save(&buffer, "PNG"));
-        WriteBytes(workDir / "grafik/figur0.png", png.toStdString());
+        WriteBytes(folders.pictures / "figur0.png", png.toStdString());
 
         engine = std::make_unique<server::Engine>(state, texts);
         ASSERT_TRUE(engine->listener.Open(0));
         engine->StartLinks(MonotonicMilliseconds());
-        engine->grafikDir = workDir / "grafik";
-        engine->logDir = workDir / "log";
-        engine->log2Dir = workDir / "log2";
+        engine->grafikDir = folders.pictures;
+        engine->logDir = folders.log;
+        engine->log2Dir = folders.positions;
 
         server::GameSettings& settings = state.settings;
         settings.level = 1;

@@ -10,6 +10,7 @@
 #include "common/clock.h"
 #include "common/drawing_values.h"
 #include "common/qt_translation.h"
+#include "common/work_folders.h"
 #include "server/core/time_format.h"
 #include "server/core/window/control_rules.h"
 #include "server/core/window/figure_icons.h"
@@ -66,9 +67,10 @@ bool ServerApp::Start() {
     UseQtTranslation(qtTexts_, settings.languageFile);
     state_.logMaxLines = 50;
     engine_ = std::make_unique<Engine>(state_, texts_);
-    engine_->grafikDir = options_.workDir / "grafik";
-    engine_->logDir = options_.workDir / "log";
-    engine_->log2Dir = options_.workDir / "log2";
+    const WorkFolders folders(options_.workDir);
+    engine_->grafikDir = folders.pictures;
+    engine_->logDir = folders.log;
+    engine_->log2Dir = folders.positions;
     state_.gameState = Idle;
     state_.commentPlaceholder = texts_[0];
     if (!CreateWorkingFolders()) {
@@ -136,7 +138,7 @@ bool ServerApp::Start() {
 }
 
 bool ServerApp::CreateWorkingFolders() {
-    for (const char* name : {"grafik", "log", "log2"}) {
+    for (const char* name : kWorkFolderNames) {
         const std::filesystem::path folder = options_.workDir / name;
         std::error_code error;
         if (std::filesystem::is_directory(folder, error)) {
@@ -250,7 +252,7 @@ void ServerApp::UpdateControls(bool populateLists) {
 
 void ServerApp::FillFigureLists() {
     for (const FigureEntry& figure :
-         ListFigurePictures(options_.workDir / "grafik", *engine_->pictureCache)) {
+         ListFigurePictures(engine_->grafikDir, *engine_->pictureCache)) {
         const QIcon icon(QPixmap::fromImage(figure.icon));
         for (int id : {control::kFigure2, control::kFigure1}) {
             window_->List(id)->addItem(icon, ToQt(figure.fileName));

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/work_folders.h"
 #include "server/core/time_format.h"
 #include "server/engine/engine.h"
 #include "server/engine/game_record.h"
@@ -51,7 +52,7 @@ class ScriptedRandom final : public server::RandomSource {
     std::map<int, std::deque<int>> queues_;
 };
 
-// An engine with a scratch working directory (grafik/ and log/), a scripted
+// An engine with a scratch working directory (grafik/, log/, log2/), a scripted
 // random source, a game begun, and game settings that every choice has been
 // made in: level 1, "offen", the same figure for both, fixed start cells.
 // The engine is driven by calling its game operations directly; no client
@@ -60,12 +61,14 @@ class GameFixture : public EngineFixture {
   protected:
     void SetUp() override {
         EngineFixture::SetUp();
-        std::filesystem::create_directories(grafikDir());
-        std::filesystem::create_directories(logDir());
-        std::filesystem::create_directories(scratch.path() / "log2");
-        engine->grafikDir = grafikDir();
-        engine->logDir = logDir();
-        engine->log2Dir = scratch.path() / "log2";
+        const WorkFolders folders(workDir());
+        for (const std::filesystem::path& folder :
+             {folders.pictures, folders.log, folders.positions}) {
+            std::filesystem::create_directories(folder);
+        }
+        engine->grafikDir = folders.pictures;
+        engine->logDir = folders.log;
+        engine->log2Dir = folders.positions;
         auto scripted = std::make_unique<ScriptedRandom>();
         random = scripted.get();
         engine->randomSource = std::move(scripted);
@@ -81,8 +84,9 @@ class GameFixture : public EngineFixture {
     }
 
     std::filesystem::path workDir() const { return scratch.path(); }
-    std::filesystem::path grafikDir() const { return scratch.path() / "grafik"; }
-    std::filesystem::path logDir() const { return scratch.path() / "log"; }
+    std::filesystem::path grafikDir() const { return WorkFolders(workDir()).pictures; }
+    std::filesystem::path logDir() const { return WorkFolders(workDir()).log; }
+    std::filesystem::path log2Dir() const { return WorkFolders(workDir()).positions; }
 
     server::SeatRecord& seat(int s) { return engine->seats[s]; }
 

@@ -18,8 +18,7 @@ class BeginGame : public GameFixture {};
 TEST_F(BeginGame, TakesTheFirstFreeNumberInLogAndStartsFromZero) {
     WriteBytes(logDir() / "g000000.csv", "x");
     WriteBytes(logDir() / "g000002.csv", "x");
-    std::filesystem::create_directories(workDir() / "log2");
-    WriteBytes(workDir() / "log2" / "g000001.csv", "x");  // log2 plays no part
+    WriteBytes(log2Dir() / "g000001.csv", "x");  // log2 plays no part
     GameRecord& game = engine->gameRecord;
     game = {7, "g000007.csv", 3, 3, {}, 1, 4, 9000, 1, 3};
 

@@ -31,15 +31,11 @@ class ProtocolFixture : public GameFixture {
   protected:
     void SetUp() override {
         GameFixture::SetUp();
-        std::filesystem::create_directories(log2Dir());
-        engine->log2Dir = log2Dir();
         engine->messageBoxes = &boxes;
         engine->localClock = [this] { return clock; };
         state.settings.speedText = "Normal";
         state.settings.startText = {"Links Oben", "Rechts Unten"};
     }
-
-    std::filesystem::path log2Dir() const { return scratch.path() / "log2"; }
 
     // Path text as the failure boxes show it.
     static std::string Shown(const std::filesystem::path& file) { return file.generic_string(); }

@@ -41,12 +41,8 @@ class RoundEndTest : public GameFixture {
   protected:
     void SetUp() override {
         GameFixture::SetUp();
-        std::filesystem::create_directories(log2Dir());
-        engine->log2Dir = log2Dir();
         state.settings.startToggleDown = true;
     }
-
-    std::filesystem::path log2Dir() const { return workDir() / "log2"; }
 
     void Step() { engine->GameStep(now); }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/work_folders.h"
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_directory.h"
@@ -72,7 +73,7 @@ class SubjectFileTest : public ::testing::Test {
   protected:
     void SetUp() override { fs::create_directory(LogDir()); }
 
-    fs::path LogDir() const { return dir_.path() / "log"; }
+    fs::path LogDir() const { return WorkFolders(dir_.path()).log; }
     fs::path File(const std::string& name) const { return LogDir() / name; }
     std::string PathText(const std::string& name) const { return File(name).generic_string(); }
 
