@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "protocol/server_port.h"
+
 namespace quib::client {
 
 // The settings file in the working directory and the language file a fresh
@@ -14,12 +16,12 @@ inline constexpr const char* kDefaultClientLanguageFile = "quib_client_de.lang";
 // The player's program settings; each field bears the name of its key in
 // quib_client.prefs. Texts are Windows-1252.
 struct ClientSettings {
-    std::int32_t fullscreen = 0;         // "Window" / "Fullscreen": 1 opens maximised
-    std::int32_t baseHight = 450;        // "Window" / "baseHight": inner height, pixels
-    std::int32_t baseFontSize = 12;      // "Window" / "baseFontSize": points
-    std::string ip = "127.000.000.001";  // "Network" / "IP": dotted decimal or host name
-    std::int32_t port = 6832;            // "Network" / "Port"
-    std::int32_t askOptions = 1;         // "Sonstiges" / "askOptions": 1 runs the options dialog
+    std::int32_t fullscreen = 0;                // "Window" / "Fullscreen": 1 opens maximised
+    std::int32_t baseHight = 450;               // "Window" / "baseHight": inner height, pixels
+    std::int32_t baseFontSize = 12;             // "Window" / "baseFontSize": points
+    std::string ip = "127.000.000.001";         // "Network" / "IP": dotted decimal or host name
+    std::int32_t port = protocol::kServerPort;  // "Network" / "Port"
+    std::int32_t askOptions = 1;  // "Sonstiges" / "askOptions": 1 runs the options dialog
     std::string language = kDefaultClientLanguageFile;  // "Sonstiges" / "Language"
 };
 

@@ -5,52 +5,14 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "common/key_codes.h"
+
 namespace quib::client {
 namespace {
 
 bool IsKeyCode(int vk) {
     return vk >= 0 && vk < kKeyCodeCount;
 }
-
-// Windows virtual-key codes of keys whose code is not their character.
-constexpr int kVkBack = 0x08;
-constexpr int kVkTab = 0x09;
-constexpr int kVkClear = 0x0C;
-constexpr int kVkReturn = 0x0D;
-constexpr int kVkShift = 0x10;
-constexpr int kVkControl = 0x11;
-constexpr int kVkMenu = 0x12;  // Alt
-constexpr int kVkPause = 0x13;
-constexpr int kVkCapital = 0x14;
-constexpr int kVkEscape = 0x1B;
-constexpr int kVkSpace = 0x20;
-constexpr int kVkPrior = 0x21;
-constexpr int kVkNext = 0x22;
-constexpr int kVkEnd = 0x23;
-constexpr int kVkHome = 0x24;
-constexpr int kVkLeft = 0x25;
-constexpr int kVkUp = 0x26;
-constexpr int kVkRight = 0x27;
-constexpr int kVkDown = 0x28;
-constexpr int kVkSnapshot = 0x2C;
-constexpr int kVkInsert = 0x2D;
-constexpr int kVkDelete = 0x2E;
-constexpr int kVkLeftWindows = 0x5B;
-constexpr int kVkApps = 0x5D;
-constexpr int kVkF1 = 0x70;
-constexpr int kVkNumLock = 0x90;
-constexpr int kVkScroll = 0x91;
-constexpr int kVkOem1 = 0xBA;     // ;
-constexpr int kVkOemPlus = 0xBB;  // =
-constexpr int kVkOemComma = 0xBC;
-constexpr int kVkOemMinus = 0xBD;
-constexpr int kVkOemPeriod = 0xBE;
-constexpr int kVkOem2 = 0xBF;  // /
-constexpr int kVkOem3 = 0xC0;  // `
-constexpr int kVkOem4 = 0xDB;  // [
-constexpr int kVkOem5 = 0xDC;  // backslash
-constexpr int kVkOem6 = 0xDD;  // ]
-constexpr int kVkOem7 = 0xDE;  // '
 
 }  // namespace
 
@@ -130,86 +92,86 @@ int VirtualKeyFromQt(int qtKey) {
         return qtKey;
     }
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) {
-        return kVkF1 + (qtKey - Qt::Key_F1);
+        return kKeyF1 + (qtKey - Qt::Key_F1);
     }
     switch (qtKey) {
         case Qt::Key_Space:
-            return kVkSpace;
+            return kKeySpace;
         case Qt::Key_Left:
-            return kVkLeft;
+            return kKeyLeft;
         case Qt::Key_Up:
-            return kVkUp;
+            return kKeyUp;
         case Qt::Key_Right:
-            return kVkRight;
+            return kKeyRight;
         case Qt::Key_Down:
-            return kVkDown;
+            return kKeyDown;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return kVkReturn;
+            return kKeyReturn;
         case Qt::Key_Escape:
-            return kVkEscape;
+            return kKeyEscape;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            return kVkTab;  // Shift+Tab arrives as Backtab
+            return kKeyTab;  // Shift+Tab arrives as Backtab
         case Qt::Key_Backspace:
-            return kVkBack;
+            return kKeyBackspace;
         case Qt::Key_Shift:
-            return kVkShift;
+            return kKeyShift;
         case Qt::Key_Control:
-            return kVkControl;
+            return kKeyControl;
         case Qt::Key_Alt:
         case Qt::Key_AltGr:
-            return kVkMenu;
+            return kKeyAlt;
         case Qt::Key_Meta:
-            return kVkLeftWindows;
+            return kKeyLeftWindows;
         case Qt::Key_Menu:
-            return kVkApps;
+            return kKeyApps;
         case Qt::Key_Pause:
-            return kVkPause;
+            return kKeyPause;
         case Qt::Key_CapsLock:
-            return kVkCapital;
+            return kKeyCapsLock;
         case Qt::Key_NumLock:
-            return kVkNumLock;
+            return kKeyNumLock;
         case Qt::Key_ScrollLock:
-            return kVkScroll;
+            return kKeyScrollLock;
         case Qt::Key_Print:
-            return kVkSnapshot;
+            return kKeyPrintScreen;
         case Qt::Key_Clear:
-            return kVkClear;
+            return kKeyClear;
         case Qt::Key_Insert:
-            return kVkInsert;
+            return kKeyInsert;
         case Qt::Key_Delete:
-            return kVkDelete;
+            return kKeyDelete;
         case Qt::Key_Home:
-            return kVkHome;
+            return kKeyHome;
         case Qt::Key_End:
-            return kVkEnd;
+            return kKeyEnd;
         case Qt::Key_PageUp:
-            return kVkPrior;
+            return kKeyPageUp;
         case Qt::Key_PageDown:
-            return kVkNext;
+            return kKeyPageDown;
         case Qt::Key_Semicolon:
-            return kVkOem1;
+            return kKeyOem1;
         case Qt::Key_Equal:
-            return kVkOemPlus;
+            return kKeyOemPlus;
         case Qt::Key_Comma:
-            return kVkOemComma;
+            return kKeyOemComma;
         case Qt::Key_Minus:
-            return kVkOemMinus;
+            return kKeyOemMinus;
         case Qt::Key_Period:
-            return kVkOemPeriod;
+            return kKeyOemPeriod;
         case Qt::Key_Slash:
-            return kVkOem2;
+            return kKeyOem2;
         case Qt::Key_QuoteLeft:
-            return kVkOem3;
+            return kKeyOem3;
         case Qt::Key_BracketLeft:
-            return kVkOem4;
+            return kKeyOem4;
         case Qt::Key_Backslash:
-            return kVkOem5;
+            return kKeyOem5;
         case Qt::Key_BracketRight:
-            return kVkOem6;
+            return kKeyOem6;
         case Qt::Key_Apostrophe:
-            return kVkOem7;
+            return kKeyOem7;
         default:
             return kNoKeyCode;
     }

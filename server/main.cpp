@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "common/window_position.h"
+#include "protocol/server_port.h"
 #include "server/core/window/language_dialog.h"
 #include "server/core/window/message_boxes.h"
 #include "server/core/window/server_app.h"
@@ -23,8 +24,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     quib::server::QtDialogs dialogs;
     quib::server::QtLanguageChooser chooser;
-    quib::server::ServerApp server({std::filesystem::current_path(), 6832, windowPosition}, dialogs,
-                                   chooser);
+    quib::server::ServerApp server(
+        {std::filesystem::current_path(), quib::protocol::kServerPort, windowPosition}, dialogs,
+        chooser);
     if (server.Start()) {
         server.Run();
     }

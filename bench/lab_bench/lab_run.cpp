@@ -10,6 +10,7 @@
 #include "bench/lab_bench/measuring_player.h"
 #include "bench/lab_bench/proc_stats.h"
 #include "bench/lab_bench/socket_stats.h"
+#include "protocol/server_port.h"
 #include "tests/e2e/figure_pictures.h"
 #include "tests/e2e/lab_session.h"
 #include "tests/e2e/wait_for.h"
@@ -24,7 +25,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kPort = 6832;
 // A figure at "langsam" crosses a cell in 25 exchanges (about 0.65 s); the
 // real player presses a little less often, so its figure moves most of the
 // time and no press falls into a journey.
@@ -49,7 +49,7 @@ PlayerRecord MeasurePhase(const PhaseRun& run, double seconds,
     const pid_t server = run.lab.serverPid();
     const pid_t client = run.lab.playerPid(0);
     run.player.TakeRecord();
-    const auto socketsBefore = PlayerSockets(kPort);
+    const auto socketsBefore = PlayerSockets(protocol::kServerPort);
     const CpuWindow serverCpu(server);
     const CpuWindow clientCpu(client);
     const auto start = Clock::now();
@@ -67,7 +67,7 @@ PlayerRecord MeasurePhase(const PhaseRun& run, double seconds,
     out.serverThreads = serverCpu.ThreadPercent();
     out.clientThreads = clientCpu.ThreadPercent();
     out.seconds = SecondsSince(start);
-    const auto socketsAfter = PlayerSockets(kPort);
+    const auto socketsAfter = PlayerSockets(protocol::kServerPort);
     PlayerRecord record = run.player.TakeRecord();
     out.measuringRate = static_cast<double>(record.frames) / out.seconds;
     EXPECT_TRUE(socketsBefore.count(client) && socketsAfter.count(client))
@@ -138,7 +138,7 @@ void MeasureLab(const LabOptions& options, LabFigures& figures) {
     seat2.SetKeepFrames(false);
     seat2.SetHostName("quib_lab_bench");
     seat2.SetKeySource([&](std::span<const std::uint8_t> frame) { return player.OnFrame(frame); });
-    ASSERT_TRUE(seat2.Connect(kPort)) << "the measuring player could not connect";
+    ASSERT_TRUE(seat2.Connect(protocol::kServerPort)) << "the measuring player could not connect";
     ASSERT_TRUE(seat2.WaitForFrames(20, 10s)) << "no exchange with the measuring player";
     std::this_thread::sleep_for(2s);  // start-up work settles
 

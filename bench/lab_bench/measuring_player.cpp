@@ -1,14 +1,12 @@
 #include "bench/lab_bench/measuring_player.h"
 
+#include "common/key_codes.h"
 #include "tools/bot/bot_player.h"
 #include "tools/bot/frame_news.h"
 
 namespace quib::bench {
 namespace {
 
-constexpr std::size_t kSpace = 32;
-constexpr std::size_t kLeft = 37;
-constexpr std::size_t kRight = 39;
 // A figure counts as standing once two frames in a row left it in place;
 // the server drops arrows that come while it travels.
 constexpr std::size_t kRestFrames = 2;
@@ -121,7 +119,7 @@ std::bitset<256> MeasuringPlayer::ChooseKeys(std::size_t index, Clock::time_poin
     const tools::BotTexts texts;
     if (StartsWith(status_, texts.pressToStart)) {
         if (!lastSpaceFrame_ || index - *lastSpaceFrame_ >= kSpaceRepeatFrames) {
-            keys.set(kSpace);
+            keys.set(kKeySpace);
             lastSpaceFrame_ = index;
             keyHeld_ = true;
         }
@@ -129,7 +127,7 @@ std::bitset<256> MeasuringPlayer::ChooseKeys(std::size_t index, Clock::time_poin
     }
     const bool standing = figure_ && index - figureStillSince_ >= kRestFrames;
     if (moving_ && StartsWith(status_, texts.playing) && standing && !pending_) {
-        keys.set(nextRight_ ? kRight : kLeft);
+        keys.set(nextRight_ ? kKeyRight : kKeyLeft);
         nextRight_ = !nextRight_;
         keyHeld_ = true;
         pending_ = Press{index, at, figure_};

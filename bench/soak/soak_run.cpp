@@ -15,6 +15,7 @@
 #include "bench/lab_bench/lab_run.h"
 #include "bench/lab_bench/proc_stats.h"
 #include "bench/soak/soak_records.h"
+#include "protocol/server_port.h"
 #include "tests/e2e/child_group.h"
 #include "tests/e2e/lab_session.h"
 #include "tests/e2e/private_network.h"
@@ -29,7 +30,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kPort = 6832;
 // A round of two bots takes well under two seconds; a minute without a new
 // round file means the session is stuck.
 constexpr auto kStallLimit = 60s;
@@ -113,7 +113,8 @@ class Soak {
                 &error))
                 << error;
             // The server seats the players in the order they connect.
-            ASSERT_TRUE(e2e::WaitFor([&] { return e2e::EstablishedTo(kPort) == seat + 1; }, 30s))
+            ASSERT_TRUE(e2e::WaitFor(
+                [&] { return e2e::EstablishedTo(protocol::kServerPort) == seat + 1; }, 30s))
                 << "bot " << n << " did not connect";
         }
     }

@@ -101,7 +101,6 @@ struct ServerState {
 
     std::string commentPlaceholder;
     std::array<std::string, 2> commentShown;
-    std::int32_t serverPort = 6832;
     std::string windowTitle;
     std::int32_t lastSecond = -1;
 

@@ -2,8 +2,8 @@
 // that sets rounds up, waits for both players to start, turns the keys they
 // report into moves, ends the round and waits for the next one.
 
+#include "common/key_codes.h"
 #include "server/engine/engine.h"
-#include "server/engine/key_codes.h"
 #include "server/engine/round_end.h"
 #include "server/engine/status_colours.h"
 

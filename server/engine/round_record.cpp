@@ -1,8 +1,8 @@
 // The round record: its file number, its event lines and the position log
 // lines that the round's start and the figures' arrivals add.
 
+#include "common/key_codes.h"
 #include "server/engine/engine.h"
-#include "server/engine/key_codes.h"
 #include "server/engine/stimulus.h"
 #include "server/records/file_numbering.h"
 

@@ -20,6 +20,7 @@
 #include <thread>
 #include <utility>
 
+#include "protocol/server_port.h"
 #include "tests/e2e/child_group.h"
 #include "tests/e2e/lab_session.h"
 #include "tests/e2e/text_ink.h"
@@ -35,7 +36,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 constexpr unsigned kWatchdogSeconds = 110;
-constexpr std::uint16_t kPort = 6832;
 const std::string kHostName = "<img src=\"/dev/zero\">";
 const std::string kScoreWord = "<b>x</b><img src=\"/dev/zero\">";
 
@@ -113,7 +113,7 @@ TEST_F(HostileTextTest, MarkupInAHostNameAndInATextLineIsShownAsText) {
     ASSERT_NO_FATAL_FAILURE(lab.Start(1));
     tools::TestClient peer;
     peer.SetHostName(kHostName);
-    ASSERT_TRUE(peer.Connect(kPort));
+    ASSERT_TRUE(peer.Connect(protocol::kServerPort));
     ASSERT_TRUE(
         peer.WaitForFrames(3, std::chrono::duration_cast<std::chrono::milliseconds>(kStepLimit)));
     ASSERT_NO_FATAL_FAILURE(WatchBothPrograms());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/server_port.h"
 #include "tests/e2e/figure_pictures.h"
 #include "tests/e2e/private_network.h"
 #include "tests/e2e/wait_for.h"
@@ -13,7 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr int kPort = 6832;
 // Room for the server window above both players' windows: without a window
 // manager nothing keeps them apart, and a click or a screenshot must meet
 // only the intended one.
@@ -69,7 +69,8 @@ void LabSession::Start(int players) {
     std::string why;
     if (!EnterPrivateNetwork(&why)) {
         // Shared network: the fixed port must at least be free.
-        ASSERT_FALSE(Listening(kPort)) << "port " << kPort << " is taken and " << why;
+        ASSERT_FALSE(Listening(protocol::kServerPort))
+            << "port " << protocol::kServerPort << " is taken and " << why;
     }
     for (const fs::path& dir : {serverDir_, PlayerDir(0), PlayerDir(1)}) {
         ASSERT_TRUE(PutFigurePictures(fs::path(QUIB_SOURCE_DIR) / "grafik", dir / "grafik"));
@@ -102,7 +103,8 @@ void LabSession::StartServer() {
     ASSERT_TRUE(server_.Spawn(
         {{QUIB_SERVER_PATH}, serverDir_, ProgramEnvironment(), root_ / "server.out", {}}, &error))
         << error;
-    ASSERT_TRUE(WaitFor([&] { return Listening(kPort) || !server_.Running(); }, kStartLimit, 5ms));
+    ASSERT_TRUE(WaitFor([&] { return Listening(protocol::kServerPort) || !server_.Running(); },
+                        kStartLimit, 5ms));
     serverListenTime_ = SinceMs(started);
     ASSERT_TRUE(server_.Running()) << "the server ended; see server.out";
     ASSERT_TRUE(AwaitWindow([&] { return x_->Windows(server_.pid(), "Server"); }, &serverWindow_,
@@ -123,7 +125,8 @@ void LabSession::StartClient(int seat) {
                             &clientWindows_[seat], kStartLimit, 5ms))
         << "no window of player " << seat + 1;
     playerWindowTime_[seat] = SinceMs(started);
-    ASSERT_TRUE(WaitFor([&] { return EstablishedTo(kPort) == seat + 1; }, kStartLimit))
+    ASSERT_TRUE(
+        WaitFor([&] { return EstablishedTo(protocol::kServerPort) == seat + 1; }, kStartLimit))
         << "player " << seat + 1 << " did not connect";
     ASSERT_NO_FATAL_FAILURE(
         Place(clientWindows_[seat], kClientPlace[seat], kClientWidth, kClientHeight));

@@ -1,6 +1,6 @@
 #pragma once
 
-// The server's port is fixed (6832). So that a run neither meets another
+// The server's port is fixed (protocol::kServerPort). So that a run neither meets another
 // program on that port nor disturbs one, the test moves itself into a network
 // namespace of its own with just a loopback interface; every child it starts
 // (X server, server, players, tools) lives there too.

@@ -16,9 +16,9 @@
 #include <random>
 #include <vector>
 
+#include "common/key_codes.h"
 #include "protocol/frame.h"
 #include "protocol/messages.h"
-#include "server/engine/key_codes.h"
 #include "tests/support/live_game.h"
 #include "tools/test_client.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "server/engine/key_codes.h"
+#include "common/key_codes.h"
 #include "tests/support/black_png.h"
 #include "tests/support/live_game.h"
 #include "tools/test_client.h"

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "server/engine/key_codes.h"
+#include "common/key_codes.h"
 #include "server/engine/protocol_files.h"
-#include "tests/support/live_game.h"
 #include "tests/server/engine/protocol_fixture.h"
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"
+#include "tests/support/live_game.h"
 #include "tools/test_client.h"
 
 namespace quib::server {

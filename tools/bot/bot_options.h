@@ -5,16 +5,15 @@
 #include <span>
 #include <string>
 
+#include "protocol/server_port.h"
 #include "tools/bot/bot_player.h"
 
 namespace quib::tools {
 
-inline constexpr std::uint16_t kDefaultServerPort = 6832;
-
 // Everything the command line of quib_bot decides.
 struct BotOptions {
     std::string host = "127.0.0.1";
-    std::uint16_t port = kDefaultServerPort;
+    std::uint16_t port = protocol::kServerPort;
     // The host name reported to the server; empty: the caller's default.
     std::string name;
     BotPlan plan;

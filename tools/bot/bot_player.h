@@ -7,17 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "common/key_codes.h"
 #include "tools/bot/frame_news.h"
 
 namespace quib::tools {
 
 // The keys a bot presses, as Windows virtual-key codes.
 enum class BotKey : std::uint8_t {
-    Space = 32,
-    Left = 37,
-    Up = 38,
-    Right = 39,
-    Down = 40,
+    Space = kKeySpace,
+    Left = kKeyLeft,
+    Up = kKeyUp,
+    Right = kKeyRight,
+    Down = kKeyDown,
 };
 
 // "SPACE", "LEFT", "UP", "RIGHT", "DOWN".

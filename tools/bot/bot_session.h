@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "protocol/server_port.h"
 #include "tools/bot/bot_player.h"
 #include "tools/test_client.h"
 
@@ -15,7 +16,7 @@ namespace quib::tools {
 
 struct SessionSettings {
     std::string host = "127.0.0.1";
-    std::uint16_t port = 6832;
+    std::uint16_t port = protocol::kServerPort;
     std::string name;  // the host name reported to the server
     bool reconnect = false;
     int attempts = 0;  // failed connects in a row before giving up; 0: never

@@ -85,7 +85,6 @@ bool ServerApp::Start() {
             seat.statusText = texts_[12];
         }
     }
-    state_.serverPort = options_.port;
     BuildWindowTitle(false);
 
     window_ = std::make_unique<MainWindow>(texts_);

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "protocol/server_port.h"
 #include "server/core/server_state.h"
 #include "server/core/settings.h"
 #include "server/core/texts.h"
@@ -26,8 +27,8 @@ namespace quib::server {
 class SubjectPanel;
 
 struct ServerOptions {
-    std::filesystem::path workDir;  // settings, language files, grafik/, log/, log2/
-    std::uint16_t port = 6832;      // fixed in production; tests pass 0 for any free port
+    std::filesystem::path workDir;               // settings, language files, grafik/, log/, log2/
+    std::uint16_t port = protocol::kServerPort;  // tests pass 0 for any free port
     std::optional<QPoint> windowPosition = std::nullopt;  // "-geometry +X+Y"; else centred
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/drawing_values.h"
+#include "common/key_codes.h"
 #include "protocol/messages.h"
 #include "protocol/reply.h"
 #include "tests/server/engine/engine_fixture.h"
@@ -79,7 +80,7 @@ TEST_F(Exchange, AReplyArrivingInTwoPiecesIsOneReply) {
     client.SetAnswering(false);
     const int seat = Seat(client);
     ASSERT_TRUE(PumpUntil([&] { return client.FramesReceived() == 1; }));
-    const std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(37));
+    const std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(kKeyLeft));
     const std::span<const std::uint8_t> bytes(reply);
 
     ASSERT_TRUE(client.SendRaw(bytes.first(5)));
@@ -88,7 +89,7 @@ TEST_F(Exchange, AReplyArrivingInTwoPiecesIsOneReply) {
 
     ASSERT_TRUE(client.SendRaw(bytes.subspan(5)));
     ASSERT_TRUE(PumpUntil([&] { return link(seat).connectionState == LinkIdle; }));
-    EXPECT_EQ(engine->keyTable[seat][37], 1);
+    EXPECT_EQ(engine->keyTable[seat][kKeyLeft], 1);
     EXPECT_EQ(link(seat).receiver.status(), Status::Empty);
 }
 
@@ -108,13 +109,13 @@ struct BadReplyCase {
 };
 
 std::vector<std::uint8_t> WithFlippedCheckValue() {
-    std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(39));
+    std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(kKeyRight));
     reply.back() ^= 0x01;
     return reply;
 }
 
 std::vector<std::uint8_t> TwoRepliesAtOnce() {
-    std::vector<std::uint8_t> twice = Reply(std::bitset<256>().set(39));
+    std::vector<std::uint8_t> twice = Reply(std::bitset<256>().set(kKeyRight));
     const std::vector<std::uint8_t> again = twice;
     for (std::uint8_t b : again) {
         twice.push_back(b);
@@ -122,14 +123,14 @@ std::vector<std::uint8_t> TwoRepliesAtOnce() {
     return twice;
 }
 
-const std::vector<std::uint8_t> kReplyWithKey39 = Reply(std::bitset<256>().set(39));
+const std::vector<std::uint8_t> kReplyWithRightArrow = Reply(std::bitset<256>().set(kKeyRight));
 
 std::vector<std::uint8_t> FirstBytesOfAReply() {
-    return {kReplyWithKey39.begin(), kReplyWithKey39.begin() + 10};
+    return {kReplyWithRightArrow.begin(), kReplyWithRightArrow.begin() + 10};
 }
 
 std::vector<std::uint8_t> RestOfTheReply() {
-    return {kReplyWithKey39.begin() + 10, kReplyWithKey39.end()};
+    return {kReplyWithRightArrow.begin() + 10, kReplyWithRightArrow.end()};
 }
 
 std::vector<std::uint8_t> BadFrameReport() {
@@ -144,10 +145,10 @@ TEST_P(BrokenReply, CountsAsTheReplyAndTheExchangeGoesOn) {
     const BadReplyCase& c = GetParam();
     TestClient client;
     client.SetAnswering(false);
-    client.SetKeysDown(std::bitset<256>().set(40));
+    client.SetKeysDown(std::bitset<256>().set(kKeyDown));
     const int seat = Seat(client);
     ASSERT_TRUE(PumpUntil([&] { return client.FramesReceived() == 1; }));
-    engine->keyTable[seat][39] = 1;  // left over from an earlier reply
+    engine->keyTable[seat][kKeyRight] = 1;  // left over from an earlier reply
 
     ASSERT_TRUE(client.SendRaw(c.bytes));
     if (c.completesAfterMs > 0) {
@@ -163,11 +164,11 @@ TEST_P(BrokenReply, CountsAsTheReplyAndTheExchangeGoesOn) {
         ASSERT_TRUE(PumpUntil([&] { return link(seat).connectionState == LinkIdle; }));
     }
     EXPECT_EQ(link(seat).connectionState, LinkIdle);
-    EXPECT_EQ(engine->keyTable[seat][39], 0);
+    EXPECT_EQ(engine->keyTable[seat][kKeyRight], 0);
     EXPECT_EQ(state.seatLines[seat].hostLine, "Host: ?") << "no host name from a broken reply";
 
     client.SetAnswering(true);
-    ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][40] == 1; }));
+    ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][kKeyDown] == 1; }));
     EXPECT_EQ(client.FramesReceived(), c.framesUntilKeysSeen);
     EXPECT_EQ(client.RhythmViolations(), 0U);
 }
@@ -196,10 +197,10 @@ TEST_F(Exchange, AReplyWaitingWhileIdleAnswersTheNextFrame) {
     const int seat = SeatAndGreet(client);
     client.SetAnswering(false);
     const std::uint32_t replyTime = now;
-    ASSERT_TRUE(client.SendRaw(Reply(std::bitset<256>().set(38))));
+    ASSERT_TRUE(client.SendRaw(Reply(std::bitset<256>().set(kKeyUp))));
     ASSERT_TRUE(PumpUntil([&] { return link(seat).receiver.status() == Status::Complete; }));
     EXPECT_EQ(link(seat).connectionState, LinkIdle);
-    EXPECT_EQ(engine->keyTable[seat][38], 0);
+    EXPECT_EQ(engine->keyTable[seat][kKeyUp], 0);
 
     now = replyTime + 25;
     engine->RunPass(now);
@@ -207,7 +208,7 @@ TEST_F(Exchange, AReplyWaitingWhileIdleAnswersTheNextFrame) {
     now += 1;
     engine->RunPass(now);
     EXPECT_EQ(link(seat).connectionState, LinkIdle);
-    EXPECT_EQ(engine->keyTable[seat][38], 1);
+    EXPECT_EQ(engine->keyTable[seat][kKeyUp], 1);
     EXPECT_EQ(BarHeight(engine->graphs[seat].image(), kRightmostColumn, qRgb(0, 255, 0)), 1);
 }
 
@@ -227,7 +228,7 @@ TEST_P(RoundTripColumn, IsDrawnWhenTheReplyIsTakenIn) {
     SeatLink& seat = link(1);
     seat.connectionState = LinkAwaitingReply;
     seat.lastEventTime = now;
-    const std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(39));
+    const std::vector<std::uint8_t> reply = Reply(std::bitset<256>().set(kKeyRight));
     std::memcpy(seat.receiver.FreeSpace().data(), reply.data(), reply.size());
     ASSERT_EQ(seat.receiver.Received(reply.size(), now), Status::Complete);
 
@@ -235,7 +236,7 @@ TEST_P(RoundTripColumn, IsDrawnWhenTheReplyIsTakenIn) {
     engine->ServiceSeat(1, now);
     EXPECT_EQ(seat.connectionState, LinkIdle);
     EXPECT_EQ(seat.lastEventTime, now);
-    EXPECT_EQ(engine->keyTable[1][39], 1);
+    EXPECT_EQ(engine->keyTable[1][kKeyRight], 1);
     EXPECT_EQ(BarHeight(engine->graphs[1].image(), kRightmostColumn, WireColour(c.colour).rgb()),
               c.height);
     EXPECT_EQ(BarHeight(engine->graphs[1].image(), kRightmostColumn - 1, qRgb(0, 0, 0)), 20);

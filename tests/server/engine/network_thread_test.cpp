@@ -2,6 +2,7 @@
 // the main thread in between its passes, and shuts everything down on Stop.
 
 #include "server/engine/network_thread.h"
+#include "common/key_codes.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ TEST(NetworkThread, ServesBothSeatsUntilStoppedThenClosesEverything) {
     TestClient first;
     TestClient second;
     first.SetHostName("lab-01");
-    first.SetKeysDown(std::bitset<256>().set(39));
+    first.SetKeysDown(std::bitset<256>().set(kKeyRight));
     ASSERT_TRUE(first.Connect(port));
     ASSERT_TRUE(first.WaitForFrames(1, 5s));
     second.SetHostName("lab-02");
@@ -50,7 +51,7 @@ TEST(NetworkThread, ServesBothSeatsUntilStoppedThenClosesEverything) {
         EXPECT_EQ(state.engineBusy, 0);
         EXPECT_EQ(state.seatLines[0].hostLine, "Host: lab-01");
         EXPECT_EQ(state.seatLines[1].hostLine, "Host: lab-02");
-        EXPECT_EQ(engine->keyTable[0][39], 1);
+        EXPECT_EQ(engine->keyTable[0][kKeyRight], 1);
     }
     EXPECT_TRUE(quib::testing::IsGreeting(first.Frames()[0]));
     EXPECT_TRUE(quib::testing::IsUpdateFrame(first.Frames()[1]));

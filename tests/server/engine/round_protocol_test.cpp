@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "server/engine/key_codes.h"
+#include "common/key_codes.h"
 #include "server/engine/protocol_files.h"
 #include "tests/server/engine/protocol_fixture.h"
 #include "tests/support/case_name.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "server/engine/key_codes.h"
+#include "common/key_codes.h"
 #include "server/engine/stimulus.h"
 #include "tests/server/engine/game_fixture.h"
 #include "tests/support/case_name.h"

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "server/engine/key_codes.h"
+#include "common/key_codes.h"
 #include "tests/server/engine/protocol_fixture.h"
 
 namespace quib::server {

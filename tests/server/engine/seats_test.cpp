@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <string>
 
+#include "common/key_codes.h"
 #include "tests/server/engine/engine_fixture.h"
 #include "tests/support/case_name.h"
 
@@ -126,17 +127,17 @@ TEST_F(Seats, TheHostNameIsShownWithTheFirstReply) {
 
 TEST_F(Seats, TheKeyTableHoldsTheKeysOfTheLatestReplyAndEmptiesWhenThePlayerLeaves) {
     TestClient client;
-    client.SetKeysDown(std::bitset<256>().set(39));  // right arrow
+    client.SetKeysDown(std::bitset<256>().set(kKeyRight));
     const int seat = SeatAndGreet(client);
     std::array<std::int32_t, kKeyCodes> expected{};
-    expected[39] = 1;
+    expected[kKeyRight] = 1;
     EXPECT_EQ(engine->keyTable[seat], expected);
 
-    client.SetKeysDown(std::bitset<256>().set(37).set(32));
-    ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][37] == 1; }));
+    client.SetKeysDown(std::bitset<256>().set(kKeyLeft).set(kKeySpace));
+    ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][kKeyLeft] == 1; }));
     expected = {};
-    expected[37] = 1;
-    expected[32] = 1;
+    expected[kKeyLeft] = 1;
+    expected[kKeySpace] = 1;
     EXPECT_EQ(engine->keyTable[seat], expected);
 
     client.Close();

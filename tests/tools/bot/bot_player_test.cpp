@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/key_codes.h"
 #include "tests/support/case_name.h"
 #include "tools/bot/bot_player.h"
 
@@ -28,10 +29,6 @@ const StatusLine kWon{kReady, "Gewonnen! Mit Leertaste neues Spiel starten ..."}
 const StatusLine kGameOver{kIdle, "Bitte warten ..."};
 
 constexpr int kNone = 0;
-constexpr int kSpace = 32;
-constexpr int kLeft = 37;
-constexpr int kRight = 39;
-constexpr int kDown = 40;
 
 // One frame: when it arrives, what it shows, and the one key (or none) the
 // reply to it must hold.
@@ -93,60 +90,60 @@ const protocol::Point kTopLeft{0.15f, 0.15f};
 
 INSTANTIATE_TEST_SUITE_P(
     Table, BotDecisions,
-    ::testing::Values(Case{"PromptIsPressedOnceThenAgainAfterThePace",
-                           Plan(400, {}),
-                           {{0, kPrompt, {}, kSpace},
-                            {30, {}, {}, kNone},
-                            {60, {}, {}, kNone},
-                            {399, {}, {}, kNone},
-                            {400, {}, {}, kSpace},
-                            {430, kPlay, {}, kNone}}},
-                      Case{"IdleAndWaitingPressNothing",
-                           Plan(0, {}),
-                           {{0, kGameOver, {}, kNone},
-                            {30, {}, {}, kNone},
-                            {60, kWaitForPartner, {}, kNone},
-                            {90, {}, {}, kNone}}},
-                      Case{"ScriptedMovesWaitForTheFigureToArrive",
-                           Plan(0, {BotKey::Right, BotKey::Down}),
-                           {{0, kPlay, kTopLeft, kRight},
-                            {30, {}, protocol::Point{0.17f, 0.15f}, kNone},
-                            {60, {}, protocol::Point{0.19f, 0.15f}, kNone},
-                            {90, {}, protocol::Point{0.65f, 0.15f}, kNone},
-                            {120, {}, {}, kDown},
-                            {150, {}, protocol::Point{0.65f, 0.17f}, kNone},
-                            {180, {}, protocol::Point{0.65f, 0.65f}, kNone},
-                            // Redrawn where it stood because the partner's figure moved.
-                            {210, {}, protocol::Point{0.65f, 0.65f}, kSpace},
-                            {240, kWaitForPartner, {}, kNone},
-                            {270, kWon, {}, kSpace, true},
-                            {300, {}, {}, kNone}}},
-                      Case{
-                          "ArrowAgainstTheWallIsNotRepeated",
-                          Plan(0, {BotKey::Left}),
-                          {{0, kPlay, kTopLeft, kLeft}, {30, {}, {}, kNone}, {60, {}, {}, kSpace}}},
-                      Case{"EndOfRoundIsPressedAgainWhileTheRoundRuns",
-                           Plan(200, {}),
-                           {{0, kPlay, kTopLeft, kSpace},
-                            {30, {}, {}, kNone},
-                            {199, {}, {}, kNone},
-                            {200, {}, {}, kSpace},
-                            {230, kWaitForPartner, {}, kNone},
-                            {500, {}, {}, kNone}}},
-                      Case{"ColoursTellTheGameUnderOtherTexts",
-                           Plan(0, {}),
-                           {{0, StatusLine{kNotReady, "Press space"}, {}, kSpace},
-                            {30, StatusLine{kPlaying, "Play"}, {}, kNone},
-                            {60, {}, {}, kSpace},
-                            {90, StatusLine{kReady, "Wait"}, {}, kNone},
-                            {120, {}, {}, kNone},
-                            {150, StatusLine{kReady, "Won! Space to go on"}, {}, kSpace, true}}},
-                      Case{"NothingMoreOnceTheRoundsArePlayed",
-                           Plan(0, {}, 1),
-                           {{0, kPlay, kTopLeft, kSpace},
-                            {30, kWon, {}, kNone, true},
-                            {60, {}, {}, kNone},
-                            {90, kPrompt, {}, kNone}}}),
+    ::testing::Values(
+        Case{"PromptIsPressedOnceThenAgainAfterThePace",
+             Plan(400, {}),
+             {{0, kPrompt, {}, kKeySpace},
+              {30, {}, {}, kNone},
+              {60, {}, {}, kNone},
+              {399, {}, {}, kNone},
+              {400, {}, {}, kKeySpace},
+              {430, kPlay, {}, kNone}}},
+        Case{"IdleAndWaitingPressNothing",
+             Plan(0, {}),
+             {{0, kGameOver, {}, kNone},
+              {30, {}, {}, kNone},
+              {60, kWaitForPartner, {}, kNone},
+              {90, {}, {}, kNone}}},
+        Case{"ScriptedMovesWaitForTheFigureToArrive",
+             Plan(0, {BotKey::Right, BotKey::Down}),
+             {{0, kPlay, kTopLeft, kKeyRight},
+              {30, {}, protocol::Point{0.17f, 0.15f}, kNone},
+              {60, {}, protocol::Point{0.19f, 0.15f}, kNone},
+              {90, {}, protocol::Point{0.65f, 0.15f}, kNone},
+              {120, {}, {}, kKeyDown},
+              {150, {}, protocol::Point{0.65f, 0.17f}, kNone},
+              {180, {}, protocol::Point{0.65f, 0.65f}, kNone},
+              // Redrawn where it stood because the partner's figure moved.
+              {210, {}, protocol::Point{0.65f, 0.65f}, kKeySpace},
+              {240, kWaitForPartner, {}, kNone},
+              {270, kWon, {}, kKeySpace, true},
+              {300, {}, {}, kNone}}},
+        Case{"ArrowAgainstTheWallIsNotRepeated",
+             Plan(0, {BotKey::Left}),
+             {{0, kPlay, kTopLeft, kKeyLeft}, {30, {}, {}, kNone}, {60, {}, {}, kKeySpace}}},
+        Case{"EndOfRoundIsPressedAgainWhileTheRoundRuns",
+             Plan(200, {}),
+             {{0, kPlay, kTopLeft, kKeySpace},
+              {30, {}, {}, kNone},
+              {199, {}, {}, kNone},
+              {200, {}, {}, kKeySpace},
+              {230, kWaitForPartner, {}, kNone},
+              {500, {}, {}, kNone}}},
+        Case{"ColoursTellTheGameUnderOtherTexts",
+             Plan(0, {}),
+             {{0, StatusLine{kNotReady, "Press space"}, {}, kKeySpace},
+              {30, StatusLine{kPlaying, "Play"}, {}, kNone},
+              {60, {}, {}, kKeySpace},
+              {90, StatusLine{kReady, "Wait"}, {}, kNone},
+              {120, {}, {}, kNone},
+              {150, StatusLine{kReady, "Won! Space to go on"}, {}, kKeySpace, true}}},
+        Case{"NothingMoreOnceTheRoundsArePlayed",
+             Plan(0, {}, 1),
+             {{0, kPlay, kTopLeft, kKeySpace},
+              {30, kWon, {}, kNone, true},
+              {60, {}, {}, kNone},
+              {90, kPrompt, {}, kNone}}}),
     quib::testing::CaseName());
 
 TEST(BotPlayer, ReportsEachRoundWithItsKeysAndResult) {
@@ -168,14 +165,14 @@ TEST(BotPlayer, ReportsEachRoundWithItsKeysAndResult) {
 // result it sees again after the reconnection is not counted twice.
 TEST(BotPlayer, ReconnectionKeepsTheRoundAndItsCount) {
     BotPlayer bot(Plan(0, {BotKey::Right, BotKey::Down}), BotTexts{});
-    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{kPlay, {}, kTopLeft}, 0)), kRight);
+    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{kPlay, {}, kTopLeft}, 0)), kKeyRight);
     bot.ConnectionLost();
     EXPECT_EQ(bot.phase(), BotPhase::Unknown);
     EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{{}, {}, {}}, 30)), kNone) << "no status seen yet";
     const protocol::Point topRight{0.65f, 0.15f};
-    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{kPlay, {}, topRight, true}, 60)), kDown);
+    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{kPlay, {}, topRight, true}, 60)), kKeyDown);
     bot.OnFrame(FrameNews{{}, {}, {}}, 90);
-    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{{}, {}, {}}, 120)), kSpace);
+    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{{}, {}, {}}, 120)), kKeySpace);
     bot.OnFrame(FrameNews{kWon, {}, {}, true}, 150);
     bot.ConnectionLost();
     bot.OnFrame(FrameNews{kWon, {}, {}, true}, 180);
@@ -191,7 +188,7 @@ TEST(BotPlayer, RoundWhoseResultWasMissedStillCounts) {
     BotPlayer bot(Plan(0, {}), BotTexts{});
     bot.OnFrame(FrameNews{kPlay, {}, kTopLeft}, 0);
     bot.ConnectionLost();
-    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{kPrompt, {}, {}}, 30)), kSpace);
+    EXPECT_EQ(HeldKey(bot.OnFrame(FrameNews{kPrompt, {}, {}}, 30)), kKeySpace);
     const std::vector<RoundReport> reports = bot.TakeReports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].result.empty());
@@ -215,7 +212,7 @@ std::vector<int> PlayRandomRound(std::uint32_t seed) {
     std::uint32_t now = 0;
     std::optional<StatusLine> status = kPlay;
     std::optional<protocol::Point> figure = corner();
-    while (keys.empty() || keys.back() != kSpace) {
+    while (keys.empty() || keys.back() != kKeySpace) {
         const int key = HeldKey(bot.OnFrame(FrameNews{status, {}, figure}, now));
         now += 30;
         status.reset();
@@ -226,9 +223,9 @@ std::vector<int> PlayRandomRound(std::uint32_t seed) {
         keys.push_back(key);
         const int oldColumn = column;
         const int oldRow = row;
-        column = key == kRight ? 1 : key == kLeft ? 0 : column;
-        row = key == kDown ? 1 : key == 38 ? 0 : row;
-        if (key != kSpace) {
+        column = key == kKeyRight ? 1 : key == kKeyLeft ? 0 : column;
+        row = key == kKeyDown ? 1 : key == kKeyUp ? 0 : row;
+        if (key != kKeySpace) {
             EXPECT_TRUE(column != oldColumn || row != oldRow) << "key " << key << " hits a wall";
             figure = corner();  // arrives within the next frame
         }
@@ -242,7 +239,7 @@ std::vector<int> PlayRandomRound(std::uint32_t seed) {
 TEST(BotPlayer, RandomMovesLeadToAnotherCellAndRepeatWithTheSeed) {
     const std::vector<int> first = PlayRandomRound(7);
     ASSERT_EQ(first.size(), 7u);
-    EXPECT_EQ(first.back(), kSpace);
+    EXPECT_EQ(first.back(), kKeySpace);
     EXPECT_EQ(PlayRandomRound(7), first);
 }
 
