@@ -6,9 +6,10 @@
 namespace quib::server {
 namespace {
 
-// The value in decimal, padded with leading zeros to two characters; a
-// longer value keeps its first two characters.
-std::string TwoCharacters(std::int64_t value) {
+// Every two-digit field of the server's texts and files: the value in
+// decimal, padded with leading zeros to two characters; a longer value keeps
+// its first two characters (a year is passed as its last two digits).
+std::string TwoDigits(std::int64_t value) {
     std::string text = std::to_string(value);
     if (text.size() < 2) {
         text.insert(0, 2 - text.size(), '0');
@@ -18,7 +19,7 @@ std::string TwoCharacters(std::int64_t value) {
 }
 
 std::string JoinFields(std::int64_t first, std::int64_t second, std::int64_t third) {
-    return TwoCharacters(first) + ":" + TwoCharacters(second) + ":" + TwoCharacters(third);
+    return TwoDigits(first) + ":" + TwoDigits(second) + ":" + TwoDigits(third);
 }
 
 }  // namespace
@@ -37,6 +38,10 @@ std::string FormatHms(const LocalTime& time) {
     return JoinFields(time.hour, time.minute, time.second);
 }
 
+std::string FormatDate(const LocalTime& time) {
+    return TwoDigits(time.day) + "." + TwoDigits(time.month) + "." + TwoDigits(time.year % 100);
+}
+
 std::string FormatClock(std::int64_t seconds) {
     const std::int64_t minutes = seconds / 60;
     const std::int64_t hours = minutes / 60;
@@ -46,7 +51,7 @@ std::string FormatClock(std::int64_t seconds) {
 std::string FormatHoursMinutes(std::int64_t seconds, const ServerTexts& texts) {
     const std::int64_t minutes = seconds / 60;
     const std::int64_t hours = minutes / 60;
-    return std::to_string(hours) + " " + texts[26] + " " + TwoCharacters(minutes % 60) + " " +
+    return std::to_string(hours) + " " + texts[26] + " " + TwoDigits(minutes % 60) + " " +
            texts[27];
 }
 

@@ -21,8 +21,13 @@ struct LocalTime {
 
 LocalTime CurrentLocalTime();
 
-// "HH:MM:SS", two digits each: the time stamp of a log line.
+// "HH:MM:SS", two digits each: the time stamp of a log line and the time
+// field of the record files.
 std::string FormatHms(const LocalTime& time);
+
+// "DD.MM.YY", two digits each, the year's last two: the date field of the
+// record files.
+std::string FormatDate(const LocalTime& time);
 
 // Hours, minutes and seconds of a duration in seconds as "HH:MM:SS", each
 // field zero-padded to two characters; a field with more digits keeps its

@@ -23,11 +23,6 @@ constexpr int kPlayerWord = 111;
 constexpr int kNumberWord = 112;
 constexpr int kFileWord = 109;
 
-std::string TwoDigits(int value) {
-    const int kept = (value % 100 + 100) % 100;
-    return std::string{static_cast<char>('0' + kept / 10), static_cast<char>('0' + kept % 10)};
-}
-
 // The open partner view is "offen"; every other mode was covered when the
 // round was played.
 std::string_view DisplayWord(std::int32_t displayMode) {
@@ -52,11 +47,11 @@ std::string SixDigitField(std::int32_t n) {
 }
 
 std::string DateField(const LocalTime& time) {
-    return TwoDigits(time.day) + "." + TwoDigits(time.month) + "." + TwoDigits(time.year);
+    return FormatDate(time);
 }
 
 std::string TimeField(const LocalTime& time) {
-    return TwoDigits(time.hour) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second);
+    return FormatHms(time);
 }
 
 std::string JoinFields(std::initializer_list<std::string_view> fields) {

@@ -57,6 +57,12 @@ TEST(TimeFormatTest, HmsPadsEveryField) {
     EXPECT_EQ(FormatHms({2024, 1, 1, 0, 0, 0}), "00:00:00");
 }
 
+TEST(TimeFormatTest, DateKeepsTheYearsLastTwoDigits) {
+    EXPECT_EQ(FormatDate({2024, 3, 9, 14, 5, 7}), "09.03.24");
+    EXPECT_EQ(FormatDate({2005, 12, 31, 0, 0, 0}), "31.12.05");
+    EXPECT_EQ(FormatDate({2100, 1, 1, 0, 0, 0}), "01.01.00");
+}
+
 TEST(TimeFormatTest, CurrentLocalTimeIsPlausible) {
     const LocalTime now = CurrentLocalTime();
     EXPECT_GE(now.year, 2020);
