@@ -1,8 +1,5 @@
 #include "client/client_texts.h"
 
-#include <cstddef>
-#include <utility>
-
 #include "prefs/language_files.h"
 
 namespace quib::client {
@@ -43,38 +40,17 @@ constexpr const char* kDefaults[kClientTextCount] = {
 
 constexpr std::string_view kLanguagePrefix = "quib_client_";
 
-bool IsInRange(int n) {
-    return n >= 0 && n < kClientTextCount;
-}
-
 }  // namespace
 
-ClientTexts::ClientTexts() {
-    for (int n = 0; n < kClientTextCount; ++n) {
-        texts_[static_cast<std::size_t>(n)] = kDefaults[n];
-    }
-}
-
-const std::string& ClientTexts::operator[](int n) const {
-    static const std::string kNone;
-    return IsInRange(n) ? texts_[static_cast<std::size_t>(n)] : kNone;
-}
-
-void ClientTexts::Set(int n, std::string text) {
-    if (IsInRange(n)) {
-        texts_[static_cast<std::size_t>(n)] = std::move(text);
-    }
-}
+ClientTexts::ClientTexts() : LanguageTexts(kDefaults, kClientTextCount) {}
 
 std::string_view ClientTexts::Default(int n) {
-    return IsInRange(n) ? kDefaults[n] : std::string_view();
+    return DefaultIn(kDefaults, n);
 }
 
 ClientTexts LoadClientTexts(const fs::path& workDir, const std::string& languageFile) {
     ClientTexts texts;
-    LoadLanguageTexts(
-        workDir, languageFile, kClientTextCount, [](int n) { return ClientTexts::Default(n); },
-        [&texts](int n, std::string text) { texts.Set(n, std::move(text)); });
+    LoadLanguageTexts(workDir, languageFile, texts);
     return texts;
 }
 

@@ -1,33 +1,26 @@
 #pragma once
 
-#include <array>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/language_texts.h"
 #include "prefs/language_files.h"
 
 namespace quib::client {
 
 inline constexpr int kClientTextCount = 22;  // txt0 .. txt21
 
-// The player's program's language texts, addressed by key number (entry n
-// holds key "txt<n>"). Windows-1252 throughout.
-class ClientTexts {
+// The player's program's language texts, txt0 .. txt21, each with a German
+// text.
+class ClientTexts : public LanguageTexts {
   public:
     // Every entry holds its built-in German default.
     ClientTexts();
 
-    // The text of key n; an empty text outside txt0 .. txt21.
-    const std::string& operator[](int n) const;
-    void Set(int n, std::string text);
-
     // The built-in German text of key n; empty outside txt0 .. txt21.
     static std::string_view Default(int n);
-
-  private:
-    std::array<std::string, kClientTextCount> texts_;
 };
 
 // The texts of `languageFile` (relative to `workDir`), group "Text", each key

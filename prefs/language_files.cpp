@@ -66,15 +66,15 @@ std::vector<LanguageChoice> ListLanguageFiles(const fs::path& workDir, std::stri
     return choices;
 }
 
-void LoadLanguageTexts(const fs::path& workDir, const std::string& languageFile, int count,
-                       const std::function<std::string_view(int)>& defaultText,
-                       const std::function<void(int, std::string)>& store) {
+void LoadLanguageTexts(const fs::path& workDir, const std::string& languageFile,
+                       LanguageTexts& texts) {
+    const int count = texts.defaultCount();
     const fs::path path = workDir / languageFile;
     Preferences file;
     const bool opened = file.Open(path);
     file.SelectGroup("Text");
     for (int n = 0; n < count; ++n) {
-        store(n, file.ReadText(TextKey(n), defaultText(n)));
+        texts.Set(n, file.ReadText(TextKey(n), texts.DefaultText(n)));
     }
     file.Close();
 
@@ -83,7 +83,7 @@ void LoadLanguageTexts(const fs::path& workDir, const std::string& languageFile,
         file.WriteText("Language", "Deutsch");
         file.SelectGroup("Text");
         for (int n = 0; n < count; ++n) {
-            file.WriteText(TextKey(n), defaultText(n));
+            file.WriteText(TextKey(n), texts.DefaultText(n));
         }
         file.Close();
     }

@@ -7,10 +7,11 @@
 // prefix, the number of texts and the built-in German texts differ.
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/language_texts.h"
 
 namespace quib {
 
@@ -30,13 +31,12 @@ std::vector<LanguageChoice> ListLanguageFiles(const std::filesystem::path& workD
                                               std::string_view prefix,
                                               const std::string& currentLanguageFile);
 
-// Reads texts 0 .. count-1 of `languageFile` (relative to `workDir`); a
-// missing key keeps `defaultText(n)`. When the file cannot be opened, the
-// defaults are written out as a new German language file so that a lab has
-// a template to translate (a failed write goes unreported: the texts are
-// there either way). `store(n, text)` receives every text.
+// Sets the texts txt0 .. of `texts` that have a German text from
+// `languageFile` (relative to `workDir`); a missing key keeps its German
+// text. When the file cannot be opened, the German texts are written out as
+// a new language file so that a lab has a template to translate (a failed
+// write goes unreported: the texts are there either way).
 void LoadLanguageTexts(const std::filesystem::path& workDir, const std::string& languageFile,
-                       int count, const std::function<std::string_view(int)>& defaultText,
-                       const std::function<void(int, std::string)>& store);
+                       LanguageTexts& texts);
 
 }  // namespace quib

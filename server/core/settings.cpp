@@ -58,9 +58,7 @@ ServerSettings LoadSettings(const fs::path& workDir, LanguageChooser& chooser) {
 
 ServerTexts LoadTexts(const fs::path& workDir, const std::string& languageFile) {
     ServerTexts texts;
-    LoadLanguageTexts(
-        workDir, languageFile, kServerTextCount, [](int n) { return ServerTexts::Default(n); },
-        [&texts](int n, std::string text) { texts.Set(n, std::move(text)); });
+    LoadLanguageTexts(workDir, languageFile, texts);
     return texts;
 }
 

@@ -1,8 +1,5 @@
 #include "server/core/texts.h"
 
-#include <cstddef>
-#include <utility>
-
 namespace quib::server {
 namespace {
 
@@ -186,34 +183,12 @@ constexpr const char* kDefaults[kServerTextCount] = {
 };
 // clang-format on
 
-bool IsSlot(int n) {
-    return n >= 0 && n < kServerTextSlots;
-}
-
 }  // namespace
 
-ServerTexts::ServerTexts() {
-    for (int n = 0; n < kServerTextCount; ++n) {
-        slots_[static_cast<std::size_t>(n)] = Default(n);
-    }
-}
-
-const std::string& ServerTexts::operator[](int n) const {
-    static const std::string kEmpty;
-    return IsSlot(n) ? slots_[static_cast<std::size_t>(n)] : kEmpty;
-}
-
-void ServerTexts::Set(int n, std::string text) {
-    if (IsSlot(n)) {
-        slots_[static_cast<std::size_t>(n)] = std::move(text);
-    }
-}
+ServerTexts::ServerTexts() : LanguageTexts(kDefaults, kServerTextSlots) {}
 
 std::string_view ServerTexts::Default(int n) {
-    if (n < 0 || n >= kServerTextCount) {
-        return {};
-    }
-    return kDefaults[n];
+    return DefaultIn(kDefaults, n);
 }
 
 }  // namespace quib::server
