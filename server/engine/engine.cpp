@@ -38,10 +38,10 @@ void Engine::StartLinks(std::uint32_t now) {
     }
 }
 
-void Engine::ResetScreens(int full) {
+void Engine::ResetScreens(ScreenReset reset) {
     for (SeatRecord& seat : seats) {
         MarkScreenUnsent(seat);
-        if (full == 0) {
+        if (reset == ScreenReset::MarkUnsent) {
             continue;
         }
         seat.address.clear();

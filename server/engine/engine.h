@@ -51,6 +51,9 @@ inline constexpr Colour kGraphAwaiting = Rgb(255, 0, 0);
 inline constexpr Colour kGraphFastReply = Rgb(0, 255, 0);
 inline constexpr Colour kGraphSlowReply = Rgb(255, 255, 0);
 
+// How much Engine::ResetScreens resets.
+enum class ScreenReset { MarkUnsent = 0, Full = 1 };
+
 // Everything the network thread owns, and its work: the listening socket,
 // both seats' connections and exchanges, the key table, the connection
 // graphs and mirror images, and the game itself: the round set-up, the
@@ -96,9 +99,9 @@ class Engine {
     void StartLinks(std::uint32_t now);
 
     // Marks everything of both players' screens unsent so that the next
-    // update frames rebuild them. full = 1 (program start) also resets the
-    // seats' address, status and score texts and readiness.
-    void ResetScreens(int full);
+    // update frames rebuild them. ScreenReset::Full (program start) also
+    // resets the seats' address, status and score texts and readiness.
+    void ResetScreens(ScreenReset reset);
 
     // Socket events, one per pass.
     void HandleConnect(int connection, std::uint32_t now);

@@ -80,7 +80,7 @@ void Engine::HandleDisconnect(int connection, std::uint32_t now) {
     // Both players' screens are rebuilt from scratch by the next frames: the
     // remaining one keeps playing, a returning one gets a complete screen.
     // The seat's remembered address stays, so the computer can come back.
-    ResetScreens(0);
+    ResetScreens(ScreenReset::MarkUnsent);
     state.refreshBoard[seat] = 1;
     state.refreshControls = 1;
 }

@@ -32,24 +32,24 @@ ControlStates EvaluateControls(const ControlInputs& in) {
     return out;
 }
 
-void ResetScores(int kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
+void ResetScores(ResetKind kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
                  const ServerTexts& texts, ServerState& state) {
-    const bool everything = kind == ResetEverything;
-    if (everything || kind == ResetSeries) {
+    const bool everything = kind == ResetKind::Everything;
+    if (everything || kind == ResetKind::Series) {
         statistics.currentSeries = 0;
     }
-    if (everything || kind == ResetRecord) {
+    if (everything || kind == ResetKind::Record) {
         statistics.bestSeries = 0;
         statistics.currentSeries = 0;
     }
-    if (everything || kind == ResetPanel) {
+    if (everything || kind == ResetKind::Panel) {
         statistics.runningSeries = 0;
         statistics.currentRow = {};
         statistics.lastRow = {};
         statistics.totalRow = {};
         statistics.levelRow = {};
     }
-    if (everything || kind == ResetSeries || kind == ResetRecord) {
+    if (everything || kind == ResetKind::Series || kind == ResetKind::Record) {
         for (SeatRecord& seat : seats) {
             seat.scoreText = ScoreText(statistics, texts);
         }

@@ -36,12 +36,13 @@ struct ControlStates {
 
 ControlStates EvaluateControls(const ControlInputs& inputs);
 
-// The score resets behind the experimenter's buttons. Kind -1 everything
-// (start-up), 1 the current series ("Punkte Reset"), 2 best and current
-// series ("Rekord Reset"), 3 the panel rows ("Statistik Reset"). Raises
-// refreshStatistics. The caller holds stateLock.
-enum ResetKind : int { ResetEverything = -1, ResetSeries = 1, ResetRecord = 2, ResetPanel = 3 };
-void ResetScores(int kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
+// The score resets behind the experimenter's buttons: everything (start-up),
+// the current series ("Punkte Reset"), best and current series ("Rekord
+// Reset"), the panel rows ("Statistik Reset").
+enum class ResetKind : int { Everything = -1, Series = 1, Record = 2, Panel = 3 };
+
+// Raises refreshStatistics. The caller holds stateLock.
+void ResetScores(ResetKind kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
                  const ServerTexts& texts, ServerState& state);
 
 }  // namespace quib::server

@@ -79,8 +79,8 @@ bool ServerApp::Start() {
     }
     {
         std::lock_guard guard(state_.lock);
-        engine_->ResetScreens(1);
-        ResetScores(ResetEverything, engine_->statistics, engine_->seats, texts_, state_);
+        engine_->ResetScreens(ScreenReset::Full);
+        ResetScores(ResetKind::Everything, engine_->statistics, engine_->seats, texts_, state_);
         for (SeatRecord& seat : engine_->seats) {
             seat.statusText = texts_[12];
         }
@@ -169,11 +169,11 @@ void ServerApp::ConnectControls() {
             &ServerApp::OnStartToggle);
     connect(w.Button(control::kAbort), &QPushButton::clicked, this, &ServerApp::OnAbort);
     connect(w.Button(control::kResetPoints), &QPushButton::clicked, this,
-            [this] { OnResetScores(ResetSeries); });
+            [this] { OnResetScores(ResetKind::Series); });
     connect(w.Button(control::kResetRecord), &QPushButton::clicked, this,
-            [this] { OnResetScores(ResetRecord); });
+            [this] { OnResetScores(ResetKind::Record); });
     connect(w.Button(control::kResetStatistics), &QPushButton::clicked, this,
-            [this] { OnResetScores(ResetPanel); });
+            [this] { OnResetScores(ResetKind::Panel); });
     for (int id : kSettingLists) {
         connect(w.List(id), &QComboBox::currentIndexChanged, this, [this] {
             MirrorSettings();
@@ -297,7 +297,7 @@ void ServerApp::OnAbort() {
     UpdateControls(false);
 }
 
-void ServerApp::OnResetScores(int kind) {
+void ServerApp::OnResetScores(ResetKind kind) {
     std::lock_guard guard(state_.lock);
     ResetScores(kind, engine_->statistics, engine_->seats, texts_, state_);
 }

@@ -17,6 +17,7 @@
 #include "server/core/server_state.h"
 #include "server/core/settings.h"
 #include "server/core/texts.h"
+#include "server/core/window/control_rules.h"
 #include "server/core/window/main_window.h"
 #include "server/core/window/message_boxes.h"
 #include "server/engine/engine.h"
@@ -96,7 +97,7 @@ class ServerApp : public QObject {
 
     void OnStartToggle();
     void OnAbort();
-    void OnResetScores(int kind);
+    void OnResetScores(ResetKind kind);
 
     ServerOptions options_;
     // Every box of the program goes through here, so the main loop's work

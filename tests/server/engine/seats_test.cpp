@@ -238,7 +238,7 @@ TEST_P(ResetScreensFull, StartsBothSeatsAfresh) {
         seat.statusTextSent = seat.statusText;
         seat.partnerBoardDrawn = 1;
     }
-    engine->ResetScreens(1);
+    engine->ResetScreens(ScreenReset::Full);
     for (const SeatRecord& seat : engine->seats) {
         EXPECT_EQ(seat.address, "");
         EXPECT_EQ(seat.statusText, "X");
@@ -264,7 +264,7 @@ TEST_F(Seats, APartialResetOnlyMarksTheScreensUnsent) {
     seat.statusTextSent = seat.statusText;
     seat.readyState = 1;
     seat.partnerPictureSent = 1;
-    engine->ResetScreens(0);
+    engine->ResetScreens(ScreenReset::MarkUnsent);
     EXPECT_EQ(seat.address, "10.1.1.1");
     EXPECT_EQ(seat.statusText, "Bitte warten ...");
     EXPECT_EQ(seat.readyState, 1);

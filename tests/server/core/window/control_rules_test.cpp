@@ -111,7 +111,7 @@ TEST(ControlRule, EachSettingListLeftOnItsPromptKeepsTheToggleDisabled) {
 
 struct ResetCase {
     const char* name;
-    int kind;
+    ResetKind kind;
     std::int32_t currentSeries;
     std::int32_t bestSeries;
     bool panelCleared;
@@ -119,10 +119,10 @@ struct ResetCase {
 };
 
 const ResetCase kResets[] = {
-    {"Everything", ResetEverything, 0, 0, true, "Punkte in Serie: 0 Highscore: 0"},
-    {"PointsReset", ResetSeries, 0, 9, false, "Punkte in Serie: 0 Highscore: 9"},
-    {"RecordReset", ResetRecord, 0, 0, false, "Punkte in Serie: 0 Highscore: 0"},
-    {"StatisticsReset", ResetPanel, 4, 9, true, nullptr},
+    {"Everything", ResetKind::Everything, 0, 0, true, "Punkte in Serie: 0 Highscore: 0"},
+    {"PointsReset", ResetKind::Series, 0, 9, false, "Punkte in Serie: 0 Highscore: 9"},
+    {"RecordReset", ResetKind::Record, 0, 0, false, "Punkte in Serie: 0 Highscore: 0"},
+    {"StatisticsReset", ResetKind::Panel, 4, 9, true, nullptr},
 };
 
 class ScoreReset : public ::testing::TestWithParam<ResetCase> {};
