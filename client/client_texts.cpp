@@ -37,6 +37,7 @@ constexpr const char* kDefaults[kClientTextCount] = {
     "dem quib-Team",  // txt21: the author credit of the window title
 };
 // clang-format on
+static_assert(txt::kAuthorCredit == kClientTextCount - 1, "client_text_ids.h names every text");
 
 constexpr std::string_view kLanguagePrefix = "quib_client_";
 

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/client_text_ids.h"
 #include "common/language_texts.h"
 #include "prefs/language_files.h"
 

@@ -49,7 +49,7 @@ bool ClientApp::Open() {
     const std::vector<UnworkableSetting> unworkable = FindUnworkableSettings(settings_);
     if (!unworkable.empty()) {
         texts_ = LoadClientTexts(config_.workDir, settings_.language);
-        prompts_.ShowInformation(texts_[8], DescribeUnworkableSettings(unworkable));
+        prompts_.ShowInformation(texts_[txt::kErrorTitle], DescribeUnworkableSettings(unworkable));
         return false;
     }
     texts_ = settings_.askOptions == 1 ? RunOptions(config_.workDir, settings_, prompts_,
@@ -67,12 +67,14 @@ bool ClientApp::Open() {
     if (!HasScreenImages(*drawing_)) {
         // Out of memory even within the ranges: the window cannot open.
         prompts_.ShowInformation(
-            texts_[8],
+            texts_[txt::kErrorTitle],
             DescribeUnworkableSettings({UnworkableSetting{kBaseHightRange, settings_.baseHight}}));
         return false;
     }
     window_ = std::make_unique<ClientWindow>(settings_, keys_,
-                                             texts_[0] + " - " + texts_[1] + " " + texts_[21]);
+                                             texts_[txt::kProgramName] + " - " +
+                                                 texts_[txt::kProgrammedBy] + " " +
+                                                 texts_[txt::kAuthorCredit]);
     window_->ShowFrontImages(*drawing_->Image(0), *drawing_->Image(2));
     PlaceWindow();
     return true;
@@ -97,23 +99,23 @@ std::string ClientApp::ServerAddress() const {
 }
 
 std::string ClientApp::RetryTitle() const {
-    return texts_[12] + " " + ServerAddress();
+    return texts_[txt::kNoConnectionTo] + " " + ServerAddress();
 }
 
 bool ClientApp::Connect() {
     for (;;) {
-        window_->ShowText(TextField::Left, kConnectingColour, texts_[10]);
+        window_->ShowText(TextField::Left, kConnectingColour, texts_[txt::kConnecting]);
         // Paint the status line before the connect blocks.
         QApplication::processEvents();
         socket_ = ConnectToServer(settings_.ip, settings_.port);
         if (socket_) {
-            window_->ShowText(TextField::Left, kConnectedColour, texts_[14]);
+            window_->ShowText(TextField::Left, kConnectedColour, texts_[txt::kConnected]);
             return true;
         }
-        window_->ShowText(TextField::Left, kFailureColour, texts_[11]);
+        window_->ShowText(TextField::Left, kFailureColour, texts_[txt::kConnectFailed]);
         // A settings file that cannot be written leaves nothing to give up
         // to: try again as for Yes.
-        if (!prompts_.AskYesNo(RetryTitle(), texts_[13]) &&
+        if (!prompts_.AskYesNo(RetryTitle(), texts_[txt::kRetryQuestion]) &&
             RequestOptionsAtNextStart(config_.workDir)) {
             return false;
         }
@@ -143,13 +145,14 @@ void ClientApp::StartNetwork() {
 
 void ClientApp::OnNetworkOutcome(NetworkOutcome outcome) {
     if (outcome == NetworkOutcome::Lost) {
-        window_->ShowText(TextField::Left, kFailureColour, texts_[15]);
+        window_->ShowText(TextField::Left, kFailureColour, texts_[txt::kConnectionLost]);
         if (!config_.quietOnLoss) {
-            prompts_.ShowInformation(texts_[16],
-                                     texts_[17] + " (" + ServerAddress() + ") " + texts_[18]);
+            prompts_.ShowInformation(texts_[txt::kConnectionLostTitle],
+                                     texts_[txt::kConnectionToServer] + " (" + ServerAddress() +
+                                         ") " + texts_[txt::kLostSuffix]);
         }
     } else {
-        prompts_.ShowInformation(texts_[19], texts_[20]);
+        prompts_.ShowInformation(texts_[txt::kSendErrorTitle], texts_[txt::kSendErrorText]);
     }
     quit_();
 }

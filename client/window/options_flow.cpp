@@ -23,19 +23,22 @@ ClientTexts RunOptions(const std::filesystem::path& workDir, ClientSettings& set
         languageChosen(settings.language);
     }
 
-    settings.fullscreen = prompts.AskYesNo(texts[2], texts[3]) ? 1 : 0;
+    settings.fullscreen =
+        prompts.AskYesNo(texts[txt::kFullscreenTitle], texts[txt::kFullscreenQuestion]) ? 1 : 0;
 
     std::optional<std::string> address;
     while (!address) {
-        const std::optional<std::string> typed = prompts.AskText(texts[4], texts[5], settings.ip);
+        const std::optional<std::string> typed =
+            prompts.AskText(texts[txt::kAddressTitle], texts[txt::kAddressPrompt], settings.ip);
         address = NormaliseServerAddress(typed.value_or(std::string()));
     }
     settings.ip = *address;
 
-    settings.askOptions = prompts.AskYesNo(texts[6], texts[7]) ? 1 : 0;
+    settings.askOptions =
+        prompts.AskYesNo(texts[txt::kAskAlwaysTitle], texts[txt::kAskAlwaysQuestion]) ? 1 : 0;
 
     if (!SaveClientSettings(workDir, settings)) {
-        prompts.ShowInformation(texts[8], texts[9]);
+        prompts.ShowInformation(texts[txt::kErrorTitle], texts[txt::kCannotSaveSettings]);
     }
     return texts;
 }

@@ -182,6 +182,7 @@ constexpr const char* kDefaults[kServerTextCount] = {
     "dem quib-Team",  // txt170: the author credit of the window title
 };
 // clang-format on
+static_assert(txt::kAuthorCredit == kServerTextCount - 1, "text_ids.h names every text");
 
 }  // namespace
 

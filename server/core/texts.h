@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "common/language_texts.h"
+#include "server/core/text_ids.h"
 
 namespace quib::server {
 

@@ -51,8 +51,8 @@ std::string FormatClock(std::int64_t seconds) {
 std::string FormatHoursMinutes(std::int64_t seconds, const ServerTexts& texts) {
     const std::int64_t minutes = seconds / 60;
     const std::int64_t hours = minutes / 60;
-    return std::to_string(hours) + " " + texts[26] + " " + TwoDigits(minutes % 60) + " " +
-           texts[27];
+    return std::to_string(hours) + " " + texts[txt::kHoursUnit] + " " + TwoDigits(minutes % 60) +
+           " " + texts[txt::kMinutesUnit];
 }
 
 void PostLogMessage(ServerState& state, std::string_view text, const LocalTime& now) {

@@ -49,11 +49,11 @@ SaveCommentResult SaveCommentToFile(std::string_view subjectFile, std::string_vi
     const std::string path(subjectFile);
     const std::optional<std::string> before = ReadWholeFile(path);
     if (!before) {
-        return Failure(texts[4] + ": " + path);
+        return Failure(texts[txt::kCannotReadFile] + ": " + path);
     }
     const std::optional<std::string> after = RebuildWithComment(*before, editorText);
     if (!after || WriteFileAtomically(path, *after, WriteMode::Replace) != WriteResult::Written) {
-        return Failure(texts[5] + " " + path);
+        return Failure(texts[txt::kCannotWriteFile] + " " + path);
     }
     return {SaveCommentStatus::Saved, {}};
 }

@@ -22,7 +22,8 @@ std::string CleanName(std::string_view typedName) {
 // With every six-digit number taken, the next file would need a seventh
 // digit; the message names that file, which is never written.
 std::string NoNumberLeftText(const std::filesystem::path& workDir, const ServerTexts& texts) {
-    return texts[5] + " " + SubjectFilePath(workDir, std::to_string(kLargestFileNumber + 1));
+    return texts[txt::kCannotWriteFile] + " " +
+           SubjectFilePath(workDir, std::to_string(kLargestFileNumber + 1));
 }
 
 CreateSubjectResult Failure(std::string errorText) {
@@ -46,7 +47,7 @@ NewSubjectPlan PlanNewSubject(const std::filesystem::path& workDir, const Server
 }
 
 std::string NewSubjectBoxTitle(const ServerTexts& texts, std::int32_t number) {
-    return texts[85] + " (" + SixDigits(number) + ")";
+    return texts[txt::kNewSubjectTitle] + " (" + SixDigits(number) + ")";
 }
 
 CreateSubjectResult CreateSubjectFile(const std::filesystem::path& workDir,
@@ -62,7 +63,7 @@ CreateSubjectResult CreateSubjectFile(const std::filesystem::path& workDir,
     const std::string path = SubjectFilePath(workDir, SixDigits(number));
     const std::string text = NewSubjectFileText(texts, number, name, now);
     if (WriteFileAtomically(path, text, WriteMode::CreateNew) != WriteResult::Written) {
-        return Failure(texts[5] + " " + path);
+        return Failure(texts[txt::kCannotWriteFile] + " " + path);
     }
     CreateSubjectResult result;
     result.status = CreateSubjectStatus::Created;

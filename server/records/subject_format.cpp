@@ -25,7 +25,10 @@ std::string CreationStamp(const LocalTime& t) {
 
 std::string GameRowTitles(const ServerTexts& texts) {
     std::string titles;
-    for (const int key : {152, 124, 153, 130, 154, 150, 125, 126, 155, 156}) {
+    for (const int key :
+         {txt::kGameFileColumn, txt::kTimeColumn, txt::kOpponentColumn, txt::kFilePoints,
+          txt::kFileHighscore, txt::kSubjectRoundsField, txt::kDurationMsColumn,
+          txt::kDurationColumn, txt::kLevelColumn, txt::kDisplayColumn}) {
         titles += (titles.empty() ? "" : ";") + texts[key];
     }
     return titles;
@@ -50,14 +53,14 @@ std::string SubjectEntry(std::string_view numberText, std::string_view name) {
 std::string NewSubjectFileText(const ServerTexts& texts, std::int32_t number, std::string_view name,
                                const LocalTime& created) {
     const std::string lines[] = {
-        texts[111],
-        texts[146] + ";" + SixDigits(number),
-        texts[147] + ";" + std::string(name),
-        texts[148] + ";",
-        texts[149] + ";" + CreationStamp(created),
+        texts[txt::kPlayerField],
+        texts[txt::kSubjectNumberField] + ";" + SixDigits(number),
+        texts[txt::kSubjectNameField] + ";" + std::string(name),
+        texts[txt::kSubjectCommentField] + ";",
+        texts[txt::kSubjectCreatedField] + ";" + CreationStamp(created),
         "",
-        texts[130] + ";0;Rekord;0",  // "Rekord" is a fixed word, not a language text
-        texts[150] + ";0;" + texts[151] + ";0;00:00:00",
+        texts[txt::kFilePoints] + ";0;Rekord;0",  // "Rekord" is a fixed word, not a language text
+        texts[txt::kSubjectRoundsField] + ";0;" + texts[txt::kSubjectPlayTimeField] + ";0;00:00:00",
         "",
         GameRowTitles(texts),
     };

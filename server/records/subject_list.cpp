@@ -40,7 +40,7 @@ std::vector<fs::path> SubjectFiles(const fs::path& directory) {
 std::string NameIn(std::string_view text, const ServerTexts& texts) {
     const std::vector<std::string_view> lines = SplitLines(text);
     if (lines.size() <= kNameLine) {
-        return texts[3];
+        return texts[txt::kErrorTitle];
     }
     return std::string(TrimSpaces(CsvField(TrimSpaces(lines[kNameLine]), 2)));
 }
@@ -53,9 +53,9 @@ SubjectList ListSubjects(const fs::path& workDir, const ServerTexts& texts) {
         const std::string numberText = file.filename().string().substr(1, 6);
         const std::optional<std::string> bytes = ReadWholeFile(file);
         if (!bytes) {
-            list.problems.push_back({file.generic_string(), texts[4]});
+            list.problems.push_back({file.generic_string(), texts[txt::kCannotReadFile]});
         }
-        const std::string name = bytes ? NameIn(*bytes, texts) : texts[3];
+        const std::string name = bytes ? NameIn(*bytes, texts) : texts[txt::kErrorTitle];
         list.entries.push_back(SubjectEntry(numberText, name));
     }
     return list;

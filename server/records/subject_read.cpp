@@ -74,7 +74,7 @@ std::vector<std::string> TrimmedLines(std::string_view text) {
 
 SubjectReadResult Unreadable(const ServerTexts& texts) {
     SubjectReadResult result;
-    result.errorText = texts[4];
+    result.errorText = texts[txt::kCannotReadFile];
     return result;
 }
 

@@ -8,7 +8,7 @@ namespace quib::server {
 namespace {
 
 std::string UnknownTime(const ServerTexts& texts) {
-    return "?? " + texts[26] + " ?? " + texts[27];
+    return "?? " + texts[txt::kHoursUnit] + " ?? " + texts[txt::kMinutesUnit];
 }
 
 std::string HoursMinutesOfMs(std::int32_t ms, const ServerTexts& texts) {
@@ -23,25 +23,26 @@ SubjectStatistics SubjectStatisticsLines(const SubjectRecord& record, const Subj
         return EmptySubjectStatisticsLines(texts);
     }
     SubjectStatistics lines = EmptySubjectStatisticsLines(texts);
-    lines[0] = texts[15] + ": " + std::to_string(record.totalPoints) + " " + texts[84] + ", " +
-               std::to_string(record.record) + " " + texts[18];
-    lines[1] = texts[21] + ": " + HoursMinutesOfMs(record.totalPlayMs, texts);
+    lines[0] = texts[txt::kPoints] + ": " + std::to_string(record.totalPoints) + " " +
+               texts[txt::kTotal] + ", " + std::to_string(record.record) + " " +
+               texts[txt::kRecord];
+    lines[1] = texts[txt::kTotalPlayTime] + ": " + HoursMinutesOfMs(record.totalPlayMs, texts);
     if (other.subjectNumber == record.subjectNumber) {
-        lines[2] = texts[22];
-        lines[3] = texts[23];
+        lines[2] = texts[txt::kSameSubjectTwiceStart];
+        lines[3] = texts[txt::kSameSubjectTwiceEnd];
     } else if (other.subjectNumber >= 0) {
-        lines[2] = std::to_string(record.roundsWithPartner) + " " + texts[24];
-        lines[3] = texts[25] + " " + HoursMinutesOfMs(record.msWithPartner, texts);
+        lines[2] = std::to_string(record.roundsWithPartner) + " " + texts[txt::kRoundsWithPartner];
+        lines[3] = texts[txt::kInAllOf] + " " + HoursMinutesOfMs(record.msWithPartner, texts);
     }
     return lines;
 }
 
 SubjectStatistics EmptySubjectStatisticsLines(const ServerTexts& texts) {
     return {
-        texts[15] + ": ???? " + texts[84] + ", ?? " + texts[18],
-        texts[21] + ": " + UnknownTime(texts),
-        "??? " + texts[24],
-        texts[25] + " " + UnknownTime(texts),
+        texts[txt::kPoints] + ": ???? " + texts[txt::kTotal] + ", ?? " + texts[txt::kRecord],
+        texts[txt::kTotalPlayTime] + ": " + UnknownTime(texts),
+        "??? " + texts[txt::kRoundsWithPartner],
+        texts[txt::kInAllOf] + " " + UnknownTime(texts),
     };
 }
 

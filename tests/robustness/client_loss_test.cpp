@@ -100,11 +100,11 @@ TEST_P(ClientLoss, ThePlayerProgramShowsTheLossAndEnds) {
 
     ASSERT_TRUE(quib::testing::ProcessEventsUntil([&] { return quitRequested; }, kDeadline));
     EXPECT_EQ(app.window().text(TextField::Left)->text().toStdString(),
-              " " + Cp1252ToUtf8(Default(15)));
+              " " + Cp1252ToUtf8(Default(txt::kConnectionLost)));
     ASSERT_EQ(prompts.informations.size(), 1u);
-    EXPECT_EQ(prompts.informations[0].first, Default(16));
-    EXPECT_EQ(prompts.informations[0].second,
-              Default(17) + " (127.0.0.1:" + serverPort + ") " + Default(18));
+    EXPECT_EQ(prompts.informations[0].first, Default(txt::kConnectionLostTitle));
+    EXPECT_EQ(prompts.informations[0].second, Default(txt::kConnectionToServer) + " (127.0.0.1:" +
+                                                  serverPort + ") " + Default(txt::kLostSuffix));
 }
 
 INSTANTIATE_TEST_SUITE_P(, ClientLoss,

@@ -18,11 +18,11 @@ std::optional<BotTexts> LoadBotTexts(const std::filesystem::path& languageFile,
         languageFile.has_parent_path() ? languageFile.parent_path() : ".";
     const server::ServerTexts texts = server::LoadTexts(folder, languageFile.filename().string());
     BotTexts result;
-    result.pressToStart = texts[34];
-    result.waitForPartner = texts[36];
-    result.playing = texts[38];
-    result.lost = texts[39];
-    result.won = texts[40];
+    result.pressToStart = texts[server::txt::kPressSpaceToStart];
+    result.waitForPartner = texts[server::txt::kWaitForPartner];
+    result.playing = texts[server::txt::kMoveWithArrows];
+    result.lost = texts[server::txt::kLost];
+    result.won = texts[server::txt::kWon];
     return result;
 }
 

@@ -22,7 +22,9 @@ ControlStates EvaluateControls(const ControlInputs& in) {
     const bool idle = in.gameState == Idle;
     out.abortEnabled = !idle;
     // The caption names what a click does next.
-    out.toggleTextKey = idle ? 70 : (in.toggleDown ? 82 : 83);
+    out.toggleTextKey =
+        idle ? txt::kStartGame
+             : (in.toggleDown ? txt::kEndGameAfterRound : txt::kContinueGameAfterRound);
     if (in.toggleDown) {
         out.gameControls = Enablement::Disable;
     } else if (idle) {

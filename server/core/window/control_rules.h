@@ -28,7 +28,7 @@ enum class Enablement { Enable, Disable, Keep };
 
 struct ControlStates {
     bool abortEnabled = false;
-    int toggleTextKey = 70;  // txt70 "Spiel starten", txt82, txt83
+    int toggleTextKey = txt::kStartGame;  // or kEndGameAfterRound, kContinueGameAfterRound
     // The nine game controls: both subject selectors and the seven lists.
     Enablement gameControls = Enablement::Keep;
     Enablement startToggle = Enablement::Keep;

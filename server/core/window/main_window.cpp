@@ -126,47 +126,61 @@ void MainWindow::BuildSeatPanel(int seat) {
     }
     PlacePicture(id(kStrip), x0 + 10, 550, 660, 20);
     PlaceLabel(id(kAddressLine), x0 + 500, 190, 170, 16)
-        ->setText(ToQt(texts_[33] + " " + std::to_string(seat + 1) + " - IP: ?"));
+        ->setText(ToQt(texts_[txt::kPlayer] + " " + std::to_string(seat + 1) + " - IP: ?"));
     PlaceLabel(id(kHostLine), x0 + 500, 206, 170, 16)->setText("Host: ?");
-    PlaceList(id(kSubjectSelector), x0 + 500, 225, 170, {45, 46});
+    PlaceList(id(kSubjectSelector), x0 + 500, 225, 170, {txt::kChooseSubject, txt::kCreateSubject});
     PlaceLabel(id(kSubjectPoints), x0 + 500, 253, 170, 16)
-        ->setText(ToQt(texts_[15] + ": ???? " + texts_[145] + ", ?? " + texts_[18]));
+        ->setText(ToQt(texts_[txt::kPoints] + ": ???? " + texts_[txt::kSubjectTotal] + ", ?? " +
+                       texts_[txt::kRecord]));
     PlaceLabel(id(kSubjectPlayTime), x0 + 500, 269, 170, 16)
-        ->setText(ToQt(texts_[21] + ": ?? " + texts_[26] + " ?? " + texts_[27]));
+        ->setText(ToQt(texts_[txt::kTotalPlayTime] + ": ?? " + texts_[txt::kHoursUnit] + " ?? " +
+                       texts_[txt::kMinutesUnit]));
     PlaceLabel(id(kSubjectPartnerRounds), x0 + 500, 285, 170, 16)
-        ->setText(ToQt("??? " + texts_[24]));
+        ->setText(ToQt("??? " + texts_[txt::kRoundsWithPartner]));
     PlaceLabel(id(kSubjectPartnerTime), x0 + 500, 301, 170, 16)
-        ->setText(ToQt(texts_[25] + " ?? " + texts_[26] + " ?? " + texts_[27]));
+        ->setText(ToQt(texts_[txt::kInAllOf] + " ?? " + texts_[txt::kHoursUnit] + " ?? " +
+                       texts_[txt::kMinutesUnit]));
     auto* comment = Place<QPlainTextEdit>(id(kComment), x0 + 500, 322, 170, 224);
     comment->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    comment->setPlainText(ToQt(texts_[0]));
+    comment->setPlainText(ToQt(texts_[txt::kCommentPlaceholder]));
 }
 
 void MainWindow::BuildCommonArea() {
     using namespace control;
-    PlaceLabel(9001, 10, 583, 85, 16)->setText(ToQt(texts_[47]));
-    PlaceList(kLevel, 100, 580, 200, {48, 49, 50, 51, 87, 88, 89});
-    PlaceLabel(9003, 10, 612, 85, 16)->setText(ToQt(texts_[52]));
-    PlaceList(kSpeed, 100, 609, 200, {53, 54, 55, 56, 57});
-    PlaceLabel(9005, 10, 641, 85, 16)->setText(ToQt(texts_[116]));
-    PlaceList(kDisplay, 100, 638, 200, {58, 59, 60});
-    PlaceLabel(9007, 10, 670, 85, 16)->setText(ToQt(texts_[61]));
-    PlaceList(kFigure1, 100, 667, 96, {62});
-    PlaceList(kFigure2, 205, 667, 96, {63, 64})->setCurrentIndex(1);
-    PlaceLabel(9010, 310, 583, 85, 16)->setText(ToQt(texts_[118]));
-    PlaceList(kStart1, 410, 580, 96, {62, 65, 66, 67, 68, 69});
-    PlaceList(kStart2, 515, 580, 96, {63, 64, 65, 66, 67, 68, 69})->setCurrentIndex(1);
+    PlaceLabel(9001, 10, 583, 85, 16)->setText(ToQt(texts_[txt::kLevelLabel]));
+    PlaceList(kLevel, 100, 580, 200,
+              {txt::kChooseLevel, txt::kLevel1, txt::kLevel2, txt::kLevel3, txt::kLevel4,
+               txt::kLevel5, txt::kLevel6});
+    PlaceLabel(9003, 10, 612, 85, 16)->setText(ToQt(texts_[txt::kSpeedLabel]));
+    PlaceList(kSpeed, 100, 609, 200,
+              {txt::kChooseSpeed, txt::kSpeedSlow, txt::kSpeedMedium, txt::kSpeedFast,
+               txt::kSpeedInstant});
+    PlaceLabel(9005, 10, 641, 85, 16)->setText(ToQt(texts_[txt::kDisplayField]));
+    PlaceList(kDisplay, 100, 638, 200,
+              {txt::kChooseDisplay, txt::kDisplayCovered, txt::kDisplayOpen});
+    PlaceLabel(9007, 10, 670, 85, 16)->setText(ToQt(texts_[txt::kFigureLabel]));
+    PlaceList(kFigure1, 100, 667, 96, {txt::kPlayer1});
+    PlaceList(kFigure2, 205, 667, 96, {txt::kPlayer2, txt::kSameAsPlayer1})->setCurrentIndex(1);
+    PlaceLabel(9010, 310, 583, 85, 16)->setText(ToQt(texts_[txt::kStartPositionField]));
+    PlaceList(kStart1, 410, 580, 96,
+              {txt::kPlayer1, txt::kRandom, txt::kTopLeft, txt::kTopRight, txt::kBottomLeft,
+               txt::kBottomRight});
+    PlaceList(kStart2, 515, 580, 96,
+              {txt::kPlayer2, txt::kSameAsPlayer1, txt::kRandom, txt::kTopLeft, txt::kTopRight,
+               txt::kBottomLeft, txt::kBottomRight})
+        ->setCurrentIndex(1);
     auto* toggle = Place<QPushButton>(kStartToggle, 310, 608, 301, 23);
     toggle->setCheckable(true);
-    toggle->setText(ToQt(texts_[70]));
-    Place<QPushButton>(kAbort, 310, 637, 301, 23)->setText(ToQt(texts_[71]));
-    Place<QPushButton>(kResetPoints, 310, 666, 93, 23)->setText(ToQt(texts_[72]));
-    Place<QPushButton>(kResetRecord, 411, 666, 96, 23)->setText(ToQt(texts_[73]));
-    Place<QPushButton>(kResetStatistics, 515, 666, 96, 23)->setText(ToQt(texts_[74]));
+    toggle->setText(ToQt(texts_[txt::kStartGame]));
+    Place<QPushButton>(kAbort, 310, 637, 301, 23)->setText(ToQt(texts_[txt::kAbortGameNow]));
+    Place<QPushButton>(kResetPoints, 310, 666, 93, 23)->setText(ToQt(texts_[txt::kResetPoints]));
+    Place<QPushButton>(kResetRecord, 411, 666, 96, 23)->setText(ToQt(texts_[txt::kResetRecord]));
+    Place<QPushButton>(kResetStatistics, 515, 666, 96, 23)
+        ->setText(ToQt(texts_[txt::kResetStatistics]));
     BuildStatisticsList();
     auto* log = Place<QPlainTextEdit>(kLog, 867, 580, 473, 108);
     log->setReadOnly(true);
-    log->setPlainText(ToQt(texts_[42]));
+    log->setPlainText(ToQt(texts_[txt::kLogHeading]));
 }
 
 void MainWindow::BuildStatisticsList() {
@@ -187,8 +201,14 @@ void MainWindow::BuildStatisticsList() {
     }
     list->verticalHeader()->setMinimumSectionSize(1);
     list->verticalHeader()->setDefaultSectionSize(15);
-    const int titles[4] = {-1, 75, 15, 19};
-    const int rowLabels[7] = {-1, 76, 77, 78, 79, 80, 81};
+    const int titles[4] = {-1, txt::kTimeTitle, txt::kPoints, txt::kRounds};
+    const int rowLabels[7] = {-1,
+                              txt::kCurrentRow,
+                              txt::kLastRow,
+                              txt::kTotalRow,
+                              txt::kLevel1Row,
+                              txt::kLevel2Row,
+                              txt::kLevel3Row};
     for (int row = 0; row < 7; ++row) {
         for (int column = 0; column < 4; ++column) {
             auto* cell = new QTableWidgetItem();

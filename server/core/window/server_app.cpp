@@ -72,7 +72,7 @@ bool ServerApp::Start() {
     engine_->logDir = folders.log;
     engine_->log2Dir = folders.positions;
     state_.gameState = Idle;
-    state_.commentPlaceholder = texts_[0];
+    state_.commentPlaceholder = texts_[txt::kCommentPlaceholder];
     if (!CreateWorkingFolders()) {
         shutDown_ = true;  // nothing runs yet, and this path ends without the credits
         return false;
@@ -82,7 +82,7 @@ bool ServerApp::Start() {
         engine_->ResetScreens(ScreenReset::Full);
         ResetScores(ResetKind::Everything, engine_->statistics, engine_->seats, texts_, state_);
         for (SeatRecord& seat : engine_->seats) {
-            seat.statusText = texts_[12];
+            seat.statusText = texts_[txt::kPleaseWait];
         }
     }
     BuildWindowTitle(false);
@@ -104,7 +104,7 @@ bool ServerApp::Start() {
     MirrorSettings();
 
     if (!engine_->listener.Open(options_.port)) {
-        dialogs_.ShowMessage(texts_[3], texts_[32]);
+        dialogs_.ShowMessage(texts_[txt::kErrorTitle], texts_[txt::kCannotStartServer]);
         window_->hide();
         dialogs_.ShowMessage("credits:", CreditsText());
         shutDown_ = true;
@@ -145,7 +145,8 @@ bool ServerApp::CreateWorkingFolders() {
         }
         if (!std::filesystem::create_directory(folder, error) || error) {
             const std::string fullPath = options_.workDir.string() + "/" + name + "/";
-            dialogs_.ShowMessage(texts_[3], texts_[1] + " " + fullPath);
+            dialogs_.ShowMessage(texts_[txt::kErrorTitle],
+                                 texts_[txt::kCannotCreateFolder] + " " + fullPath);
             return false;
         }
     }
@@ -153,7 +154,8 @@ bool ServerApp::CreateWorkingFolders() {
 }
 
 void ServerApp::BuildWindowTitle(bool withAddresses) {
-    state_.windowTitle = texts_[11] + " " + texts_[170] + " - IP: ";
+    state_.windowTitle =
+        texts_[txt::kTitleProgrammedBy] + " " + texts_[txt::kAuthorCredit] + " - IP: ";
     if (!withAddresses) {
         return;
     }
@@ -215,7 +217,7 @@ void ServerApp::UpdateControls(bool populateLists) {
     if (populateLists) {
         FillFigureLists();
         subjects_->FillSelectors();
-        w.Editor(control::kLog)->setPlainText(ToQt(texts_[42]));
+        w.Editor(control::kLog)->setPlainText(ToQt(texts_[txt::kLogHeading]));
         w.Editor(control::kLog)->setMaximumBlockCount(state_.logMaxLines);
     }
     ControlInputs in;
@@ -266,7 +268,7 @@ void ServerApp::OnStartToggle() {
         if (w.Button(control::kStartToggle)->isChecked() && state_.gameState == Idle) {
             state_.gameState = SetUp;
             for (SeatRecord& seat : engine_->seats) {
-                seat.statusText = texts_[12];
+                seat.statusText = texts_[txt::kPleaseWait];
                 seat.readyState = 0;
             }
             BeginGameRecord(*engine_, options_.workDir, MonotonicMilliseconds(),
@@ -283,15 +285,15 @@ void ServerApp::OnAbort() {
     }
     // The lock is taken only after the answer: the network thread must not
     // wait for the experimenter.
-    if (dialogs_.AskYesNo(texts_[29] + "?", texts_[30])) {
+    if (dialogs_.AskYesNo(texts_[txt::kAbort] + "?", texts_[txt::kAbortRoundQuestion])) {
         std::lock_guard guard(state_.lock);
         for (SeatRecord& seat : engine_->seats) {
             ClearScreen(seat);
-            seat.statusText = texts_[12];
+            seat.statusText = texts_[txt::kPleaseWait];
         }
         window_->Button(control::kStartToggle)->setChecked(false);
         state_.gameState = Idle;
-        PostLogMessage(state_, texts_[31]);
+        PostLogMessage(state_, texts_[txt::kGameAborted]);
     }
     MirrorSettings();
     UpdateControls(false);
@@ -461,7 +463,8 @@ void ServerApp::HandleQuit() {
         std::lock_guard guard(state_.lock);
         gameState = state_.gameState;
     }
-    if (gameState == Idle || dialogs_.AskYesNo(texts_[90], texts_[91])) {
+    if (gameState == Idle ||
+        dialogs_.AskYesNo(texts_[txt::kAttention], texts_[txt::kQuitWhileRunning])) {
         state_.quitState = QuitConfirmed;
         QCoreApplication::exit(0);
     } else {

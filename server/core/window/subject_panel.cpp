@@ -55,7 +55,7 @@ std::int32_t SubjectPanel::SubjectNumber(int seat) const {
 void SubjectPanel::FillSelectors() {
     const SubjectList list = ListSubjects(workDir_, texts_);
     for (const SubjectListProblem& problem : list.problems) {
-        dialogs_.ShowMessage(texts_[3], problem.boxText);
+        dialogs_.ShowMessage(texts_[txt::kErrorTitle], problem.boxText);
     }
     for (const std::string& entry : list.entries) {
         for (int seat = 0; seat < 2; ++seat) {
@@ -81,11 +81,12 @@ void SubjectPanel::CreateSubject(int seat) {
     }
     const NewSubjectPlan plan = PlanNewSubject(workDir_, texts_);
     if (!plan.errorText.empty()) {
-        dialogs_.ShowMessage(texts_[3], plan.errorText);
+        dialogs_.ShowMessage(texts_[txt::kErrorTitle], plan.errorText);
         selector->setCurrentIndex(0);
         return;
     }
-    const std::string name = dialogs_.AskText(plan.boxTitle, texts_[86], "").value_or("");
+    const std::string name =
+        dialogs_.AskText(plan.boxTitle, texts_[txt::kEnterName], "").value_or("");
     const CreateSubjectResult created =
         CreateSubjectFile(workDir_, texts_, plan.number, name, CurrentLocalTime());
     switch (created.status) {
@@ -93,7 +94,7 @@ void SubjectPanel::CreateSubject(int seat) {
             selector->setCurrentIndex(0);
             return;
         case CreateSubjectStatus::Failed:
-            dialogs_.ShowMessage(texts_[3], created.errorText);
+            dialogs_.ShowMessage(texts_[txt::kErrorTitle], created.errorText);
             selector->setCurrentIndex(0);
             return;
         case CreateSubjectStatus::Created:
@@ -116,7 +117,7 @@ void SubjectPanel::LoadSubject(int seat) {
             std::lock_guard guard(state_.lock);
             Subject(seat) = read.record;
         } else {
-            dialogs_.ShowMessage(texts_[3], read.errorText);
+            dialogs_.ShowMessage(texts_[txt::kErrorTitle], read.errorText);
             ResetSubjectSeat(seat);
             selector->setCurrentIndex(0);
         }
@@ -160,7 +161,7 @@ void SubjectPanel::SaveComment(int seat) {
             }
         }
         if (saved.status == SaveCommentStatus::Failed) {
-            dialogs_.ShowMessage(texts_[3], saved.errorText);
+            dialogs_.ShowMessage(texts_[txt::kErrorTitle], saved.errorText);
         }
         shown = text;
     }

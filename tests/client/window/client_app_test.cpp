@@ -75,14 +75,15 @@ TEST_F(ClientAppTest, RetryQuestionNamesTheServerAndNoAsksForTheOptionsNextTime)
     app.Open();
     EXPECT_FALSE(app.Connect());
 
-    const std::string title = Default(12) + " 127.0.0.1:" + std::to_string(refusing.port);
+    const std::string title =
+        Default(txt::kNoConnectionTo) + " 127.0.0.1:" + std::to_string(refusing.port);
     ASSERT_EQ(prompts_.questions.size(), 2u);
     for (const auto& [asked, text] : prompts_.questions) {
         EXPECT_EQ(asked, title);
-        EXPECT_EQ(text, Default(13));
+        EXPECT_EQ(text, Default(txt::kRetryQuestion));
     }
     EXPECT_EQ(app.window().text(TextField::Left)->text().toStdString(),
-              " " + Cp1252ToUtf8(Default(11)));
+              " " + Cp1252ToUtf8(Default(txt::kConnectFailed)));
     EXPECT_EQ(LoadClientSettings(dir_.path()).askOptions, 1);
 }
 
@@ -91,7 +92,8 @@ TEST_F(ClientAppTest, WindowTitleCreditsTheAuthors) {
     ClientApp app(Config(false), prompts_, [this] { quitRequested_ = true; });
     app.Open();
     EXPECT_EQ(app.window().windowTitle().toStdString(),
-              Cp1252ToUtf8(Default(0) + " - " + Default(1) + " dem quib-Team"));
+              Cp1252ToUtf8(Default(txt::kProgramName) + " - " + Default(txt::kProgrammedBy) +
+                           " dem quib-Team"));
     EXPECT_TRUE(app.window().isVisible());
 }
 
@@ -141,13 +143,13 @@ TEST_P(ClientAppLossTest, ServerClosingTheConnectionEndsTheProgram) {
 
     ASSERT_TRUE(AwaitQuit());
     EXPECT_EQ(app.window().text(TextField::Left)->text().toStdString(),
-              " " + Cp1252ToUtf8(Default(15)));
+              " " + Cp1252ToUtf8(Default(txt::kConnectionLost)));
     if (GetParam().boxShown) {
         ASSERT_EQ(prompts_.informations.size(), 1u);
-        EXPECT_EQ(prompts_.informations[0].first, Default(16));
-        EXPECT_EQ(
-            prompts_.informations[0].second,
-            Default(17) + " (127.0.0.1:" + std::to_string(listener.port) + ") " + Default(18));
+        EXPECT_EQ(prompts_.informations[0].first, Default(txt::kConnectionLostTitle));
+        EXPECT_EQ(prompts_.informations[0].second,
+                  Default(txt::kConnectionToServer) + " (127.0.0.1:" +
+                      std::to_string(listener.port) + ") " + Default(txt::kLostSuffix));
     } else {
         EXPECT_TRUE(prompts_.informations.empty());
     }
@@ -201,7 +203,7 @@ TEST_P(ClientAppRefusedSettingTest, StartEndsAfterABoxNamingTheKeyAndItsRange) {
     EXPECT_EQ(RunClient(Config(false), prompts_), 0);
 
     ASSERT_EQ(prompts_.informations.size(), 1u);
-    EXPECT_EQ(prompts_.informations[0].first, Default(8));
+    EXPECT_EQ(prompts_.informations[0].first, Default(txt::kErrorTitle));
     EXPECT_EQ(prompts_.informations[0].second, GetParam().refusal);
     EXPECT_TRUE(prompts_.questions.empty()) << "the start went on to connect";
 }

@@ -46,8 +46,8 @@ TEST(TimeFormatTest, ClockAndHoursMinutesTable) {
 
 TEST(TimeFormatTest, HoursMinutesFollowTheLanguageTexts) {
     ServerTexts texts;
-    texts.Set(26, "h");
-    texts.Set(27, "min");
+    texts.Set(txt::kHoursUnit, "h");
+    texts.Set(txt::kMinutesUnit, "min");
     EXPECT_EQ(FormatHoursMinutes(3725, texts), "1 h 02 min");
 }
 

@@ -111,10 +111,10 @@ TEST_F(SubjectFileTest, CreatesTheTenLinesWithTheTrimmedName) {
 }
 
 TEST_F(SubjectFileTest, CreatedLinesComeFromTheLanguageTexts) {
-    texts_.Set(111, "Player");
-    texts_.Set(130, "Points");
-    texts_.Set(151, "Time played");
-    texts_.Set(156, "View");
+    texts_.Set(txt::kPlayerField, "Player");
+    texts_.Set(txt::kFilePoints, "Points");
+    texts_.Set(txt::kSubjectPlayTimeField, "Time played");
+    texts_.Set(txt::kDisplayColumn, "View");
     ASSERT_EQ(Create(0, "Al").status, CreateSubjectStatus::Created);
     const std::string text = ReadBytes(File("p000000.csv"));
     const std::vector<std::string_view> lines = SplitLines(text);

@@ -70,10 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(EmptySubjectStatisticsTest, PlaceholdersComeFromTheLanguageTexts) {
     ServerTexts texts;
     EXPECT_EQ(EmptySubjectStatisticsLines(texts), kPlaceholders);
-    texts.Set(15, "Points");
-    texts.Set(84, "total");
-    texts.Set(26, "h");
-    texts.Set(27, "min");
+    texts.Set(txt::kPoints, "Points");
+    texts.Set(txt::kTotal, "total");
+    texts.Set(txt::kHoursUnit, "h");
+    texts.Set(txt::kMinutesUnit, "min");
     const SubjectStatistics lines = EmptySubjectStatisticsLines(texts);
     EXPECT_EQ(lines[0], "Points: ???? total, ?? Rekord");
     EXPECT_EQ(lines[3], "in insgesamt ?? h ?? min");

@@ -28,49 +28,50 @@ struct RuleCase {
 };
 
 const RuleCase kRules[] = {
-    {"EverythingChosen", ReadyToStart, false, 70, Enablement::Enable, Enablement::Enable},
+    {"EverythingChosen", ReadyToStart, false, txt::kStartGame, Enablement::Enable,
+     Enablement::Enable},
     {"NoClientOnSeat2",
      [] {
          auto in = ReadyToStart();
          in.seatConnected[1] = false;
          return in;
      },
-     false, 70, Enablement::Enable, Enablement::Disable},
+     false, txt::kStartGame, Enablement::Enable, Enablement::Disable},
     {"NoClientAtAll",
      [] {
          auto in = ReadyToStart();
          in.seatConnected = {false, false};
          return in;
      },
-     false, 70, Enablement::Enable, Enablement::Disable},
+     false, txt::kStartGame, Enablement::Enable, Enablement::Disable},
     {"SameSubjectTwice",
      [] {
          auto in = ReadyToStart();
          in.subjectNumber = {4, 4};
          return in;
      },
-     false, 70, Enablement::Enable, Enablement::Disable},
+     false, txt::kStartGame, Enablement::Enable, Enablement::Disable},
     {"SubjectSelectorOnCreateEntry",
      [] {
          auto in = ReadyToStart();
          in.subjectEntry[0] = 1;
          return in;
      },
-     false, 70, Enablement::Enable, Enablement::Disable},
+     false, txt::kStartGame, Enablement::Enable, Enablement::Disable},
     {"LevelOnItsPrompt",
      [] {
          auto in = ReadyToStart();
          in.settingEntry[0] = 0;
          return in;
      },
-     false, 70, Enablement::Enable, Enablement::Disable},
+     false, txt::kStartGame, Enablement::Enable, Enablement::Disable},
     {"Player2StartOnItsPrompt",
      [] {
          auto in = ReadyToStart();
          in.settingEntry[6] = 0;
          return in;
      },
-     false, 70, Enablement::Enable, Enablement::Disable},
+     false, txt::kStartGame, Enablement::Enable, Enablement::Disable},
     {"ToggleDownDuringAGame",
      [] {
          auto in = ReadyToStart();
@@ -78,14 +79,14 @@ const RuleCase kRules[] = {
          in.toggleDown = true;
          return in;
      },
-     true, 82, Enablement::Disable, Enablement::Keep},
+     true, txt::kEndGameAfterRound, Enablement::Disable, Enablement::Keep},
     {"ToggleReleasedDuringAGame",
      [] {
          auto in = ReadyToStart();
          in.gameState = RoundOver;
          return in;
      },
-     true, 83, Enablement::Keep, Enablement::Keep},
+     true, txt::kContinueGameAfterRound, Enablement::Keep, Enablement::Keep},
 };
 
 class ControlRule : public ::testing::TestWithParam<RuleCase> {};

@@ -29,7 +29,7 @@ class SubjectPanelTest : public ::testing::Test {
     void SetUp() override {
         quib::testing::EnsureApplication();
         std::filesystem::create_directory(dir.path() / "log");
-        state.commentPlaceholder = texts[0];
+        state.commentPlaceholder = texts[txt::kCommentPlaceholder];
     }
 
     // Builds the window and the panel over the subject files present now.
