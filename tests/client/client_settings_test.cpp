@@ -71,7 +71,7 @@ TEST(ClientFirstStartTest, WritesBothFilesByteForByte) {
     EXPECT_EQ(ReadBytes(dir.path() / "quib_client_de.lang"), kGermanLanguageFile);
     EXPECT_EQ(NamesIn(dir.path()),
               (std::vector<std::string>{"quib_client.prefs", "quib_client_de.lang"}));
-    EXPECT_EQ(texts[3], ClientTexts::Default(3));
+    EXPECT_EQ(texts[txt::kFullscreenQuestion], ClientTexts::Default(txt::kFullscreenQuestion));
 }
 
 TEST(ClientSettingsTest, DefaultsWithoutAFile) {
@@ -215,7 +215,7 @@ TEST(ClientTextsTest, MissingKeysKeepTheirDefaultsAndTheFileIsNotCompleted) {
 TEST(ClientTextsTest, MissingFileOfAnotherNameIsWrittenWithTheGermanTexts) {
     ScratchDirectory dir;
     const ClientTexts texts = LoadClientTexts(dir.path(), "quib_client_xx.lang");
-    EXPECT_EQ(texts[20], ClientTexts::Default(20));
+    EXPECT_EQ(texts[txt::kSendErrorText], ClientTexts::Default(txt::kSendErrorText));
     EXPECT_EQ(ReadBytes(dir.path() / "quib_client_xx.lang"), kGermanLanguageFile);
 }
 
@@ -224,7 +224,7 @@ TEST(ClientTextsTest, OutsideTheTableIsEmpty) {
     EXPECT_TRUE(texts[-1].empty());
     EXPECT_TRUE(texts[kClientTextCount].empty());
     EXPECT_TRUE(ClientTexts::Default(kClientTextCount).empty());
-    EXPECT_EQ(texts[20], ClientTexts::Default(20));
+    EXPECT_EQ(texts[txt::kSendErrorText], ClientTexts::Default(txt::kSendErrorText));
 }
 
 TEST(ClientLanguagesTest, ListsNamedFilesAfterTheCurrentOne) {

@@ -43,7 +43,7 @@ TEST(EnglishClientLanguageTest, LoadClientTextsTakesEveryTextFromTheFileAndLeave
         // Titles and messages are built from texts joined with addresses.
         EXPECT_TRUE(quib::testing::EndsLike(texts[n], ClientTexts::Default(n))) << "txt" << n;
     }
-    EXPECT_EQ(texts[8], "Error!");
+    EXPECT_EQ(texts[txt::kErrorTitle], "Error!");
     EXPECT_EQ(ReadBytes(dir.path() / kFileName), bytes);
     EXPECT_EQ(quib::testing::NamesIn(dir.path()), std::vector<std::string>{kFileName});
 }

@@ -286,8 +286,11 @@ TEST_P(JunkFileTest, TheClientReadsWhatItCanAndWritesNothing) {
     EXPECT_EQ(settings.port, readable ? 7001 : 6832);
     EXPECT_EQ(settings.askOptions, readable ? 0 : 1);
     const client::ClientTexts texts = client::LoadClientTexts(dir.path(), "quib_client_de.lang");
-    EXPECT_EQ(texts[1], readable ? "Probe" : std::string(client::ClientTexts::Default(1)));
-    EXPECT_EQ(texts[2], client::ClientTexts::Default(2));
+    EXPECT_EQ(
+        texts[client::txt::kProgrammedBy],
+        readable ? "Probe" : std::string(client::ClientTexts::Default(client::txt::kProgrammedBy)));
+    EXPECT_EQ(texts[client::txt::kFullscreenTitle],
+              client::ClientTexts::Default(client::txt::kFullscreenTitle));
     ExpectFilesUnchanged();
 }
 
@@ -299,8 +302,12 @@ TEST_P(JunkFileTest, TheServerReadsWhatItCanAndWritesNothing) {
     EXPECT_EQ(dialog.shown, readable ? 0 : 1);
     EXPECT_EQ(settings.languageFile, "quib_server_de.lang");
     const server::ServerTexts texts = server::LoadTexts(dir.path(), settings.languageFile);
-    EXPECT_EQ(texts[1], readable ? "Probe" : std::string(server::ServerTexts::Default(1)));
-    EXPECT_EQ(texts[2], server::ServerTexts::Default(2));
+    EXPECT_EQ(texts[server::txt::kCannotCreateFolder],
+              readable
+                  ? "Probe"
+                  : std::string(server::ServerTexts::Default(server::txt::kCannotCreateFolder)));
+    EXPECT_EQ(texts[server::txt::kCannotStartNetwork],
+              server::ServerTexts::Default(server::txt::kCannotStartNetwork));
     ExpectFilesUnchanged();
 }
 

@@ -39,7 +39,7 @@ TEST(OptionsFlowTest, FirstStartAsksInOrderAndSavesEverySetting) {
     EXPECT_EQ(prompts.inputTitles, std::vector<std::string>{"Optionen: IP-Adresse"});
     EXPECT_EQ(prompts.prefills, std::vector<std::string>{"127.000.000.001"});
     EXPECT_TRUE(prompts.informations.empty());
-    EXPECT_EQ(texts[0], ClientTexts::Default(0));
+    EXPECT_EQ(texts[txt::kProgramName], ClientTexts::Default(txt::kProgramName));
 
     EXPECT_EQ(settings.fullscreen, 1);
     EXPECT_EQ(settings.ip, "10.0.0.7");
@@ -76,7 +76,7 @@ TEST(OptionsFlowTest, ChosenLanguageAsksTheLaterQuestionsInIt) {
     EXPECT_EQ(prompts.offered[0][1].displayName, "English");
     EXPECT_EQ(settings.language, "quib_client_en.lang");
     EXPECT_EQ(prompts.questions.at(0).first, "Options: full screen");
-    EXPECT_EQ(texts[2], "Options: full screen");
+    EXPECT_EQ(texts[txt::kFullscreenTitle], "Options: full screen");
     EXPECT_EQ(LoadClientSettings(dir.path()).language, "quib_client_en.lang");
 }
 

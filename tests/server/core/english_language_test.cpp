@@ -42,7 +42,7 @@ TEST(EnglishServerLanguageTest, LoadTextsTakesEveryTextFromTheFileAndLeavesItAlo
     for (int n = 0; n < kServerTextCount; ++n) {
         EXPECT_EQ(texts[n], quib::testing::TextOfKey(bytes, n)) << "txt" << n;
     }
-    EXPECT_EQ(texts[3], "Error!");
+    EXPECT_EQ(texts[txt::kErrorTitle], "Error!");
     EXPECT_EQ(ReadBytes(dir.path() / kFileName), bytes);
     EXPECT_EQ(quib::testing::NamesIn(dir.path()), std::vector<std::string>{kFileName});
 }

@@ -176,11 +176,11 @@ TEST(LoadSettingsTest, SecondLanguageIsListedAndUsedForThisRunOnly) {
     EXPECT_EQ(settings.languageFile, "quib_server_en.lang");
 
     const ServerTexts texts = LoadTexts(dir.path(), settings.languageFile);
-    EXPECT_EQ(texts[3], "Error!");
-    EXPECT_EQ(texts[11], "Tamoresk - Server - Programmed by");
-    EXPECT_EQ(texts[26], "h");
-    EXPECT_EQ(texts[27], ServerTexts::Default(27));
-    EXPECT_EQ(texts[0], ServerTexts::Default(0));
+    EXPECT_EQ(texts[txt::kErrorTitle], "Error!");
+    EXPECT_EQ(texts[txt::kTitleProgrammedBy], "Tamoresk - Server - Programmed by");
+    EXPECT_EQ(texts[txt::kHoursUnit], "h");
+    EXPECT_EQ(texts[txt::kMinutesUnit], ServerTexts::Default(txt::kMinutesUnit));
+    EXPECT_EQ(texts[txt::kCommentPlaceholder], ServerTexts::Default(txt::kCommentPlaceholder));
     // The English file is read, not completed; the German one is not written.
     EXPECT_EQ(ReadBytes(dir.path() / "quib_server_en.lang"), englishBefore);
     EXPECT_FALSE(fs::exists(dir.path() / "quib_server_de.lang"));
@@ -322,9 +322,9 @@ TEST(LoadTextsTest, LanguageFileChangesTheWindowTitleText) {
     WriteBytes(dir.path() / "quib_server_de.lang",
                "[Text]\r\ntxt11 = Tamoresk - Serveur - Programm\xE9 par\r\n");
     const ServerTexts texts = LoadTexts(dir.path(), "quib_server_de.lang");
-    EXPECT_EQ(texts[11], "Tamoresk - Serveur - Programm\xE9 par");
-    EXPECT_EQ(texts[10], ServerTexts::Default(10));
-    EXPECT_EQ(texts[12], ServerTexts::Default(12));
+    EXPECT_EQ(texts[txt::kTitleProgrammedBy], "Tamoresk - Serveur - Programm\xE9 par");
+    EXPECT_EQ(texts[txt::kRoundAndGameNotSaved], ServerTexts::Default(txt::kRoundAndGameNotSaved));
+    EXPECT_EQ(texts[txt::kPleaseWait], ServerTexts::Default(txt::kPleaseWait));
 }
 
 TEST(LoadTextsTest, MissingKeysGiveDefaultsAndTheFileIsNotCompleted) {
@@ -334,10 +334,10 @@ TEST(LoadTextsTest, MissingKeysGiveDefaultsAndTheFileIsNotCompleted) {
         "[Other]\ntxt1 = not this one\n";
     WriteBytes(dir.path() / "quib_server_part.lang", bytes);
     const ServerTexts texts = LoadTexts(dir.path(), "quib_server_part.lang");
-    EXPECT_EQ(texts[0], "Kommentar");
-    EXPECT_EQ(texts[169], "Z");
-    EXPECT_EQ(texts[5], "");  // present but empty: not the default
-    EXPECT_EQ(texts[1], ServerTexts::Default(1));
+    EXPECT_EQ(texts[txt::kCommentPlaceholder], "Kommentar");
+    EXPECT_EQ(texts[txt::kTouchingMark], "Z");
+    EXPECT_EQ(texts[txt::kCannotWriteFile], "");  // present but empty: not the default
+    EXPECT_EQ(texts[txt::kCannotCreateFolder], ServerTexts::Default(txt::kCannotCreateFolder));
     for (int n = 6; n < 169; ++n) {
         EXPECT_EQ(texts[n], ServerTexts::Default(n)) << "txt" << n;
     }

@@ -21,28 +21,30 @@ TEST(ServerTextsTest, DefaultsCoverEveryKeyAndNothingMore) {
 }
 
 TEST(ServerTextsTest, DefaultsAreWindows1252) {
-    EXPECT_EQ(ServerTexts::Default(0),
+    EXPECT_EQ(ServerTexts::Default(txt::kCommentPlaceholder),
               "Hier kann man einen Kommentar \xFC"
               "ber den Probanten hinterlassen.");
-    EXPECT_EQ(ServerTexts::Default(1), "Kann Verzeichniss nicht erstellen:");
-    EXPECT_EQ(ServerTexts::Default(3), "Fehler!");
-    EXPECT_EQ(ServerTexts::Default(11), "Tamoresk - Server - Programmiert von");
-    EXPECT_EQ(ServerTexts::Default(23), "selbe Spieler ausgew\xE4hlt!");
-    EXPECT_EQ(ServerTexts::Default(26), "Std.");
-    EXPECT_EQ(ServerTexts::Default(27), "Min.");
-    EXPECT_EQ(ServerTexts::Default(32),
+    EXPECT_EQ(ServerTexts::Default(txt::kCannotCreateFolder), "Kann Verzeichniss nicht erstellen:");
+    EXPECT_EQ(ServerTexts::Default(txt::kErrorTitle), "Fehler!");
+    EXPECT_EQ(ServerTexts::Default(txt::kTitleProgrammedBy),
+              "Tamoresk - Server - Programmiert von");
+    EXPECT_EQ(ServerTexts::Default(txt::kSameSubjectTwiceEnd), "selbe Spieler ausgew\xE4hlt!");
+    EXPECT_EQ(ServerTexts::Default(txt::kHoursUnit), "Std.");
+    EXPECT_EQ(ServerTexts::Default(txt::kMinutesUnit), "Min.");
+    EXPECT_EQ(ServerTexts::Default(txt::kCannotStartServer),
               "Kann Server nicht initialisieren! (Ist der Port belegt?).");
-    EXPECT_EQ(ServerTexts::Default(34),
+    EXPECT_EQ(ServerTexts::Default(txt::kPressSpaceToStart),
               "Um neue Runde zu starten bitte Leertaste dr\xFC"
               "cken.");
-    EXPECT_EQ(ServerTexts::Default(37), "Spiel l\xE4uft ...");
-    EXPECT_EQ(ServerTexts::Default(64), "<- Selbe");
-    EXPECT_EQ(ServerTexts::Default(91), "Spiel l\xE4uft noch, soll wirklich beendet werden?");
-    EXPECT_EQ(ServerTexts::Default(95), "gr\xFCn");
-    EXPECT_EQ(ServerTexts::Default(134), "Z\xFCge Spieler");
-    EXPECT_EQ(ServerTexts::Default(144), "M\xF6gliche Zielstimuli");
-    EXPECT_EQ(ServerTexts::Default(168), "N");
-    EXPECT_EQ(ServerTexts::Default(169), "K");
+    EXPECT_EQ(ServerTexts::Default(txt::kGameRunning), "Spiel l\xE4uft ...");
+    EXPECT_EQ(ServerTexts::Default(txt::kSameAsPlayer1), "<- Selbe");
+    EXPECT_EQ(ServerTexts::Default(txt::kQuitWhileRunning),
+              "Spiel l\xE4uft noch, soll wirklich beendet werden?");
+    EXPECT_EQ(ServerTexts::Default(txt::kGreen), "gr\xFCn");
+    EXPECT_EQ(ServerTexts::Default(txt::kMovesPlayerColumn), "Z\xFCge Spieler");
+    EXPECT_EQ(ServerTexts::Default(txt::kPossibleTargetsColumn), "M\xF6gliche Zielstimuli");
+    EXPECT_EQ(ServerTexts::Default(txt::kApartMark), "N");
+    EXPECT_EQ(ServerTexts::Default(txt::kTouchingMark), "K");
 }
 
 TEST(ServerTextsTest, NewTableHoldsTheDefaultsAndEmptySpareSlots) {
@@ -57,12 +59,12 @@ TEST(ServerTextsTest, NewTableHoldsTheDefaultsAndEmptySpareSlots) {
 
 TEST(ServerTextsTest, SetReplacesOneSlot) {
     ServerTexts texts;
-    texts.Set(11, "Tamoresk - Server - Programmed by");
+    texts.Set(txt::kTitleProgrammedBy, "Tamoresk - Server - Programmed by");
     texts.Set(200, "spare");
-    EXPECT_EQ(texts[11], "Tamoresk - Server - Programmed by");
+    EXPECT_EQ(texts[txt::kTitleProgrammedBy], "Tamoresk - Server - Programmed by");
     EXPECT_EQ(texts[200], "spare");
-    EXPECT_EQ(texts[10], ServerTexts::Default(10));
-    EXPECT_EQ(texts[12], ServerTexts::Default(12));
+    EXPECT_EQ(texts[txt::kRoundAndGameNotSaved], ServerTexts::Default(txt::kRoundAndGameNotSaved));
+    EXPECT_EQ(texts[txt::kPleaseWait], ServerTexts::Default(txt::kPleaseWait));
 }
 
 TEST(ServerTextsTest, SlotsOutsideTheTableAreEmptyAndIgnoreWrites) {
