@@ -23,6 +23,11 @@ std::string JoinFields(std::int64_t first, std::int64_t second, std::int64_t thi
 
 }  // namespace
 
+std::string LastTwoDigits(int value) {
+    const int kept = (value % 100 + 100) % 100;
+    return std::string{static_cast<char>('0' + kept / 10), static_cast<char>('0' + kept % 10)};
+}
+
 LocalTime CurrentLocalTime() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

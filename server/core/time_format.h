@@ -21,6 +21,10 @@ struct LocalTime {
 
 LocalTime CurrentLocalTime();
 
+// The last two decimal digits of a date or time part, "07" for 7 and "24"
+// for 2024: the record files' dates are "dd.mm.yy".
+std::string LastTwoDigits(int value);
+
 // "HH:MM:SS", two digits each: the time stamp of a log line.
 std::string FormatHms(const LocalTime& time);
 

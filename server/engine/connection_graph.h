@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "server/engine/seat_record.h"
+#include "server/game/seat_record.h"
 
 namespace quib::server {
 

@@ -30,6 +30,9 @@ struct SeatLink {
     protocol::FrameReceiver receiver;
     protocol::SendBuffer sender;
     std::string peerAddress;  // dotted IPv4 address of the connection
+    // The address of the computer last seen on this seat, kept across
+    // disconnects so that it gets its seat back.
+    std::string rememberedAddress;
 };
 
 // A finished reply, good or not, waits to be taken in.

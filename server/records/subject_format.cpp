@@ -1,6 +1,7 @@
 #include "server/records/subject_format.h"
 
 #include "server/records/file_numbering.h"
+#include "server/records/record_text.h"
 
 namespace quib::server {
 namespace {
@@ -18,14 +19,8 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
-std::string TwoDigits(int value) {
-    const int kept = (value % 100 + 100) % 100;
-    return std::string{static_cast<char>('0' + kept / 10), static_cast<char>('0' + kept % 10)};
-}
-
 std::string CreationStamp(const LocalTime& t) {
-    return TwoDigits(t.day) + "." + TwoDigits(t.month) + "." + TwoDigits(t.year) + ";" +
-           TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+    return DateField(t) + ";" + TimeField(t);
 }
 
 std::string GameRowTitles(const ServerTexts& texts) {

@@ -32,29 +32,4 @@ ControlStates EvaluateControls(const ControlInputs& in) {
     return out;
 }
 
-void ResetScores(int kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
-                 const ServerTexts& texts, ServerState& state) {
-    const bool everything = kind == ResetEverything;
-    if (everything || kind == ResetSeries) {
-        statistics.currentSeries = 0;
-    }
-    if (everything || kind == ResetRecord) {
-        statistics.bestSeries = 0;
-        statistics.currentSeries = 0;
-    }
-    if (everything || kind == ResetPanel) {
-        statistics.runningSeries = 0;
-        statistics.currentRow = {};
-        statistics.lastRow = {};
-        statistics.totalRow = {};
-        statistics.levelRow = {};
-    }
-    if (everything || kind == ResetSeries || kind == ResetRecord) {
-        for (SeatRecord& seat : seats) {
-            seat.scoreText = ScoreText(statistics, texts);
-        }
-    }
-    state.refreshStatistics = 1;
-}
-
 }  // namespace quib::server

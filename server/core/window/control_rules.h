@@ -6,8 +6,6 @@
 
 #include "server/core/server_state.h"
 #include "server/core/texts.h"
-#include "server/engine/seat_record.h"
-#include "server/engine/statistics.h"
 
 namespace quib::server {
 
@@ -35,13 +33,5 @@ struct ControlStates {
 };
 
 ControlStates EvaluateControls(const ControlInputs& inputs);
-
-// The score resets behind the experimenter's buttons. Kind -1 everything
-// (start-up), 1 the current series ("Punkte Reset"), 2 best and current
-// series ("Rekord Reset"), 3 the panel rows ("Statistik Reset"). Raises
-// refreshStatistics. The caller holds stateLock.
-enum ResetKind : int { ResetEverything = -1, ResetSeries = 1, ResetRecord = 2, ResetPanel = 3 };
-void ResetScores(int kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
-                 const ServerTexts& texts, ServerState& state);
 
 }  // namespace quib::server

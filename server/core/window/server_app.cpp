@@ -14,7 +14,7 @@
 #include "server/core/window/figure_icons.h"
 #include "server/core/window/qt_text.h"
 #include "server/core/window/subject_panel.h"
-#include "server/engine/game_record.h"
+#include "server/game/game_record.h"
 
 namespace quib::server {
 
@@ -61,19 +61,22 @@ std::string ServerApp::CreditsText() {
 }
 
 std::uint16_t ServerApp::port() const {
-    return engine_ ? engine_->listener.port() : 0;
+    return engine_ ? engine_->links().listener.port() : 0;
 }
 
 bool ServerApp::Start() {
-    state_.engineBusy = 0;
     const ServerSettings settings = LoadSettings(options_.workDir, chooser_);
     texts_ = LoadTexts(options_.workDir, settings.languageFile);
     UseQtTranslation(qtTexts_, settings.languageFile);
     state_.logMaxLines = 50;
-    engine_ = std::make_unique<Engine>(state_, texts_);
-    engine_->grafikDir = options_.workDir / "grafik";
-    engine_->logDir = options_.workDir / "log";
-    engine_->log2Dir = options_.workDir / "log2";
+    // The boxes the network thread asks for are shown by this thread.
+    networkMessages_ = std::make_unique<CrossThreadMessages>(dialogs_, state_.lock, this);
+    engine_ =
+        std::make_unique<Engine>(state_, texts_,
+                                 EngineFolders{options_.workDir / "grafik",
+                                               options_.workDir / "log", options_.workDir / "log2"},
+                                 networkMessages_.get());
+    door_ = std::make_unique<EngineDoor>(*engine_);
     state_.gameState = Idle;
     state_.commentPlaceholder = texts_[0];
     if (!CreateWorkingFolders()) {
@@ -82,9 +85,11 @@ bool ServerApp::Start() {
     }
     {
         std::lock_guard guard(state_.lock);
-        engine_->ResetScreens(1);
-        ResetScores(ResetEverything, engine_->statistics, engine_->seats, texts_, state_);
-        for (SeatRecord& seat : engine_->seats) {
+        // Before the network thread starts nothing else touches the game.
+        Game& game = engine_->game();
+        game.ResetScreens(ScreenReset::Full);
+        game.ResetScores(ResetKind::Everything);
+        for (SeatRecord& seat : game.seats) {
             seat.statusText = texts_[12];
         }
     }
@@ -107,7 +112,7 @@ bool ServerApp::Start() {
     UpdateControls(true);
     MirrorSettings();
 
-    if (!engine_->listener.Open(options_.port)) {
+    if (!engine_->links().listener.Open(options_.port)) {
         dialogs_.ShowMessage(texts_[3], texts_[32]);
         window_->hide();
         dialogs_.ShowMessage("credits:", CreditsText());
@@ -118,8 +123,6 @@ bool ServerApp::Start() {
     window_->setWindowTitle(ToQt(state_.windowTitle));
     engine_->StartLinks(MonotonicMilliseconds());
 
-    networkMessages_ = std::make_unique<CrossThreadMessages>(dialogs_, state_.lock, this);
-    engine_->messageBoxes = networkMessages_.get();
     networkThread_ = std::make_unique<NetworkThread>(*engine_);
     networkThread_->SetAfterPass([this] {
         bool pending = false;
@@ -173,11 +176,11 @@ void ServerApp::ConnectControls() {
             &ServerApp::OnStartToggle);
     connect(w.Button(control::kAbort), &QPushButton::clicked, this, &ServerApp::OnAbort);
     connect(w.Button(control::kResetPoints), &QPushButton::clicked, this,
-            [this] { OnResetScores(ResetSeries); });
+            [this] { OnResetScores(ResetKind::Series); });
     connect(w.Button(control::kResetRecord), &QPushButton::clicked, this,
-            [this] { OnResetScores(ResetRecord); });
+            [this] { OnResetScores(ResetKind::Record); });
     connect(w.Button(control::kResetStatistics), &QPushButton::clicked, this,
-            [this] { OnResetScores(ResetPanel); });
+            [this] { OnResetScores(ResetKind::Panel); });
     for (int id : kSettingLists) {
         connect(w.List(id), &QComboBox::currentIndexChanged, this, [this] {
             MirrorSettings();
@@ -199,8 +202,7 @@ void ServerApp::MirrorSettings() {
     const MainWindow& w = *window_;
     auto entry = [&w](int id) { return static_cast<std::int32_t>(w.List(id)->currentIndex()); };
     auto text = [&w](int id) { return FromQt(w.List(id)->currentText()); };
-    std::lock_guard guard(state_.lock);
-    GameSettings& s = state_.settings;
+    GameSettings s;
     s.level = entry(control::kLevel);
     s.speed = entry(control::kSpeed);
     s.display = entry(control::kDisplay);
@@ -212,6 +214,8 @@ void ServerApp::MirrorSettings() {
     s.figureText = {text(control::kFigure1), text(control::kFigure2)};
     s.startText = {text(control::kStart1), text(control::kStart2)};
     s.startToggleDown = w.Button(control::kStartToggle)->isChecked();
+    std::lock_guard guard(state_.lock);
+    settingsPending_ = !door_->SetSettings(s);
 }
 
 void ServerApp::UpdateControls(bool populateLists) {
@@ -227,8 +231,9 @@ void ServerApp::UpdateControls(bool populateLists) {
         std::lock_guard guard(state_.lock);
         in.gameState = state_.gameState;
         for (int seat = 0; seat < 2; ++seat) {
-            in.seatConnected[static_cast<std::size_t>(seat)] =
-                engine_->links[static_cast<std::size_t>(seat)].connection >= 0;
+            const auto s = static_cast<std::size_t>(seat);
+            seatConnected_[s] = door_->SeatConnected(seat).value_or(seatConnected_[s]);
+            in.seatConnected[s] = seatConnected_[s];
         }
     }
     in.toggleDown = w.Button(control::kStartToggle)->isChecked();
@@ -255,7 +260,7 @@ void ServerApp::UpdateControls(bool populateLists) {
 
 void ServerApp::FillFigureLists() {
     for (const FigureEntry& figure :
-         ListFigurePictures(options_.workDir / "grafik", *engine_->pictureCache)) {
+         ListFigurePictures(options_.workDir / "grafik", *engine_->mirrors().pictures())) {
         const QIcon icon(QPixmap::fromImage(figure.icon));
         for (int id : {control::kFigure2, control::kFigure1}) {
             window_->List(id)->addItem(icon, ToQt(figure.fileName));
@@ -268,13 +273,7 @@ void ServerApp::OnStartToggle() {
     {
         std::lock_guard guard(state_.lock);
         if (w.Button(control::kStartToggle)->isChecked() && state_.gameState == Idle) {
-            state_.gameState = SetUp;
-            for (SeatRecord& seat : engine_->seats) {
-                seat.statusText = texts_[12];
-                seat.readyState = 0;
-            }
-            BeginGameRecord(*engine_, options_.workDir, MonotonicMilliseconds(),
-                            CurrentLocalTime());
+            startPending_ = !door_->StartGame(MonotonicMilliseconds(), CurrentLocalTime());
         }
     }
     MirrorSettings();
@@ -288,22 +287,45 @@ void ServerApp::OnAbort() {
     // The lock is taken only after the answer: the network thread must not
     // wait for the experimenter.
     if (dialogs_.AskYesNo(texts_[29] + "?", texts_[30])) {
-        std::lock_guard guard(state_.lock);
-        for (SeatRecord& seat : engine_->seats) {
-            ClearScreen(seat);
-            seat.statusText = texts_[12];
-        }
         window_->Button(control::kStartToggle)->setChecked(false);
-        state_.gameState = Idle;
-        PostLogMessage(state_, texts_[31]);
+        std::lock_guard guard(state_.lock);
+        startPending_ = false;
+        abortPending_ = !door_->Abort();
     }
     MirrorSettings();
     UpdateControls(false);
 }
 
-void ServerApp::OnResetScores(int kind) {
+void ServerApp::OnResetScores(ResetKind kind) {
     std::lock_guard guard(state_.lock);
-    ResetScores(kind, engine_->statistics, engine_->seats, texts_, state_);
+    if (!door_->ResetScores(kind)) {
+        resetPending_ = kind;
+    }
+}
+
+void ServerApp::RetryRefusedCommands() {
+    if (!(settingsPending_ || startPending_ || abortPending_ || resetPending_)) {
+        return;
+    }
+    std::lock_guard guard(state_.lock);
+    if (!door_->Open()) {
+        return;
+    }
+    if (abortPending_) {
+        abortPending_ = !door_->Abort();
+    }
+    if (startPending_) {
+        startPending_ = false;
+        if (state_.gameState == Idle && window_->Button(control::kStartToggle)->isChecked()) {
+            door_->StartGame(MonotonicMilliseconds(), CurrentLocalTime());
+        }
+    }
+    if (resetPending_ && door_->ResetScores(*resetPending_)) {
+        resetPending_.reset();
+    }
+    if (settingsPending_) {
+        MirrorSettings();
+    }
 }
 
 void ServerApp::WakeMainThread() {
@@ -317,6 +339,7 @@ void ServerApp::Iterate() {
     if (!window_ || shutDown_) {
         return;
     }
+    RetryRefusedCommands();
     ApplyDeferredUpdates();
     ShowLiveTime();
     DrainLog();
@@ -325,7 +348,7 @@ void ServerApp::Iterate() {
 
 void ServerApp::ApplyDeferredUpdates() {
     std::lock_guard guard(state_.lock);
-    if (state_.engineBusy) {
+    if (!door_->Open()) {
         return;
     }
     MainWindow& w = *window_;
@@ -333,8 +356,9 @@ void ServerApp::ApplyDeferredUpdates() {
     if (state_.refreshStrips) {
         state_.refreshStrips = 0;
         for (int seat = 0; seat < 2; ++seat) {
-            w.Picture(control::Seat(seat, control::kStrip))
-                ->Show(engine_->graphs[static_cast<std::size_t>(seat)].image());
+            if (const std::optional<QImage> graph = door_->Graph(seat)) {
+                w.Picture(control::Seat(seat, control::kStrip))->Show(*graph);
+            }
         }
     }
     for (int seat = 0; seat < 2; ++seat) {
@@ -384,9 +408,10 @@ void ServerApp::ShowMirrorsIfDue(int seat) {
     // The fields keep the images as they are: they share their pixels with
     // the engine's, which never paints shared pixels, and are painted later,
     // outside the lock.
-    window_->Picture(control::Seat(seat, control::kBoard))->Show(engine_->screenMirrors[s]);
-    window_->Picture(control::Seat(seat, control::kPartnerView))
-        ->Show(engine_->partnerViewMirrors[s]);
+    if (const std::optional<EngineDoor::SeatViews> views = door_->Mirrors(seat)) {
+        window_->Picture(control::Seat(seat, control::kBoard))->Show(views->screen);
+        window_->Picture(control::Seat(seat, control::kPartnerView))->Show(views->partnerView);
+    }
 }
 
 void ServerApp::ShowStatusSlot(int slot, int controlId) {
@@ -403,8 +428,12 @@ void ServerApp::ShowStatusSlot(int slot, int controlId) {
 }
 
 void ServerApp::ShowStatistics() {
+    const std::optional<ServerStatistics> statistics = door_->Statistics();
+    if (!statistics) {
+        return;
+    }
     QTableWidget* list = window_->StatisticsList();
-    const ServerStatistics& st = engine_->statistics;
+    const ServerStatistics& st = *statistics;
     const StatisticsRow rows[6] = {{0, st.currentRow.points, st.currentRow.rounds},
                                    st.lastRow,
                                    st.totalRow,
@@ -425,9 +454,8 @@ void ServerApp::ShowLiveTime() {
         return;
     }
     std::lock_guard guard(state_.lock);
-    if (state_.gameState == Running && !state_.engineBusy) {
-        const std::uint32_t elapsed = ElapsedMs(MonotonicMilliseconds(), engine_->roundStartMs);
-        window_->StatisticsList()->item(1, 1)->setText(ToQt(FormatClock(elapsed / 1000)));
+    if (const std::optional<std::uint32_t> elapsed = door_->LiveRoundMs(MonotonicMilliseconds())) {
+        window_->StatisticsList()->item(1, 1)->setText(ToQt(FormatClock(*elapsed / 1000)));
     }
     state_.lastSecond = now.second;
 }

@@ -19,6 +19,7 @@
 #include "server/core/window/main_window.h"
 #include "server/core/window/message_boxes.h"
 #include "server/engine/engine.h"
+#include "server/engine/engine_door.h"
 #include "server/engine/network_thread.h"
 
 namespace quib::server {
@@ -70,6 +71,7 @@ class ServerApp : public QObject {
     bool quitConfirmed() const { return state_.quitState == QuitConfirmed; }
     MainWindow* window() const { return window_.get(); }
     Engine& engine() { return *engine_; }
+    EngineDoor& door() { return *door_; }
     ServerState& state() { return state_; }
     const ServerTexts& texts() const { return texts_; }
     std::uint16_t port() const;
@@ -95,7 +97,10 @@ class ServerApp : public QObject {
 
     void OnStartToggle();
     void OnAbort();
-    void OnResetScores(int kind);
+    void OnResetScores(ResetKind kind);
+    // Commands the door refused while the network thread waited in a box,
+    // carried out on a later turn of the main loop.
+    void RetryRefusedCommands();
 
     ServerOptions options_;
     // Every box of the program goes through here, so the main loop's work
@@ -107,6 +112,7 @@ class ServerApp : public QObject {
     ServerState state_;
     ServerTexts texts_;
     std::unique_ptr<Engine> engine_;
+    std::unique_ptr<EngineDoor> door_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<SubjectPanel> subjects_;
     std::unique_ptr<CrossThreadMessages> networkMessages_;
@@ -120,6 +126,13 @@ class ServerApp : public QObject {
     QTimer mirrorTimer_;
     std::atomic<bool> wakePending_{false};
     bool shutDown_ = false;
+    // Refused commands waiting to be carried out (see RetryRefusedCommands).
+    bool settingsPending_ = false;
+    bool startPending_ = false;
+    bool abortPending_ = false;
+    std::optional<ResetKind> resetPending_;
+    // Whether each seat was connected when the door last answered.
+    std::array<bool, 2> seatConnected_{};
 };
 
 }  // namespace quib::server

@@ -13,8 +13,8 @@
 
 #include "server/core/time_format.h"
 #include "server/engine/engine.h"
-#include "server/engine/game_record.h"
-#include "server/engine/random_source.h"
+#include "server/game/game_record.h"
+#include "server/game/random_source.h"
 #include "tests/server/engine/engine_fixture.h"
 #include "tests/support/scratch_directory.h"
 
@@ -59,16 +59,13 @@ class ScriptedRandom final : public server::RandomSource {
 class GameFixture : public EngineFixture {
   protected:
     void SetUp() override {
-        EngineFixture::SetUp();
         std::filesystem::create_directories(grafikDir());
         std::filesystem::create_directories(logDir());
         std::filesystem::create_directories(scratch.path() / "log2");
-        engine->grafikDir = grafikDir();
-        engine->logDir = logDir();
-        engine->log2Dir = scratch.path() / "log2";
+        EngineFixture::SetUp();
         auto scripted = std::make_unique<ScriptedRandom>();
         random = scripted.get();
-        engine->randomSource = std::move(scripted);
+        engine->game().randomSource = std::move(scripted);
 
         server::GameSettings& settings = state.settings;
         settings.level = 1;
@@ -77,20 +74,24 @@ class GameFixture : public EngineFixture {
         settings.figure = {1, 1};
         settings.figureText = {"figur0.png", "<- Selbe"};
         settings.start = {2, 3};
-        server::BeginGameRecord(*engine, workDir(), now, kGameDate);
+        engine->game().BeginGameRecord(now, kGameDate);
+    }
+
+    server::EngineFolders Folders() const override {
+        return {grafikDir(), logDir(), scratch.path() / "log2"};
     }
 
     std::filesystem::path workDir() const { return scratch.path(); }
     std::filesystem::path grafikDir() const { return scratch.path() / "grafik"; }
     std::filesystem::path logDir() const { return scratch.path() / "log"; }
 
-    server::SeatRecord& seat(int s) { return engine->seats[s]; }
+    server::SeatRecord& seat(int s) { return engine->game().seats[s]; }
 
     // The keys the seat's last reply reported: exactly these are down.
     void Report(int s, std::initializer_list<std::int32_t> codes) {
-        engine->keyTable[s].fill(0);
+        engine->game().keyTable[s].fill(0);
         for (std::int32_t code : codes) {
-            engine->keyTable[s][code] = 1;
+            engine->game().keyTable[s][code] = 1;
         }
     }
 

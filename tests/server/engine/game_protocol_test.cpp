@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "server/engine/key_codes.h"
-#include "server/engine/protocol_files.h"
+#include "server/game/key_codes.h"
 #include "tests/server/engine/protocol_fixture.h"
 #include "tests/support/case_name.h"
 
@@ -102,35 +101,34 @@ class GameProtocols : public ProtocolFixture {
         seat(0).startCellY = seat(0).cellY = 0;
         seat(1).startCellX = seat(1).cellX = 1;
         seat(1).startCellY = seat(1).cellY = 1;
-        engine->BeginRoundRecord(setUpMs);
+        engine->game().BeginRoundRecord(setUpMs);
     }
 
     void PlayWonRound() {
         SetUpRound(51000);
-        engine->LogRoundEvent(RoundStartEvent, -1, -1, 53000);
-        engine->LogRoundEvent(KeyEvent, kKeyUp, 1, 54000);
+        engine->game().LogRoundEvent(RoundStartEvent, -1, -1, 53000);
+        engine->game().LogRoundEvent(KeyEvent, kKeyUp, 1, 54000);
         seat(1).cellY = 0;
-        engine->LogRoundEvent(PositionEvent, 1, 1, 54500);
-        engine->LogRoundEvent(KeyEvent, kKeySpace, 0, 55000);
-        engine->LogRoundEvent(KeyEvent, kKeySpace, 1, 55200);
+        engine->game().LogRoundEvent(PositionEvent, 1, 1, 54500);
+        engine->game().LogRoundEvent(KeyEvent, kKeySpace, 0, 55000);
+        engine->game().LogRoundEvent(KeyEvent, kKeySpace, 1, 55200);
         EndRound(55200, true);
     }
 
     void PlayLostRound() {
         SetUpRound(60000);
-        engine->LogRoundEvent(RoundStartEvent, -1, -1, 61000);
-        engine->LogRoundEvent(KeyEvent, kKeyRight, 0, 62000);
+        engine->game().LogRoundEvent(RoundStartEvent, -1, -1, 61000);
+        engine->game().LogRoundEvent(KeyEvent, kKeyRight, 0, 62000);
         seat(0).cellX = 1;
-        engine->LogRoundEvent(PositionEvent, 1, 0, 62500);
-        engine->LogRoundEvent(KeyEvent, kKeySpace, 0, 63000);
-        engine->LogRoundEvent(KeyEvent, kKeySpace, 1, 63500);
+        engine->game().LogRoundEvent(PositionEvent, 1, 0, 62500);
+        engine->game().LogRoundEvent(KeyEvent, kKeySpace, 0, 63000);
+        engine->game().LogRoundEvent(KeyEvent, kKeySpace, 1, 63500);
         EndRound(63500, false);
     }
 
     // RecordRound's writing: the round file, then the game's files.
     void Record(std::uint32_t writtenMs) {
-        ASSERT_TRUE(WriteRoundProtocol(*engine, writtenMs));
-        WriteGameProtocols(*engine, writtenMs);
+        ASSERT_TRUE(WriteRound(writtenMs).roundSaved);
         FinishRound();
     }
 
@@ -156,8 +154,8 @@ TEST_F(GameProtocols, FirstRoundStartsBothFilesAndAddsTheGameToBothSubjects) {
     EXPECT_EQ(TakeLogTexts(),
               std::vector<std::string>{
                   "Spiel/Runde gespeichert: g000000.csv (Neue Datei!) / r000000.csv"});
-    EXPECT_TRUE(engine->positionLogText.empty());
-    EXPECT_EQ(engine->positionLogCount, 2);
+    EXPECT_TRUE(engine->game().positionLogText.empty());
+    EXPECT_EQ(engine->game().positionLogCount, 2);
 }
 
 TEST_F(GameProtocols, SecondRoundUpdatesTotalsAndAppendsItsLines) {
@@ -284,7 +282,7 @@ TEST_P(BlockedGameFiles, StopsBeforeTheSubjectsAndKeepsThePositionLines) {
     const FailureCase& c = GetParam();
     c.block(*this);
     PlayWonRound();
-    const std::string positionLines = engine->positionLogText;
+    const std::string positionLines = engine->game().positionLogText;
     Record(55300);
 
     const std::filesystem::path blocked = c.gameFileWritten ? positionFile() : gameFile();
@@ -297,7 +295,7 @@ TEST_P(BlockedGameFiles, StopsBeforeTheSubjectsAndKeepsThePositionLines) {
         EXPECT_TRUE(NamesIn(blocked).empty());
     }
     EXPECT_FALSE(std::filesystem::is_regular_file(positionFile()));
-    EXPECT_EQ(engine->positionLogText, positionLines);
+    EXPECT_EQ(engine->game().positionLogText, positionLines);
     EXPECT_EQ(ReadBytes(annaFile), kAnnaBefore);
     EXPECT_EQ(ReadBytes(benFile), kBenBefore);
     EXPECT_EQ(state.subjects[0].totalRounds, 10);
@@ -323,19 +321,21 @@ TEST_F(GameProtocols, UnwrittenPositionLinesReachTheNextRoundsFile) {
 
     EXPECT_EQ(ReadBytes(positionFile()), ExpectedFile("position_round2.csv"));
     EXPECT_EQ(ReadBytes(gameFile()), ExpectedFile("game_round2.csv"));
-    EXPECT_TRUE(engine->positionLogText.empty());
+    EXPECT_TRUE(engine->game().positionLogText.empty());
 }
 
-// An engine whose position folder was never set up writes nothing into the
+// A writer whose position folder was never set up writes nothing into the
 // current directory; the round's position lines wait as for a failed write.
 TEST_F(GameProtocols, PositionFolderNotSetUpIsAFailedWrite) {
-    engine->log2Dir.clear();
     PlayWonRound();
-    Record(55300);
+    server::RecordWriter writer(texts, {logDir(), {}}, &boxes, [](const std::string&) {});
+    const server::FinishedRound round = engine->game().DescribeFinishedRound(55300);
+    engine->game().RoundRecorded(round, writer.Write(round));
+    FinishRound();
 
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].second, "Kann Datei nicht schreiben: g000000.csv");
-    EXPECT_FALSE(engine->positionLogText.empty());
+    EXPECT_FALSE(engine->game().positionLogText.empty());
     EXPECT_EQ(ReadBytes(annaFile), kAnnaBefore);
 }
 
@@ -356,7 +356,7 @@ TEST_F(GameProtocols, UnreadableSubjectFileIsReportedAndTheOtherStillUpdated) {
 // With every game number taken the game has no file name: nothing is
 // written under the folder's own name, and the round is reported unsaved.
 TEST_F(GameProtocols, GameWithoutFileNameIsNotWritten) {
-    engine->gameRecord.fileName.clear();
+    engine->game().gameRecord.fileName.clear();
     PlayWonRound();
     Record(55300);
 
@@ -364,7 +364,7 @@ TEST_F(GameProtocols, GameWithoutFileNameIsNotWritten) {
     EXPECT_EQ(boxes.shown[0].second, "Kann Datei nicht schreiben: " + Shown(logDir()) + "/");
     EXPECT_TRUE(NamesIn(log2Dir()).empty());
     EXPECT_EQ(ReadBytes(annaFile), kAnnaBefore);
-    EXPECT_FALSE(engine->positionLogText.empty());
+    EXPECT_FALSE(engine->game().positionLogText.empty());
 }
 
 }  // namespace

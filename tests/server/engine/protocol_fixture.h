@@ -10,7 +10,7 @@
 
 #include "server/core/message_sink.h"
 #include "server/core/time_format.h"
-#include "server/engine/stimulus.h"
+#include "server/game/stimulus.h"
 #include "tests/server/engine/game_fixture.h"
 #include "tests/support/scratch_directory.h"
 
@@ -31,13 +31,12 @@ class ProtocolFixture : public GameFixture {
   protected:
     void SetUp() override {
         GameFixture::SetUp();
-        std::filesystem::create_directories(log2Dir());
-        engine->log2Dir = log2Dir();
-        engine->messageBoxes = &boxes;
-        engine->localClock = [this] { return clock; };
+        engine->game().localClock = [this] { return clock; };
         state.settings.speedText = "Normal";
         state.settings.startText = {"Links Oben", "Rechts Unten"};
     }
+
+    server::MessageSink* Boxes() override { return &boxes; }
 
     std::filesystem::path log2Dir() const { return scratch.path() / "log2"; }
 
@@ -48,11 +47,11 @@ class ProtocolFixture : public GameFixture {
     // are written: the round ends at `endMs` and is judged, the game's
     // counters take it in.
     void EndRound(std::uint32_t endMs, bool won) {
-        server::RoundRecord& round = engine->roundRecord;
-        server::GameRecord& game = engine->gameRecord;
+        server::RoundRecord& round = engine->game().roundRecord;
+        server::GameRecord& game = engine->game().gameRecord;
         round.endMs = endMs;
         round.won = won ? 1 : 0;
-        for (server::SeatRecord& s : engine->seats) {
+        for (server::SeatRecord& s : engine->game().seats) {
             s.displayMode = server::DisplayOpen;
         }
         game.rounds += 1;
@@ -62,8 +61,14 @@ class ProtocolFixture : public GameFixture {
         game.best = std::max(game.best, game.streak);
     }
 
+    // The round's files as the round end writes them, from the game as it
+    // stands; the outcome has been handed back to the game.
+    server::RecordOutcome WriteRound(std::uint32_t writtenMs) {
+        return engine->WriteRound(engine->game().DescribeFinishedRound(writtenMs));
+    }
+
     // What RecordRound does after the files are written.
-    void FinishRound() { engine->gameRecord.prevWon = engine->roundRecord.won; }
+    void FinishRound() { engine->game().gameRecord.prevWon = engine->game().roundRecord.won; }
 
     static std::string ExpectedFile(std::string_view name) {
         return ReadBytes(std::filesystem::path(QUIB_TEST_DATA_DIR) / name);

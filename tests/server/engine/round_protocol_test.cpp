@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "server/records/round_file.h"
+
 #include <filesystem>
 #include <ostream>
 #include <string>
 
-#include "server/engine/key_codes.h"
-#include "server/engine/protocol_files.h"
+#include "server/game/key_codes.h"
 #include "tests/server/engine/protocol_fixture.h"
 #include "tests/support/case_name.h"
 
@@ -69,18 +70,18 @@ class RoundProtocol : public ProtocolFixture {
         seat(1).pictureName = "grafik\\figur3.png";
         Place(0, 1, 0);
         Place(1, 0, 1);
-        engine->gameRecord.rounds = 2;
+        engine->game().gameRecord.rounds = 2;
 
-        engine->BeginRoundRecord(100000);
-        engine->LogRoundEvent(RoundStartEvent, -1, -1, 102000);
-        engine->LogRoundEvent(KeyEvent, kKeyDown, 0, 103000);
-        engine->LogRoundEvent(KeyEvent, kKeyUp, 1, 103500);
+        engine->game().BeginRoundRecord(100000);
+        engine->game().LogRoundEvent(RoundStartEvent, -1, -1, 102000);
+        engine->game().LogRoundEvent(KeyEvent, kKeyDown, 0, 103000);
+        engine->game().LogRoundEvent(KeyEvent, kKeyUp, 1, 103500);
         seat(0).cellY = 1;
-        engine->LogRoundEvent(PositionEvent, 3, 0, 104000);
+        engine->game().LogRoundEvent(PositionEvent, 3, 0, 104000);
         seat(1).cellY = 0;
-        engine->LogRoundEvent(PositionEvent, 0, 1, 104200);
-        engine->LogRoundEvent(KeyEvent, kKeySpace, 0, 105000);
-        engine->LogRoundEvent(KeyEvent, kKeySpace, 1, 106123);
+        engine->game().LogRoundEvent(PositionEvent, 0, 1, 104200);
+        engine->game().LogRoundEvent(KeyEvent, kKeySpace, 0, 105000);
+        engine->game().LogRoundEvent(KeyEvent, kKeySpace, 1, 106123);
         EndRound(106123, false);
         // Seat 1 kept its partner view covered in this round.
         seat(1).displayMode = DisplayCovered;
@@ -92,12 +93,11 @@ class RoundProtocol : public ProtocolFixture {
     }
 };
 
+// The round file's text comes from the finished round alone, without a disk.
 TEST_F(RoundProtocol, WritesHeaderBoardsAndEventsLineByLine) {
-    ASSERT_TRUE(WriteRoundProtocol(*engine, 106200));
+    const std::string written = RoundFileText(engine->game().DescribeFinishedRound(106200), texts);
 
-    const std::string written = ReadBytes(logDir() / "r000000.csv");
     EXPECT_EQ(written, ExpectedFile("round_lost_level3.csv"));
-    EXPECT_TRUE(boxes.shown.empty());
     // Every event line and the column titles above them have five fields.
     const std::vector<int> counts = FieldCounts(written);
     ASSERT_EQ(counts.size(), 32u);
@@ -107,8 +107,10 @@ TEST_F(RoundProtocol, WritesHeaderBoardsAndEventsLineByLine) {
 }
 
 TEST_F(RoundProtocol, WonRoundReadsGewonnen) {
-    engine->roundRecord.won = 1;
-    ASSERT_TRUE(WriteRoundProtocol(*engine, 106200));
+    engine->game().roundRecord.won = 1;
+    // The subject files of this fixture lie nowhere; the round file is written
+    // before them.
+    ASSERT_TRUE(WriteRound(106200).roundSaved);
 
     const std::string written = ReadBytes(logDir() / "r000000.csv");
     EXPECT_NE(written.find("\nErgebniss:;Gewonnen\n"), std::string::npos) << written;
@@ -142,7 +144,7 @@ TEST_P(BlockedRoundFile, ReportsTheFullPathAndLeavesNothingHalfWritten) {
     GetParam().block(logDir());
     const std::vector<std::string> blocked = quib::testing::NamesIn(logDir());
 
-    EXPECT_FALSE(WriteRoundProtocol(*engine, 106200));
+    EXPECT_FALSE(WriteRound(106200).roundSaved);
 
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].first, "Fehler!");
@@ -160,9 +162,9 @@ INSTANTIATE_TEST_SUITE_P(, BlockedRoundFile, ::testing::ValuesIn(kBlockedCases),
 // With every round number taken the round has no file name: it is reported
 // as not written, and nothing takes the name of the log folder itself.
 TEST_F(RoundProtocol, RoundWithoutFileNameIsNotWritten) {
-    engine->roundRecord.fileName.clear();
+    engine->game().roundRecord.fileName.clear();
 
-    EXPECT_FALSE(WriteRoundProtocol(*engine, 106200));
+    EXPECT_FALSE(WriteRound(106200).roundSaved);
 
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].second, "Kann Datei nicht schreiben: " + Shown(logDir()) + "/");

@@ -115,14 +115,15 @@ class RoundPlay : public ::testing::Test {
     std::size_t EventsLogged(const std::string& part) {
         return Locked([&] {
             return static_cast<std::size_t>(std::count_if(
-                app->engine().roundRecord.events.begin(), app->engine().roundRecord.events.end(),
+                app->engine().game().roundRecord.events.begin(),
+                app->engine().game().roundRecord.events.end(),
                 [&](const std::string& line) { return line.find(part) != std::string::npos; }));
         });
     }
 
     bool EventLogged(const std::string& part) {
         return Locked([&] {
-            for (const std::string& line : app->engine().roundRecord.events) {
+            for (const std::string& line : app->engine().game().roundRecord.events) {
                 if (line.find(part) != std::string::npos) {
                     return true;
                 }
@@ -180,8 +181,8 @@ TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
     for (tools::TestClient& player : players) {
         player.SetKeysDown({});
     }
-    ASSERT_TRUE(
-        RunUntil([&] { return Locked([&] { return app->engine().seats[0].readyState == 0; }); }));
+    ASSERT_TRUE(RunUntil(
+        [&] { return Locked([&] { return app->engine().game().seats[0].readyState == 0; }); }));
     players[0].SetKeysDown(Keys({kRight}));
     ASSERT_TRUE(RunUntil([&] { return EventLogged(";1;Position;B"); }));
     EXPECT_TRUE(EventLogged(";1;Taste;Rechts"));
@@ -192,8 +193,8 @@ TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
     }
     ASSERT_TRUE(
         RunUntil([&] { return Locked([&] { return app->state().gameState; }) == RoundOver; }));
-    EXPECT_EQ(Locked([&] { return app->engine().roundRecord.moves[0]; }), 1);
-    EXPECT_EQ(Locked([&] { return app->engine().roundRecord.moves[1]; }), 0);
+    EXPECT_EQ(Locked([&] { return app->engine().game().roundRecord.moves[0]; }), 1);
+    EXPECT_EQ(Locked([&] { return app->engine().game().roundRecord.moves[1]; }), 0);
 
     // The round is judged and recorded: its round file, the game's two
     // protocols and a game row in both subjects' files.
@@ -204,7 +205,7 @@ TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
         const std::string text = quib::testing::ReadBytes(dir.path() / subject);
         EXPECT_NE(text.find("\ng000000.csv;"), std::string::npos) << subject;
     }
-    const std::string status = Locked([&] { return app->engine().seats[0].statusText; });
+    const std::string status = Locked([&] { return app->engine().game().seats[0].statusText; });
     EXPECT_TRUE(status.rfind("Gewonnen!", 0) == 0 || status.rfind("Verloren!", 0) == 0) << status;
 
     // What the first player was told to draw: its board, its figure picture,
@@ -251,7 +252,8 @@ TEST_F(RoundPlay, ClosingDuringAGameAsksOnceAndNoLeavesTheGameRunning) {
     pressing = kNothing;
     ASSERT_TRUE(RunUntil([&] {
         return Locked([&] {
-            return app->engine().seats[0].readyState == 0 && app->engine().seats[1].readyState == 0;
+            return app->engine().game().seats[0].readyState == 0 &&
+                   app->engine().game().seats[1].readyState == 0;
         });
     }));
     pressing = kBackAndForth;
