@@ -11,6 +11,7 @@ namespace quib::server {
 namespace {
 
 constexpr int kPlayerWord = 33;  // "Spieler"
+constexpr int kWaitText = 12;    // "Bitte warten ..."
 
 }  // namespace
 
@@ -36,6 +37,15 @@ Engine::Engine(ServerState& serverState, const ServerTexts& serverTexts, EngineF
 
 Engine::~Engine() {
     links_.CloseAll();
+}
+
+void Engine::PrepareStart() {
+    std::lock_guard guard(state.lock);
+    game_.ResetScreens(ScreenReset::Full);
+    game_.ResetScores(ResetKind::Everything);
+    for (SeatRecord& seat : game_.seats) {
+        seat.statusText = texts[kWaitText];
+    }
 }
 
 void Engine::RunPass(std::uint32_t now, SocketEvent event) {

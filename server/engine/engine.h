@@ -48,6 +48,14 @@ class Engine final : private SeatLinkHandler {
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
+    // Program start, before the network thread runs: both screens to be sent
+    // in full, the scores cleared, both seats waiting.
+    void PrepareStart();
+    // Listens for player programs on `port` (0: any free port). False when
+    // the port cannot be had.
+    bool Listen(std::uint16_t port) { return links_.listener.Open(port); }
+    std::uint16_t port() const { return links_.listener.port(); }
+
     // Start-up: the seats' graphs begin counting from `now`.
     void StartLinks(std::uint32_t now) { links_.Start(now); }
 

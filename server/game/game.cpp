@@ -102,8 +102,15 @@ void Game::RoundRecorded(const FinishedRound& round, const RecordOutcome& outcom
         SubjectRecord& subject = state.subjects[seat];
         // The experimenter cannot change a seat's subject while a game runs;
         // should it have happened anyway, the new subject keeps its own totals.
+        // Only the counters: the main thread reads the subject's number and
+        // texts without the lock (it alone changes them).
         if (updated && updated->subjectFile == subject.subjectFile) {
-            subject = *updated;
+            subject.totalPoints = updated->totalPoints;
+            subject.record = updated->record;
+            subject.totalRounds = updated->totalRounds;
+            subject.totalPlayMs = updated->totalPlayMs;
+            subject.roundsWithPartner = updated->roundsWithPartner;
+            subject.msWithPartner = updated->msWithPartner;
             state.refreshSubjectStats = 1;
         }
     }

@@ -18,14 +18,14 @@ enum RoundEventKind : std::int32_t {
 
 // The running round: set up by BeginRoundRecord, its event lines appended by
 // LogRoundEvent, ended and judged at the round end, written as the round
-// protocol log/<fileName>. Owned by the network thread.
+// file log/<fileName>. Part of the Game.
 struct RoundRecord {
     std::string fileName;       // "r" + six digits + ".csv"; empty when no number is free
     std::uint32_t startMs = 0;  // millisecond timer at the set-up
     std::uint32_t endMs = 0;    // millisecond timer when both players had ended it
     std::int32_t won = -1;      // -1 until judged, then 1 or 0
     std::array<std::int32_t, kSeats> moves{};  // accepted arrow moves per seat
-    // The protocol's event lines in order, without line ends:
+    // The round file's event lines in order, without line ends:
     // ms since set-up; the same as hh:mm:ss; seat + 1 (0 for the start); kind; information.
     std::vector<std::string> events;
 };

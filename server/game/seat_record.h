@@ -25,9 +25,8 @@ enum DisplayMode : std::int32_t {
 
 // The game record of one seat (seat 0 "Spieler 1", seat 1 "Spieler 2"):
 // its texts, its board, its figure and the markers that say which parts of
-// the player's screen still have to be sent. Owned by the network thread;
-// the main thread touches the game fields only for start and abort, under
-// stateLock. Texts are Windows-1252.
+// the player's screen still have to be sent. Part of the Game; see
+// docs/threads.md. Texts are Windows-1252.
 struct SeatRecord {
     std::string scoreText;
     std::string scoreTextSent;

@@ -17,8 +17,7 @@ struct StatisticsRow {
     std::int32_t rounds = 0;
 };
 
-// The counters of the whole server run. Owned by the network thread; the main
-// thread reads them for the panel and resets them, under stateLock.
+// The counters of the whole server run, part of the Game (docs/threads.md).
 struct ServerStatistics {
     std::int32_t currentSeries = 0;  // won rounds in a row, across games
     std::int32_t bestSeries = 0;     // highest currentSeries reached

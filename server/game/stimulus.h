@@ -11,7 +11,7 @@ namespace quib::server {
 
 // The colours a cell's figures are drawn in: four drawn at random, then the
 // neutral grey of the colourless levels. Language texts txt93 .. txt97 name
-// them in the protocols.
+// them in the record files.
 inline constexpr int kHighestRandomColour = 3;
 inline constexpr int kGreyColour = kHighestRandomColour + 1;
 inline constexpr std::array<Colour, kGreyColour + 1> kColourTable = {
@@ -38,7 +38,7 @@ bool SameStimulus(const SeatRecord& first, int firstCell, const SeatRecord& seco
 // cells they are on.
 bool FiguresOnSameStimulus(const std::array<SeatRecord, kSeats>& seats);
 
-// The text form of one cell's stimulus in the protocols, by the seat's level:
+// The text form of one cell's stimulus in the record files, by the seat's level:
 // the colour word of figure A below level 4, its short shape word from level
 // 2, and from level 3 (and at 5 and 6) the contact mark and figure B
 // (level 1 "rot", 2 "rot K", 3 "rot K N blau Q", 4 " K", 5 and 6 " K NK").

@@ -31,7 +31,7 @@ std::int32_t ParseDecimal(std::string_view text);
 // end with LF, keeping the ";" or LF that ends the field. The text comes back
 // unchanged when it has fewer than `line` LFs, or holds fewer than field - 1
 // ";" in all. A line with fewer fields than `field` receives the value just
-// before its LF. Shared with the game protocol, which rewrites totals in
+// before its LF. Shared with the record writer, which rewrites totals in
 // subject files with it.
 std::string SetCsvField(std::string_view text, int line, int field, std::string_view value);
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "server/game/key_codes.h"
-#include "tests/server/engine/protocol_fixture.h"
+#include "tests/server/engine/record_fixture.h"
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"
 #include "tests/support/live_game.h"
@@ -24,8 +24,8 @@ namespace {
 using quib::testing::kCannotDropRights;
 using quib::testing::LimitFileSize;
 using quib::testing::NamesIn;
-using quib::testing::ProtocolFixture;
 using quib::testing::ReadBytes;
+using quib::testing::RecordFixture;
 using quib::testing::RunAsOrdinaryUser;
 using quib::testing::RunInChild;
 using quib::testing::WriteBytes;
@@ -44,10 +44,10 @@ const char kSubjectFile[] =
 
 // A level-1 game with a subject in seat 0 whose rounds are played by
 // calling the engine's round operations, as the network thread does.
-class RoundFiles : public ProtocolFixture {
+class RoundFiles : public RecordFixture {
   protected:
     void SetUp() override {
-        ProtocolFixture::SetUp();
+        RecordFixture::SetUp();
         subjectFile = logDir() / "p000003.csv";
         WriteBytes(subjectFile, kSubjectFile);
         SubjectRecord& subject = state.subjects[0];

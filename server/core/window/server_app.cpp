@@ -61,7 +61,7 @@ std::string ServerApp::CreditsText() {
 }
 
 std::uint16_t ServerApp::port() const {
-    return engine_ ? engine_->links().listener.port() : 0;
+    return engine_ ? engine_->port() : 0;
 }
 
 bool ServerApp::Start() {
@@ -83,16 +83,7 @@ bool ServerApp::Start() {
         shutDown_ = true;  // nothing runs yet, and this path ends without the credits
         return false;
     }
-    {
-        std::lock_guard guard(state_.lock);
-        // Before the network thread starts nothing else touches the game.
-        Game& game = engine_->game();
-        game.ResetScreens(ScreenReset::Full);
-        game.ResetScores(ResetKind::Everything);
-        for (SeatRecord& seat : game.seats) {
-            seat.statusText = texts_[12];
-        }
-    }
+    engine_->PrepareStart();
     state_.serverPort = options_.port;
     BuildWindowTitle(false);
 
@@ -112,7 +103,7 @@ bool ServerApp::Start() {
     UpdateControls(true);
     MirrorSettings();
 
-    if (!engine_->links().listener.Open(options_.port)) {
+    if (!engine_->Listen(options_.port)) {
         dialogs_.ShowMessage(texts_[3], texts_[32]);
         window_->hide();
         dialogs_.ShowMessage("credits:", CreditsText());

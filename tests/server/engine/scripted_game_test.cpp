@@ -22,13 +22,13 @@
 #include <vector>
 
 #include "server/game/key_codes.h"
-#include "tests/server/engine/protocol_fixture.h"
+#include "tests/server/engine/record_fixture.h"
 
 namespace quib::server {
 namespace {
 
-using quib::testing::ProtocolFixture;
 using quib::testing::ReadBytes;
+using quib::testing::RecordFixture;
 using quib::testing::WriteBytes;
 
 // Both subject files as the subject selector created them (CR LF); the
@@ -72,10 +72,10 @@ const std::vector<int> kRoundDraws[] = {
     {3, 2, 1, 0, 1, 1, 1, 1, 3, 2},
 };
 
-class ScriptedGame : public ProtocolFixture {
+class ScriptedGame : public RecordFixture {
   protected:
     void SetUp() override {
-        ProtocolFixture::SetUp();
+        RecordFixture::SetUp();
         server::GameSettings& settings = state.settings;
         settings.speed = 4;
         settings.speedText = "augenblicklich";

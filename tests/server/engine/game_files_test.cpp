@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "server/game/key_codes.h"
-#include "tests/server/engine/protocol_fixture.h"
+#include "tests/server/engine/record_fixture.h"
 #include "tests/support/case_name.h"
 
 namespace quib::server {
@@ -18,8 +18,8 @@ namespace {
 
 using quib::testing::FieldCounts;
 using quib::testing::NamesIn;
-using quib::testing::ProtocolFixture;
 using quib::testing::ReadBytes;
+using quib::testing::RecordFixture;
 using quib::testing::WriteBytes;
 
 // Anna (p000003.csv) has played before, with Ben among others; her file was
@@ -59,10 +59,10 @@ constexpr Colour kBlue = kColourTable[3];
 // Round 1 (r000000.csv, set up at 51000): Ben moves from d up to b, both end
 // on red: won. Round 2 (r000001.csv, set up at 60000): Anna moves from A
 // right to B, yellow against Ben's green: lost.
-class GameProtocols : public ProtocolFixture {
+class GameFiles : public RecordFixture {
   protected:
     void SetUp() override {
-        ProtocolFixture::SetUp();
+        RecordFixture::SetUp();
         annaFile = logDir() / "p000003.csv";
         benFile = logDir() / "p000007.csv";
         WriteBytes(annaFile, kAnnaBefore);
@@ -135,14 +135,14 @@ class GameProtocols : public ProtocolFixture {
   public:
     std::filesystem::path gameFile() const { return logDir() / "g000000.csv"; }
     std::filesystem::path positionFile() const { return log2Dir() / "g000000.csv"; }
-    using ProtocolFixture::log2Dir;
+    using RecordFixture::log2Dir;
 
   protected:
     std::filesystem::path annaFile;
     std::filesystem::path benFile;
 };
 
-TEST_F(GameProtocols, FirstRoundStartsBothFilesAndAddsTheGameToBothSubjects) {
+TEST_F(GameFiles, FirstRoundStartsBothFilesAndAddsTheGameToBothSubjects) {
     PlayWonRound();
     Record(55300);
 
@@ -158,7 +158,7 @@ TEST_F(GameProtocols, FirstRoundStartsBothFilesAndAddsTheGameToBothSubjects) {
     EXPECT_EQ(engine->game().positionLogCount, 2);
 }
 
-TEST_F(GameProtocols, SecondRoundUpdatesTotalsAndAppendsItsLines) {
+TEST_F(GameFiles, SecondRoundUpdatesTotalsAndAppendsItsLines) {
     PlayWonRound();
     Record(55300);
     // The files come back with blanks and CR LF, as after an edit by hand:
@@ -186,7 +186,7 @@ TEST_F(GameProtocols, SecondRoundUpdatesTotalsAndAppendsItsLines) {
 
 // Every line below the headers has the fields its column titles name, so
 // the files load into a table without a column shifting.
-TEST_F(GameProtocols, EveryRoundAndPositionLineHasItsColumnCount) {
+TEST_F(GameFiles, EveryRoundAndPositionLineHasItsColumnCount) {
     PlayWonRound();
     Record(55300);
     PlayLostRound();
@@ -204,7 +204,7 @@ TEST_F(GameProtocols, EveryRoundAndPositionLineHasItsColumnCount) {
     }
 }
 
-TEST_F(GameProtocols, SubjectCountersFollowTheirFiles) {
+TEST_F(GameFiles, SubjectCountersFollowTheirFiles) {
     PlayWonRound();
     Record(55300);
     state.refreshSubjectStats = 0;
@@ -229,7 +229,7 @@ TEST_F(GameProtocols, SubjectCountersFollowTheirFiles) {
 }
 
 // A seat played without a subject has no file to update; that is no failure.
-TEST_F(GameProtocols, SeatWithoutSubjectIsSkippedQuietly) {
+TEST_F(GameFiles, SeatWithoutSubjectIsSkippedQuietly) {
     state.subjects[1] = SubjectRecord{};
     PlayWonRound();
     Record(55300);
@@ -248,7 +248,7 @@ TEST_F(GameProtocols, SeatWithoutSubjectIsSkippedQuietly) {
 
 struct FailureCase {
     const char* name;
-    void (*block)(GameProtocols& test);
+    void (*block)(GameFiles& test);
     const char* boxText;  // followed by the path of the blocked file
     bool readFailure;
     bool gameFileWritten;
@@ -259,21 +259,20 @@ void PrintTo(const FailureCase& c, std::ostream* os) {
 }
 
 const FailureCase kFailureCases[] = {
-    {"GameFileIsUnreadable",
-     [](GameProtocols& t) { std::filesystem::create_directory(t.gameFile()); },
+    {"GameFileIsUnreadable", [](GameFiles& t) { std::filesystem::create_directory(t.gameFile()); },
      "Kann Datei nicht lesen: ", true, false},
     {"PositionFileIsUnreadable",
-     [](GameProtocols& t) { std::filesystem::create_directory(t.positionFile()); },
+     [](GameFiles& t) { std::filesystem::create_directory(t.positionFile()); },
      "Kann Datei nicht lesen: ", true, true},
     {"PositionFolderIsAFile",
-     [](GameProtocols& t) {
+     [](GameFiles& t) {
          std::filesystem::remove_all(t.log2Dir());
          WriteBytes(t.log2Dir(), "not a folder");
      },
      "Kann Datei nicht schreiben: ", false, true},
 };
 
-class BlockedGameFiles : public GameProtocols, public ::testing::WithParamInterface<FailureCase> {};
+class BlockedGameFiles : public GameFiles, public ::testing::WithParamInterface<FailureCase> {};
 
 // A game or position file that cannot be read or written stops the update
 // there: the subjects are not counted, the round's position lines wait for
@@ -308,7 +307,7 @@ INSTANTIATE_TEST_SUITE_P(, BlockedGameFiles, ::testing::ValuesIn(kFailureCases),
 
 // Position lines that could not be written go out with the next round: the
 // position file started then holds both rounds' lines.
-TEST_F(GameProtocols, UnwrittenPositionLinesReachTheNextRoundsFile) {
+TEST_F(GameFiles, UnwrittenPositionLinesReachTheNextRoundsFile) {
     std::filesystem::remove_all(log2Dir());
     WriteBytes(log2Dir(), "not a folder");
     PlayWonRound();
@@ -326,7 +325,7 @@ TEST_F(GameProtocols, UnwrittenPositionLinesReachTheNextRoundsFile) {
 
 // A writer whose position folder was never set up writes nothing into the
 // current directory; the round's position lines wait as for a failed write.
-TEST_F(GameProtocols, PositionFolderNotSetUpIsAFailedWrite) {
+TEST_F(GameFiles, PositionFolderNotSetUpIsAFailedWrite) {
     PlayWonRound();
     server::RecordWriter writer(texts, {logDir(), {}}, &boxes, [](const std::string&) {});
     const server::FinishedRound round = engine->game().DescribeFinishedRound(55300);
@@ -339,7 +338,7 @@ TEST_F(GameProtocols, PositionFolderNotSetUpIsAFailedWrite) {
     EXPECT_EQ(ReadBytes(annaFile), kAnnaBefore);
 }
 
-TEST_F(GameProtocols, UnreadableSubjectFileIsReportedAndTheOtherStillUpdated) {
+TEST_F(GameFiles, UnreadableSubjectFileIsReportedAndTheOtherStillUpdated) {
     std::filesystem::remove(annaFile);
     PlayWonRound();
     Record(55300);
@@ -355,7 +354,7 @@ TEST_F(GameProtocols, UnreadableSubjectFileIsReportedAndTheOtherStillUpdated) {
 
 // With every game number taken the game has no file name: nothing is
 // written under the folder's own name, and the round is reported unsaved.
-TEST_F(GameProtocols, GameWithoutFileNameIsNotWritten) {
+TEST_F(GameFiles, GameWithoutFileNameIsNotWritten) {
     engine->game().gameRecord.fileName.clear();
     PlayWonRound();
     Record(55300);

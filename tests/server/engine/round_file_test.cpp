@@ -10,15 +10,15 @@
 #include <string>
 
 #include "server/game/key_codes.h"
-#include "tests/server/engine/protocol_fixture.h"
+#include "tests/server/engine/record_fixture.h"
 #include "tests/support/case_name.h"
 
 namespace quib::server {
 namespace {
 
 using quib::testing::FieldCounts;
-using quib::testing::ProtocolFixture;
 using quib::testing::ReadBytes;
+using quib::testing::RecordFixture;
 
 constexpr Colour kRed = kColourTable[0];
 constexpr Colour kYellow = kColourTable[1];
@@ -51,10 +51,10 @@ void PutCell(SeatRecord& seat, int q, const Cell& cell) {
 
 // The third round of a game at level 3, lost, with a subject in seat 0 only;
 // seat 0 goes from B down to D, seat 1 from c up to a.
-class RoundProtocol : public ProtocolFixture {
+class RoundFile : public RecordFixture {
   protected:
     void SetUp() override {
-        ProtocolFixture::SetUp();
+        RecordFixture::SetUp();
         state.settings.speedText = "Schnell";
         SubjectRecord& anna = state.subjects[0];
         anna.subjectNumber = 42;
@@ -94,7 +94,7 @@ class RoundProtocol : public ProtocolFixture {
 };
 
 // The round file's text comes from the finished round alone, without a disk.
-TEST_F(RoundProtocol, WritesHeaderBoardsAndEventsLineByLine) {
+TEST_F(RoundFile, WritesHeaderBoardsAndEventsLineByLine) {
     const std::string written = RoundFileText(engine->game().DescribeFinishedRound(106200), texts);
 
     EXPECT_EQ(written, ExpectedFile("round_lost_level3.csv"));
@@ -106,7 +106,7 @@ TEST_F(RoundProtocol, WritesHeaderBoardsAndEventsLineByLine) {
     }
 }
 
-TEST_F(RoundProtocol, WonRoundReadsGewonnen) {
+TEST_F(RoundFile, WonRoundReadsGewonnen) {
     engine->game().roundRecord.won = 1;
     // The subject files of this fixture lie nowhere; the round file is written
     // before them.
@@ -138,7 +138,7 @@ const BlockedCase kBlockedCases[] = {
      }},
 };
 
-class BlockedRoundFile : public RoundProtocol, public ::testing::WithParamInterface<BlockedCase> {};
+class BlockedRoundFile : public RoundFile, public ::testing::WithParamInterface<BlockedCase> {};
 
 TEST_P(BlockedRoundFile, ReportsTheFullPathAndLeavesNothingHalfWritten) {
     GetParam().block(logDir());
@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(, BlockedRoundFile, ::testing::ValuesIn(kBlockedCases),
 
 // With every round number taken the round has no file name: it is reported
 // as not written, and nothing takes the name of the log folder itself.
-TEST_F(RoundProtocol, RoundWithoutFileNameIsNotWritten) {
+TEST_F(RoundFile, RoundWithoutFileNameIsNotWritten) {
     engine->game().roundRecord.fileName.clear();
 
     EXPECT_FALSE(WriteRound(106200).roundSaved);

@@ -27,7 +27,7 @@ struct RecordingBoxes : server::MessageSink {
 // A begun game (g000000.csv, started at 50000 ms, 14:05:07 on 09.03.24) with
 // the position folder log2/, a wall clock standing at 14:20:00, a recording
 // message sink, and the settings' texts the headers name.
-class ProtocolFixture : public GameFixture {
+class RecordFixture : public GameFixture {
   protected:
     void SetUp() override {
         GameFixture::SetUp();
