@@ -384,7 +384,7 @@ void ServerApp::ApplyDeferredUpdates() {
 
 void ServerApp::ShowMirrorsIfDue(int seat) {
     const auto s = static_cast<std::size_t>(seat);
-    const std::uint32_t now = MonotonicMilliseconds();
+    const std::uint32_t now = options_.clock();
     const std::uint32_t since = ElapsedMs(now, mirrorsShownAt_[s]);
     if (since < kMirrorRefreshMs) {
         const int wait = static_cast<int>(kMirrorRefreshMs - since);
@@ -445,7 +445,7 @@ void ServerApp::ShowLiveTime() {
         return;
     }
     std::lock_guard guard(state_.lock);
-    if (const std::optional<std::uint32_t> elapsed = door_->LiveRoundMs(MonotonicMilliseconds())) {
+    if (const std::optional<std::uint32_t> elapsed = door_->LiveRoundMs(options_.clock())) {
         window_->StatisticsList()->item(1, 1)->setText(ToQt(FormatClock(*elapsed / 1000)));
     }
     state_.lastSecond = now.second;

@@ -9,10 +9,12 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "common/clock.h"
 #include "server/core/server_state.h"
 #include "server/core/settings.h"
 #include "server/core/texts.h"
@@ -30,6 +32,10 @@ struct ServerOptions {
     std::filesystem::path workDir;  // settings, language files, grafik/, log/, log2/
     std::uint16_t port = 6832;      // fixed in production; tests pass 0 for any free port
     std::optional<QPoint> windowPosition = std::nullopt;  // "-geometry +X+Y"; else centred
+    // The millisecond timer the window paces the mirrors by and counts the
+    // live round time with; it must be the engine's timer, which tests
+    // replace by a clock they move by hand.
+    std::function<std::uint32_t()> clock = MonotonicMilliseconds;
 };
 
 // The whole experimenter's program: start-up in its fixed order, the main
