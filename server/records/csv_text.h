@@ -22,11 +22,6 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 // ";"; empty when the line has fewer fields.
 std::string_view CsvField(std::string_view line, int n);
 
-// The decimal number at the start of `text` (after spaces, with an optional
-// sign), 0 when there is none. Values beyond the int32 range are held at its
-// ends, so that a damaged file cannot make the counters wrap.
-std::int32_t ParseDecimal(std::string_view text);
-
 // Replaces field `field` of line `line` (both from 1) of a text whose lines
 // end with LF, keeping the ";" or LF that ends the field. The text comes back
 // unchanged when it has fewer than `line` LFs, or holds fewer than field - 1

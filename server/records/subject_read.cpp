@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/decimal_text.h"
 #include "server/records/csv_text.h"
 #include "server/records/subject_format.h"
 
