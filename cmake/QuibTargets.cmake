@@ -22,27 +22,87 @@ if(QUIB_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-function(quib_target_defaults target)
-  target_compile_options(${target} PRIVATE ${QUIB_WARNINGS})
+# Layers. A target includes a header only from its own folder and from the
+# libraries it links, directly or through their PUBLIC DEPS, always as
+# "folder/header.h" from the top of the tree ("common/clock.h",
+# "server/engine/engine.h"). The top of the tree is on no include path:
+# instead each target gets a tree of its own in the build folder,
+#
+#   ${CMAKE_BINARY_DIR}/include/<target>/<folder>/<header>.h
+#
+# a link to each header directly in <folder> (not in its subfolders: the
+# window layers below server/core/ and client/, the bot below tools/ are
+# libraries of their own). A library gives its tree to whoever links it;
+# programs, tests and fuzz targets keep theirs to themselves. Any other
+# header fails to compile with "No such file or directory".
+#
+# Where one folder holds several libraries (common/), a header whose source
+# file of the same name belongs to another target of the folder is left out:
+# quib_common does not hand out common/drawing.h, so linking quib_common
+# alone does not let a file include the drawing of quib_drawing. A header
+# with no source file of its own (common/unique_fd.h) comes with every
+# target of its folder.
+function(quib_folder_headers target scope)
+  file(RELATIVE_PATH folder "${PROJECT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+  set(tree "${CMAKE_BINARY_DIR}/include/${target}")
+  # Made afresh at every configure run, so that a header removed or moved to
+  # another folder leaves no link behind. Remaking the links costs no
+  # rebuild: Ninja and ccache look at the files they point to.
+  file(REMOVE_RECURSE "${tree}")
+  file(MAKE_DIRECTORY "${tree}/${folder}")
+  # CONFIGURE_DEPENDS: adding or removing a header or source file reruns
+  # CMake before the next build, which remakes the links.
+  file(GLOB headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
+  file(GLOB folder_sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  get_target_property(own_sources ${target} SOURCES)
+  if(NOT own_sources)
+    set(own_sources)
+  endif()
+  list(TRANSFORM own_sources PREPEND "${CMAKE_CURRENT_SOURCE_DIR}/" REGEX "^[^/]")
+  foreach(header IN LISTS headers)
+    get_filename_component(name "${header}" NAME)
+    get_filename_component(stem "${header}" NAME_WLE)
+    set(source "${CMAKE_CURRENT_SOURCE_DIR}/${stem}.cpp")
+    if(source IN_LIST folder_sources AND NOT source IN_LIST own_sources)
+      continue()
+    endif()
+    file(CREATE_LINK "${header}" "${tree}/${folder}/${name}" SYMBOLIC)
+  endforeach()
+  target_include_directories(${target} ${scope} "${tree}")
 endfunction()
 
-# quib_library(name SOURCES ... [DEPS ...]): a static library whose public
-# headers live in its own folder and are included as "folder/header.h".
+# Warnings and the target's own folder, for programs, tests and fuzz targets.
+function(quib_target_defaults target)
+  target_compile_options(${target} PRIVATE ${QUIB_WARNINGS})
+  quib_folder_headers(${target} PRIVATE)
+endfunction()
+
+# quib_library(name [SOURCES ...] [DEPS ...]): a static library whose public
+# headers live in its own folder and are included as "folder/header.h";
+# without SOURCES, a library of headers only.
 function(quib_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
-  quib_target_defaults(${name})
+  if(ARG_SOURCES)
+    add_library(${name} STATIC ${ARG_SOURCES})
+    quib_folder_headers(${name} PUBLIC)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    target_compile_options(${name} PRIVATE ${QUIB_WARNINGS})
+  else()
+    add_library(${name} INTERFACE)
+    quib_folder_headers(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
 endfunction()
 
 # quib_test(name SOURCES ... DEPS ...): a GoogleTest program registered with
 # CTest; tests find shared fixtures through QUIB_SHARED_DIR and their own
-# fixture files through QUIB_TEST_DATA_DIR.
+# fixture files through QUIB_TEST_DATA_DIR. Every test sees the shared
+# helpers of tests/support/ and testing/.
 function(quib_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} quib_test_support GTest::gtest GTest::gtest_main
+                        GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     QUIB_SHARED_DIR="${QUIB_SHARED_DIR}"
     QUIB_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")

@@ -24,10 +24,10 @@
 #include "server/core/texts.h"
 #include "server/core/window/figure_icons.h"
 #include "server/engine/engine.h"
+#include "testing/scratch_directory.h"
 #include "tests/protocol/frame_test_util.h"
 #include "tests/support/black_png.h"
 #include "tests/support/case_name.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib {
 namespace {

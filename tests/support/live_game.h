@@ -18,7 +18,7 @@
 #include "server/engine/engine.h"
 #include "server/engine/network_thread.h"
 #include "server/game/game_record.h"
-#include "tests/support/scratch_directory.h"
+#include "testing/scratch_directory.h"
 
 namespace quib::testing {
 

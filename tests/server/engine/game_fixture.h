@@ -15,8 +15,8 @@
 #include "server/engine/engine.h"
 #include "server/game/game_record.h"
 #include "server/game/random_source.h"
+#include "testing/scratch_directory.h"
 #include "tests/server/engine/engine_fixture.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::testing {
 

@@ -11,8 +11,8 @@
 #include "server/core/message_sink.h"
 #include "server/core/time_format.h"
 #include "server/game/stimulus.h"
+#include "testing/scratch_directory.h"
 #include "tests/server/engine/game_fixture.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::testing {
 

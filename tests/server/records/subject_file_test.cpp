@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "testing/scratch_directory.h"
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::server {
 namespace {

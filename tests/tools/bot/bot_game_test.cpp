@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "server/engine/engine.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/live_game.h"
 #include "tests/support/loopback.h"
-#include "tests/support/scratch_directory.h"
 
 extern char** environ;
 

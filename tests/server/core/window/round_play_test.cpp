@@ -14,9 +14,9 @@
 
 #include "protocol/messages.h"
 #include "server/core/window/server_app.h"
+#include "testing/scratch_directory.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 #include "tools/test_client.h"
 
 namespace quib::server {

@@ -9,11 +9,11 @@
 #include "server/core/time_format.h"
 #include "server/core/window/server_app.h"
 #include "server/engine/listener.h"
+#include "testing/scratch_directory.h"
 #include "tests/server/core/window/run_main_loop.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/case_name.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 #include "tests/support/standard_buttons.h"
 #include "tools/test_client.h"
 

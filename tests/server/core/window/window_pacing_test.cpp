@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "server/core/window/server_app.h"
+#include "testing/scratch_directory.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::server {
 namespace {

@@ -1,8 +1,8 @@
-#include "tests/e2e/x_input.h"
+#include "testing/e2e/x_input.h"
 
 #include <sstream>
 
-#include "tests/e2e/child_group.h"
+#include "testing/e2e/child_group.h"
 
 namespace quib::e2e {
 namespace {

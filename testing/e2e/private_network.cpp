@@ -1,4 +1,4 @@
-#include "tests/e2e/private_network.h"
+#include "testing/e2e/private_network.h"
 
 #include <net/if.h>
 #include <sched.h>

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "tests/e2e/screenshot.h"
+#include "testing/e2e/screenshot.h"
 
 namespace quib::e2e {
 

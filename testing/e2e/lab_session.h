@@ -16,11 +16,11 @@
 #include <optional>
 #include <string>
 
-#include "tests/e2e/child_group.h"
-#include "tests/e2e/screenshot.h"
-#include "tests/e2e/window_layout.h"
-#include "tests/e2e/x_input.h"
-#include "tests/e2e/xvfb_display.h"
+#include "testing/e2e/child_group.h"
+#include "testing/e2e/screenshot.h"
+#include "testing/e2e/window_layout.h"
+#include "testing/e2e/x_input.h"
+#include "testing/e2e/xvfb_display.h"
 
 namespace quib::e2e {
 

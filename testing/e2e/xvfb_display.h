@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/e2e/child_group.h"
+#include "testing/e2e/child_group.h"
 
 namespace quib::e2e {
 

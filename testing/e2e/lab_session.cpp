@@ -1,11 +1,11 @@
-#include "tests/e2e/lab_session.h"
+#include "testing/e2e/lab_session.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/e2e/figure_pictures.h"
-#include "tests/e2e/private_network.h"
-#include "tests/e2e/wait_for.h"
-#include "tests/support/scratch_directory.h"
+#include "testing/e2e/figure_pictures.h"
+#include "testing/e2e/private_network.h"
+#include "testing/e2e/wait_for.h"
+#include "testing/scratch_directory.h"
 
 namespace quib::e2e {
 namespace {

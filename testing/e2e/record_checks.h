@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/board_reader.h"
+#include "testing/e2e/board_reader.h"
 
 namespace quib::e2e {
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/record_checks.h"
+#include "testing/e2e/record_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <regex>
 #include <sstream>
 
-#include "tests/support/scratch_directory.h"
+#include "testing/scratch_directory.h"
 
 namespace quib::e2e {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/picture.h"
-#include "tests/e2e/x_input.h"
+#include "testing/e2e/x_input.h"
 
 namespace quib::e2e {
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/xvfb_display.h"
+#include "testing/e2e/xvfb_display.h"
 
 #include <fcntl.h>
 #include <poll.h>

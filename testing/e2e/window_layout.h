@@ -4,8 +4,8 @@
 // experimenter's window (1353 x 700, fixed) and a player's window opened
 // with baseHight 450, and the status colours the players' text lines show.
 
-#include "tests/e2e/board_reader.h"
-#include "tests/e2e/screenshot.h"
+#include "testing/e2e/board_reader.h"
+#include "testing/e2e/screenshot.h"
 
 namespace quib::e2e {
 

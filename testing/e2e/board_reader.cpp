@@ -1,4 +1,4 @@
-#include "tests/e2e/board_reader.h"
+#include "testing/e2e/board_reader.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "tests/e2e/screenshot.h"
+#include "testing/e2e/screenshot.h"
 
 #include <cstdlib>
 #include <map>
 #include <tuple>
 
-#include "tests/e2e/child_group.h"
+#include "testing/e2e/child_group.h"
 
 namespace quib::e2e {
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/figure_pictures.h"
+#include "testing/e2e/figure_pictures.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "tests/e2e/child_group.h"
+#include "testing/e2e/child_group.h"
 
 #include <fcntl.h>
 #include <poll.h>
