@@ -34,7 +34,9 @@ endif()
 # window layers below server/core/ and client/, the bot below tools/ are
 # libraries of their own). A library gives its tree to whoever links it;
 # programs, tests and fuzz targets keep theirs to themselves. Any other
-# header fails to compile with "No such file or directory".
+# header fails to compile with "No such file or directory". (A name relative
+# to the including file, "../engine/engine.h", would slip past the trees:
+# the compiler looks beside that file first. No include climbs out that way.)
 #
 # Where one folder holds several libraries (common/), a header whose source
 # file of the same name belongs to another target of the folder is left out:
