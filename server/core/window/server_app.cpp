@@ -308,7 +308,7 @@ void ServerApp::OnResetScores(int kind) {
 
 void ServerApp::WakeMainThread() {
     if (!wakePending_.exchange(true)) {
-        QMetaObject::invokeMethod(this, &ServerApp::Iterate, Qt::QueuedConnection);
+        wakeUps_.Post([this] { Iterate(); });
     }
 }
 
