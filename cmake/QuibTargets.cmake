@@ -1,5 +1,5 @@
 # Compiler settings every quib target shares: warnings, optional -Werror and
-# the sanitizer build. Targets opt in through quib_target_defaults().
+# the sanitizer builds. Targets opt in through quib_target_defaults().
 
 set(QUIB_WARNINGS -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wold-style-cast
     -Woverloaded-virtual -Wimplicit-fallthrough)
@@ -12,6 +12,17 @@ if(QUIB_SANITIZE)
       -fno-omit-frame-pointer)
   add_compile_options(${QUIB_SANITIZER_FLAGS})
   add_link_options(${QUIB_SANITIZER_FLAGS})
+endif()
+
+if(QUIB_TSAN)
+  # ThreadSanitizer cannot share a process with AddressSanitizer, so it is a
+  # build of its own.
+  if(QUIB_SANITIZE OR QUIB_FUZZ)
+    message(FATAL_ERROR "QUIB_TSAN cannot be combined with QUIB_SANITIZE or QUIB_FUZZ")
+  endif()
+  set(QUIB_TSAN_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+  add_compile_options(${QUIB_TSAN_FLAGS})
+  add_link_options(${QUIB_TSAN_FLAGS})
 endif()
 
 if(QUIB_FUZZ)
@@ -96,12 +107,14 @@ function(quib_library name)
   endif()
 endfunction()
 
-# quib_test(name SOURCES ... DEPS ...): a GoogleTest program registered with
-# CTest; tests find shared fixtures through QUIB_SHARED_DIR and their own
-# fixture files through QUIB_TEST_DATA_DIR. Every test sees the shared
-# helpers of tests/support/ and testing/.
+# quib_test(name SOURCES ... DEPS ... [LABELS ...]): a GoogleTest program
+# registered with CTest; tests find shared fixtures through QUIB_SHARED_DIR and
+# their own fixture files through QUIB_TEST_DATA_DIR. Every test sees the
+# shared helpers of tests/support/ and testing/. Every test of the program
+# carries the LABELS (`ctest -L`); a program labelled `threads` is part of
+# quib_thread_tests.
 function(quib_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} quib_test_support GTest::gtest GTest::gtest_main
                         GTest::gmock)
@@ -109,6 +122,12 @@ function(quib_test name)
     QUIB_SHARED_DIR="${QUIB_SHARED_DIR}"
     QUIB_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
   quib_target_defaults(${name})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(ARG_LABELS)
+    list(APPEND properties LABELS "${ARG_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+  if("threads" IN_LIST ARG_LABELS)
+    add_dependencies(quib_thread_tests ${name})
+  endif()
 endfunction()

@@ -133,8 +133,7 @@ void ClientApp::StartNetwork() {
     loop_ = std::make_unique<ClientNetworkLoop>(
         std::move(socket_), *session_, config_.hostName, window_->foreground(), &keys_,
         [this, window](NetworkOutcome outcome) {
-            QMetaObject::invokeMethod(
-                window, [this, outcome] { OnNetworkOutcome(outcome); }, Qt::QueuedConnection);
+            window->Post([this, outcome] { OnNetworkOutcome(outcome); });
         });
     loop_->Start();
 }

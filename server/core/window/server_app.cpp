@@ -321,7 +321,7 @@ void ServerApp::RetryRefusedCommands() {
 
 void ServerApp::WakeMainThread() {
     if (!wakePending_.exchange(true)) {
-        QMetaObject::invokeMethod(this, &ServerApp::Iterate, Qt::QueuedConnection);
+        wakeUps_.Post([this] { Iterate(); });
     }
 }
 

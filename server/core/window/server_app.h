@@ -15,6 +15,7 @@
 #include <string>
 
 #include "common/clock.h"
+#include "common/queued_calls.h"
 #include "server/core/server_state.h"
 #include "server/core/settings.h"
 #include "server/core/texts.h"
@@ -130,6 +131,8 @@ class ServerApp : public QObject {
     // game. The timer brings a change that had to wait.
     std::array<std::uint32_t, 2> mirrorsShownAt_{};
     QTimer mirrorTimer_;
+    // The network thread's wake-ups of the main loop.
+    QueuedCalls wakeUps_;
     std::atomic<bool> wakePending_{false};
     bool shutDown_ = false;
     // Refused commands waiting to be carried out (see RetryRefusedCommands).
