@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "common/work_folders.h"
 #include "server/core/server_state.h"
 #include "server/core/texts.h"
 #include "server/engine/engine.h"
@@ -20,12 +21,12 @@ using namespace quib::server;
 struct Bench {
     ServerState state;
     ServerTexts texts;
-    std::unique_ptr<Engine> engine = std::make_unique<Engine>(state, texts);
+    std::unique_ptr<Engine> engine =
+        std::make_unique<Engine>(state, texts, quib::WorkFolders{QUIB_GRAFIK_DIR, {}, {}});
 
     Bench() {
-        engine->grafikDir = QUIB_GRAFIK_DIR;
         for (int seat = 0; seat < kSeats; ++seat) {
-            SeatRecord& r = engine->seats[seat];
+            SeatRecord& r = engine->game().seats[seat];
             r.level = 3;
             r.boardColour = Rgb(225, 225, 225);
             for (int q = 0; q < kCells; ++q) {
@@ -43,15 +44,15 @@ struct Bench {
     }
 
     void Update() {
-        UpdateSeatScreen(*engine, 0, 0);
-        engine->links[0].sender.FinishFrame();
+        engine->ComposeUpdateFrame(0, 0);
+        engine->links().links[0].sender.FinishFrame();
         engine->MirrorSentFrame(0);
     }
 
     // Both figures on the board, each with its picture already sent.
     void ShowFigures() {
         for (int seat = 0; seat < kSeats; ++seat) {
-            SeatRecord& r = engine->seats[seat];
+            SeatRecord& r = engine->game().seats[seat];
             r.ownFigureVisible = 1;
             r.partnerFigureVisible = 1;
             r.pictureName = "bauer0.png";
@@ -66,18 +67,20 @@ void BM_SteadyStateUpdate(benchmark::State& state) {
     for (auto _ : state) {
         bench.Update();
     }
-    state.counters["frame_bytes"] = static_cast<double>(bench.engine->links[0].sender.length());
+    state.counters["frame_bytes"] =
+        static_cast<double>(bench.engine->links().links[0].sender.length());
 }
 
 void BM_Level3BoardUpdate(benchmark::State& state) {
     Bench bench;
-    SeatRecord& r = bench.engine->seats[0];
+    SeatRecord& r = bench.engine->game().seats[0];
     for (auto _ : state) {
         r.ownBoardDrawn = 0;
         r.partnerBoardDrawn = 0;
         bench.Update();
     }
-    state.counters["frame_bytes"] = static_cast<double>(bench.engine->links[0].sender.length());
+    state.counters["frame_bytes"] =
+        static_cast<double>(bench.engine->links().links[0].sender.length());
 }
 
 // Both figures walk back and forth across the board: every update moves the
@@ -86,8 +89,8 @@ void BM_MovingFiguresUpdate(benchmark::State& state) {
     Bench bench;
     bench.ShowFigures();
     bench.state.settings.speed = 1;
-    SeatRecord& own = bench.engine->seats[0];
-    SeatRecord& partner = bench.engine->seats[1];
+    SeatRecord& own = bench.engine->game().seats[0];
+    SeatRecord& partner = bench.engine->game().seats[1];
     for (auto _ : state) {
         if (own.shownX == own.targetX) {
             own.targetX = own.targetX == 0.25f ? 0.75f : 0.25f;
@@ -95,7 +98,8 @@ void BM_MovingFiguresUpdate(benchmark::State& state) {
         partner.shownY = own.shownX;
         bench.Update();
     }
-    state.counters["frame_bytes"] = static_cast<double>(bench.engine->links[0].sender.length());
+    state.counters["frame_bytes"] =
+        static_cast<double>(bench.engine->links().links[0].sender.length());
 }
 
 BENCHMARK(BM_SteadyStateUpdate)->Name("update_seat_screen/steady_state");

@@ -18,14 +18,15 @@ inline constexpr std::array<const char*, 3> kWorkFolderNames = {kPictureFolderNa
                                                                 kPositionFolderName};
 
 struct WorkFolders {
-    explicit WorkFolders(const std::filesystem::path& workDir)
-        : pictures(workDir / kPictureFolderName),
-          log(workDir / kLogFolderName),
-          positions(workDir / kPositionFolderName) {}
+    std::filesystem::path grafik;  // the figure pictures (both programs)
+    std::filesystem::path log;     // subject, round and game files (the server)
+    std::filesystem::path log2;    // the games' position files (the server)
 
-    std::filesystem::path pictures;   // the figure pictures (both programs)
-    std::filesystem::path log;        // subject, round and game files (the server)
-    std::filesystem::path positions;  // the games' position files (the server)
+    // The three folders below `workDir`.
+    static WorkFolders In(const std::filesystem::path& workDir) {
+        return {workDir / kPictureFolderName, workDir / kLogFolderName,
+                workDir / kPositionFolderName};
+    }
 };
 
 }  // namespace quib

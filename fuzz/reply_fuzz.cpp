@@ -55,11 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const server::ServerTexts texts;
     static const auto engine = std::make_unique<server::Engine>(state, texts);
     std::uint32_t now = 1000;
-    server::SeatLink& link = engine->links[seat];
+    server::SeatLink& link = engine->links().links[seat];
     link.receiver.Reset();
     link.connectionState = server::LinkAwaitingReply;
     link.lastEventTime = now;
-    engine->keyTable[seat].fill(1);
+    engine->game().keyTable[seat].fill(1);
 
     const std::span<std::uint8_t> space = link.receiver.FreeSpace();
     const std::size_t count = std::min(reply.size(), space.size());
@@ -69,11 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // An unfinished reply is given up at its limit.
     now += 10000;
-    engine->ServiceSeat(seat, now);
+    engine->links().ServiceSeat(seat, now);
 
     Check(link.connectionState == server::LinkIdle || count == 0);
     if (count > 0 && protocol::CheckFrame({reply.data(), count}) != protocol::FrameCheck::Good) {
-        Check(NoKeys(engine->keyTable[seat]));
+        Check(NoKeys(engine->game().keyTable[seat]));
     }
     return 0;
 }

@@ -3,32 +3,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/decimal_text.h"
 #include "prefs/text_rules.h"
 
 namespace quib {
 namespace {
 
 using prefs_text::SameName;
-
-// Leading blanks, an optional sign, then digits up to the first non-digit;
-// no digits reads 0, and values beyond 32 bits stop at the nearest limit.
-std::int32_t ParseDecimal(std::string_view text) {
-    text = prefs_text::SkipBlanks(text);
-    const bool negative = !text.empty() && text.front() == '-';
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        text.remove_prefix(1);
-    }
-    const std::int64_t limit = negative ? -std::int64_t{std::numeric_limits<std::int32_t>::min()}
-                                        : std::numeric_limits<std::int32_t>::max();
-    std::int64_t magnitude = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        magnitude = std::min(magnitude * 10 + (c - '0'), limit);
-    }
-    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
-}
 
 // A value is stored as a reread of the file would give it back: a line break
 // would end the line and turn the rest into a line of its own, and leading

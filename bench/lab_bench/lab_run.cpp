@@ -11,11 +11,11 @@
 #include "bench/lab_bench/proc_stats.h"
 #include "bench/lab_bench/socket_stats.h"
 #include "protocol/server_port.h"
-#include "tests/e2e/figure_pictures.h"
-#include "tests/e2e/lab_session.h"
-#include "tests/e2e/wait_for.h"
-#include "tests/e2e/window_layout.h"
-#include "tests/support/scratch_directory.h"
+#include "testing/e2e/figure_pictures.h"
+#include "testing/e2e/lab_session.h"
+#include "testing/e2e/wait_for.h"
+#include "testing/e2e/window_layout.h"
+#include "testing/scratch_directory.h"
 #include "tools/test_client.h"
 
 namespace quib::bench {

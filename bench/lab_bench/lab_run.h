@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "bench/lab_bench/lab_figures.h"
-#include "tests/e2e/lab_session.h"
+#include "testing/e2e/lab_session.h"
 
 namespace quib::bench {
 

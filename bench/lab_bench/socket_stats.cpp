@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/e2e/child_group.h"
+#include "testing/e2e/child_group.h"
 
 namespace quib::bench {
 namespace {

@@ -5,7 +5,7 @@
 #include <map>
 #include <optional>
 
-#include "tests/e2e/record_checks.h"
+#include "testing/e2e/record_checks.h"
 
 namespace quib::bench {
 

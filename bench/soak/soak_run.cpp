@@ -16,12 +16,12 @@
 #include "bench/lab_bench/proc_stats.h"
 #include "bench/soak/soak_records.h"
 #include "protocol/server_port.h"
-#include "tests/e2e/child_group.h"
-#include "tests/e2e/lab_session.h"
-#include "tests/e2e/private_network.h"
-#include "tests/e2e/wait_for.h"
-#include "tests/e2e/window_layout.h"
-#include "tests/support/scratch_directory.h"
+#include "testing/e2e/child_group.h"
+#include "testing/e2e/lab_session.h"
+#include "testing/e2e/private_network.h"
+#include "testing/e2e/wait_for.h"
+#include "testing/e2e/window_layout.h"
+#include "testing/scratch_directory.h"
 
 namespace quib::bench {
 namespace {

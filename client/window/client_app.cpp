@@ -61,7 +61,7 @@ bool ClientApp::Open() {
     const ScreenGeometry geometry =
         ComputeScreenGeometry(settings_.baseHight, settings_.baseFontSize, 0, 0);
     drawing_ = std::make_unique<DrawingExecutor>(
-        DrawingConfig{geometry.unit, geometry.unit, WorkFolders(config_.workDir).pictures,
+        DrawingConfig{geometry.unit, geometry.unit, WorkFolders::In(config_.workDir).grafik,
                       geometry.scale},
         kPlayerFrameWorkFields);
     if (!HasScreenImages(*drawing_)) {
@@ -137,8 +137,7 @@ void ClientApp::StartNetwork() {
     loop_ = std::make_unique<ClientNetworkLoop>(
         std::move(socket_), *session_, config_.hostName, window_->foreground(), &keys_,
         [this, window](NetworkOutcome outcome) {
-            QMetaObject::invokeMethod(
-                window, [this, outcome] { OnNetworkOutcome(outcome); }, Qt::QueuedConnection);
+            window->Post([this, outcome] { OnNetworkOutcome(outcome); });
         });
     loop_->Start();
 }

@@ -90,16 +90,12 @@ void ClientWindow::ShowText(TextField field, protocol::Colour colour, std::strin
 }
 
 void ClientWindow::PostFrontImages(QImage left, QImage right) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, left = std::move(left), right = std::move(right)] { ShowFrontImages(left, right); },
-        Qt::QueuedConnection);
+    Post(
+        [this, left = std::move(left), right = std::move(right)] { ShowFrontImages(left, right); });
 }
 
 void ClientWindow::PostText(TextField field, protocol::Colour colour, std::string_view text) {
-    QMetaObject::invokeMethod(
-        this, [this, field, colour, copy = std::string(text)] { ShowText(field, colour, copy); },
-        Qt::QueuedConnection);
+    Post([this, field, colour, copy = std::string(text)] { ShowText(field, colour, copy); });
 }
 
 bool ClientWindow::event(QEvent* event) {

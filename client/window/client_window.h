@@ -3,17 +3,18 @@
 // The player's window: two picture fields showing the front images, and two
 // text fields below them (the left one is the status line).
 //
-// Threads: the window lives on the GUI thread. PostFrontImages and PostText
-// may be called from any thread (the network thread): they queue the change
-// to the GUI thread and never touch a widget themselves. foreground() is the
-// flag the network thread reads to decide whether replies carry keys; the
-// window keeps it up to date on the GUI thread.
+// Threads: the window lives on the GUI thread. PostFrontImages, PostText and
+// Post may be called from any thread (the network thread): they queue the
+// change to the GUI thread and never touch a widget themselves. foreground()
+// is the flag the network thread reads to decide whether replies carry keys;
+// the window keeps it up to date on the GUI thread.
 
 #include <QImage>
 #include <QLabel>
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,7 @@
 #include "client/client_settings.h"
 #include "client/key_state.h"
 #include "client/screen_geometry.h"
+#include "common/queued_calls.h"
 #include "protocol/messages.h"
 
 namespace quib::client {
@@ -45,6 +47,9 @@ class ClientWindow : public QWidget {
     // that share pixels, so the sender may go on drawing.
     void PostFrontImages(QImage left, QImage right);
     void PostText(TextField field, protocol::Colour colour, std::string_view text);
+    // Any thread: `call` runs on the GUI thread, after the changes posted
+    // before it.
+    void Post(std::function<void()> call) { posted_.Post(std::move(call)); }
 
     // Whether the window is the one receiving the keyboard input.
     const std::atomic<bool>& foreground() const { return foreground_; }
@@ -83,6 +88,7 @@ class ClientWindow : public QWidget {
     QLabel* leftText_;
     QLabel* rightText_;
     std::atomic<bool> foreground_{false};
+    QueuedCalls posted_;
 };
 
 }  // namespace quib::client

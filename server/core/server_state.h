@@ -11,8 +11,8 @@
 
 namespace quib::server {
 
-// The game state machine: the main thread moves Idle -> SetUp (start toggle)
-// and any -> Idle (abort); every other step belongs to the game engine.
+// The game state machine: the experimenter's start moves Idle -> SetUp and
+// the abort any -> Idle; every other step belongs to the game.
 enum GameState : std::int32_t {
     Idle = 0,
     SetUp = 1,
@@ -62,18 +62,9 @@ struct SeatLines {
     std::string hostLine;     // "Host: lab-07"
 };
 
-// The server's process-wide hand-over record between its two threads.
-//
-// Ownership: every field is read and written only while holding `lock`,
-// except `engineBusy`, which the main thread also reads without it.
-//   main thread writes:    quitState, settings, subjects (choice), commentPlaceholder,
-//                          commentShown, windowTitle, lastSecond; gameState
-//                          only for start (-> SetUp) and abort (-> Idle);
-//                          clears each refresh flag and slot it has acted on.
-//   network thread writes: engineBusy (1 for the whole of a pass), gameState
-//                          (every other transition), sets the refresh flags,
-//                          fills the status slots and the seat lines.
-//   both threads:          logQueue (PostLogMessage).
+// The server's process-wide hand-over record between its two threads. Which
+// thread writes and reads each field, and under which lock, is written down
+// once, in docs/threads.md.
 struct ServerState {
     StateLock lock;  // `stateLock`
 
@@ -99,6 +90,7 @@ struct ServerState {
     LogQueue logQueue;
     std::int32_t logMaxLines = 50;
 
+    // The main thread's alone (no lock): the window's own bookkeeping.
     std::string commentPlaceholder;
     std::array<std::string, 2> commentShown;
     std::string windowTitle;

@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "server/engine/seat_record.h"
+#include "server/game/seat_record.h"
 
 namespace quib::server {
 
@@ -11,8 +11,8 @@ namespace quib::server {
 // column is as high as its round trip (20 pixels = 25 ms or more), so the
 // experimenter sees at a glance how a player's connection behaves.
 //
-// Owned by the network thread; the main thread copies image() to the window
-// only under stateLock while engineBusy is 0.
+// Part of the seat links; the window gets image() through the engine's door
+// (docs/threads.md).
 class ConnectionGraph {
   public:
     static constexpr int kWidth = 660;

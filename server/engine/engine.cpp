@@ -3,25 +3,32 @@
 #include <mutex>
 #include <string>
 
-#include "protocol/messages.h"
+#include "server/core/time_format.h"
+#include "server/engine/screen_composition.h"
 
 namespace quib::server {
 
 namespace {
 
-QImage BlackImage(int side) {
-    QImage image(side, side, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    return image;
-}
+constexpr int kPlayerWord = 33;  // "Spieler"
+constexpr int kWaitText = 12;    // "Bitte warten ..."
 
 }  // namespace
 
-Engine::Engine(ServerState& serverState, const ServerTexts& serverTexts)
-    : state(serverState), texts(serverTexts) {
+Engine::Engine(ServerState& serverState, const ServerTexts& serverTexts, WorkFolders folders,
+               MessageSink* boxes)
+    : state(serverState),
+      texts(serverTexts),
+      folders_(std::move(folders)),
+      numbers_(folders_.log),
+      game_(serverState, serverTexts, numbers_),
+      mirrors_(serverState, folders_.grafik, std::make_shared<PictureCache>()),
+      links_(serverState, *this),
+      records_(serverTexts, folders_, boxes, [this](const std::string& line) {
+          PostLogMessage(state, line, game_.localClock());
+      }) {
+    game_.grafikDir = folders_.grafik;
     for (int seat = 0; seat < kSeats; ++seat) {
-        screenMirrors[seat] = BlackImage(kScreenMirrorSide);
-        partnerViewMirrors[seat] = BlackImage(kPartnerViewMirrorSide);
         // The window shows both seats' lines whenever one changes: an empty
         // seat must read as empty, not as blank.
         ShowSeatLines(seat, "?", "?");
@@ -29,88 +36,95 @@ Engine::Engine(ServerState& serverState, const ServerTexts& serverTexts)
 }
 
 Engine::~Engine() {
-    CloseAll();
+    links_.CloseAll();
 }
 
-void Engine::StartLinks(std::uint32_t now) {
-    for (SeatLink& link : links) {
-        link.lastEventTime = now;
+void Engine::PrepareStart() {
+    std::lock_guard guard(state.lock);
+    game_.ResetScreens(ScreenReset::Full);
+    game_.ResetScores(ResetKind::Everything);
+    for (SeatRecord& seat : game_.seats) {
+        seat.statusText = texts[kWaitText];
     }
-}
-
-void Engine::ResetScreens(ScreenReset reset) {
-    for (SeatRecord& seat : seats) {
-        MarkScreenUnsent(seat);
-        if (reset == ScreenReset::MarkUnsent) {
-            continue;
-        }
-        seat.address.clear();
-        seat.statusText = "X";
-        seat.statusColour = protocol::kNoColour;
-        seat.scoreText = ScoreText(statistics, texts);
-        seat.scoreColour = Rgb(150, 150, 150);
-        seat.readyState = 0;
-    }
-}
-
-SocketEvent Engine::NextSocketEvent(int timeoutMs) {
-    std::array<WatchedConnection, kSeats> watched;
-    std::size_t count = 0;
-    for (const SeatLink& link : links) {
-        if (link.connection >= 0) {
-            // While a finished reply waits to be taken in, reading on would
-            // only find the connection readable again and again.
-            watched[count++] = {link.connection, !ReplyWaiting(link)};
-        }
-    }
-    return listener.Poll(std::span(watched.data(), count), timeoutMs);
 }
 
 void Engine::RunPass(std::uint32_t now, SocketEvent event) {
     std::lock_guard guard(state.lock);
     state.engineBusy = 1;
-    replyTakenInPass_ = false;
-    HandleSocketEvent(event, now);
+    links_.BeginPass();
+    links_.HandleSocketEvent(event, now);
     GameStep(now);
     for (int seat = 0; seat < kSeats; ++seat) {
-        ServiceSeat(seat, now);
+        links_.ServiceSeat(seat, now);
     }
     state.engineBusy = 0;
 }
 
-void Engine::HandleSocketEvent(const SocketEvent& event, std::uint32_t now) {
-    switch (event.kind) {
-        case SocketEventKind::Connect:
-            HandleConnect(event.connection, now);
-            break;
-        case SocketEventKind::Data:
-            HandleData(event.connection, now);
-            break;
-        case SocketEventKind::Disconnect:
-            HandleDisconnect(event.connection, now);
-            break;
-        case SocketEventKind::None:
-            break;
+void Engine::GameStep(std::uint32_t now) {
+    game_.Step(now);
+    WriteFinishedRound();
+}
+
+void Engine::WriteFinishedRound() {
+    if (std::optional<FinishedRound> round = game_.TakeFinishedRound()) {
+        WriteRound(*round);
     }
 }
 
-void Engine::CloseAll() {
-    for (SeatLink& link : links) {
-        CloseConnection(link.connection);
-        link.connection = -1;
-        link.connectionState = LinkFree;
-        link.receiver.Reset();
-    }
-    listener.Close();
+RecordOutcome Engine::WriteRound(const FinishedRound& round) {
+    const RecordOutcome outcome = records_.Write(round);
+    game_.RoundRecorded(round, outcome);
+    return outcome;
 }
 
-int Engine::SeatOf(int connection) const {
-    for (int seat = 0; seat < kSeats; ++seat) {
-        if (connection >= 0 && links[seat].connection == connection) {
-            return seat;
-        }
-    }
-    return -1;
+void Engine::ComposeUpdateFrame(int seat, std::uint32_t now) {
+    ComposeFrame(seat, links_.links[seat].sender, now);
+}
+
+void Engine::MirrorSentFrame(int seat) {
+    FrameSent(seat, links_.links[seat].sender.bytes());
+}
+
+void Engine::SeatTaken(int seat, const std::string& address) {
+    // The host name comes with the first reply, if ever.
+    ShowSeatLines(seat, address, "?");
+}
+
+void Engine::SeatLost(int seat) {
+    // No player is at this seat any more: its keys must not keep steering
+    // the figure until a new reply would have cleared them.
+    game_.ForgetKeys(seat);
+    ShowSeatLines(seat, "?", "?");
+    mirrors_.Clear(seat);
+    // Both players' screens are rebuilt from scratch by the next frames: the
+    // remaining one keeps playing, a returning one gets a complete screen.
+    // The seat's remembered address stays, so the computer can come back.
+    game_.ResetScreens(ScreenReset::MarkUnsent);
+    state.refreshBoard[seat] = 1;
+}
+
+void Engine::ComposeFrame(int seat, protocol::SendBuffer& frame, std::uint32_t now) {
+    ScreenWriter out = mirrors_.Writer(seat, frame);
+    UpdateSeatScreen(game_, seat, out, now);
+}
+
+void Engine::FrameSent(int seat, std::span<const std::uint8_t> frame) {
+    mirrors_.DrawSentFrame(seat, frame);
+}
+
+std::span<std::int32_t> Engine::KeysOf(int seat) {
+    return game_.keyTable[seat];
+}
+
+void Engine::HostNameReported(int seat, std::string_view address, std::string_view host) {
+    ShowSeatLines(seat, address, host);
+}
+
+void Engine::ShowSeatLines(int seat, std::string_view address, std::string_view host) {
+    state.seatLines[seat].addressLine = texts[kPlayerWord] + " " + std::to_string(seat + 1) +
+                                        " - IP: " + std::string(address.empty() ? "?" : address);
+    state.seatLines[seat].hostLine = "Host: " + std::string(host);
+    state.refreshSeatLines = 1;
 }
 
 }  // namespace quib::server

@@ -1,6 +1,6 @@
 #include "server/engine/screen_composition.h"
 
-#include "server/engine/engine.h"
+#include "server/game/game.h"
 
 namespace quib::server {
 
@@ -211,7 +211,7 @@ bool SendPartnerBackground(ScreenWriter& out, SeatRecord& r, const SeatRecord& p
     return true;
 }
 
-bool MoveOwnFigure(Engine& engine, ScreenWriter& out, SeatRecord& r, int seat, std::uint32_t now) {
+bool MoveOwnFigure(Game& game, ScreenWriter& out, SeatRecord& r, int seat, std::uint32_t now) {
     if (r.ownFigureVisible != 1) {
         return false;
     }
@@ -221,13 +221,13 @@ bool MoveOwnFigure(Engine& engine, ScreenWriter& out, SeatRecord& r, int seat, s
         r.pictureSent = 1;
         changed = true;
     }
-    const float step = static_cast<float>(engine.state.settings.speed) * kSpeedStep;
+    const float step = static_cast<float>(game.state.settings.speed) * kSpeedStep;
     bool arrived = StepTowards(r.targetX, r.shownX, step);
     arrived = StepTowards(r.targetY, r.shownY, step) || arrived;
     arrived = StepBackTowards(r.targetX, r.shownX, step) || arrived;
     arrived = StepBackTowards(r.targetY, r.shownY, step) || arrived;
     if (arrived) {
-        engine.LogRoundEvent(3, r.cellX + 2 * r.cellY, seat, now);
+        game.LogRoundEvent(PositionEvent, r.cellX + 2 * r.cellY, seat, now);
     }
     if (r.shownX != r.sentX || r.shownY != r.sentY) {
         r.sentX = r.shownX;
@@ -258,7 +258,7 @@ bool FollowPartnerFigure(ScreenWriter& out, SeatRecord& r, const SeatRecord& p) 
     return changed;
 }
 
-void ComposeAndPresent(Engine& engine, ScreenWriter& out, const SeatRecord& r,
+void ComposeAndPresent(const Game& game, ScreenWriter& out, const SeatRecord& r,
                        const SeatRecord& p) {
     out.Send(BeginDrawing{protocol::kOwnViewSlot});
     out.Send(protocol::DrawImage{kOwnBoardSlot, 0.0f, 0.0f});
@@ -271,7 +271,7 @@ void ComposeAndPresent(Engine& engine, ScreenWriter& out, const SeatRecord& r,
     if (r.partnerFigureVisible != 0) {
         out.SendCentredImage(kPartnerFigureSlot, p.shownX, p.shownY);
     }
-    if (engine.state.gameState == Running && p.readyState == 1) {
+    if (game.state.gameState == Running && p.readyState == 1) {
         out.Send(Box{0.0f, 0.0f, 0.025f, 1.0f, kFinishedFrameColour});
         out.Send(Box{0.975f, 0.0f, 0.025f, 1.0f, kFinishedFrameColour});
         out.Send(Box{0.0f, 0.0f, 1.0f, 0.025f, kFinishedFrameColour});
@@ -283,25 +283,23 @@ void ComposeAndPresent(Engine& engine, ScreenWriter& out, const SeatRecord& r,
 
 }  // namespace
 
-void UpdateSeatScreen(Engine& engine, int seat, std::uint32_t now) {
-    SeatRecord& r = engine.seats[seat];
-    const SeatRecord& p = engine.seats[1 - seat];
-    protocol::SendBuffer& frame = engine.links[seat].sender;
-    ScreenWriter out(seat, frame, engine.Mirror(seat), engine.state, engine.mirrorBacklogs[seat]);
+void UpdateSeatScreen(Game& game, int seat, ScreenWriter& out, std::uint32_t now) {
+    SeatRecord& r = game.seats[seat];
+    const SeatRecord& p = game.seats[1 - seat];
     out.StartFrame();
     out.Send(protocol::FrameStart{});
     bool changed = false;
-    if (engine.partnerFinished[seat] == 1) {
-        engine.partnerFinished[seat] = 0;
+    if (game.partnerFinished[seat] == 1) {
+        game.partnerFinished[seat] = 0;
         changed = true;
     }
     SendTexts(out, r);
     changed = SendOwnBoard(out, r) || changed;
     changed = SendPartnerBackground(out, r, p) || changed;
-    changed = MoveOwnFigure(engine, out, r, seat, now) || changed;
+    changed = MoveOwnFigure(game, out, r, seat, now) || changed;
     changed = FollowPartnerFigure(out, r, p) || changed;
     if (changed) {
-        ComposeAndPresent(engine, out, r, p);
+        ComposeAndPresent(game, out, r, p);
     }
 }
 

@@ -3,11 +3,11 @@
 #include <cstdint>
 
 #include "server/engine/screen_writer.h"
-#include "server/engine/seat_record.h"
+#include "server/game/seat_record.h"
 
 namespace quib::server {
 
-class Engine;
+class Game;
 
 // Shapes of the stimuli.
 enum Shape : std::int32_t { Circle = 0, Triangle = 1, Square = 2, Pentagon = 3 };
@@ -32,8 +32,10 @@ void DrawBoard(ScreenWriter& out, const SeatRecord& board);
 // Builds the seat's next update frame: message 30, the changed text lines,
 // whatever of the boards and figure pictures the player lacks, one animation
 // step of the own figure, and, when anything visible changed, both views
-// composed and presented. The caller finishes and sends the frame, then
-// has the seat's mirror draw it (Engine::MirrorSentFrame).
-void UpdateSeatScreen(Engine& engine, int seat, std::uint32_t now);
+// composed and presented, written through `out` (which starts the frame).
+// Moving the figure one step on is the game's animation: an arrival is
+// recorded as the round's position event. The caller finishes and sends
+// the frame, then has the seat's mirror draw it.
+void UpdateSeatScreen(Game& game, int seat, ScreenWriter& out, std::uint32_t now);
 
 }  // namespace quib::server

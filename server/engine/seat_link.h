@@ -16,8 +16,8 @@ enum ConnectionState : std::int32_t {
     LinkAwaitingReply = 3,  // a frame is out; nothing more is sent until a reply is in
 };
 
-// The connection data of one seat. Owned by the network thread alone; the
-// main thread never touches it.
+// The connection data of one seat. The network thread's (docs/threads.md);
+// the window learns only whether the seat is connected, through the door.
 struct SeatLink {
     int connection = -1;  // -1: no connection on this seat
     // Time of the last send, the last reply taken in or the last time-out
@@ -30,6 +30,9 @@ struct SeatLink {
     protocol::FrameReceiver receiver;
     protocol::SendBuffer sender;
     std::string peerAddress;  // dotted IPv4 address of the connection
+    // The address of the computer last seen on this seat, kept across
+    // disconnects so that it gets its seat back.
+    std::string rememberedAddress;
 };
 
 // A finished reply, good or not, waits to be taken in.

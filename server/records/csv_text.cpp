@@ -63,24 +63,6 @@ std::string_view CsvField(std::string_view line, int n) {
     return n < 1 ? std::string_view() : line.substr(start, line.find(';', start) - start);
 }
 
-std::int32_t ParseDecimal(std::string_view text) {
-    text = text.substr(std::min(text.size(), text.find_first_not_of(' ')));
-    const bool negative = !text.empty() && text.front() == '-';
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        text.remove_prefix(1);
-    }
-    constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
-    std::int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        value = std::min(value * 10 + (c - '0'), kLimit + 1);
-    }
-    value = negative ? -value : std::min(value, kLimit);
-    return static_cast<std::int32_t>(value);
-}
-
 std::string SetCsvField(std::string_view text, int line, int field, std::string_view value) {
     if (line < 1 || field < 1) {
         return std::string(text);

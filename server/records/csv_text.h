@@ -22,16 +22,11 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 // ";"; empty when the line has fewer fields.
 std::string_view CsvField(std::string_view line, int n);
 
-// The decimal number at the start of `text` (after spaces, with an optional
-// sign), 0 when there is none. Values beyond the int32 range are held at its
-// ends, so that a damaged file cannot make the counters wrap.
-std::int32_t ParseDecimal(std::string_view text);
-
 // Replaces field `field` of line `line` (both from 1) of a text whose lines
 // end with LF, keeping the ";" or LF that ends the field. The text comes back
 // unchanged when it has fewer than `line` LFs, or holds fewer than field - 1
 // ";" in all. A line with fewer fields than `field` receives the value just
-// before its LF. Shared with the game protocol, which rewrites totals in
+// before its LF. Shared with the record writer, which rewrites totals in
 // subject files with it.
 std::string SetCsvField(std::string_view text, int line, int field, std::string_view value);
 

@@ -22,7 +22,7 @@ struct SaveCommentResult {
 // with every line trimmed of spaces and ended by a single LF, and field 2 of
 // line 4 (from 1) replaced by the encoded comment. The new text replaces the
 // file as a whole, so a failed save leaves the old file intact. The game
-// protocol rewrites the same files from the network thread: call this while
+// writer rewrites the same files from the network thread: call this while
 // holding stateLock, or a round's update may be lost between read and write.
 SaveCommentResult SaveCommentToFile(std::string_view subjectFile, std::string_view editorText,
                                     const ServerTexts& texts);

@@ -37,7 +37,7 @@ CreateSubjectResult Failure(std::string errorText) {
 
 NewSubjectPlan PlanNewSubject(const std::filesystem::path& workDir, const ServerTexts& texts) {
     NewSubjectPlan plan;
-    plan.number = NextFreeNumber(WorkFolders(workDir).log, 'p');
+    plan.number = NextFreeNumber(WorkFolders::In(workDir).log, 'p');
     if (plan.number < 0) {
         plan.errorText = NoNumberLeftText(workDir, texts);
     } else {

@@ -2,6 +2,7 @@
 
 #include "common/work_folders.h"
 #include "server/records/file_numbering.h"
+#include "server/records/record_text.h"
 
 namespace quib::server {
 namespace {
@@ -38,7 +39,7 @@ std::string GameRowTitles(const ServerTexts& texts) {
 
 std::string SubjectFilePath(const std::filesystem::path& workDir, std::string_view numberText) {
     const std::string name = "p" + std::string(numberText) + ".csv";
-    return (WorkFolders(workDir).log / name).generic_string();
+    return (WorkFolders::In(workDir).log / name).generic_string();
 }
 
 std::string_view FileNamePart(std::string_view path) {

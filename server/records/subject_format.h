@@ -14,7 +14,7 @@ namespace quib::server {
 // for as long as the experiment runs. Lines (from 0): 0 title; 1 number;
 // 2 name; 3 comment; 4 creation date and time; 5 empty; 6 points and record;
 // 7 rounds and play time; 8 empty; 9 column titles of the game rows; from 10
-// on one row per game, written by the game protocol.
+// on one row per game, written after each round by the record writer.
 
 // Full path of the subject file for a six-digit number text, with "/"
 // separators, as kept in SubjectRecord::subjectFile and shown in messages.

@@ -49,7 +49,7 @@ std::string NameIn(std::string_view text, const ServerTexts& texts) {
 
 SubjectList ListSubjects(const fs::path& workDir, const ServerTexts& texts) {
     SubjectList list;
-    for (const fs::path& file : SubjectFiles(WorkFolders(workDir).log)) {
+    for (const fs::path& file : SubjectFiles(WorkFolders::In(workDir).log)) {
         const std::string numberText = file.filename().string().substr(1, 6);
         const std::optional<std::string> bytes = ReadWholeFile(file);
         if (!bytes) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/decimal_text.h"
 #include "common/file_io.h"
 #include "server/records/csv_text.h"
 #include "server/records/subject_format.h"

@@ -10,8 +10,8 @@
 
 #include "client/address_input.h"
 #include "client/client_texts.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/case_name.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::client {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "client/client_texts.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/language_file.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::client {
 namespace {

@@ -19,9 +19,9 @@
 
 #include "protocol/frame.h"
 #include "protocol/messages.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/case_name.h"
 #include "tests/support/pixel_compare.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib {
 namespace {

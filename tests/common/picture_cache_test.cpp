@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "common/picture_folder.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/black_png.h"
 #include "tests/support/case_name.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib {
 namespace {

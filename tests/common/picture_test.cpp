@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/scratch_directory.h"
+#include "testing/scratch_directory.h"
 
 namespace quib {
 namespace {

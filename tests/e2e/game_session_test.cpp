@@ -23,15 +23,15 @@
 #include <utility>
 #include <vector>
 
-#include "tests/e2e/board_reader.h"
-#include "tests/e2e/child_group.h"
-#include "tests/e2e/figure_pictures.h"
-#include "tests/e2e/lab_session.h"
-#include "tests/e2e/record_checks.h"
+#include "testing/e2e/board_reader.h"
+#include "testing/e2e/child_group.h"
+#include "testing/e2e/figure_pictures.h"
+#include "testing/e2e/lab_session.h"
+#include "testing/e2e/record_checks.h"
+#include "testing/e2e/wait_for.h"
+#include "testing/e2e/window_layout.h"
+#include "testing/scratch_directory.h"
 #include "tests/e2e/round_plan.h"
-#include "tests/e2e/wait_for.h"
-#include "tests/e2e/window_layout.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::e2e {
 namespace {

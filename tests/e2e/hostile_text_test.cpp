@@ -21,12 +21,12 @@
 #include <utility>
 
 #include "protocol/server_port.h"
-#include "tests/e2e/child_group.h"
-#include "tests/e2e/lab_session.h"
+#include "testing/e2e/child_group.h"
+#include "testing/e2e/lab_session.h"
+#include "testing/e2e/wait_for.h"
+#include "testing/e2e/window_layout.h"
+#include "testing/scratch_directory.h"
 #include "tests/e2e/text_ink.h"
-#include "tests/e2e/wait_for.h"
-#include "tests/e2e/window_layout.h"
-#include "tests/support/scratch_directory.h"
 #include "tools/test_client.h"
 
 namespace quib::e2e {

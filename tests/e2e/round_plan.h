@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "tests/e2e/board_reader.h"
-#include "tests/e2e/record_checks.h"
+#include "testing/e2e/board_reader.h"
+#include "testing/e2e/record_checks.h"
 
 namespace quib::e2e {
 

@@ -4,7 +4,7 @@
 // from the area's background. Enough to tell a line of text from a picture
 // or from a few letters, without knowing the font.
 
-#include "tests/e2e/screenshot.h"
+#include "testing/e2e/screenshot.h"
 
 namespace quib::e2e {
 

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/scratch_directory.h"
 #include "tests/support/child_process.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib {
 namespace {

@@ -24,10 +24,10 @@
 #include "server/core/texts.h"
 #include "server/core/window/figure_icons.h"
 #include "server/engine/engine.h"
+#include "testing/scratch_directory.h"
 #include "tests/protocol/frame_test_util.h"
 #include "tests/support/black_png.h"
 #include "tests/support/case_name.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib {
 namespace {
@@ -110,22 +110,22 @@ TEST(HostileFrames, TheServerTakesEachInAsAReplyWithoutHarm) {
     server::ServerState state;
     server::ServerTexts texts;
     auto engine = std::make_unique<server::Engine>(state, texts);
-    server::SeatLink& link = engine->links[1];
+    server::SeatLink& link = engine->links().links[1];
     for (const Bytes& frame : HostileFrames()) {
         link.receiver.Clear();
         const auto space = link.receiver.FreeSpace();
         const std::size_t n = std::min(space.size(), frame.size());
         std::copy_n(frame.begin(), n, space.begin());
         link.receiver.Received(n, 0);
-        engine->ProcessReply(1);
+        engine->links().ProcessReply(1);
         if (protocol::CheckFrame(frame) != protocol::FrameCheck::Good) {
-            const auto& keys = engine->keyTable[1];
+            const auto& keys = engine->game().keyTable[1];
             EXPECT_TRUE(std::all_of(keys.begin(), keys.end(), [](int v) { return v == 0; }));
         }
-        EXPECT_TRUE(std::all_of(engine->keyTable[0].begin(), engine->keyTable[0].end(),
-                                [](int v) { return v == 0; }));
+        EXPECT_TRUE(std::all_of(engine->game().keyTable[0].begin(),
+                                engine->game().keyTable[0].end(), [](int v) { return v == 0; }));
     }
-    EXPECT_EQ(engine->links[1].connectionState, server::LinkFree);
+    EXPECT_EQ(engine->links().links[1].connectionState, server::LinkFree);
 }
 
 // --- Pictures ---------------------------------------------------------------

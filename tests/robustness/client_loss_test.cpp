@@ -69,7 +69,7 @@ class ClientLoss : public quib::testing::LiveGame, public ::testing::WithParamIn
     // The server's side of the connection is cut as a failing network does.
     void CutSeat0() {
         std::lock_guard guard(state.lock);
-        ::shutdown(engine->links[0].connection, SHUT_RDWR);
+        ::shutdown(engine->links().links[0].connection, SHUT_RDWR);
     }
     void StopServer() { network.reset(); }
 
@@ -90,7 +90,7 @@ TEST_P(ClientLoss, ThePlayerProgramShowsTheLossAndEnds) {
         [&] {
             return Locked([&] {
                 return state.seatLines[0].hostLine == "Host: player-host" &&
-                       RepliesInGraph(engine->graphs[0].image()) >= 5;
+                       RepliesInGraph(engine->links().graphs[0].image()) >= 5;
             });
         },
         kDeadline));

@@ -117,7 +117,8 @@ class ConnectionFaults : public LiveGame {
         b.SetKeysDown({});
         ASSERT_TRUE(WaitFor([&] {
             return Locked([&] {
-                return engine->seats[0].readyState == 0 && engine->seats[1].readyState == 0;
+                return engine->game().seats[0].readyState == 0 &&
+                       engine->game().seats[1].readyState == 0;
             });
         }));
     }
@@ -194,7 +195,7 @@ TEST_F(ConnectionFaults, APlayerThatStopsAnsweringIsMarkedAndTheOtherPlaysOn) {
     hung.SetAnswering(false);
 
     EXPECT_GT(FramesWithin(healthy, 700), 10u);
-    const int marks = Locked([&] { return MissingReplyMarks(engine->graphs[1].image()); });
+    const int marks = Locked([&] { return MissingReplyMarks(engine->links().graphs[1].image()); });
     EXPECT_GE(marks, 2);
     EXPECT_LE(hung.FramesReceived(), hungFrames + 1) << "a second frame went out unanswered";
     EXPECT_TRUE(Taken(1));
@@ -240,7 +241,7 @@ TEST_F(ConnectionFaults, GarbageRepliesAreDroppedAndTheSeatStaysUsable) {
                                              0,    30,   2,    0x2B, 0xB4, 0xDE, 0x6D};
     ASSERT_TRUE(garbler.SendRaw(plain));
     EXPECT_TRUE(
-        WaitFor([&] { return Locked([&] { return engine->keyTable[1][kKeyLeft]; }) == 1; }));
+        WaitFor([&] { return Locked([&] { return engine->game().keyTable[1][kKeyLeft]; }) == 1; }));
     EXPECT_EQ(partner.RhythmViolations(), 0u);
 }
 
@@ -251,8 +252,8 @@ TEST_F(ConnectionFaults, ThirdAndFourthClientsAreTurnedAwayWhileThePlayersGoOn) 
     SeatPlayer(a, 0);
     TestClient b;
     SeatPlayer(b, 1);
-    const int seatConnections[] = {Locked([&] { return engine->links[0].connection; }),
-                                   Locked([&] { return engine->links[1].connection; })};
+    const int seatConnections[] = {Locked([&] { return engine->links().links[0].connection; }),
+                                   Locked([&] { return engine->links().links[1].connection; })};
 
     RawConnection third(port());
     RawConnection fourth(port());
@@ -260,8 +261,8 @@ TEST_F(ConnectionFaults, ThirdAndFourthClientsAreTurnedAwayWhileThePlayersGoOn) 
     EXPECT_TRUE(third.ClosedByServer());
     EXPECT_TRUE(fourth.ClosedByServer());
 
-    EXPECT_EQ(Locked([&] { return engine->links[0].connection; }), seatConnections[0]);
-    EXPECT_EQ(Locked([&] { return engine->links[1].connection; }), seatConnections[1]);
+    EXPECT_EQ(Locked([&] { return engine->links().links[0].connection; }), seatConnections[0]);
+    EXPECT_EQ(Locked([&] { return engine->links().links[1].connection; }), seatConnections[1]);
     EXPECT_GT(FramesWithin(a, 200), 2u);
     EXPECT_GT(FramesWithin(b, 200), 2u);
     EXPECT_FALSE(a.ClosedByServer() || b.ClosedByServer());

@@ -60,7 +60,7 @@ class LargePicture : public LiveGame {
     }
 
     std::string FigureShown() {
-        return Locked([&] { return engine->seats[0].pictureName; });
+        return Locked([&] { return engine->game().seats[0].pictureName; });
     }
 };
 
@@ -102,7 +102,7 @@ TEST_F(LargePicture, GameKeepsItsPaceAndEachFileIsDecodedOnce) {
     EXPECT_GE(roundsWith * 100, roundsWithout * 85);
     // figur0.png and big0.png, each once (the large one refused from its
     // header), for all rounds, both seats and both views of each mirror.
-    EXPECT_EQ(engine->pictureCache->Decodes(), 2u);
+    EXPECT_EQ(engine->mirrors().pictures()->Decodes(), 2u);
 }
 
 }  // namespace

@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "common/key_codes.h"
-#include "server/engine/protocol_files.h"
-#include "tests/server/engine/protocol_fixture.h"
+#include "tests/server/engine/record_fixture.h"
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"
 #include "tests/support/live_game.h"
@@ -25,8 +24,8 @@ namespace {
 using quib::testing::kCannotDropRights;
 using quib::testing::LimitFileSize;
 using quib::testing::NamesIn;
-using quib::testing::ProtocolFixture;
 using quib::testing::ReadBytes;
+using quib::testing::RecordFixture;
 using quib::testing::RunAsOrdinaryUser;
 using quib::testing::RunInChild;
 using quib::testing::WriteBytes;
@@ -45,10 +44,10 @@ const char kSubjectFile[] =
 
 // A level-1 game with a subject in seat 0 whose rounds are played by
 // calling the engine's round operations, as the network thread does.
-class RoundFiles : public ProtocolFixture {
+class RoundFiles : public RecordFixture {
   protected:
     void SetUp() override {
-        ProtocolFixture::SetUp();
+        RecordFixture::SetUp();
         subjectFile = logDir() / "p000003.csv";
         WriteBytes(subjectFile, kSubjectFile);
         SubjectRecord& subject = state.subjects[0];
@@ -63,18 +62,17 @@ class RoundFiles : public ProtocolFixture {
 
     // A round that both players end at once on their start cells.
     void PlayRound(std::uint32_t setUpMs) {
-        engine->BeginRoundRecord(setUpMs);
-        engine->LogRoundEvent(RoundStartEvent, -1, -1, setUpMs + 1000);
-        engine->LogRoundEvent(KeyEvent, kKeySpace, 0, setUpMs + 2000);
-        engine->LogRoundEvent(KeyEvent, kKeySpace, 1, setUpMs + 2100);
+        engine->game().BeginRoundRecord(setUpMs);
+        engine->game().LogRoundEvent(RoundStartEvent, -1, -1, setUpMs + 1000);
+        engine->game().LogRoundEvent(KeyEvent, kKeySpace, 0, setUpMs + 2000);
+        engine->game().LogRoundEvent(KeyEvent, kKeySpace, 1, setUpMs + 2100);
         EndRound(setUpMs + 2100, true);
     }
 
     // Writes the round's files as the round end does; false when the round
     // file could not be written.
     bool Record(std::uint32_t writtenMs) {
-        const bool written = WriteRoundProtocol(*engine, writtenMs);
-        WriteGameProtocols(*engine, writtenMs);
+        const bool written = WriteRound(writtenMs).roundSaved;
         FinishRound();
         return written;
     }
@@ -224,8 +222,10 @@ TEST_F(OddWorkingFolder, TheRoundsFilesAreWrittenThere) {
     a.SetKeysDown({});
     b.SetKeysDown({});
     ASSERT_TRUE(WaitFor([&] {
-        return Locked(
-            [&] { return engine->seats[0].readyState == 0 && engine->seats[1].readyState == 0; });
+        return Locked([&] {
+            return engine->game().seats[0].readyState == 0 &&
+                   engine->game().seats[1].readyState == 0;
+        });
     }));
     a.SetKeysDown(space);
     b.SetKeysDown(space);

@@ -112,7 +112,7 @@ class SlowLink : public quib::testing::LiveGame, public ::testing::WithParamInte
 
     QImage ServerMirror() {
         return Locked(
-            [&] { return engine->screenMirrors[0].convertToFormat(QImage::Format_RGB32); });
+            [&] { return engine->mirrors().Screen(0).convertToFormat(QImage::Format_RGB32); });
     }
 
     std::unique_ptr<StallingProxy> proxy;

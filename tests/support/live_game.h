@@ -17,9 +17,9 @@
 #include "server/core/texts.h"
 #include "server/core/time_format.h"
 #include "server/engine/engine.h"
-#include "server/engine/game_record.h"
 #include "server/engine/network_thread.h"
-#include "tests/support/scratch_directory.h"
+#include "server/game/game_record.h"
+#include "testing/scratch_directory.h"
 
 namespace quib::testing {
 
@@ -37,9 +37,8 @@ class LiveGame : public ::testing::Test {
 
     // Starts the server with `workDir` as its working folder.
     void StartIn(const std::filesystem::path& workDir) {
-        const WorkFolders folders(workDir);
-        for (const std::filesystem::path& folder :
-             {folders.pictures, folders.log, folders.positions}) {
+        const WorkFolders folders = WorkFolders::In(workDir);
+        for (const std::filesystem::path& folder : {folders.grafik, folders.log, folders.log2}) {
             std::filesystem::create_directories(folder);
         }
         // Written through a buffer: the folder's name need not be UTF-8.
@@ -48,14 +47,11 @@ class LiveGame : public ::testing::Test {
         QByteArray png;
         QBuffer buffer(&png);
         ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && figure.save(&buffer, "PNG"));
-        WriteBytes(folders.pictures / "figur0.png", png.toStdString());
+        WriteBytes(folders.grafik / "figur0.png", png.toStdString());
 
-        engine = std::make_unique<server::Engine>(state, texts);
-        ASSERT_TRUE(engine->listener.Open(0));
+        engine = std::make_unique<server::Engine>(state, texts, folders);
+        ASSERT_TRUE(engine->links().listener.Open(0));
         engine->StartLinks(MonotonicMilliseconds());
-        engine->grafikDir = folders.pictures;
-        engine->logDir = folders.log;
-        engine->log2Dir = folders.positions;
 
         server::GameSettings& settings = state.settings;
         settings.level = 1;
@@ -67,15 +63,14 @@ class LiveGame : public ::testing::Test {
         settings.start = {2, 3};
         settings.startText = {"Links Oben", "Rechts Unten"};
         settings.startToggleDown = true;
-        server::BeginGameRecord(*engine, workDir, MonotonicMilliseconds(),
-                                server::CurrentLocalTime());
+        engine->game().BeginGameRecord(MonotonicMilliseconds(), server::CurrentLocalTime());
         state.gameState = server::SetUp;
 
         network = std::make_unique<server::NetworkThread>(*engine);
         network->Start();
     }
 
-    std::uint16_t port() const { return engine->listener.port(); }
+    std::uint16_t port() const { return engine->links().listener.port(); }
 
     template <typename Condition>
     static bool WaitFor(Condition done) {
@@ -98,13 +93,13 @@ class LiveGame : public ::testing::Test {
     }
 
     bool Taken(int seat) {
-        return Locked([&] { return engine->links[seat].connection >= 0; });
+        return Locked([&] { return engine->links().links[seat].connection >= 0; });
     }
     std::int32_t GameState() {
         return Locked([&] { return state.gameState; });
     }
     int RoundsRecorded() {
-        return Locked([&] { return engine->gameRecord.rounds; });
+        return Locked([&] { return engine->game().gameRecord.rounds; });
     }
 
     ScratchDirectory dir;

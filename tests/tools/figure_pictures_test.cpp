@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/picture.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/pixel_compare.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::tools {
 namespace {

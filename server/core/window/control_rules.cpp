@@ -34,29 +34,4 @@ ControlStates EvaluateControls(const ControlInputs& in) {
     return out;
 }
 
-void ResetScores(ResetKind kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
-                 const ServerTexts& texts, ServerState& state) {
-    const bool everything = kind == ResetKind::Everything;
-    if (everything || kind == ResetKind::Series) {
-        statistics.currentSeries = 0;
-    }
-    if (everything || kind == ResetKind::Record) {
-        statistics.bestSeries = 0;
-        statistics.currentSeries = 0;
-    }
-    if (everything || kind == ResetKind::Panel) {
-        statistics.runningSeries = 0;
-        statistics.currentRow = {};
-        statistics.lastRow = {};
-        statistics.totalRow = {};
-        statistics.levelRow = {};
-    }
-    if (everything || kind == ResetKind::Series || kind == ResetKind::Record) {
-        for (SeatRecord& seat : seats) {
-            seat.scoreText = ScoreText(statistics, texts);
-        }
-    }
-    state.refreshStatistics = 1;
-}
-
 }  // namespace quib::server

@@ -6,8 +6,6 @@
 
 #include "server/core/server_state.h"
 #include "server/core/texts.h"
-#include "server/engine/seat_record.h"
-#include "server/engine/statistics.h"
 
 namespace quib::server {
 
@@ -35,14 +33,5 @@ struct ControlStates {
 };
 
 ControlStates EvaluateControls(const ControlInputs& inputs);
-
-// The score resets behind the experimenter's buttons: everything (start-up),
-// the current series ("Punkte Reset"), best and current series ("Rekord
-// Reset"), the panel rows ("Statistik Reset").
-enum class ResetKind : int { Everything = -1, Series = 1, Record = 2, Panel = 3 };
-
-// Raises refreshStatistics. The caller holds stateLock.
-void ResetScores(ResetKind kind, ServerStatistics& statistics, std::array<SeatRecord, 2>& seats,
-                 const ServerTexts& texts, ServerState& state);
 
 }  // namespace quib::server

@@ -45,10 +45,12 @@ std::optional<std::string> OneBoxAtATime::AskText(const std::string& title,
 
 CrossThreadMessages::CrossThreadMessages(MessageSink& mainThreadBoxes, StateLock& lock,
                                          QObject* context)
-    : boxes_(mainThreadBoxes), lock_(lock), context_(context) {}
+    : boxes_(mainThreadBoxes),
+      lock_(lock),
+      mainThread_(context != nullptr ? new QueuedCalls(context) : nullptr) {}
 
 void CrossThreadMessages::ShowMessage(const std::string& title, const std::string& text) {
-    if (context_ && QThread::currentThread() == context_->thread()) {
+    if (mainThread_ && QThread::currentThread() == mainThread_->thread()) {
         boxes_.ShowMessage(title, text);
         return;
     }
@@ -57,24 +59,21 @@ void CrossThreadMessages::ShowMessage(const std::string& title, const std::strin
     auto closed = std::make_shared<bool>(false);
     {
         std::lock_guard guard(mutex_);
-        if (shutdown_ || !context_) {
+        if (shutdown_ || !mainThread_) {
             return;
         }
-        QMetaObject::invokeMethod(
-            context_.data(),
-            [this, title, text, closed] {
-                {
-                    std::lock_guard check(mutex_);
-                    if (shutdown_) {
-                        return;
-                    }
+        mainThread_->Post([this, title, text, closed] {
+            {
+                std::lock_guard check(mutex_);
+                if (shutdown_) {
+                    return;
                 }
-                boxes_.ShowMessage(title, text);
-                std::lock_guard done(mutex_);
-                *closed = true;
-                closed_.notify_all();
-            },
-            Qt::QueuedConnection);
+            }
+            boxes_.ShowMessage(title, text);
+            std::lock_guard done(mutex_);
+            *closed = true;
+            closed_.notify_all();
+        });
     }
     const int levels = lock_.ReleaseAll();
     {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "common/queued_calls.h"
 #include "server/core/message_sink.h"
 #include "server/core/state_lock.h"
 
@@ -76,7 +77,8 @@ class QtDialogs : public Dialogs {
 // shown directly.
 class CrossThreadMessages : public MessageSink {
   public:
-    // `context` is any QObject living on the main thread.
+    // `context` is any QObject living on the main thread; constructed on the
+    // main thread. Once `context` is gone, boxes are no longer shown.
     CrossThreadMessages(MessageSink& mainThreadBoxes, StateLock& lock, QObject* context);
 
     void ShowMessage(const std::string& title, const std::string& text) override;
@@ -88,7 +90,8 @@ class CrossThreadMessages : public MessageSink {
   private:
     MessageSink& boxes_;
     StateLock& lock_;
-    QPointer<QObject> context_;
+    // The boxes' way to the main thread; a child of `context`.
+    QPointer<QueuedCalls> mainThread_;
     std::mutex mutex_;
     std::condition_variable closed_;
     bool shutdown_ = false;  // guarded by mutex_

@@ -16,7 +16,7 @@
 #include "server/core/window/figure_icons.h"
 #include "server/core/window/qt_text.h"
 #include "server/core/window/subject_panel.h"
-#include "server/engine/game_record.h"
+#include "server/game/game_record.h"
 
 namespace quib::server {
 
@@ -57,34 +57,26 @@ std::string ServerApp::CreditsText() {
 }
 
 std::uint16_t ServerApp::port() const {
-    return engine_ ? engine_->listener.port() : 0;
+    return engine_ ? engine_->port() : 0;
 }
 
 bool ServerApp::Start() {
-    state_.engineBusy = 0;
     const ServerSettings settings = LoadSettings(options_.workDir, chooser_);
     texts_ = LoadTexts(options_.workDir, settings.languageFile);
     UseQtTranslation(qtTexts_, settings.languageFile);
     state_.logMaxLines = 50;
-    engine_ = std::make_unique<Engine>(state_, texts_);
-    const WorkFolders folders(options_.workDir);
-    engine_->grafikDir = folders.pictures;
-    engine_->logDir = folders.log;
-    engine_->log2Dir = folders.positions;
+    // The boxes the network thread asks for are shown by this thread.
+    networkMessages_ = std::make_unique<CrossThreadMessages>(dialogs_, state_.lock, this);
+    engine_ = std::make_unique<Engine>(state_, texts_, WorkFolders::In(options_.workDir),
+                                       networkMessages_.get());
+    door_ = std::make_unique<EngineDoor>(*engine_);
     state_.gameState = Idle;
     state_.commentPlaceholder = texts_[txt::kCommentPlaceholder];
     if (!CreateWorkingFolders()) {
         shutDown_ = true;  // nothing runs yet, and this path ends without the credits
         return false;
     }
-    {
-        std::lock_guard guard(state_.lock);
-        engine_->ResetScreens(ScreenReset::Full);
-        ResetScores(ResetKind::Everything, engine_->statistics, engine_->seats, texts_, state_);
-        for (SeatRecord& seat : engine_->seats) {
-            seat.statusText = texts_[txt::kPleaseWait];
-        }
-    }
+    engine_->PrepareStart();
     BuildWindowTitle(false);
 
     window_ = std::make_unique<MainWindow>(texts_);
@@ -103,7 +95,7 @@ bool ServerApp::Start() {
     UpdateControls(true);
     MirrorSettings();
 
-    if (!engine_->listener.Open(options_.port)) {
+    if (!engine_->Listen(options_.port)) {
         dialogs_.ShowMessage(texts_[txt::kErrorTitle], texts_[txt::kCannotStartServer]);
         window_->hide();
         dialogs_.ShowMessage("credits:", CreditsText());
@@ -114,8 +106,6 @@ bool ServerApp::Start() {
     window_->setWindowTitle(ToQt(state_.windowTitle));
     engine_->StartLinks(MonotonicMilliseconds());
 
-    networkMessages_ = std::make_unique<CrossThreadMessages>(dialogs_, state_.lock, this);
-    engine_->messageBoxes = networkMessages_.get();
     networkThread_ = std::make_unique<NetworkThread>(*engine_);
     networkThread_->SetAfterPass([this] {
         bool pending = false;
@@ -197,8 +187,7 @@ void ServerApp::MirrorSettings() {
     const MainWindow& w = *window_;
     auto entry = [&w](int id) { return static_cast<std::int32_t>(w.List(id)->currentIndex()); };
     auto text = [&w](int id) { return FromQt(w.List(id)->currentText()); };
-    std::lock_guard guard(state_.lock);
-    GameSettings& s = state_.settings;
+    GameSettings s;
     s.level = entry(control::kLevel);
     s.speed = entry(control::kSpeed);
     s.display = entry(control::kDisplay);
@@ -210,6 +199,8 @@ void ServerApp::MirrorSettings() {
     s.figureText = {text(control::kFigure1), text(control::kFigure2)};
     s.startText = {text(control::kStart1), text(control::kStart2)};
     s.startToggleDown = w.Button(control::kStartToggle)->isChecked();
+    std::lock_guard guard(state_.lock);
+    settingsPending_ = !door_->SetSettings(s);
 }
 
 void ServerApp::UpdateControls(bool populateLists) {
@@ -225,8 +216,9 @@ void ServerApp::UpdateControls(bool populateLists) {
         std::lock_guard guard(state_.lock);
         in.gameState = state_.gameState;
         for (int seat = 0; seat < 2; ++seat) {
-            in.seatConnected[static_cast<std::size_t>(seat)] =
-                engine_->links[static_cast<std::size_t>(seat)].connection >= 0;
+            const auto s = static_cast<std::size_t>(seat);
+            seatConnected_[s] = door_->SeatConnected(seat).value_or(seatConnected_[s]);
+            in.seatConnected[s] = seatConnected_[s];
         }
     }
     in.toggleDown = w.Button(control::kStartToggle)->isChecked();
@@ -253,7 +245,7 @@ void ServerApp::UpdateControls(bool populateLists) {
 
 void ServerApp::FillFigureLists() {
     for (const FigureEntry& figure :
-         ListFigurePictures(engine_->grafikDir, *engine_->pictureCache)) {
+         ListFigurePictures(engine_->folders().grafik, *engine_->mirrors().pictures())) {
         const QIcon icon(QPixmap::fromImage(figure.icon));
         for (int id : {control::kFigure2, control::kFigure1}) {
             window_->List(id)->addItem(icon, ToQt(figure.fileName));
@@ -266,13 +258,7 @@ void ServerApp::OnStartToggle() {
     {
         std::lock_guard guard(state_.lock);
         if (w.Button(control::kStartToggle)->isChecked() && state_.gameState == Idle) {
-            state_.gameState = SetUp;
-            for (SeatRecord& seat : engine_->seats) {
-                seat.statusText = texts_[txt::kPleaseWait];
-                seat.readyState = 0;
-            }
-            BeginGameRecord(*engine_, options_.workDir, MonotonicMilliseconds(),
-                            CurrentLocalTime());
+            startPending_ = !door_->StartGame(MonotonicMilliseconds(), CurrentLocalTime());
         }
     }
     MirrorSettings();
@@ -286,14 +272,10 @@ void ServerApp::OnAbort() {
     // The lock is taken only after the answer: the network thread must not
     // wait for the experimenter.
     if (dialogs_.AskYesNo(texts_[txt::kAbort] + "?", texts_[txt::kAbortRoundQuestion])) {
-        std::lock_guard guard(state_.lock);
-        for (SeatRecord& seat : engine_->seats) {
-            ClearScreen(seat);
-            seat.statusText = texts_[txt::kPleaseWait];
-        }
         window_->Button(control::kStartToggle)->setChecked(false);
-        state_.gameState = Idle;
-        PostLogMessage(state_, texts_[txt::kGameAborted]);
+        std::lock_guard guard(state_.lock);
+        startPending_ = false;
+        abortPending_ = !door_->Abort();
     }
     MirrorSettings();
     UpdateControls(false);
@@ -301,12 +283,39 @@ void ServerApp::OnAbort() {
 
 void ServerApp::OnResetScores(ResetKind kind) {
     std::lock_guard guard(state_.lock);
-    ResetScores(kind, engine_->statistics, engine_->seats, texts_, state_);
+    if (!door_->ResetScores(kind)) {
+        resetPending_ = kind;
+    }
+}
+
+void ServerApp::RetryRefusedCommands() {
+    if (!(settingsPending_ || startPending_ || abortPending_ || resetPending_)) {
+        return;
+    }
+    std::lock_guard guard(state_.lock);
+    if (!door_->Open()) {
+        return;
+    }
+    if (abortPending_) {
+        abortPending_ = !door_->Abort();
+    }
+    if (startPending_) {
+        startPending_ = false;
+        if (state_.gameState == Idle && window_->Button(control::kStartToggle)->isChecked()) {
+            door_->StartGame(MonotonicMilliseconds(), CurrentLocalTime());
+        }
+    }
+    if (resetPending_ && door_->ResetScores(*resetPending_)) {
+        resetPending_.reset();
+    }
+    if (settingsPending_) {
+        MirrorSettings();
+    }
 }
 
 void ServerApp::WakeMainThread() {
     if (!wakePending_.exchange(true)) {
-        QMetaObject::invokeMethod(this, &ServerApp::Iterate, Qt::QueuedConnection);
+        wakeUps_.Post([this] { Iterate(); });
     }
 }
 
@@ -315,6 +324,7 @@ void ServerApp::Iterate() {
     if (!window_ || shutDown_) {
         return;
     }
+    RetryRefusedCommands();
     ApplyDeferredUpdates();
     ShowLiveTime();
     DrainLog();
@@ -323,7 +333,7 @@ void ServerApp::Iterate() {
 
 void ServerApp::ApplyDeferredUpdates() {
     std::lock_guard guard(state_.lock);
-    if (state_.engineBusy) {
+    if (!door_->Open()) {
         return;
     }
     MainWindow& w = *window_;
@@ -331,8 +341,9 @@ void ServerApp::ApplyDeferredUpdates() {
     if (state_.refreshStrips) {
         state_.refreshStrips = 0;
         for (int seat = 0; seat < 2; ++seat) {
-            w.Picture(control::Seat(seat, control::kStrip))
-                ->Show(engine_->graphs[static_cast<std::size_t>(seat)].image());
+            if (const std::optional<QImage> graph = door_->Graph(seat)) {
+                w.Picture(control::Seat(seat, control::kStrip))->Show(*graph);
+            }
         }
     }
     for (int seat = 0; seat < 2; ++seat) {
@@ -367,7 +378,7 @@ void ServerApp::ApplyDeferredUpdates() {
 
 void ServerApp::ShowMirrorsIfDue(int seat) {
     const auto s = static_cast<std::size_t>(seat);
-    const std::uint32_t now = MonotonicMilliseconds();
+    const std::uint32_t now = options_.clock();
     const std::uint32_t since = ElapsedMs(now, mirrorsShownAt_[s]);
     if (since < kMirrorRefreshMs) {
         const int wait = static_cast<int>(kMirrorRefreshMs - since);
@@ -382,9 +393,10 @@ void ServerApp::ShowMirrorsIfDue(int seat) {
     // The fields keep the images as they are: they share their pixels with
     // the engine's, which never paints shared pixels, and are painted later,
     // outside the lock.
-    window_->Picture(control::Seat(seat, control::kBoard))->Show(engine_->screenMirrors[s]);
-    window_->Picture(control::Seat(seat, control::kPartnerView))
-        ->Show(engine_->partnerViewMirrors[s]);
+    if (const std::optional<EngineDoor::SeatViews> views = door_->Mirrors(seat)) {
+        window_->Picture(control::Seat(seat, control::kBoard))->Show(views->screen);
+        window_->Picture(control::Seat(seat, control::kPartnerView))->Show(views->partnerView);
+    }
 }
 
 void ServerApp::ShowStatusSlot(int slot, int controlId) {
@@ -401,8 +413,12 @@ void ServerApp::ShowStatusSlot(int slot, int controlId) {
 }
 
 void ServerApp::ShowStatistics() {
+    const std::optional<ServerStatistics> statistics = door_->Statistics();
+    if (!statistics) {
+        return;
+    }
     QTableWidget* list = window_->StatisticsList();
-    const ServerStatistics& st = engine_->statistics;
+    const ServerStatistics& st = *statistics;
     const StatisticsRow rows[6] = {{0, st.currentRow.points, st.currentRow.rounds},
                                    st.lastRow,
                                    st.totalRow,
@@ -423,9 +439,8 @@ void ServerApp::ShowLiveTime() {
         return;
     }
     std::lock_guard guard(state_.lock);
-    if (state_.gameState == Running && !state_.engineBusy) {
-        const std::uint32_t elapsed = ElapsedMs(MonotonicMilliseconds(), engine_->roundStartMs);
-        window_->StatisticsList()->item(1, 1)->setText(ToQt(FormatClock(elapsed / 1000)));
+    if (const std::optional<std::uint32_t> elapsed = door_->LiveRoundMs(options_.clock())) {
+        window_->StatisticsList()->item(1, 1)->setText(ToQt(FormatClock(*elapsed / 1000)));
     }
     state_.lastSecond = now.second;
 }

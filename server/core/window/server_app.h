@@ -9,10 +9,13 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "common/clock.h"
+#include "common/queued_calls.h"
 #include "protocol/server_port.h"
 #include "server/core/server_state.h"
 #include "server/core/settings.h"
@@ -21,6 +24,7 @@
 #include "server/core/window/main_window.h"
 #include "server/core/window/message_boxes.h"
 #include "server/engine/engine.h"
+#include "server/engine/engine_door.h"
 #include "server/engine/network_thread.h"
 
 namespace quib::server {
@@ -31,6 +35,10 @@ struct ServerOptions {
     std::filesystem::path workDir;               // settings, language files, grafik/, log/, log2/
     std::uint16_t port = protocol::kServerPort;  // tests pass 0 for any free port
     std::optional<QPoint> windowPosition = std::nullopt;  // "-geometry +X+Y"; else centred
+    // The millisecond timer the window paces the mirrors by and counts the
+    // live round time with; it must be the engine's timer, which tests
+    // replace by a clock they move by hand.
+    std::function<std::uint32_t()> clock = MonotonicMilliseconds;
 };
 
 // The whole experimenter's program: start-up in its fixed order, the main
@@ -72,6 +80,7 @@ class ServerApp : public QObject {
     bool quitConfirmed() const { return state_.quitState == QuitConfirmed; }
     MainWindow* window() const { return window_.get(); }
     Engine& engine() { return *engine_; }
+    EngineDoor& door() { return *door_; }
     ServerState& state() { return state_; }
     const ServerTexts& texts() const { return texts_; }
     std::uint16_t port() const;
@@ -98,6 +107,9 @@ class ServerApp : public QObject {
     void OnStartToggle();
     void OnAbort();
     void OnResetScores(ResetKind kind);
+    // Commands the door refused while the network thread waited in a box,
+    // carried out on a later turn of the main loop.
+    void RetryRefusedCommands();
 
     ServerOptions options_;
     // Every box of the program goes through here, so the main loop's work
@@ -109,6 +121,7 @@ class ServerApp : public QObject {
     ServerState state_;
     ServerTexts texts_;
     std::unique_ptr<Engine> engine_;
+    std::unique_ptr<EngineDoor> door_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<SubjectPanel> subjects_;
     std::unique_ptr<CrossThreadMessages> networkMessages_;
@@ -120,8 +133,17 @@ class ServerApp : public QObject {
     // game. The timer brings a change that had to wait.
     std::array<std::uint32_t, 2> mirrorsShownAt_{};
     QTimer mirrorTimer_;
+    // The network thread's wake-ups of the main loop.
+    QueuedCalls wakeUps_;
     std::atomic<bool> wakePending_{false};
     bool shutDown_ = false;
+    // Refused commands waiting to be carried out (see RetryRefusedCommands).
+    bool settingsPending_ = false;
+    bool startPending_ = false;
+    bool abortPending_ = false;
+    std::optional<ResetKind> resetPending_;
+    // Whether each seat was connected when the door last answered.
+    std::array<bool, 2> seatConnected_{};
 };
 
 }  // namespace quib::server

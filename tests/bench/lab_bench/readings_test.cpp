@@ -7,7 +7,7 @@
 #include "bench/lab_bench/lab_figures.h"
 #include "bench/lab_bench/proc_stats.h"
 #include "bench/lab_bench/socket_stats.h"
-#include "tests/support/scratch_directory.h"
+#include "testing/scratch_directory.h"
 
 namespace quib::bench {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/scratch_directory.h"
 #include "tests/support/case_name.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::bench {
 namespace {

@@ -16,11 +16,11 @@
 #include "common/codepage.h"
 #include "common/unique_fd.h"
 #include "prefs/preferences.h"
+#include "testing/scratch_directory.h"
 #include "tests/client/window/scripted_prompts.h"
 #include "tests/support/case_name.h"
 #include "tests/support/loopback.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 #include "tests/support/standard_buttons.h"
 
 namespace quib::client {

@@ -14,10 +14,10 @@
 #include "client/client_settings.h"
 #include "client/window/client_app.h"
 #include "protocol/frame.h"
+#include "testing/scratch_directory.h"
 #include "tests/client/window/heavy_frame_peer.h"
 #include "tests/client/window/scripted_prompts.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::client {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "client/client_settings.h"
 #include "client/client_texts.h"
+#include "testing/scratch_directory.h"
 #include "tests/client/window/scripted_prompts.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::client {
 namespace {

@@ -20,13 +20,13 @@
 #include "common/unique_fd.h"
 #include "protocol/frame.h"
 #include "protocol/messages.h"
+#include "testing/scratch_directory.h"
 #include "tests/client/window/scripted_prompts.h"
 #include "tests/support/case_name.h"
 #include "tests/support/loopback.h"
 #include "tests/support/markup_scan.h"
 #include "tests/support/modal_look.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::client {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "server/core/settings.h"
 #include "server/core/texts.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/language_file.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::server {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_directory.h"
+#include "testing/scratch_directory.h"
 
 namespace quib::server {
 namespace {

@@ -9,6 +9,7 @@
 #include <numeric>
 #include <vector>
 
+#include "common/work_folders.h"
 #include "protocol/frame.h"
 #include "server/core/server_state.h"
 #include "server/core/texts.h"
@@ -25,13 +26,18 @@ class EngineFixture : public ::testing::Test {
     static constexpr auto kDeadline = std::chrono::seconds(5);
 
     void SetUp() override {
-        engine = std::make_unique<server::Engine>(state, texts);
-        ASSERT_TRUE(engine->listener.Open(0));
+        engine = std::make_unique<server::Engine>(state, texts, Folders(), Boxes());
+        ASSERT_TRUE(engine->links().listener.Open(0));
         engine->StartLinks(now);
     }
 
-    std::uint16_t port() const { return engine->listener.port(); }
-    server::SeatLink& link(int seat) { return engine->links[seat]; }
+    // Where the engine reads pictures and writes records, and where it shows
+    // their failures: nowhere, unless a fixture says otherwise.
+    virtual WorkFolders Folders() const { return {}; }
+    virtual server::MessageSink* Boxes() { return nullptr; }
+
+    std::uint16_t port() const { return engine->links().listener.port(); }
+    server::SeatLink& link(int seat) { return engine->links().links[seat]; }
 
     // Runs passes at the current `now` until `done` holds; false after the
     // deadline. Each pass waits briefly for socket activity, like the

@@ -89,7 +89,7 @@ TEST_F(Exchange, AReplyArrivingInTwoPiecesIsOneReply) {
 
     ASSERT_TRUE(client.SendRaw(bytes.subspan(5)));
     ASSERT_TRUE(PumpUntil([&] { return link(seat).connectionState == LinkIdle; }));
-    EXPECT_EQ(engine->keyTable[seat][kKeyLeft], 1);
+    EXPECT_EQ(engine->game().keyTable[seat][kKeyLeft], 1);
     EXPECT_EQ(link(seat).receiver.status(), Status::Empty);
 }
 
@@ -148,7 +148,7 @@ TEST_P(BrokenReply, CountsAsTheReplyAndTheExchangeGoesOn) {
     client.SetKeysDown(std::bitset<256>().set(kKeyDown));
     const int seat = Seat(client);
     ASSERT_TRUE(PumpUntil([&] { return client.FramesReceived() == 1; }));
-    engine->keyTable[seat][kKeyRight] = 1;  // left over from an earlier reply
+    engine->game().keyTable[seat][kKeyRight] = 1;  // left over from an earlier reply
 
     ASSERT_TRUE(client.SendRaw(c.bytes));
     if (c.completesAfterMs > 0) {
@@ -164,11 +164,12 @@ TEST_P(BrokenReply, CountsAsTheReplyAndTheExchangeGoesOn) {
         ASSERT_TRUE(PumpUntil([&] { return link(seat).connectionState == LinkIdle; }));
     }
     EXPECT_EQ(link(seat).connectionState, LinkIdle);
-    EXPECT_EQ(engine->keyTable[seat][kKeyRight], 0);
+    EXPECT_EQ(engine->game().keyTable[seat][kKeyRight], 0);
     EXPECT_EQ(state.seatLines[seat].hostLine, "Host: ?") << "no host name from a broken reply";
 
     client.SetAnswering(true);
-    ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][kKeyDown] == 1; }));
+    ASSERT_TRUE(
+        PumpAdvancingUntil(5, [&] { return engine->game().keyTable[seat][kKeyDown] == 1; }));
     EXPECT_EQ(client.FramesReceived(), c.framesUntilKeysSeen);
     EXPECT_EQ(client.RhythmViolations(), 0U);
 }
@@ -200,7 +201,7 @@ TEST_F(Exchange, AReplyWaitingWhileIdleAnswersTheNextFrame) {
     ASSERT_TRUE(client.SendRaw(Reply(std::bitset<256>().set(kKeyUp))));
     ASSERT_TRUE(PumpUntil([&] { return link(seat).receiver.status() == Status::Complete; }));
     EXPECT_EQ(link(seat).connectionState, LinkIdle);
-    EXPECT_EQ(engine->keyTable[seat][kKeyUp], 0);
+    EXPECT_EQ(engine->game().keyTable[seat][kKeyUp], 0);
 
     now = replyTime + 25;
     engine->RunPass(now);
@@ -208,8 +209,9 @@ TEST_F(Exchange, AReplyWaitingWhileIdleAnswersTheNextFrame) {
     now += 1;
     engine->RunPass(now);
     EXPECT_EQ(link(seat).connectionState, LinkIdle);
-    EXPECT_EQ(engine->keyTable[seat][kKeyUp], 1);
-    EXPECT_EQ(BarHeight(engine->graphs[seat].image(), kRightmostColumn, qRgb(0, 255, 0)), 1);
+    EXPECT_EQ(engine->game().keyTable[seat][kKeyUp], 1);
+    EXPECT_EQ(BarHeight(engine->links().graphs[seat].image(), kRightmostColumn, qRgb(0, 255, 0)),
+              1);
 }
 
 // The round trip of a reply in the seat's graph, on a fixed clock.
@@ -233,13 +235,15 @@ TEST_P(RoundTripColumn, IsDrawnWhenTheReplyIsTakenIn) {
     ASSERT_EQ(seat.receiver.Received(reply.size(), now), Status::Complete);
 
     now += c.roundTripMs;
-    engine->ServiceSeat(1, now);
+    engine->links().ServiceSeat(1, now);
     EXPECT_EQ(seat.connectionState, LinkIdle);
     EXPECT_EQ(seat.lastEventTime, now);
-    EXPECT_EQ(engine->keyTable[1][kKeyRight], 1);
-    EXPECT_EQ(BarHeight(engine->graphs[1].image(), kRightmostColumn, WireColour(c.colour).rgb()),
-              c.height);
-    EXPECT_EQ(BarHeight(engine->graphs[1].image(), kRightmostColumn - 1, qRgb(0, 0, 0)), 20);
+    EXPECT_EQ(engine->game().keyTable[1][kKeyRight], 1);
+    EXPECT_EQ(
+        BarHeight(engine->links().graphs[1].image(), kRightmostColumn, WireColour(c.colour).rgb()),
+        c.height);
+    EXPECT_EQ(BarHeight(engine->links().graphs[1].image(), kRightmostColumn - 1, qRgb(0, 0, 0)),
+              20);
     EXPECT_EQ(state.refreshStrips, 1);
 }
 
@@ -269,17 +273,17 @@ TEST_P(ReplyWatch, MarksEvery200ms) {
     SeatLink& seat = link(0);
     seat.connectionState = c.connectionState;
     seat.lastEventTime = c.start;
-    const QImage& graph = engine->graphs[0].image();
+    const QImage& graph = engine->links().graphs[0].image();
 
-    engine->ServiceSeat(0, c.start + 200);
+    engine->links().ServiceSeat(0, c.start + 200);
     EXPECT_EQ(BarHeight(graph, kRightmostColumn, c.colour), 0);
     EXPECT_EQ(state.refreshStrips, 0);
-    engine->ServiceSeat(0, c.start + 201);
+    engine->links().ServiceSeat(0, c.start + 201);
     EXPECT_EQ(BarHeight(graph, kRightmostColumn, c.colour), 20);
     EXPECT_EQ(state.refreshStrips, 1);
-    engine->ServiceSeat(0, c.start + 401);
+    engine->links().ServiceSeat(0, c.start + 401);
     EXPECT_EQ(BarHeight(graph, kRightmostColumn - 1, c.colour), 0);
-    engine->ServiceSeat(0, c.start + 402);
+    engine->links().ServiceSeat(0, c.start + 402);
     EXPECT_EQ(BarHeight(graph, kRightmostColumn - 1, c.colour), 20);
     EXPECT_EQ(BarHeight(graph, kRightmostColumn, c.colour), 20);
     EXPECT_EQ(seat.connectionState, c.connectionState);
@@ -295,7 +299,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Exchange, APassServicesBothSeats) {
     engine->RunPass(now + 201);
     for (int seat = 0; seat < kSeats; ++seat) {
-        EXPECT_EQ(BarHeight(engine->graphs[seat].image(), kRightmostColumn, qRgb(0, 0, 255)), 20)
+        EXPECT_EQ(
+            BarHeight(engine->links().graphs[seat].image(), kRightmostColumn, qRgb(0, 0, 255)), 20)
             << "seat " << seat;
     }
 }

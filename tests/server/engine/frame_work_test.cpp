@@ -28,7 +28,7 @@ class RealFrameWork : public quib::testing::GameFixture,
     // time, both figures loaded and shown, the partner's finished frame, and
     // the present.
     void ShowEverything() {
-        for (SeatRecord& r : engine->seats) {
+        for (SeatRecord& r : engine->game().seats) {
             r.ownFigureVisible = 1;
             r.partnerFigureVisible = 1;
             r.readyState = 1;
@@ -43,10 +43,10 @@ TEST_P(RealFrameWork, TheFirstFrameOfARoundUsesAtMostAnEighthOfThePlayersFrameWo
     figure.fill(QColor(200, 40, 160, 128));
     ASSERT_TRUE(figure.save(QString::fromStdString((grafikDir() / "figur0.png").string()), "PNG"));
     state.settings.level = GetParam();
-    engine->SetUpRound(now);
+    engine->game().SetUpRound(now);
     ShowEverything();
-    UpdateSeatScreen(*engine, 0, now);
-    const std::span<const std::uint8_t> frame = engine->links[0].sender.FinishFrame();
+    engine->ComposeUpdateFrame(0, now);
+    const std::span<const std::uint8_t> frame = engine->links().links[0].sender.FinishFrame();
 
     DrawingExecutor player(DrawingConfig{kPlayerUnit, kPlayerUnit, grafikDir(), 1.0f},
                            kPlayerFrameWorkFields);

@@ -14,10 +14,10 @@
 #include "common/work_folders.h"
 #include "server/core/time_format.h"
 #include "server/engine/engine.h"
-#include "server/engine/game_record.h"
-#include "server/engine/random_source.h"
+#include "server/game/game_record.h"
+#include "server/game/random_source.h"
+#include "testing/scratch_directory.h"
 #include "tests/server/engine/engine_fixture.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::testing {
 
@@ -60,18 +60,14 @@ class ScriptedRandom final : public server::RandomSource {
 class GameFixture : public EngineFixture {
   protected:
     void SetUp() override {
-        EngineFixture::SetUp();
-        const WorkFolders folders(workDir());
-        for (const std::filesystem::path& folder :
-             {folders.pictures, folders.log, folders.positions}) {
+        const WorkFolders folders = Folders();
+        for (const std::filesystem::path& folder : {folders.grafik, folders.log, folders.log2}) {
             std::filesystem::create_directories(folder);
         }
-        engine->grafikDir = folders.pictures;
-        engine->logDir = folders.log;
-        engine->log2Dir = folders.positions;
+        EngineFixture::SetUp();
         auto scripted = std::make_unique<ScriptedRandom>();
         random = scripted.get();
-        engine->randomSource = std::move(scripted);
+        engine->game().randomSource = std::move(scripted);
 
         server::GameSettings& settings = state.settings;
         settings.level = 1;
@@ -80,21 +76,23 @@ class GameFixture : public EngineFixture {
         settings.figure = {1, 1};
         settings.figureText = {"figur0.png", "<- Selbe"};
         settings.start = {2, 3};
-        server::BeginGameRecord(*engine, workDir(), now, kGameDate);
+        engine->game().BeginGameRecord(now, kGameDate);
     }
 
-    std::filesystem::path workDir() const { return scratch.path(); }
-    std::filesystem::path grafikDir() const { return WorkFolders(workDir()).pictures; }
-    std::filesystem::path logDir() const { return WorkFolders(workDir()).log; }
-    std::filesystem::path log2Dir() const { return WorkFolders(workDir()).positions; }
+    WorkFolders Folders() const override { return WorkFolders::In(workDir()); }
 
-    server::SeatRecord& seat(int s) { return engine->seats[s]; }
+    std::filesystem::path workDir() const { return scratch.path(); }
+    std::filesystem::path grafikDir() const { return Folders().grafik; }
+    std::filesystem::path logDir() const { return Folders().log; }
+    std::filesystem::path log2Dir() const { return Folders().log2; }
+
+    server::SeatRecord& seat(int s) { return engine->game().seats[s]; }
 
     // The keys the seat's last reply reported: exactly these are down.
     void Report(int s, std::initializer_list<std::int32_t> codes) {
-        engine->keyTable[s].fill(0);
+        engine->game().keyTable[s].fill(0);
         for (std::int32_t code : codes) {
-            engine->keyTable[s][code] = 1;
+            engine->game().keyTable[s][code] = 1;
         }
     }
 

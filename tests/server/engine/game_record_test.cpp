@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "server/engine/game_record.h"
+#include "server/game/game_record.h"
 #include "tests/server/engine/game_fixture.h"
 
 namespace quib::server {
@@ -19,11 +19,11 @@ TEST_F(BeginGame, TakesTheFirstFreeNumberInLogAndStartsFromZero) {
     WriteBytes(logDir() / "g000000.csv", "x");
     WriteBytes(logDir() / "g000002.csv", "x");
     WriteBytes(log2Dir() / "g000001.csv", "x");  // log2 plays no part
-    GameRecord& game = engine->gameRecord;
+    GameRecord& game = engine->game().gameRecord;
     game = {7, "g000007.csv", 3, 3, {}, 1, 4, 9000, 1, 3};
 
     const LocalTime date = {2025, 12, 31, 23, 59, 58};
-    BeginGameRecord(*engine, workDir(), 123456, date);
+    engine->game().BeginGameRecord(123456, date);
 
     EXPECT_EQ(game.number, 1);
     EXPECT_EQ(game.fileName, "g000001.csv");
@@ -41,11 +41,11 @@ TEST_F(BeginGame, TakesTheFirstFreeNumberInLogAndStartsFromZero) {
 // The number is only looked up: until a round has written the game's file,
 // a game started next finds the same number free.
 TEST_F(BeginGame, TwoGamesBeforeTheFirstFileIsWrittenShareTheNumber) {
-    BeginGameRecord(*engine, workDir(), now, kGameDate);
-    const std::int32_t first = engine->gameRecord.number;
-    BeginGameRecord(*engine, workDir(), now + 1000, kGameDate);
-    EXPECT_EQ(engine->gameRecord.number, first);
-    EXPECT_EQ(engine->gameRecord.fileName, "g000000.csv");
+    engine->game().BeginGameRecord(now, kGameDate);
+    const std::int32_t first = engine->game().gameRecord.number;
+    engine->game().BeginGameRecord(now + 1000, kGameDate);
+    EXPECT_EQ(engine->game().gameRecord.number, first);
+    EXPECT_EQ(engine->game().gameRecord.fileName, "g000000.csv");
 }
 
 }  // namespace

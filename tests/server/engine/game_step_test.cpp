@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/key_codes.h"
-#include "server/engine/status_colours.h"
+#include "server/game/status_colours.h"
 #include "tests/server/engine/game_fixture.h"
 #include "tests/support/case_name.h"
 
@@ -31,10 +31,10 @@ class GameStepTest : public GameFixture {
     // both space bars released since the start.
     void Running(int column0, int row0, int column1, int row1) {
         state.gameState = server::Running;
-        engine->BeginRoundRecord(now);
+        engine->game().BeginRoundRecord(now);
         StandOn(0, column0, row0);
         StandOn(1, column1, row1);
-        for (SeatRecord& s : engine->seats) {
+        for (SeatRecord& s : engine->game().seats) {
             s.readyState = 0;
         }
     }
@@ -55,11 +55,11 @@ class GameStepTest : public GameFixture {
 
     void Step() { engine->GameStep(now); }
 
-    const std::vector<std::string>& events() { return engine->roundRecord.events; }
+    const std::vector<std::string>& events() { return engine->game().roundRecord.events; }
 };
 
 TEST_F(GameStepTest, IdleHidesTheFiguresAndIgnoresKeys) {
-    for (SeatRecord& s : engine->seats) {
+    for (SeatRecord& s : engine->game().seats) {
         s.ownFigureVisible = 1;
         s.partnerFigureVisible = 1;
         s.statusColour = kRunningColour;
@@ -70,7 +70,7 @@ TEST_F(GameStepTest, IdleHidesTheFiguresAndIgnoresKeys) {
     Step();
 
     EXPECT_EQ(state.gameState, Idle);
-    for (const SeatRecord& s : engine->seats) {
+    for (const SeatRecord& s : engine->game().seats) {
         EXPECT_EQ(s.ownFigureVisible, 0);
         EXPECT_EQ(s.partnerFigureVisible, 0);
         EXPECT_EQ(s.statusColour, Rgb(150, 150, 255));
@@ -83,7 +83,7 @@ TEST_F(GameStepTest, SetUpBuildsTheRoundAndWaitsForTheStart) {
     now += 10;
     Step();
     EXPECT_EQ(state.gameState, WaitStart);
-    EXPECT_EQ(engine->roundRecord.startMs, now);
+    EXPECT_EQ(engine->game().roundRecord.startMs, now);
     EXPECT_EQ(random->seeds, std::vector<std::uint32_t>{now});
 
     Step();  // nobody pressed anything
@@ -110,7 +110,7 @@ TEST_F(GameStepTest, EachPlayersStartIsShownUntilBothHaveStarted) {
     Report(1, {kKeySpace});
     Step();
     EXPECT_EQ(state.gameState, server::Running);
-    for (const SeatRecord& s : engine->seats) {
+    for (const SeatRecord& s : engine->game().seats) {
         EXPECT_EQ(s.readyState, -1);
         EXPECT_EQ(s.ownFigureVisible, 1);
         EXPECT_EQ(s.partnerFigureVisible, 1);
@@ -121,7 +121,7 @@ TEST_F(GameStepTest, EachPlayersStartIsShownUntilBothHaveStarted) {
                                                   "2500;00:00:02;2;Taste;Leertaste",
                                                   "2500;00:00:02;0;Start;"}));
     EXPECT_EQ(TakeLogTexts(), std::vector<std::string>{"Spiel l\xE4uft ..."});
-    EXPECT_EQ(engine->positionLogCount, 1);
+    EXPECT_EQ(engine->game().positionLogCount, 1);
 }
 
 // After players continued the last round with the space bar they are still
@@ -165,9 +165,9 @@ TEST_P(Arrows, MoveOneCellOrNothing) {
     const int other = 1 - c.seat;
     Running(1, 1, 1, 1);
     StandOn(c.seat, c.column, c.row);
-    engine->keyTable[c.seat].fill(0);
+    engine->game().keyTable[c.seat].fill(0);
     for (std::int32_t code : c.keys) {
-        engine->keyTable[c.seat][code] = 1;
+        engine->game().keyTable[c.seat][code] = 1;
     }
     now += 700;
 
@@ -182,13 +182,13 @@ TEST_P(Arrows, MoveOneCellOrNothing) {
     EXPECT_EQ(seat(other).cellY, 1);
     if (c.keyWord == nullptr) {
         EXPECT_TRUE(events().empty());
-        EXPECT_EQ(engine->roundRecord.moves[c.seat], 0);
+        EXPECT_EQ(engine->game().roundRecord.moves[c.seat], 0);
     } else {
         EXPECT_EQ(events(), std::vector<std::string>{"700;00:00:00;" + std::to_string(c.seat + 1) +
                                                      ";Taste;" + c.keyWord});
-        EXPECT_EQ(engine->roundRecord.moves[c.seat], 1);
+        EXPECT_EQ(engine->game().roundRecord.moves[c.seat], 1);
     }
-    EXPECT_EQ(engine->roundRecord.moves[other], 0);
+    EXPECT_EQ(engine->game().roundRecord.moves[other], 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(, Arrows, ::testing::ValuesIn(kArrowCases), CaseName());
@@ -203,7 +203,7 @@ TEST_F(GameStepTest, TravellingFigureIgnoresSpaceAndArrows) {
     Step();
     ASSERT_EQ(seat(0).cellX, 1);
     seat(0).shownX = 0.5f;  // on its way to the right
-    engine->roundRecord.events.clear();
+    engine->game().roundRecord.events.clear();
 
     Report(0, {kKeySpace, kKeyDown});
     for (int i = 0; i < 5; ++i) {
@@ -241,7 +241,7 @@ TEST_F(GameStepTest, SpaceHeldFromTheStartEndsNothingUntilReleased) {
     Report(0, {kKeyDown});
     Step();
     EXPECT_EQ(seat(0).readyState, 0);
-    EXPECT_EQ(engine->partnerFinished[1], 0);
+    EXPECT_EQ(engine->game().partnerFinished[1], 0);
 
     now += 4000;
     Report(0, {kKeySpace});
@@ -249,8 +249,8 @@ TEST_F(GameStepTest, SpaceHeldFromTheStartEndsNothingUntilReleased) {
     EXPECT_EQ(seat(0).readyState, 1);
     EXPECT_EQ(seat(0).statusText, kWaitForPartner);
     EXPECT_EQ(seat(0).statusColour, Rgb(200, 255, 200));
-    EXPECT_EQ(engine->partnerFinished[1], 1);
-    EXPECT_EQ(engine->partnerFinished[0], 0);
+    EXPECT_EQ(engine->game().partnerFinished[1], 1);
+    EXPECT_EQ(engine->game().partnerFinished[0], 0);
     EXPECT_EQ(events().back(), "4000;00:00:04;1;Taste;Leertaste");
     EXPECT_EQ(seat(1).readyState, -1);
     EXPECT_EQ(state.gameState, server::Running);
@@ -272,13 +272,13 @@ TEST_F(GameStepTest, SpaceTakesTheSeatsStepBeforeArrows) {
     Step();
     EXPECT_EQ(seat(0).cellX, 1);
     EXPECT_EQ(seat(1).cellX, 0);  // it has ended the round
-    EXPECT_EQ(engine->roundRecord.moves[0], 1);
-    EXPECT_EQ(engine->roundRecord.moves[1], 0);
+    EXPECT_EQ(engine->game().roundRecord.moves[0], 1);
+    EXPECT_EQ(engine->game().roundRecord.moves[1], 0);
 }
 
 TEST_F(GameStepTest, BothEndingInOneStepEndTheRound) {
     Running(1, 0, 0, 1);
-    for (SeatRecord& s : engine->seats) {
+    for (SeatRecord& s : engine->game().seats) {
         s.displayMode = DisplayCovered;
         s.partnerBoardDrawn = 1;
         s.ownFigureVisible = 0;
@@ -291,16 +291,16 @@ TEST_F(GameStepTest, BothEndingInOneStepEndTheRound) {
     Step();
 
     EXPECT_EQ(state.gameState, RoundOver);
-    EXPECT_EQ(engine->roundRecord.endMs, now);
-    for (const SeatRecord& s : engine->seats) {
+    EXPECT_EQ(engine->game().roundRecord.endMs, now);
+    for (const SeatRecord& s : engine->game().seats) {
         EXPECT_EQ(s.readyState, -1);
         EXPECT_EQ(s.displayMode, DisplayOpen);
         EXPECT_EQ(s.partnerBoardDrawn, 0);
         EXPECT_EQ(s.ownFigureVisible, 1);
         EXPECT_EQ(s.partnerFigureVisible, 1);
     }
-    EXPECT_EQ(engine->partnerFinished[0], 1);
-    EXPECT_EQ(engine->partnerFinished[1], 1);
+    EXPECT_EQ(engine->game().partnerFinished[0], 1);
+    EXPECT_EQ(engine->game().partnerFinished[1], 1);
     EXPECT_EQ(events(), (std::vector<std::string>{"9000;00:00:09;1;Taste;Leertaste",
                                                   "9000;00:00:09;2;Taste;Leertaste"}));
     EXPECT_EQ(seat(0).cellX, 1);  // where the figures ended

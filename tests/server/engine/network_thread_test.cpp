@@ -27,9 +27,9 @@ TEST(NetworkThread, ServesBothSeatsUntilStoppedThenClosesEverything) {
     ServerState state;
     const ServerTexts texts;
     auto engine = std::make_unique<Engine>(state, texts);
-    ASSERT_TRUE(engine->listener.Open(0));
+    ASSERT_TRUE(engine->links().listener.Open(0));
     engine->StartLinks(MonotonicMilliseconds());
-    const std::uint16_t port = engine->listener.port();
+    const std::uint16_t port = engine->links().listener.port();
     NetworkThread thread(*engine);
     thread.Start();
     EXPECT_TRUE(thread.running());
@@ -51,7 +51,7 @@ TEST(NetworkThread, ServesBothSeatsUntilStoppedThenClosesEverything) {
         EXPECT_EQ(state.engineBusy, 0);
         EXPECT_EQ(state.seatLines[0].hostLine, "Host: lab-01");
         EXPECT_EQ(state.seatLines[1].hostLine, "Host: lab-02");
-        EXPECT_EQ(engine->keyTable[0][kKeyRight], 1);
+        EXPECT_EQ(engine->game().keyTable[0][kKeyRight], 1);
     }
     EXPECT_TRUE(quib::testing::IsGreeting(first.Frames()[0]));
     EXPECT_TRUE(quib::testing::IsUpdateFrame(first.Frames()[1]));
@@ -66,9 +66,9 @@ TEST(NetworkThread, ServesBothSeatsUntilStoppedThenClosesEverything) {
     EXPECT_FALSE(thread.running());
     EXPECT_TRUE(first.WaitForClosedByServer(5s));
     EXPECT_TRUE(second.WaitForClosedByServer(5s));
-    EXPECT_FALSE(engine->listener.isOpen());
-    EXPECT_EQ(engine->links[0].connection, -1);
-    EXPECT_EQ(engine->links[1].connection, -1);
+    EXPECT_FALSE(engine->links().listener.isOpen());
+    EXPECT_EQ(engine->links().links[0].connection, -1);
+    EXPECT_EQ(engine->links().links[1].connection, -1);
     thread.Stop();  // a second stop does nothing
 }
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "common/key_codes.h"
-#include "server/engine/status_colours.h"
-#include "server/engine/stimulus.h"
+#include "server/game/status_colours.h"
+#include "server/game/stimulus.h"
 #include "tests/server/engine/game_fixture.h"
 #include "tests/support/case_name.h"
 
@@ -58,7 +58,7 @@ class RoundEndTest : public GameFixture {
     // now end it together, where their figures stand.
     void EndRunningRound() {
         state.gameState = server::Running;
-        for (SeatRecord& s : engine->seats) {
+        for (SeatRecord& s : engine->game().seats) {
             s.readyState = 0;
         }
         Report(0, {kKeySpace});
@@ -167,15 +167,15 @@ TEST_P(RoundJudgement, ComparesOnlyTheTwoOccupiedCells) {
     }
     Fill(seat(0), c.seat0.cell, c.seat0);
     Fill(seat(1), c.seat1.cell, c.seat1);
-    engine->BeginRoundRecord(now);
+    engine->game().BeginRoundRecord(now);
     StandOn(0, c.seat0.cell);
     StandOn(1, c.seat1.cell);
 
     EndRunningRound();
 
     const std::string result = c.won ? "Gewonnen!" : "Verloren!";
-    EXPECT_EQ(engine->roundRecord.won, c.won ? 1 : 0);
-    for (const SeatRecord& s : engine->seats) {
+    EXPECT_EQ(engine->game().roundRecord.won, c.won ? 1 : 0);
+    for (const SeatRecord& s : engine->game().seats) {
         EXPECT_EQ(s.statusText, result + " " + kPleaseWait);
         EXPECT_EQ(s.statusColour, c.won ? Rgb(200, 255, 200) : Rgb(255, 200, 200));
     }
@@ -253,10 +253,10 @@ TEST_P(LevelJudgement, OnlyTheFieldsTheLevelShowsDecide) {
 
     EndRunningRound();
 
-    EXPECT_EQ(engine->roundRecord.won, c.won ? 1 : 0);
+    EXPECT_EQ(engine->game().roundRecord.won, c.won ? 1 : 0);
     // Levels 1 to 3 have a statistics row of their own; the others count in
     // the total alone.
-    const ServerStatistics& statistics = engine->statistics;
+    const ServerStatistics& statistics = engine->game().statistics;
     for (std::int32_t level = 1; level <= 3; ++level) {
         const StatisticsRow& row = statistics.levelRow[static_cast<std::size_t>(level)];
         const bool own = level == c.level;
@@ -282,20 +282,20 @@ TEST_F(RoundEndTest, ThreeWonRoundsAndALostOne) {
         Continue();
     }
     EXPECT_EQ(seat(0).scoreText, "Punkte in Serie: 3 Highscore: 3");
-    EXPECT_EQ(engine->statistics.lastRow.rounds, 3);  // the running series after it
+    EXPECT_EQ(engine->game().statistics.lastRow.rounds, 3);  // the running series after it
     PlayRound(durations[3], true);
 
     EXPECT_EQ(seat(0).statusText, "Verloren! " + kContinue);
     EXPECT_EQ(seat(1).statusText, seat(0).statusText);
     EXPECT_EQ(seat(0).statusColour, Rgb(255, 200, 200));
-    const GameRecord& game = engine->gameRecord;
+    const GameRecord& game = engine->game().gameRecord;
     EXPECT_EQ(game.rounds, 4);
     EXPECT_EQ(game.points, 3);
     EXPECT_EQ(game.best, 3);
     EXPECT_EQ(game.streak, 0);
     EXPECT_EQ(game.prevWon, 0);
     EXPECT_EQ(game.activeMs, 22000);
-    const ServerStatistics& statistics = engine->statistics;
+    const ServerStatistics& statistics = engine->game().statistics;
     EXPECT_EQ(statistics.currentSeries, 0);
     EXPECT_EQ(statistics.bestSeries, 3);
     EXPECT_EQ(statistics.runningSeries, 0);
@@ -312,7 +312,7 @@ TEST_F(RoundEndTest, ThreeWonRoundsAndALostOne) {
     EXPECT_EQ(statistics.levelRow[2].rounds, 4);
     EXPECT_EQ(statistics.levelRow[1].rounds, 0);
     EXPECT_EQ(statistics.levelRow[3].rounds, 0);
-    for (const SeatRecord& s : engine->seats) {
+    for (const SeatRecord& s : engine->game().seats) {
         EXPECT_EQ(s.scoreText, "Punkte in Serie: 0 Highscore: 3");
     }
     EXPECT_EQ(state.refreshStatistics, 1);
@@ -324,12 +324,12 @@ TEST_F(RoundEndTest, ThreeWonRoundsAndALostOne) {
 // The players' series runs across games and the best of it is kept; the game
 // record's best is the game's own.
 TEST_F(RoundEndTest, SeriesCarryOverFromEarlierGames) {
-    engine->statistics.currentSeries = 4;
-    engine->statistics.bestSeries = 6;
+    engine->game().statistics.currentSeries = 4;
+    engine->game().statistics.bestSeries = 6;
     state.gameState = server::SetUp;
 
     PlayRound(1000, false);
-    EXPECT_EQ(engine->gameRecord.best, 1);
+    EXPECT_EQ(engine->game().gameRecord.best, 1);
     EXPECT_EQ(seat(1).scoreText, "Punkte in Serie: 5 Highscore: 6");
     Continue();
     PlayRound(1000, false);
@@ -338,7 +338,7 @@ TEST_F(RoundEndTest, SeriesCarryOverFromEarlierGames) {
     PlayRound(1000, false);
     EXPECT_EQ(seat(0).scoreText, "Punkte in Serie: 7 Highscore: 7");
     EXPECT_EQ(seat(1).scoreText, seat(0).scoreText);
-    EXPECT_EQ(engine->gameRecord.best, 3);
+    EXPECT_EQ(engine->game().gameRecord.best, 3);
 }
 
 TEST_F(RoundEndTest, ToggleReleasedDuringARoundEndsTheGameAfterIt) {
@@ -360,11 +360,11 @@ TEST_F(RoundEndTest, ToggleReleasedDuringARoundEndsTheGameAfterIt) {
     Step();
 
     ASSERT_EQ(state.gameState, RoundOver);
-    EXPECT_EQ(engine->roundRecord.won, 1);
+    EXPECT_EQ(engine->game().roundRecord.won, 1);
     EXPECT_EQ(seat(0).statusText, "Gewonnen! " + kPleaseWait);
     EXPECT_EQ(seat(1).statusText, seat(0).statusText);
-    EXPECT_EQ(engine->gameRecord.rounds, 1);
-    EXPECT_EQ(engine->statistics.totalRow.rounds, 1);
+    EXPECT_EQ(engine->game().gameRecord.rounds, 1);
+    EXPECT_EQ(engine->game().statistics.totalRow.rounds, 1);
     EXPECT_TRUE(std::filesystem::exists(logDir() / "r000000.csv"));
     const std::vector<std::string> roundEndLines = TakeLogTexts();
     EXPECT_TRUE(LogHas(roundEndLines, "Runde beendet ... Gewonnen!"));
@@ -373,13 +373,13 @@ TEST_F(RoundEndTest, ToggleReleasedDuringARoundEndsTheGameAfterIt) {
     Step();  // the space bars are still down: they start nothing now
 
     EXPECT_EQ(state.gameState, Idle);
-    for (const SeatRecord& s : engine->seats) {
+    for (const SeatRecord& s : engine->game().seats) {
         EXPECT_EQ(s.statusText, kPleaseWait);
         EXPECT_EQ(s.statusColour, Rgb(150, 150, 255));
     }
     EXPECT_EQ(state.refreshControls, 1);
     EXPECT_EQ(TakeLogTexts(), std::vector<std::string>{"Spiel beendet!"});
-    EXPECT_EQ(engine->gameRecord.rounds, 1);
+    EXPECT_EQ(engine->game().gameRecord.rounds, 1);
 }
 
 // Releasing the toggle while the players look at the result, even after one
@@ -408,12 +408,12 @@ TEST_F(RoundEndTest, FirstToContinueGetsAClearedScreenAndTheSecondStartsTheNextR
     state.gameState = server::SetUp;
     PlayRound(1000, false);
     // What the screen composition has drawn of the result by now.
-    for (SeatRecord& s : engine->seats) {
+    for (SeatRecord& s : engine->game().seats) {
         s.ownBoardDrawn = 1;
         s.partnerBoardDrawn = 1;
         s.partnerBoardColour = Rgb(225, 225, 225);
     }
-    const std::vector<std::string> eventsAtTheEnd = engine->roundRecord.events;
+    const std::vector<std::string> eventsAtTheEnd = engine->game().roundRecord.events;
     Report(0, {});
     Step();
     Report(0, {kKeySpace});
@@ -439,7 +439,7 @@ TEST_F(RoundEndTest, FirstToContinueGetsAClearedScreenAndTheSecondStartsTheNextR
     EXPECT_EQ(second.ownBoardDrawn, 1);
     EXPECT_EQ(second.displayMode, DisplayOpen);
     EXPECT_EQ(second.ownFigureVisible, 1);
-    EXPECT_EQ(engine->roundRecord.events, eventsAtTheEnd);
+    EXPECT_EQ(engine->game().roundRecord.events, eventsAtTheEnd);
 
     Report(1, {});
     Step();
@@ -448,7 +448,7 @@ TEST_F(RoundEndTest, FirstToContinueGetsAClearedScreenAndTheSecondStartsTheNextR
     now += 500;
     Step();
     EXPECT_EQ(state.gameState, server::SetUp);
-    for (const SeatRecord& s : engine->seats) {
+    for (const SeatRecord& s : engine->game().seats) {
         EXPECT_EQ(s.readyState, 1);
     }
 
@@ -456,17 +456,17 @@ TEST_F(RoundEndTest, FirstToContinueGetsAClearedScreenAndTheSecondStartsTheNextR
     Report(1, {});
     Step();
     EXPECT_EQ(state.gameState, WaitStart);
-    EXPECT_EQ(engine->roundRecord.fileName, "r000001.csv");
-    EXPECT_EQ(engine->roundRecord.startMs, now);
+    EXPECT_EQ(engine->game().roundRecord.fileName, "r000001.csv");
+    EXPECT_EQ(engine->game().roundRecord.startMs, now);
     Step();  // no further press
     EXPECT_EQ(state.gameState, server::Running);
-    EXPECT_EQ(engine->roundRecord.events, std::vector<std::string>{"0;00:00:00;0;Start;"});
+    EXPECT_EQ(engine->game().roundRecord.events, std::vector<std::string>{"0;00:00:00;0;Start;"});
 }
 
 TEST_F(RoundEndTest, RoundWhoseFileCannotBeWrittenStillCounts) {
     state.gameState = server::SetUp;
     Step();
-    ASSERT_EQ(engine->roundRecord.fileName, "r000000.csv");
+    ASSERT_EQ(engine->game().roundRecord.fileName, "r000000.csv");
     std::filesystem::remove_all(logDir());
     std::ofstream(logDir()) << "not a directory";
     Report(0, {kKeySpace});
@@ -483,15 +483,15 @@ TEST_F(RoundEndTest, RoundWhoseFileCannotBeWrittenStillCounts) {
     Step();
 
     ASSERT_EQ(state.gameState, RoundOver);
-    EXPECT_EQ(engine->roundRecord.won, 1);
-    EXPECT_EQ(engine->gameRecord.rounds, 1);
-    EXPECT_EQ(engine->gameRecord.points, 1);
-    EXPECT_EQ(engine->gameRecord.streak, 1);
-    EXPECT_EQ(engine->gameRecord.prevWon, 1);
-    EXPECT_EQ(engine->gameRecord.activeMs, 2500);
-    EXPECT_EQ(engine->statistics.currentSeries, 1);
-    EXPECT_EQ(engine->statistics.totalRow.rounds, 1);
-    EXPECT_EQ(engine->statistics.totalRow.ms, 2500);
+    EXPECT_EQ(engine->game().roundRecord.won, 1);
+    EXPECT_EQ(engine->game().gameRecord.rounds, 1);
+    EXPECT_EQ(engine->game().gameRecord.points, 1);
+    EXPECT_EQ(engine->game().gameRecord.streak, 1);
+    EXPECT_EQ(engine->game().gameRecord.prevWon, 1);
+    EXPECT_EQ(engine->game().gameRecord.activeMs, 2500);
+    EXPECT_EQ(engine->game().statistics.currentSeries, 1);
+    EXPECT_EQ(engine->game().statistics.totalRow.rounds, 1);
+    EXPECT_EQ(engine->game().statistics.totalRow.ms, 2500);
     EXPECT_EQ(seat(0).scoreText, "Punkte in Serie: 1 Highscore: 1");
     EXPECT_EQ(TakeLogTexts(),
               (std::vector<std::string>{

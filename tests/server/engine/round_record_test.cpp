@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/key_codes.h"
-#include "server/engine/stimulus.h"
+#include "server/game/stimulus.h"
 #include "tests/server/engine/game_fixture.h"
 #include "tests/support/case_name.h"
 
@@ -60,9 +60,9 @@ const StartCase kStartCases[] = {
 class StartLine : public GameFixture, public ::testing::WithParamInterface<StartCase> {};
 
 TEST_P(StartLine, CountsFromTheSetUp) {
-    engine->BeginRoundRecord(GetParam().setUpMs);
-    engine->LogRoundEvent(RoundStartEvent, -1, -1, GetParam().startMs);
-    EXPECT_EQ(engine->roundRecord.events, std::vector<std::string>{GetParam().line});
+    engine->game().BeginRoundRecord(GetParam().setUpMs);
+    engine->game().LogRoundEvent(RoundStartEvent, -1, -1, GetParam().startMs);
+    EXPECT_EQ(engine->game().roundRecord.events, std::vector<std::string>{GetParam().line});
 }
 
 INSTANTIATE_TEST_SUITE_P(, StartLine, ::testing::ValuesIn(kStartCases), CaseName());
@@ -88,41 +88,42 @@ class KeyLine : public GameFixture, public ::testing::WithParamInterface<KeyCase
 
 TEST_P(KeyLine, NamesTheKeyAndCountsOnlyArrows) {
     const KeyCase& c = GetParam();
-    engine->BeginRoundRecord(now);
-    engine->LogRoundEvent(KeyEvent, c.code, c.seat, now + 1250);
-    EXPECT_EQ(engine->roundRecord.events, std::vector<std::string>{c.line});
-    EXPECT_EQ(engine->roundRecord.moves[c.seat], c.isMove ? 1 : 0);
-    EXPECT_EQ(engine->roundRecord.moves[1 - c.seat], 0);
-    EXPECT_TRUE(engine->positionLogText.empty());
-    EXPECT_EQ(engine->positionLogCount, 0);
+    engine->game().BeginRoundRecord(now);
+    engine->game().LogRoundEvent(KeyEvent, c.code, c.seat, now + 1250);
+    EXPECT_EQ(engine->game().roundRecord.events, std::vector<std::string>{c.line});
+    EXPECT_EQ(engine->game().roundRecord.moves[c.seat], c.isMove ? 1 : 0);
+    EXPECT_EQ(engine->game().roundRecord.moves[1 - c.seat], 0);
+    EXPECT_TRUE(engine->game().positionLogText.empty());
+    EXPECT_EQ(engine->game().positionLogCount, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(, KeyLine, ::testing::ValuesIn(kKeyCases), CaseName());
 
 TEST_F(RoundEvents, ArrivalNamesTheCellOfThatSeat) {
-    engine->BeginRoundRecord(now);
-    engine->LogRoundEvent(PositionEvent, 1, 1, now + 2500);
-    engine->LogRoundEvent(PositionEvent, 3, 0, now + 4000);
-    EXPECT_EQ(engine->roundRecord.events, (std::vector<std::string>{"2500;00:00:02;2;Position;b",
-                                                                    "4000;00:00:04;1;Position;D"}));
-    EXPECT_EQ(engine->roundRecord.moves[0], 0);
-    EXPECT_EQ(engine->positionLogCount, 2);
+    engine->game().BeginRoundRecord(now);
+    engine->game().LogRoundEvent(PositionEvent, 1, 1, now + 2500);
+    engine->game().LogRoundEvent(PositionEvent, 3, 0, now + 4000);
+    EXPECT_EQ(
+        engine->game().roundRecord.events,
+        (std::vector<std::string>{"2500;00:00:02;2;Position;b", "4000;00:00:04;1;Position;D"}));
+    EXPECT_EQ(engine->game().roundRecord.moves[0], 0);
+    EXPECT_EQ(engine->game().positionLogCount, 2);
 }
 
 // A kind nobody defined, or a seat that does not exist, must neither write a
 // line nor count into another seat's moves.
 TEST_F(RoundEvents, UnknownKindsAndSeatsRecordNothing) {
-    engine->BeginRoundRecord(now);
-    engine->LogRoundEvent(0, kKeyLeft, 0, now);
-    engine->LogRoundEvent(4, kKeyLeft, 0, now);
-    engine->LogRoundEvent(KeyEvent, kKeyLeft, -1, now);
-    engine->LogRoundEvent(KeyEvent, kKeyLeft, 2, now);
-    engine->LogRoundEvent(PositionEvent, 1, 2, now);
-    EXPECT_TRUE(engine->roundRecord.events.empty());
-    EXPECT_EQ(engine->roundRecord.moves[0], 0);
-    EXPECT_EQ(engine->roundRecord.moves[1], 0);
-    EXPECT_TRUE(engine->positionLogText.empty());
-    EXPECT_EQ(engine->positionLogCount, 0);
+    engine->game().BeginRoundRecord(now);
+    engine->game().LogRoundEvent(static_cast<RoundEventKind>(0), kKeyLeft, 0, now);
+    engine->game().LogRoundEvent(static_cast<RoundEventKind>(4), kKeyLeft, 0, now);
+    engine->game().LogRoundEvent(KeyEvent, kKeyLeft, -1, now);
+    engine->game().LogRoundEvent(KeyEvent, kKeyLeft, 2, now);
+    engine->game().LogRoundEvent(PositionEvent, 1, 2, now);
+    EXPECT_TRUE(engine->game().roundRecord.events.empty());
+    EXPECT_EQ(engine->game().roundRecord.moves[0], 0);
+    EXPECT_EQ(engine->game().roundRecord.moves[1], 0);
+    EXPECT_TRUE(engine->game().positionLogText.empty());
+    EXPECT_EQ(engine->game().positionLogCount, 0);
 }
 
 // Level 1 boards: seat 0 red, yellow, green, blue; seat 1 grey, red, grey,
@@ -138,31 +139,32 @@ TEST_F(RoundEvents, PositionLogLinesDescribeGameRoundBoardsAndFigures) {
     }
     StandOn(seat(0), 1, 0);
     StandOn(seat(1), 1, 1);
-    engine->gameRecord.rounds = 2;
-    engine->gameRecord.prevWon = 1;
-    engine->gameRecord.streak = 2;
-    engine->BeginRoundRecord(now + 62000);  // the game began at `now`
+    engine->game().gameRecord.rounds = 2;
+    engine->game().gameRecord.prevWon = 1;
+    engine->game().gameRecord.streak = 2;
+    engine->game().BeginRoundRecord(now + 62000);  // the game began at `now`
 
-    engine->LogRoundEvent(RoundStartEvent, -1, -1, now + 65000);
-    engine->LogRoundEvent(KeyEvent, kKeyDown, 0, now + 66000);
-    engine->LogRoundEvent(PositionEvent, 3, 1, now + 67500);
+    engine->game().LogRoundEvent(RoundStartEvent, -1, -1, now + 65000);
+    engine->game().LogRoundEvent(KeyEvent, kKeyDown, 0, now + 66000);
+    engine->game().LogRoundEvent(PositionEvent, 3, 1, now + 67500);
 
-    EXPECT_EQ(engine->positionLogText,
+    EXPECT_EQ(engine->game().positionLogText,
               "0;00:01:05;00:00:03;3;1;2;rot;gelb;gr\xFCn;blau;nix;rot;nix;blau;B;d;Ab,Dd\n"
               "1;00:01:07;00:00:05;3;1;2;rot;gelb;gr\xFCn;blau;nix;rot;nix;blau;B;d;\n");
-    EXPECT_EQ(engine->positionLogCount, 2);
-    EXPECT_EQ(std::count(engine->positionLogText.begin(), engine->positionLogText.end(), ';'),
+    EXPECT_EQ(engine->game().positionLogCount, 2);
+    EXPECT_EQ(std::count(engine->game().positionLogText.begin(),
+                         engine->game().positionLogText.end(), ';'),
               2 * 16);
 }
 
 // A new game starts its own position log; the count numbers a game's lines.
 TEST_F(RoundEvents, BeginGameRecordEmptiesThePositionLog) {
-    engine->BeginRoundRecord(now);
-    engine->LogRoundEvent(RoundStartEvent, -1, -1, now);
-    ASSERT_EQ(engine->positionLogCount, 1);
-    BeginGameRecord(*engine, workDir(), now, kGameDate);
-    EXPECT_TRUE(engine->positionLogText.empty());
-    EXPECT_EQ(engine->positionLogCount, 0);
+    engine->game().BeginRoundRecord(now);
+    engine->game().LogRoundEvent(RoundStartEvent, -1, -1, now);
+    ASSERT_EQ(engine->game().positionLogCount, 1);
+    engine->game().BeginGameRecord(now, kGameDate);
+    EXPECT_TRUE(engine->game().positionLogText.empty());
+    EXPECT_EQ(engine->game().positionLogCount, 0);
 }
 
 struct LetterCase {

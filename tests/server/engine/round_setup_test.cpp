@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "server/engine/status_colours.h"
-#include "server/engine/stimulus.h"
+#include "server/game/status_colours.h"
+#include "server/game/stimulus.h"
 #include "tests/server/engine/game_fixture.h"
 #include "tests/support/case_name.h"
 
@@ -55,12 +55,12 @@ class SetUpRoundLevels : public GameFixture, public ::testing::WithParamInterfac
 
 TEST_P(SetUpRoundLevels, DrawsOnlyWhatTheLevelShows) {
     const LevelCase& c = GetParam();
-    engine->randomSource = std::make_unique<TimerSeededRandom>();
+    engine->game().randomSource = std::make_unique<TimerSeededRandom>();
     state.settings.level = c.level;
     LevelCase seen{};
     for (std::uint32_t round = 0; round < 40; ++round) {
-        engine->SetUpRound(now + round * 7919);
-        for (const SeatRecord& s : engine->seats) {
+        engine->game().SetUpRound(now + round * 7919);
+        for (const SeatRecord& s : engine->game().seats) {
             EXPECT_EQ(s.level, c.level);
             EXPECT_EQ(s.boardColour, Rgb(225, 225, 225));
             for (int q = 0; q < kCells; ++q) {
@@ -110,7 +110,7 @@ TEST_P(SharedStimulus, CopiesAllFiveFieldsOfOneCellOnly) {
     }
     random->Queue(3, {c.a, c.b});
 
-    engine->SetUpRound(now);
+    engine->game().SetUpRound(now);
 
     const SeatRecord& first = seat(0);
     const SeatRecord& second = seat(1);
@@ -130,7 +130,7 @@ TEST_P(SharedStimulus, CopiesAllFiveFieldsOfOneCellOnly) {
         EXPECT_EQ(second.shapeB[q], q) << q;
         EXPECT_EQ(second.contact[q], 1) << q;
     }
-    EXPECT_EQ(MatchList(texts, engine->seats),
+    EXPECT_EQ(MatchList(texts, engine->game().seats),
               CellLetter(texts, 0, c.a) + CellLetter(texts, 1, c.b));
 }
 
@@ -201,7 +201,7 @@ TEST_P(StartChoices, PlaceTheFigures) {
     StandOn(1, c.previous1);
     random->Queue(1, c.coinFlips);
 
-    engine->SetUpRound(now);
+    engine->game().SetUpRound(now);
 
     ExpectStart(0, c.expected0);
     ExpectStart(1, c.expected1);
@@ -251,7 +251,7 @@ TEST_P(PictureChoices, NameTheFiguresAndTheirPartnerVariants) {
     seat(0).pictureSent = 1;
     seat(1).partnerPictureSent = 1;
 
-    engine->SetUpRound(now);
+    engine->game().SetUpRound(now);
 
     EXPECT_EQ(seat(0).pictureName, c.picture0);
     EXPECT_EQ(seat(1).pictureName, c.picture1);
@@ -279,7 +279,7 @@ class DisplayChoice : public GameFixture, public ::testing::WithParamInterface<D
 
 TEST_P(DisplayChoice, SetsBothPartnerViews) {
     state.settings.display = GetParam().display;
-    engine->SetUpRound(now);
+    engine->game().SetUpRound(now);
     EXPECT_EQ(seat(0).displayMode, GetParam().displayMode);
     EXPECT_EQ(seat(1).displayMode, GetParam().displayMode);
 }
@@ -290,11 +290,11 @@ class SetUpRoundTest : public GameFixture {};
 
 TEST_F(SetUpRoundTest, LeavesBothScreensToBeRebuiltAndWaitsForTheStart) {
     quib::testing::WriteBytes(logDir() / "r000000.csv", "x");
-    engine->roundRecord.events = {"stale line"};
-    engine->roundRecord.moves = {4, 5};
-    engine->roundRecord.won = 1;
+    engine->game().roundRecord.events = {"stale line"};
+    engine->game().roundRecord.moves = {4, 5};
+    engine->game().roundRecord.won = 1;
     state.gameState = server::SetUp;
-    for (SeatRecord& s : engine->seats) {
+    for (SeatRecord& s : engine->game().seats) {
         s.readyState = 1;  // continued from the previous round
         s.ownBoardDrawn = 1;
         s.ownFigureVisible = 1;
@@ -305,10 +305,10 @@ TEST_F(SetUpRoundTest, LeavesBothScreensToBeRebuiltAndWaitsForTheStart) {
         s.partnerSentY = 0.5f;
     }
 
-    engine->SetUpRound(now);
+    engine->game().SetUpRound(now);
 
     EXPECT_EQ(random->seeds, std::vector<std::uint32_t>{now});
-    for (const SeatRecord& s : engine->seats) {
+    for (const SeatRecord& s : engine->game().seats) {
         EXPECT_EQ(s.statusText,
                   "Um neue Runde zu starten bitte Leertaste dr\xFC"
                   "cken.");
@@ -323,13 +323,13 @@ TEST_F(SetUpRoundTest, LeavesBothScreensToBeRebuiltAndWaitsForTheStart) {
         EXPECT_EQ(s.partnerSentY, 0.0f);
     }
     EXPECT_EQ(state.gameState, WaitStart);
-    EXPECT_EQ(engine->roundRecord.fileName, "r000001.csv");
-    EXPECT_EQ(engine->roundRecord.startMs, now);
-    EXPECT_EQ(engine->roundStartMs, now);
-    EXPECT_EQ(engine->roundRecord.won, -1);
-    EXPECT_EQ(engine->roundRecord.moves[0], 0);
-    EXPECT_EQ(engine->roundRecord.moves[1], 0);
-    EXPECT_TRUE(engine->roundRecord.events.empty());
+    EXPECT_EQ(engine->game().roundRecord.fileName, "r000001.csv");
+    EXPECT_EQ(engine->game().roundRecord.startMs, now);
+    EXPECT_EQ(engine->game().roundStartMs, now);
+    EXPECT_EQ(engine->game().roundRecord.won, -1);
+    EXPECT_EQ(engine->game().roundRecord.moves[0], 0);
+    EXPECT_EQ(engine->game().roundRecord.moves[1], 0);
+    EXPECT_TRUE(engine->game().roundRecord.events.empty());
     EXPECT_EQ(TakeLogTexts(),
               std::vector<std::string>{"Spiel initialisiert ... warte auf Spieler."});
 }
@@ -337,12 +337,12 @@ TEST_F(SetUpRoundTest, LeavesBothScreensToBeRebuiltAndWaitsForTheStart) {
 TEST_F(SetUpRoundTest, RoundFileTakesTheFirstFreeNumber) {
     quib::testing::WriteBytes(logDir() / "r000000.csv", "x");
     quib::testing::WriteBytes(logDir() / "r000001.csv", "x");
-    engine->BeginRoundRecord(now);
-    EXPECT_EQ(engine->roundRecord.fileName, "r000002.csv");
+    engine->game().BeginRoundRecord(now);
+    EXPECT_EQ(engine->game().roundRecord.fileName, "r000002.csv");
 
     std::filesystem::remove(logDir() / "r000000.csv");
-    engine->BeginRoundRecord(now);
-    EXPECT_EQ(engine->roundRecord.fileName, "r000000.csv");
+    engine->game().BeginRoundRecord(now);
+    EXPECT_EQ(engine->game().roundRecord.fileName, "r000000.csv");
 }
 
 }  // namespace

@@ -41,8 +41,8 @@ class ScreenComposition : public quib::testing::GameFixture {
   protected:
     // Builds the seat's update frame and returns its messages.
     std::vector<Message> Update(int seat) {
-        UpdateSeatScreen(*engine, seat, now);
-        frame = ToBytes(engine->links[seat].sender.FinishFrame());
+        engine->ComposeUpdateFrame(seat, now);
+        frame = ToBytes(engine->links().links[seat].sender.FinishFrame());
         engine->MirrorSentFrame(seat);
         std::vector<Message> messages;
         EXPECT_EQ(protocol::CheckFrame(frame), protocol::FrameCheck::Good);
@@ -60,7 +60,7 @@ class ScreenComposition : public quib::testing::GameFixture {
     // A seat whose screen has been sent completely, so that the next update
     // sends only what the test changes.
     SeatRecord& SentSeat(int seat) {
-        SeatRecord& r = engine->seats[seat];
+        SeatRecord& r = engine->game().seats[seat];
         r.statusTextSent = r.statusText;
         r.scoreTextSent = r.scoreText;
         r.ownBoardDrawn = 1;
@@ -71,7 +71,7 @@ class ScreenComposition : public quib::testing::GameFixture {
     }
 
     void LevelOneBoard(int seat, std::array<Colour, 4> colours) {
-        SeatRecord& r = engine->seats[seat];
+        SeatRecord& r = engine->game().seats[seat];
         r.level = 1;
         r.boardColour = Rgb(225, 225, 225);
         r.colourA = colours;
@@ -209,8 +209,8 @@ TEST_F(ScreenComposition, CoveredPartnerViewIsBlackWithTheGreyCross) {
 TEST_F(ScreenComposition, PartnerWhoEndedTheRoundGetsTheGreenFrame) {
     SeatRecord& r = SentSeat(0);
     r.partnerFigureVisible = 1;
-    engine->seats[1].readyState = 1;
-    engine->partnerFinished[0] = 1;
+    engine->game().seats[1].readyState = 1;
+    engine->game().partnerFinished[0] = 1;
     state.gameState = Running;
     const auto messages = Update(0);
     const auto boxes = OfType(messages, 226);
@@ -225,7 +225,7 @@ TEST_F(ScreenComposition, PartnerWhoEndedTheRoundGetsTheGreenFrame) {
         EXPECT_EQ(box.height, expected[i][3]);
         EXPECT_EQ(box.colour, Rgb(120, 255, 120));
     }
-    EXPECT_EQ(engine->partnerFinished[0], 0);
+    EXPECT_EQ(engine->game().partnerFinished[0], 0);
     EXPECT_EQ(messages.back().first, 254);
 }
 
@@ -271,7 +271,7 @@ class FigureAnimation : public ScreenComposition,
 TEST_P(FigureAnimation, MovesBySpeedStepsAndStopsExactlyOnTheTarget) {
     state.settings.speed = GetParam().speed;
     const float step = 0.02f * static_cast<float>(GetParam().speed);
-    engine->BeginRoundRecord(now);
+    engine->game().BeginRoundRecord(now);
     SeatRecord& r = SentSeat(1);
     r.ownFigureVisible = 1;
     r.shownX = r.sentX = 0.25f;
@@ -294,7 +294,7 @@ TEST_P(FigureAnimation, MovesBySpeedStepsAndStopsExactlyOnTheTarget) {
     EXPECT_EQ(arrived, GetParam().arrives);
     Update(1);  // standing still: no further arrival
     int arrivals = 0;
-    for (const std::string& line : engine->roundRecord.events) {
+    for (const std::string& line : engine->game().roundRecord.events) {
         arrivals += line.find(";2;Position;b") != std::string::npos;
     }
     EXPECT_EQ(arrivals, GetParam().arrives ? 1 : 0);
@@ -307,12 +307,12 @@ TEST_F(ScreenComposition, MirrorShowsWhatThePlayerIsToldToDraw) {
     SentSeat(0);
     LevelOneBoard(0, {kRed, kYellow, kGreen, kBlue});
     LevelOneBoard(1, {kBlue, kGreen, kYellow, kRed});
-    engine->seats[0].ownBoardDrawn = 0;
-    engine->seats[0].displayMode = DisplayOpen;
-    engine->seats[0].partnerBoardDrawn = 0;
+    engine->game().seats[0].ownBoardDrawn = 0;
+    engine->game().seats[0].displayMode = DisplayOpen;
+    engine->game().seats[0].partnerBoardDrawn = 0;
     Update(0);
     ASSERT_EQ(state.refreshBoard[0], 1);
-    const QImage& screen = engine->screenMirrors[0];
+    const QImage& screen = engine->mirrors().Screen(0);
     ASSERT_EQ(screen.size(), QSize(480, 480));
     EXPECT_EQ(screen.pixelColor(120, 120), WireColour(kRed));
     EXPECT_EQ(screen.pixelColor(360, 120), WireColour(kYellow));
@@ -320,7 +320,7 @@ TEST_F(ScreenComposition, MirrorShowsWhatThePlayerIsToldToDraw) {
     EXPECT_EQ(screen.pixelColor(360, 360), WireColour(kBlue));
     EXPECT_EQ(screen.pixelColor(240, 60), QColor(150, 150, 150)) << "the vertical cross line";
     EXPECT_EQ(screen.pixelColor(60, 240), QColor(150, 150, 150)) << "the horizontal cross line";
-    const QImage& partner = engine->partnerViewMirrors[0];
+    const QImage& partner = engine->mirrors().PartnerView(0);
     ASSERT_EQ(partner.size(), QSize(170, 170));
     EXPECT_EQ(partner.pixelColor(40, 40), WireColour(kBlue)) << "the partner's board, reduced";
     EXPECT_EQ(partner.pixelColor(130, 130), WireColour(kRed));
@@ -329,12 +329,13 @@ TEST_F(ScreenComposition, MirrorShowsWhatThePlayerIsToldToDraw) {
 TEST_F(ScreenComposition, FrameWithoutChangesLeavesTheMirrorAlone) {
     SentSeat(0);
     Update(0);
-    const qint64 backBuffer = engine->Mirror(0).screen.Image(1)->cacheKey();
-    const qint64 shown = engine->screenMirrors[0].cacheKey();
+    const qint64 backBuffer = engine->mirrors().Mirror(0).screen.Image(1)->cacheKey();
+    const qint64 shown = engine->mirrors().Screen(0).cacheKey();
     Update(0);
     EXPECT_EQ(state.refreshBoard[0], 0);
-    EXPECT_EQ(engine->Mirror(0).screen.Image(1)->cacheKey(), backBuffer) << "no pixel was touched";
-    EXPECT_EQ(engine->screenMirrors[0].cacheKey(), shown);
+    EXPECT_EQ(engine->mirrors().Mirror(0).screen.Image(1)->cacheKey(), backBuffer)
+        << "no pixel was touched";
+    EXPECT_EQ(engine->mirrors().Screen(0).cacheKey(), shown);
 }
 
 // The player is sent the frame before the server draws its own copy of it;
@@ -342,15 +343,15 @@ TEST_F(ScreenComposition, FrameWithoutChangesLeavesTheMirrorAlone) {
 TEST_F(ScreenComposition, MirrorDrawsTheFrameOnlyOnceItIsSent) {
     SentSeat(0);
     LevelOneBoard(0, {kRed, kYellow, kGreen, kBlue});
-    engine->seats[0].ownBoardDrawn = 0;
-    const qint64 before = engine->screenMirrors[0].cacheKey();
-    UpdateSeatScreen(*engine, 0, now);
-    engine->links[0].sender.FinishFrame();
+    engine->game().seats[0].ownBoardDrawn = 0;
+    const qint64 before = engine->mirrors().Screen(0).cacheKey();
+    engine->ComposeUpdateFrame(0, now);
+    engine->links().links[0].sender.FinishFrame();
     EXPECT_EQ(state.refreshBoard[0], 0);
-    EXPECT_EQ(engine->screenMirrors[0].cacheKey(), before);
+    EXPECT_EQ(engine->mirrors().Screen(0).cacheKey(), before);
     engine->MirrorSentFrame(0);
     EXPECT_EQ(state.refreshBoard[0], 1);
-    EXPECT_EQ(engine->screenMirrors[0].pixelColor(120, 120), QColor(255, 100, 100));
+    EXPECT_EQ(engine->mirrors().Screen(0).pixelColor(120, 120), QColor(255, 100, 100));
 }
 
 // The figure's picture arrives in the same frame that first places it: its
@@ -373,7 +374,7 @@ TEST_F(ScreenComposition, FigureLoadedInTheSameFrameIsCentredByItsSize) {
     EXPECT_EQ(figure.slot, 2) << "the own figure's slot";
     EXPECT_FLOAT_EQ(figure.x, 0.25f - 30.0f / 480.0f);
     EXPECT_FLOAT_EQ(figure.y, 0.75f - 20.0f / 480.0f);
-    EXPECT_EQ(engine->screenMirrors[0].pixelColor(120, 360), QColor(200, 40, 160))
+    EXPECT_EQ(engine->mirrors().Screen(0).pixelColor(120, 360), QColor(200, 40, 160))
         << "the mirror shows the figure at the same place";
 }
 

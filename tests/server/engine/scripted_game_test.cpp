@@ -22,13 +22,13 @@
 #include <vector>
 
 #include "common/key_codes.h"
-#include "tests/server/engine/protocol_fixture.h"
+#include "tests/server/engine/record_fixture.h"
 
 namespace quib::server {
 namespace {
 
-using quib::testing::ProtocolFixture;
 using quib::testing::ReadBytes;
+using quib::testing::RecordFixture;
 using quib::testing::WriteBytes;
 
 // Both subject files as the subject selector created them (CR LF); the
@@ -72,10 +72,10 @@ const std::vector<int> kRoundDraws[] = {
     {3, 2, 1, 0, 1, 1, 1, 1, 3, 2},
 };
 
-class ScriptedGame : public ProtocolFixture {
+class ScriptedGame : public RecordFixture {
   protected:
     void SetUp() override {
-        ProtocolFixture::SetUp();
+        RecordFixture::SetUp();
         server::GameSettings& settings = state.settings;
         settings.speed = 4;
         settings.speedText = "augenblicklich";
@@ -140,8 +140,8 @@ class ScriptedGame : public ProtocolFixture {
         ASSERT_FALSE(seat(s).shownX == seat(s).targetX && seat(s).shownY == seat(s).targetY)
             << "seat " << s << " has nowhere to go";
         for (int update = 0; update < 10; ++update) {
-            engine->BuildUpdateFrame(s, now);
-            engine->links[s].sender.FinishFrame();
+            engine->ComposeUpdateFrame(s, now);
+            engine->links().links[s].sender.FinishFrame();
             if (seat(s).shownX == seat(s).targetX && seat(s).shownY == seat(s).targetY) {
                 return;
             }
@@ -183,7 +183,7 @@ TEST_F(ScriptedGame, ThreeWonRoundsAndALostOneLeaveTheirFiles) {
     Arrive(1, 55400);
     Step(56000, {kKeySpace}, {});
     EndingStep(57200, {kKeySpace}, {kKeySpace});
-    EXPECT_EQ(engine->roundRecord.won, 1);
+    EXPECT_EQ(engine->game().roundRecord.won, 1);
     Continue(58000, 58500);
 
     // Round 2, set up at 59500; both are still ready, so it starts at the
@@ -201,7 +201,7 @@ TEST_F(ScriptedGame, ThreeWonRoundsAndALostOneLeaveTheirFiles) {
     Arrive(0, 62250);
     Step(63000, {}, {kKeySpace});
     EndingStep(64100, {kKeySpace}, {kKeySpace});
-    EXPECT_EQ(engine->roundRecord.won, 1);
+    EXPECT_EQ(engine->game().roundRecord.won, 1);
     Continue(65000, 65500);
 
     // Round 3, set up at 66000: both move in the same step, Maren's figure
@@ -216,7 +216,7 @@ TEST_F(ScriptedGame, ThreeWonRoundsAndALostOneLeaveTheirFiles) {
     Step(68000, {}, {kKeyUp});
     Arrive(1, 68500);
     EndingStep(69000, {kKeySpace}, {kKeySpace});
-    EXPECT_EQ(engine->roundRecord.won, 1);
+    EXPECT_EQ(engine->game().roundRecord.won, 1);
     Continue(70000, 70500);
 
     // Round 4, set up at 71000: Jürgen goes right to B. B grün against d
@@ -228,7 +228,7 @@ TEST_F(ScriptedGame, ThreeWonRoundsAndALostOneLeaveTheirFiles) {
     Arrive(0, 73450);
     Step(75000, {kKeySpace}, {});
     EndingStep(78999, {kKeySpace}, {kKeySpace});
-    EXPECT_EQ(engine->roundRecord.won, 0);
+    EXPECT_EQ(engine->game().roundRecord.won, 0);
 
     EXPECT_TRUE(boxes.shown.empty());
     for (const char* round : {"r000000.csv", "r000001.csv", "r000002.csv", "r000003.csv"}) {
@@ -239,16 +239,16 @@ TEST_F(ScriptedGame, ThreeWonRoundsAndALostOneLeaveTheirFiles) {
     ExpectFile(juergenFile, "log/p000012.csv");
     ExpectFile(marenFile, "log/p000005.csv");
 
-    const GameRecord& game = engine->gameRecord;
+    const GameRecord& game = engine->game().gameRecord;
     EXPECT_EQ(game.rounds, 4);
     EXPECT_EQ(game.points, 3);
     EXPECT_EQ(game.best, 3);
     EXPECT_EQ(game.streak, 0);
     EXPECT_EQ(game.activeMs, 21799);
-    EXPECT_EQ(engine->statistics.currentSeries, 0);
-    EXPECT_EQ(engine->statistics.bestSeries, 3);
-    EXPECT_EQ(engine->positionLogCount, 11);
-    EXPECT_TRUE(engine->positionLogText.empty());
+    EXPECT_EQ(engine->game().statistics.currentSeries, 0);
+    EXPECT_EQ(engine->game().statistics.bestSeries, 3);
+    EXPECT_EQ(engine->game().positionLogCount, 11);
+    EXPECT_TRUE(engine->game().positionLogText.empty());
     // Every set-up reseeded the generator from its own time.
     EXPECT_EQ(random->seeds, (std::vector<std::uint32_t>{51000, 59500, 66000, 71000}));
 

@@ -22,6 +22,12 @@ namespace {
 using quib::testing::EngineFixture;
 using tools::TestClient;
 
+QImage WhiteImage(int side) {
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
 bool AllBlack(const QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -49,8 +55,8 @@ TEST_F(Seats, FirstTwoAreSeatedInOrderAndAThirdIsClosedAtOnce) {
     EXPECT_EQ(state.seatLines[1].addressLine, "Spieler 2 - IP: 127.0.0.1");
     EXPECT_EQ(state.refreshSeatLines, 1);
     EXPECT_EQ(state.refreshControls, 1);
-    EXPECT_EQ(engine->seats[0].address, "127.0.0.1");
-    EXPECT_EQ(engine->seats[1].address, "127.0.0.1");
+    EXPECT_EQ(engine->links().links[0].rememberedAddress, "127.0.0.1");
+    EXPECT_EQ(engine->links().links[1].rememberedAddress, "127.0.0.1");
 
     ASSERT_TRUE(third.Connect(port()));
     ASSERT_TRUE(PumpUntil([&] { return third.ClosedByServer(); }));
@@ -75,12 +81,12 @@ class SeatChoice : public EngineFixture, public ::testing::WithParamInterface<Re
 
 TEST_P(SeatChoice, WithBothSeatsFree) {
     const ReturnCase& c = GetParam();
-    engine->seats[0].address = c.rememberedForSeat0;
-    engine->seats[1].address = c.rememberedForSeat1;
+    engine->links().links[0].rememberedAddress = c.rememberedForSeat0;
+    engine->links().links[1].rememberedAddress = c.rememberedForSeat1;
     TestClient client;
     const int seat = Seat(client);
     EXPECT_EQ(seat, c.expectedSeat);
-    EXPECT_EQ(engine->seats[c.expectedSeat].address, "127.0.0.1");
+    EXPECT_EQ(engine->links().links[c.expectedSeat].rememberedAddress, "127.0.0.1");
     EXPECT_EQ(state.seatLines[c.expectedSeat].addressLine,
               "Spieler " + std::to_string(c.expectedSeat + 1) + " - IP: 127.0.0.1");
 }
@@ -95,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
     quib::testing::CaseName());
 
 TEST_F(Seats, ARememberedSeatThatIsTakenIsNotGivenAgain) {
-    engine->seats[1].address = "127.0.0.1";
+    engine->links().links[1].rememberedAddress = "127.0.0.1";
     TestClient home;
     TestClient next;
     EXPECT_EQ(Seat(home), 1);
@@ -111,7 +117,7 @@ TEST_F(Seats, ASeat1PlayerWhoReconnectsWhileBothAreFreeGetsSeat1Back) {
     second.Close();
     ASSERT_TRUE(PumpUntil([&] { return !Taken(0) && !Taken(1); }));
     // The player of seat 0 sat at another computer.
-    engine->seats[0].address = "10.0.0.1";
+    engine->links().links[0].rememberedAddress = "10.0.0.1";
     TestClient again;
     EXPECT_EQ(Seat(again), 1);
 }
@@ -131,18 +137,19 @@ TEST_F(Seats, TheKeyTableHoldsTheKeysOfTheLatestReplyAndEmptiesWhenThePlayerLeav
     const int seat = SeatAndGreet(client);
     std::array<std::int32_t, kKeyCodes> expected{};
     expected[kKeyRight] = 1;
-    EXPECT_EQ(engine->keyTable[seat], expected);
+    EXPECT_EQ(engine->game().keyTable[seat], expected);
 
     client.SetKeysDown(std::bitset<256>().set(kKeyLeft).set(kKeySpace));
-    ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return engine->keyTable[seat][kKeyLeft] == 1; }));
+    ASSERT_TRUE(
+        PumpAdvancingUntil(5, [&] { return engine->game().keyTable[seat][kKeyLeft] == 1; }));
     expected = {};
     expected[kKeyLeft] = 1;
     expected[kKeySpace] = 1;
-    EXPECT_EQ(engine->keyTable[seat], expected);
+    EXPECT_EQ(engine->game().keyTable[seat], expected);
 
     client.Close();
     ASSERT_TRUE(PumpUntil([&] { return !Taken(seat); }));
-    EXPECT_TRUE(NoKeys(engine->keyTable[seat]));
+    EXPECT_TRUE(NoKeys(engine->game().keyTable[seat]));
 }
 
 TEST_F(Seats, LosingAConnectionClearsThePanelAndRebuildsBothScreens) {
@@ -150,9 +157,8 @@ TEST_F(Seats, LosingAConnectionClearsThePanelAndRebuildsBothScreens) {
     TestClient second;
     ASSERT_EQ(SeatAndGreet(first), 0);
     ASSERT_EQ(SeatAndGreet(second), 1);
-    engine->screenMirrors[1].fill(Qt::white);
-    engine->partnerViewMirrors[1].fill(Qt::white);
-    for (SeatRecord& seat : engine->seats) {
+    engine->mirrors().Mirror(1).onPresent(WhiteImage(480), WhiteImage(170));
+    for (SeatRecord& seat : engine->game().seats) {
         seat.scoreTextSent = seat.scoreText;
         seat.ownBoardDrawn = 1;
         seat.pictureSent = 1;
@@ -167,20 +173,20 @@ TEST_F(Seats, LosingAConnectionClearsThePanelAndRebuildsBothScreens) {
     EXPECT_EQ(state.seatLines[1].addressLine, "Spieler 2 - IP: ?");
     EXPECT_EQ(state.seatLines[1].hostLine, "Host: ?");
     EXPECT_EQ(state.refreshSeatLines, 1);
-    EXPECT_TRUE(AllBlack(engine->screenMirrors[1]));
-    EXPECT_TRUE(AllBlack(engine->partnerViewMirrors[1]));
-    EXPECT_EQ(engine->screenMirrors[1].size(), QSize(480, 480));
-    EXPECT_EQ(engine->partnerViewMirrors[1].size(), QSize(170, 170));
+    EXPECT_TRUE(AllBlack(engine->mirrors().Screen(1)));
+    EXPECT_TRUE(AllBlack(engine->mirrors().PartnerView(1)));
+    EXPECT_EQ(engine->mirrors().Screen(1).size(), QSize(480, 480));
+    EXPECT_EQ(engine->mirrors().PartnerView(1).size(), QSize(170, 170));
     EXPECT_EQ(state.refreshBoard[1], 1);
     EXPECT_EQ(state.refreshControls, 1);
     // Both screens are to be sent again in full; the address stays for the
     // player's return.
-    for (const SeatRecord& seat : engine->seats) {
+    for (const SeatRecord& seat : engine->game().seats) {
         EXPECT_EQ(seat.scoreTextSent, "X");
         EXPECT_EQ(seat.ownBoardDrawn, 0);
         EXPECT_EQ(seat.pictureSent, 0);
     }
-    EXPECT_EQ(engine->seats[1].address, "127.0.0.1");
+    EXPECT_EQ(engine->links().links[1].rememberedAddress, "127.0.0.1");
     // The other player goes on.
     EXPECT_TRUE(Taken(0));
     EXPECT_EQ(state.seatLines[0].addressLine, "Spieler 1 - IP: 127.0.0.1");
@@ -197,9 +203,9 @@ TEST_F(Seats, DataFromAConnectionWithoutASeatIsReadAndDropped) {
     ASSERT_EQ(send(pair[0], garbage.data(), garbage.size(), 0),
               static_cast<ssize_t>(garbage.size()));
 
-    engine->HandleData(pair[1], now);
-    engine->ServiceSeat(0, now);
-    engine->ServiceSeat(1, now);
+    engine->links().HandleData(pair[1], now);
+    engine->links().ServiceSeat(0, now);
+    engine->links().ServiceSeat(1, now);
 
     char probe = 0;
     EXPECT_EQ(recv(pair[1], &probe, 1, MSG_PEEK | MSG_DONTWAIT), -1) << "data left unread";
@@ -209,10 +215,10 @@ TEST_F(Seats, DataFromAConnectionWithoutASeatIsReadAndDropped) {
     for (int seat = 0; seat < kSeats; ++seat) {
         EXPECT_EQ(link(seat).connectionState, LinkFree);
         EXPECT_EQ(link(seat).receiver.status(), protocol::FrameReceiver::Status::Empty);
-        EXPECT_TRUE(NoKeys(engine->keyTable[seat]));
+        EXPECT_TRUE(NoKeys(engine->game().keyTable[seat]));
     }
     // Its loss frees no seat and leaves the descriptor to its owner.
-    engine->HandleDisconnect(pair[1], now);
+    engine->links().HandleDisconnect(pair[1], now);
     EXPECT_EQ(send(pair[0], "x", 1, MSG_NOSIGNAL), 1);
     close(pair[0]);
     close(pair[1]);
@@ -229,18 +235,16 @@ class ResetScreensFull : public EngineFixture, public ::testing::WithParamInterf
 
 TEST_P(ResetScreensFull, StartsBothSeatsAfresh) {
     const ResetCase& c = GetParam();
-    engine->statistics.currentSeries = c.currentSeries;
-    engine->statistics.bestSeries = c.bestSeries;
-    for (SeatRecord& seat : engine->seats) {
-        seat.address = "10.1.1.1";
+    engine->game().statistics.currentSeries = c.currentSeries;
+    engine->game().statistics.bestSeries = c.bestSeries;
+    for (SeatRecord& seat : engine->game().seats) {
         seat.readyState = 1;
         seat.statusText = "Spiel l\xE4uft ...";
         seat.statusTextSent = seat.statusText;
         seat.partnerBoardDrawn = 1;
     }
-    engine->ResetScreens(ScreenReset::Full);
-    for (const SeatRecord& seat : engine->seats) {
-        EXPECT_EQ(seat.address, "");
+    engine->game().ResetScreens(server::ScreenReset::Full);
+    for (const SeatRecord& seat : engine->game().seats) {
         EXPECT_EQ(seat.statusText, "X");
         EXPECT_EQ(seat.statusColour, 0xFFFFFFFFU);
         EXPECT_EQ(seat.scoreText, c.scoreText);
@@ -258,14 +262,12 @@ INSTANTIATE_TEST_SUITE_P(
     quib::testing::CaseName());
 
 TEST_F(Seats, APartialResetOnlyMarksTheScreensUnsent) {
-    SeatRecord& seat = engine->seats[0];
-    seat.address = "10.1.1.1";
+    SeatRecord& seat = engine->game().seats[0];
     seat.statusText = "Bitte warten ...";
     seat.statusTextSent = seat.statusText;
     seat.readyState = 1;
     seat.partnerPictureSent = 1;
-    engine->ResetScreens(ScreenReset::MarkUnsent);
-    EXPECT_EQ(seat.address, "10.1.1.1");
+    engine->game().ResetScreens(server::ScreenReset::MarkUnsent);
     EXPECT_EQ(seat.statusText, "Bitte warten ...");
     EXPECT_EQ(seat.readyState, 1);
     EXPECT_EQ(seat.statusTextSent, "X");

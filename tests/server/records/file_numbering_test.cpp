@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_directory.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/case_name.h"
 
 namespace quib::server {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "common/work_folders.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::server {
 namespace {
@@ -73,7 +73,7 @@ class SubjectFileTest : public ::testing::Test {
   protected:
     void SetUp() override { fs::create_directory(LogDir()); }
 
-    fs::path LogDir() const { return WorkFolders(dir_.path()).log; }
+    fs::path LogDir() const { return WorkFolders::In(dir_.path()).log; }
     fs::path File(const std::string& name) const { return LogDir() / name; }
     std::string PathText(const std::string& name) const { return File(name).generic_string(); }
 

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "server/engine/engine.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/live_game.h"
 #include "tests/support/loopback.h"
-#include "tests/support/scratch_directory.h"
 
 extern char** environ;
 
@@ -108,8 +108,9 @@ std::vector<std::string> LinesStartingWith(const std::string& text, const std::s
 class BotGame : public quib::testing::LiveGame {
   protected:
     std::vector<std::string> BotArgs(std::vector<std::string> more) const {
-        std::vector<std::string> args = {
-            "--port", std::to_string(engine->listener.port()), "--pace", "0", "--moves", "2"};
+        std::vector<std::string> args = {"--port",  std::to_string(engine->links().listener.port()),
+                                         "--pace",  "0",
+                                         "--moves", "2"};
         args.insert(args.end(), more.begin(), more.end());
         return args;
     }
@@ -132,7 +133,7 @@ class BotGame : public quib::testing::LiveGame {
     int SeatOf(const std::string& name) {
         std::lock_guard guard(state.lock);
         for (int s = 0; s < server::kSeats; ++s) {
-            if (engine->links[s].connection >= 0 &&
+            if (engine->links().links[s].connection >= 0 &&
                 state.seatLines[s].hostLine == "Host: " + name) {
                 return s;
             }
@@ -143,7 +144,7 @@ class BotGame : public quib::testing::LiveGame {
     // The server drops a player's connection, as when the network fails.
     void CloseConnectionOf(int seat) {
         std::lock_guard guard(state.lock);
-        ::shutdown(engine->links[seat].connection, SHUT_RDWR);
+        ::shutdown(engine->links().links[seat].connection, SHUT_RDWR);
     }
 
     // The bot ended by itself with code 0 and printed one line per round,

@@ -110,51 +110,5 @@ TEST(ControlRule, EachSettingListLeftOnItsPromptKeepsTheToggleDisabled) {
     }
 }
 
-struct ResetCase {
-    const char* name;
-    ResetKind kind;
-    std::int32_t currentSeries;
-    std::int32_t bestSeries;
-    bool panelCleared;
-    const char* scoreText;  // nullptr: unchanged
-};
-
-const ResetCase kResets[] = {
-    {"Everything", ResetKind::Everything, 0, 0, true, "Punkte in Serie: 0 Highscore: 0"},
-    {"PointsReset", ResetKind::Series, 0, 9, false, "Punkte in Serie: 0 Highscore: 9"},
-    {"RecordReset", ResetKind::Record, 0, 0, false, "Punkte in Serie: 0 Highscore: 0"},
-    {"StatisticsReset", ResetKind::Panel, 4, 9, true, nullptr},
-};
-
-class ScoreReset : public ::testing::TestWithParam<ResetCase> {};
-
-TEST_P(ScoreReset, ClearsItsCountersAndRewritesTheScoreLines) {
-    const ServerTexts texts;
-    ServerState state;
-    ServerStatistics statistics;
-    statistics.currentSeries = 4;
-    statistics.bestSeries = 9;
-    statistics.runningSeries = 2;
-    statistics.totalRow = {5000, 3, 6};
-    statistics.levelRow[2] = {1000, 1, 1};
-    std::array<SeatRecord, 2> seats;
-    seats[0].scoreText = seats[1].scoreText = "old";
-
-    ResetScores(GetParam().kind, statistics, seats, texts, state);
-
-    EXPECT_EQ(statistics.currentSeries, GetParam().currentSeries);
-    EXPECT_EQ(statistics.bestSeries, GetParam().bestSeries);
-    EXPECT_EQ(statistics.totalRow.rounds == 0 && statistics.levelRow[2].ms == 0 &&
-                  statistics.runningSeries == 0,
-              GetParam().panelCleared);
-    const std::string expected = GetParam().scoreText ? GetParam().scoreText : "old";
-    EXPECT_EQ(seats[0].scoreText, expected);
-    EXPECT_EQ(seats[1].scoreText, expected);
-    EXPECT_EQ(state.refreshStatistics, 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Window, ScoreReset, ::testing::ValuesIn(kResets),
-                         quib::testing::CaseName());
-
 }  // namespace
 }  // namespace quib::server

@@ -12,13 +12,13 @@
 #include "server/core/window/language_dialog.h"
 #include "server/core/window/message_boxes.h"
 #include "server/core/window/server_app.h"
+#include "testing/scratch_directory.h"
 #include "tests/server/core/window/run_main_loop.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/case_name.h"
 #include "tests/support/markup_scan.h"
 #include "tests/support/modal_look.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 #include "tools/test_client.h"
 
 namespace quib::server {

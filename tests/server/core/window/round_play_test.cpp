@@ -8,15 +8,21 @@
 #include <atomic>
 #include <bitset>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "protocol/messages.h"
+#include "server/core/time_format.h"
 #include "server/core/window/server_app.h"
+#include "testing/scratch_directory.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 #include "tools/test_client.h"
 
 namespace quib::server {
@@ -78,6 +84,36 @@ std::vector<float> OwnFigureXs(const std::vector<std::vector<std::uint8_t>>& fra
     return xs;
 }
 
+// A main thread that blocks never comes back to fail its test: past the
+// limit the program ends with a message instead of hanging.
+class MainThreadWatchdog {
+  public:
+    explicit MainThreadWatchdog(std::chrono::seconds limit)
+        : thread_([this, limit] {
+              std::unique_lock guard(mutex_);
+              if (!finished_.wait_for(guard, limit, [this] { return done_; })) {
+                  std::fputs("the main thread is blocked\n", stderr);
+                  std::_Exit(1);
+              }
+          }) {}
+    ~MainThreadWatchdog() {
+        {
+            std::lock_guard guard(mutex_);
+            done_ = true;
+        }
+        finished_.notify_all();
+        thread_.join();
+    }
+    MainThreadWatchdog(const MainThreadWatchdog&) = delete;
+    MainThreadWatchdog& operator=(const MainThreadWatchdog&) = delete;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    bool done_ = false;  // guarded by mutex_
+    std::thread thread_;
+};
+
 class RoundPlay : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -115,14 +151,15 @@ class RoundPlay : public ::testing::Test {
     std::size_t EventsLogged(const std::string& part) {
         return Locked([&] {
             return static_cast<std::size_t>(std::count_if(
-                app->engine().roundRecord.events.begin(), app->engine().roundRecord.events.end(),
+                app->engine().game().roundRecord.events.begin(),
+                app->engine().game().roundRecord.events.end(),
                 [&](const std::string& line) { return line.find(part) != std::string::npos; }));
         });
     }
 
     bool EventLogged(const std::string& part) {
         return Locked([&] {
-            for (const std::string& line : app->engine().roundRecord.events) {
+            for (const std::string& line : app->engine().game().roundRecord.events) {
                 if (line.find(part) != std::string::npos) {
                     return true;
                 }
@@ -180,8 +217,8 @@ TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
     for (tools::TestClient& player : players) {
         player.SetKeysDown({});
     }
-    ASSERT_TRUE(
-        RunUntil([&] { return Locked([&] { return app->engine().seats[0].readyState == 0; }); }));
+    ASSERT_TRUE(RunUntil(
+        [&] { return Locked([&] { return app->engine().game().seats[0].readyState == 0; }); }));
     players[0].SetKeysDown(Keys({kRight}));
     ASSERT_TRUE(RunUntil([&] { return EventLogged(";1;Position;B"); }));
     EXPECT_TRUE(EventLogged(";1;Taste;Rechts"));
@@ -192,8 +229,8 @@ TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
     }
     ASSERT_TRUE(
         RunUntil([&] { return Locked([&] { return app->state().gameState; }) == RoundOver; }));
-    EXPECT_EQ(Locked([&] { return app->engine().roundRecord.moves[0]; }), 1);
-    EXPECT_EQ(Locked([&] { return app->engine().roundRecord.moves[1]; }), 0);
+    EXPECT_EQ(Locked([&] { return app->engine().game().roundRecord.moves[0]; }), 1);
+    EXPECT_EQ(Locked([&] { return app->engine().game().roundRecord.moves[1]; }), 0);
 
     // The round is judged and recorded: its round file, the game's two
     // protocols and a game row in both subjects' files.
@@ -204,7 +241,7 @@ TEST_F(RoundPlay, BothPlayersStartMoveAndEndARound) {
         const std::string text = quib::testing::ReadBytes(dir.path() / subject);
         EXPECT_NE(text.find("\ng000000.csv;"), std::string::npos) << subject;
     }
-    const std::string status = Locked([&] { return app->engine().seats[0].statusText; });
+    const std::string status = Locked([&] { return app->engine().game().seats[0].statusText; });
     EXPECT_TRUE(status.rfind("Gewonnen!", 0) == 0 || status.rfind("Verloren!", 0) == 0) << status;
 
     // What the first player was told to draw: its board, its figure picture,
@@ -251,7 +288,8 @@ TEST_F(RoundPlay, ClosingDuringAGameAsksOnceAndNoLeavesTheGameRunning) {
     pressing = kNothing;
     ASSERT_TRUE(RunUntil([&] {
         return Locked([&] {
-            return app->engine().seats[0].readyState == 0 && app->engine().seats[1].readyState == 0;
+            return app->engine().game().seats[0].readyState == 0 &&
+                   app->engine().game().seats[1].readyState == 0;
         });
     }));
     pressing = kBackAndForth;
@@ -269,6 +307,157 @@ TEST_F(RoundPlay, ClosingDuringAGameAsksOnceAndNoLeavesTheGameRunning) {
     const std::size_t framesAfter = players[0].FramesReceived();
     ASSERT_TRUE(RunUntil([&] { return players[0].FramesReceived() >= framesAfter + 10; }));
     EXPECT_EQ(dialogs.questions.size(), 1u) << "nothing asks again after the answer";
+    for (tools::TestClient& player : players) {
+        EXPECT_EQ(player.RhythmViolations(), 0u);
+    }
+}
+
+// What the test saw behind the box the network thread waits in.
+struct BehindTheBox {
+    bool lockFree = false;
+    bool engineBusyThroughout = true;
+    std::int32_t gameState = -1;
+    bool doorOpen = true;
+    std::size_t framesAtFirst = 0;
+    std::size_t framesAtLast = 0;
+    bool clockWentOn = false;
+    bool logLineShown = false;
+    std::size_t messages = 0;
+    std::size_t questions = 0;
+};
+
+// A round file that cannot be written is reported at the round end, from the
+// middle of the network thread's pass. The network thread waits for the answer
+// with stateLock let go of entirely: behind the box the main loop goes on (the
+// clock, the log view, the close box) and takes the lock, the network thread
+// runs no further pass and no second box is piled on. Once the box is answered
+// the round end is completed and the game goes on.
+TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenWaitsInABoxWhileTheWindowGoesOn) {
+    const MainThreadWatchdog watchdog(std::chrono::seconds(60));
+    ASSERT_NO_FATAL_FAILURE(SeatBothAndStartTheGame());
+    const std::string roundFile = Locked([&] { return app->engine().game().roundRecord.fileName; });
+    ASSERT_FALSE(roundFile.empty());
+    // A folder in the round file's place: the round cannot be written.
+    ASSERT_TRUE(std::filesystem::create_directory(dir.path() / "log" / roundFile));
+
+    StateLock& lock = app->state().lock;
+    QPlainTextEdit* logView = app->window()->Editor(control::kLog);
+    BehindTheBox seen;
+    // The program's last box (the credits) comes after this test's locals.
+    struct ForgetTheBox {
+        quib::server::testing::ScriptedDialogs& dialogs;
+        ~ForgetTheBox() { dialogs.whileMessageOpen = nullptr; }
+    } forget{dialogs};
+    dialogs.whileMessageOpen = [&] {
+        // Without processing events: were the lock held, the main loop's
+        // work would block on it for good.
+        const auto lockDeadline = Clock::now() + std::chrono::seconds(2);
+        while (!seen.lockFree && Clock::now() < lockDeadline) {
+            seen.lockFree = lock.try_lock();
+            if (seen.lockFree) {
+                lock.unlock();
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }
+        if (!seen.lockFree) {
+            return;  // answered at once, so that the network thread ends its pass
+        }
+        auto engineBusy = [&] { return Locked([&] { return app->state().engineBusy.load(); }); };
+        seen.gameState = Locked([&] { return app->state().gameState; });
+        seen.doorOpen = Locked([&] { return app->door().Open(); });
+        // A frame of the pass before the box has had time to arrive.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        seen.framesAtFirst = players[0].FramesReceived();
+
+        // The experimenter clicks the close box while the box is open, and a
+        // line is logged; the box's event loop serves the main loop's timer.
+        app->RequestQuit();
+        PostLogMessage(app->state(), "hinter dem Kasten");
+        const int secondAtFirst = app->state().lastSecond;
+        const auto openSince = Clock::now();
+        quib::testing::ProcessEventsUntil(
+            [&] {
+                seen.engineBusyThroughout = seen.engineBusyThroughout && engineBusy() == 1;
+                seen.clockWentOn = app->state().lastSecond != secondAtFirst;
+                seen.logLineShown = logView->toPlainText().contains("hinter dem Kasten");
+                return seen.clockWentOn && seen.logLineShown &&
+                       Clock::now() - openSince > std::chrono::milliseconds(500);
+            },
+            std::chrono::seconds(5));
+        seen.framesAtLast = players[0].FramesReceived();
+        seen.messages = dialogs.messages.size();
+        seen.questions = dialogs.questions.size();
+    };
+
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown(Keys({kSpace}));
+    }
+    ASSERT_TRUE(
+        RunUntil([&] { return Locked([&] { return app->state().gameState; }) == Running; }));
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown({});
+    }
+    ASSERT_TRUE(RunUntil([&] {
+        return Locked([&] {
+            return app->engine().game().seats[0].readyState == 0 &&
+                   app->engine().game().seats[1].readyState == 0;
+        });
+    }));
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown(Keys({kSpace}));
+    }
+    ASSERT_TRUE(RunUntil([&] { return !dialogs.messages.empty() && dialogs.openBoxes == 0; }));
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].first, "Fehler!");
+    EXPECT_EQ(dialogs.messages[0].second,
+              "Kann Datei nicht schreiben: " + (dir.path() / "log" / roundFile).generic_string());
+    ASSERT_TRUE(seen.lockFree) << "the network thread kept stateLock while it waited";
+    EXPECT_TRUE(seen.clockWentOn) << "the live time was not looked at behind the box";
+    EXPECT_TRUE(seen.logLineShown) << "the log view was not brought up to date behind the box";
+    EXPECT_TRUE(seen.engineBusyThroughout) << "the network thread ended its pass behind the box";
+    EXPECT_EQ(seen.framesAtLast, seen.framesAtFirst) << "the players were served behind the box";
+    EXPECT_EQ(seen.gameState, RoundOver);
+    EXPECT_FALSE(seen.doorOpen) << "the window could change the engine behind the box";
+    EXPECT_EQ(seen.messages, 1u);
+    EXPECT_EQ(seen.questions, 0u) << "the quit question was piled on the box";
+
+    // Answered: the round end is completed, the missing round is logged, and
+    // the close asked for behind the box is asked now (No).
+    ASSERT_TRUE(RunUntil([&] {
+        return Locked([&] { return app->engine().game().statistics.totalRow.rounds; }) == 1 &&
+               app->window()->StatisticsList()->item(3, 3)->text() == "1";
+    }));
+    EXPECT_TRUE(logView->toPlainText().contains(QString::fromStdString(roundFile)));
+    ASSERT_TRUE(RunUntil([&] { return !dialogs.questions.empty(); }));
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_FALSE(app->quitConfirmed());
+
+    // The game goes on: the players ask for the next round, which is set up
+    // under the next file name and, both being ready, starts at once; their
+    // frames flow again.
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown({});
+    }
+    ASSERT_TRUE(RunUntil([&] {
+        return Locked([&] {
+            return app->engine().game().seats[0].readyState == 0 &&
+                   app->engine().game().seats[1].readyState == 0;
+        });
+    }));
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown(Keys({kSpace}));
+    }
+    ASSERT_TRUE(RunUntil([&] {
+        return Locked([&] {
+            return app->state().gameState == Running &&
+                   app->engine().game().roundRecord.fileName != roundFile;
+        });
+    }));
+    const std::size_t framesAfter = players[0].FramesReceived();
+    EXPECT_TRUE(RunUntil([&] { return players[0].FramesReceived() >= framesAfter + 10; }));
+    EXPECT_EQ(dialogs.messages.size(), 1u);
     for (tools::TestClient& player : players) {
         EXPECT_EQ(player.RhythmViolations(), 0u);
     }

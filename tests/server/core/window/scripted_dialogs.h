@@ -5,6 +5,7 @@
 #include <QEventLoop>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,6 +24,10 @@ namespace quib::server::testing {
 // calls and the network thread's wake-ups go on being served behind it.
 struct ScriptedDialogs : Dialogs {
     int boxOpenMs = 0;
+    // When set, runs while a message box is open, in place of the wait of
+    // boxOpenMs: the test looks at the program behind the box, and the box
+    // is answered when it returns.
+    std::function<void()> whileMessageOpen;
     std::vector<std::pair<std::string, std::string>> messages;
     std::vector<std::pair<std::string, std::string>> questions;
     std::vector<std::string> inputTitles;
@@ -31,6 +36,12 @@ struct ScriptedDialogs : Dialogs {
 
     void ShowMessage(const std::string& title, const std::string& text) override {
         messages.emplace_back(title, text);
+        if (whileMessageOpen && openBoxes == 0) {
+            ++openBoxes;
+            whileMessageOpen();
+            --openBoxes;
+            return;
+        }
         StayOpen();
     }
     bool AskYesNo(const std::string& title, const std::string& text) override {

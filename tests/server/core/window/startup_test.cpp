@@ -9,11 +9,11 @@
 #include "server/core/time_format.h"
 #include "server/core/window/server_app.h"
 #include "server/engine/listener.h"
+#include "testing/scratch_directory.h"
 #include "tests/server/core/window/run_main_loop.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/case_name.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 #include "tests/support/standard_buttons.h"
 #include "tools/test_client.h"
 
@@ -239,8 +239,8 @@ TEST_F(ServerStartup, AbortAsksThenEndsTheGameAndLogsIt) {
     {
         std::lock_guard guard(app->state().lock);
         app->state().gameState = Running;
-        app->engine().seats[1].level = 3;
-        app->engine().seats[1].displayMode = DisplayOpen;
+        app->engine().game().seats[1].level = 3;
+        app->engine().game().seats[1].displayMode = DisplayOpen;
     }
     app->window()->Button(9013)->setChecked(true);
     app->UpdateControls(false);
@@ -260,9 +260,9 @@ TEST_F(ServerStartup, AbortAsksThenEndsTheGameAndLogsIt) {
     EXPECT_FALSE(app->window()->Button(9013)->isChecked());
     EXPECT_EQ(app->window()->Button(9013)->text(), "Spiel starten");
     EXPECT_FALSE(app->window()->Button(9014)->isEnabled());
-    EXPECT_EQ(app->engine().seats[1].level, 0);
-    EXPECT_EQ(app->engine().seats[1].displayMode, 0);
-    EXPECT_EQ(app->engine().seats[0].statusText, "Bitte warten ...");
+    EXPECT_EQ(app->engine().game().seats[1].level, 0);
+    EXPECT_EQ(app->engine().game().seats[1].displayMode, 0);
+    EXPECT_EQ(app->engine().game().seats[0].statusText, "Bitte warten ...");
     EXPECT_TRUE(app->window()->Editor(9019)->toPlainText().endsWith("Spiel wurde abgebrochen!"));
 }
 
@@ -272,16 +272,16 @@ TEST_F(ServerStartup, ScoreButtonsResetTheScoreLines) {
     ASSERT_TRUE(app->Start());
     {
         std::lock_guard guard(app->state().lock);
-        app->engine().statistics.currentSeries = 3;
-        app->engine().statistics.bestSeries = 5;
-        app->engine().statistics.totalRow = {3725000, 4, 9};
+        app->engine().game().statistics.currentSeries = 3;
+        app->engine().game().statistics.bestSeries = 5;
+        app->engine().game().statistics.totalRow = {3725000, 4, 9};
         app->state().refreshStatistics = 1;
     }
     app->Iterate();
     EXPECT_EQ(app->window()->StatisticsList()->item(3, 1)->text(), "01:02:05");
     EXPECT_EQ(app->window()->StatisticsList()->item(3, 3)->text(), "9");
     app->window()->Button(9016)->click();
-    EXPECT_EQ(app->engine().seats[0].scoreText, "Punkte in Serie: 0 Highscore: 0");
+    EXPECT_EQ(app->engine().game().seats[0].scoreText, "Punkte in Serie: 0 Highscore: 0");
     app->window()->Button(9017)->click();
     app->Iterate();
     EXPECT_EQ(app->window()->StatisticsList()->item(3, 1)->text(), "00:00:00");

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "testing/scratch_directory.h"
 #include "tests/server/core/window/scripted_dialogs.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/scratch_directory.h"
 
 namespace quib::server {
 namespace {

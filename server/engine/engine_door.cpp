@@ -1,0 +1,81 @@
+#include "server/engine/engine_door.h"
+
+#include "common/clock.h"
+
+namespace quib::server {
+
+bool EngineDoor::Open() const {
+    // The network thread holds stateLock for its whole pass with engineBusy
+    // set. A caller that holds the lock while engineBusy is set can only have
+    // got it because the thread let go of it inside a message box.
+    return engine_.state.lock.HeldByCurrentThread() && engine_.state.engineBusy == 0;
+}
+
+bool EngineDoor::StartGame(std::uint32_t nowMs, const LocalTime& now) {
+    if (!Open() || engine_.state.gameState != Idle) {
+        return false;
+    }
+    engine_.game().BeginGame(nowMs, now);
+    return true;
+}
+
+bool EngineDoor::Abort() {
+    if (!Open()) {
+        return false;
+    }
+    engine_.game().Abort();
+    return true;
+}
+
+bool EngineDoor::ResetScores(ResetKind kind) {
+    if (!Open()) {
+        return false;
+    }
+    engine_.game().ResetScores(kind);
+    return true;
+}
+
+bool EngineDoor::SetSettings(const GameSettings& settings) {
+    if (!Open()) {
+        return false;
+    }
+    engine_.state.settings = settings;
+    return true;
+}
+
+std::optional<EngineDoor::SeatViews> EngineDoor::Mirrors(int seat) const {
+    if (!Open()) {
+        return std::nullopt;
+    }
+    return SeatViews{engine_.mirrors().Screen(seat), engine_.mirrors().PartnerView(seat)};
+}
+
+std::optional<QImage> EngineDoor::Graph(int seat) const {
+    if (!Open()) {
+        return std::nullopt;
+    }
+    return engine_.links().graphs[seat].image();
+}
+
+std::optional<ServerStatistics> EngineDoor::Statistics() const {
+    if (!Open()) {
+        return std::nullopt;
+    }
+    return engine_.game().statistics;
+}
+
+std::optional<bool> EngineDoor::SeatConnected(int seat) const {
+    if (!Open()) {
+        return std::nullopt;
+    }
+    return engine_.links().Connected(seat);
+}
+
+std::optional<std::uint32_t> EngineDoor::LiveRoundMs(std::uint32_t nowMs) const {
+    if (!Open() || engine_.state.gameState != Running) {
+        return std::nullopt;
+    }
+    return ElapsedMs(nowMs, engine_.game().roundStartMs);
+}
+
+}  // namespace quib::server
