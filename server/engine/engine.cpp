@@ -8,13 +8,6 @@
 
 namespace quib::server {
 
-namespace {
-
-constexpr int kPlayerWord = 33;  // "Spieler"
-constexpr int kWaitText = 12;    // "Bitte warten ..."
-
-}  // namespace
-
 Engine::Engine(ServerState& serverState, const ServerTexts& serverTexts, WorkFolders folders,
                MessageSink* boxes)
     : state(serverState),
@@ -44,7 +37,7 @@ void Engine::PrepareStart() {
     game_.ResetScreens(ScreenReset::Full);
     game_.ResetScores(ResetKind::Everything);
     for (SeatRecord& seat : game_.seats) {
-        seat.statusText = texts[kWaitText];
+        seat.statusText = texts[txt::kPleaseWait];
     }
 }
 
@@ -121,7 +114,7 @@ void Engine::HostNameReported(int seat, std::string_view address, std::string_vi
 }
 
 void Engine::ShowSeatLines(int seat, std::string_view address, std::string_view host) {
-    state.seatLines[seat].addressLine = texts[kPlayerWord] + " " + std::to_string(seat + 1) +
+    state.seatLines[seat].addressLine = texts[txt::kPlayer] + " " + std::to_string(seat + 1) +
                                         " - IP: " + std::string(address.empty() ? "?" : address);
     state.seatLines[seat].hostLine = "Host: " + std::string(host);
     state.refreshSeatLines = 1;

@@ -4,20 +4,13 @@
 #include "server/records/file_numbering.h"
 
 namespace quib::server {
-namespace {
-
-constexpr int kWaitText = 12;     // "Bitte warten ..."
-constexpr int kAbortedText = 31;  // "Spiel abgebrochen"
-
-}  // namespace
-
 Game::Game(ServerState& serverState, const ServerTexts& serverTexts, RecordNumbers& numbers)
     : state(serverState), texts(serverTexts), numbers_(numbers) {}
 
 void Game::BeginGame(std::uint32_t nowMs, const LocalTime& now) {
     state.gameState = SetUp;
     for (SeatRecord& seat : seats) {
-        seat.statusText = texts[kWaitText];
+        seat.statusText = texts[txt::kPleaseWait];
         seat.readyState = 0;
     }
     BeginGameRecord(nowMs, now);
@@ -39,10 +32,10 @@ void Game::BeginGameRecord(std::uint32_t nowMs, const LocalTime& now) {
 void Game::Abort() {
     for (SeatRecord& seat : seats) {
         ClearScreen(seat);
-        seat.statusText = texts[kWaitText];
+        seat.statusText = texts[txt::kPleaseWait];
     }
     state.gameState = Idle;
-    PostLogMessage(state, texts[kAbortedText]);
+    PostLogMessage(state, texts[txt::kGameAborted]);
 }
 
 void Game::ResetScores(ResetKind kind) {

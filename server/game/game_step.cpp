@@ -49,8 +49,8 @@ void StartRound(Game& game, std::uint32_t now) {
     ShowFigures(game, 1);
     game.state.gameState = Running;
     game.LogRoundEvent(RoundStartEvent, -1, -1, now);
-    PostLogMessage(game.state, game.texts[37]);
-    game.seats[0].statusText = game.texts[38];
+    PostLogMessage(game.state, game.texts[txt::kGameRunning]);
+    game.seats[0].statusText = game.texts[txt::kMoveWithArrows];
     game.seats[1].statusText = game.seats[0].statusText;
     for (SeatRecord& seat : game.seats) {
         seat.statusColour = kRunningColour;
@@ -64,7 +64,7 @@ void WaitForStart(Game& game, std::uint32_t now) {
         SeatRecord& seat = game.seats[s];
         if (KeyDown(game, s, kKeySpace) && seat.readyState == kNotReady) {
             seat.readyState = kReady;
-            seat.statusText = game.texts[36];
+            seat.statusText = game.texts[txt::kWaitForPartner];
             seat.statusColour = kReadyColour;
             game.LogRoundEvent(KeyEvent, kKeySpace, s, now);
         }
@@ -84,7 +84,7 @@ void EndRoundForSeat(Game& game, int s, std::uint32_t now) {
     SeatRecord& seat = game.seats[s];
     seat.readyState = kReady;
     game.partnerFinished[1 - s] = 1;
-    seat.statusText = game.texts[36];
+    seat.statusText = game.texts[txt::kWaitForPartner];
     seat.statusColour = kReadyColour;
     game.LogRoundEvent(KeyEvent, kKeySpace, s, now);
 }
@@ -160,17 +160,17 @@ void PlayRound(Game& game, std::uint32_t now) {
 void EndGame(Game& game) {
     game.state.gameState = Idle;
     for (SeatRecord& seat : game.seats) {
-        seat.statusText = game.texts[12];
+        seat.statusText = game.texts[txt::kPleaseWait];
         seat.statusColour = kIdleColour;
     }
     game.state.refreshControls = 1;
-    PostLogMessage(game.state, game.texts[44]);
+    PostLogMessage(game.state, game.texts[txt::kGameOver]);
 }
 
 void WantNextRound(Game& game, int s) {
     SeatRecord& seat = game.seats[s];
     seat.readyState = kReady;
-    seat.statusText = game.texts[36];
+    seat.statusText = game.texts[txt::kWaitForPartner];
     seat.statusColour = kReadyColour;
     ClearScreen(seat);
 }

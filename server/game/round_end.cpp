@@ -15,14 +15,8 @@
 namespace quib::server {
 namespace {
 
-constexpr int kWaitText = 12;        // "Bitte warten ..."
-constexpr int kLostText = 39;        // "Verloren"
-constexpr int kWonText = 40;         // "Gewonnen"
-constexpr int kRoundEndedText = 41;  // "Runde beendet ..."
-constexpr int kContinueText = 43;    // "Mit Leertaste neues Spiel starten ..."
-
 void ShowResult(Game& game, bool won) {
-    const std::string result = game.texts[won ? kWonText : kLostText] + "!";
+    const std::string result = game.texts[won ? txt::kWon : txt::kLost] + "!";
     for (SeatRecord& seat : game.seats) {
         seat.statusText = result;
         seat.statusColour = won ? kReadyColour : kNotReadyColour;
@@ -33,7 +27,8 @@ void ShowResult(Game& game, bool won) {
 // Whether the players may go on is the experimenter's start toggle: down,
 // the game continues after this round.
 void TellWhatComesNext(Game& game) {
-    const int next = game.state.settings.startToggleDown ? kContinueText : kWaitText;
+    const int next =
+        game.state.settings.startToggleDown ? txt::kSpaceForNextGame : txt::kPleaseWait;
     game.seats[0].statusText += " " + game.texts[next];
     game.seats[1].statusText = game.seats[0].statusText;
 }
@@ -81,7 +76,7 @@ RecordedSeat DescribeSeat(const Game& game, int s) {
 
 void JudgeAndRecordRound(Game& game, std::uint32_t now) {
     ShowResult(game, FiguresOnSameStimulus(game.seats));
-    PostLogMessage(game.state, game.texts[kRoundEndedText] + " " + game.seats[0].statusText);
+    PostLogMessage(game.state, game.texts[txt::kRoundEnded] + " " + game.seats[0].statusText);
     TellWhatComesNext(game);
     game.RecordRound(now);
 }

@@ -13,7 +13,6 @@ namespace {
 // Fixed words of the event lines; the rest of the lines are language texts.
 constexpr const char* kKeyWord = "Taste";
 constexpr const char* kPositionWord = "Position";
-constexpr int kStartWord = 138;
 
 bool IsSeat(std::int32_t seat) {
     return seat >= 0 && seat < kSeats;
@@ -22,15 +21,15 @@ bool IsSeat(std::int32_t seat) {
 std::string KeyName(const ServerTexts& texts, std::int32_t code) {
     switch (code) {
         case kKeySpace:
-            return texts[157];
+            return texts[txt::kSpaceKey];
         case kKeyLeft:
-            return texts[158];
+            return texts[txt::kLeftKey];
         case kKeyRight:
-            return texts[159];
+            return texts[txt::kRightKey];
         case kKeyUp:
-            return texts[160];
+            return texts[txt::kUpKey];
         case kKeyDown:
-            return texts[161];
+            return texts[txt::kDownKey];
         default:
             return std::to_string(code);
     }
@@ -82,7 +81,7 @@ void Game::LogRoundEvent(RoundEventKind kind, std::int32_t code, std::int32_t se
                          std::uint32_t now) {
     switch (kind) {
         case RoundStartEvent:
-            AppendEventLine(*this, now, 0, texts[kStartWord], "");
+            AppendEventLine(*this, now, 0, texts[txt::kStartEvent], "");
             AppendPositionLine(*this, now, MatchList(texts, seats));
             break;
         case KeyEvent:

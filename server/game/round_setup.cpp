@@ -123,7 +123,7 @@ void PrepareSeat(Game& game, int s) {
     SeatRecord& seat = game.seats[s];
     RandomSource& random = *game.randomSource;
 
-    seat.statusText = game.texts[34];
+    seat.statusText = game.texts[txt::kPressSpaceToStart];
     seat.statusColour = kNotReadyColour;
     seat.level = settings.level;
     seat.boardColour = kBoardColour;
@@ -185,7 +185,7 @@ void Game::SetUpRound(std::uint32_t now) {
     ShareOneStimulus(*this);
     BeginRoundRecord(now);
     roundStartMs = roundRecord.startMs;
-    PostLogMessage(state, texts[35]);
+    PostLogMessage(state, texts[txt::kGameSetUp]);
     state.gameState = WaitStart;
 }
 

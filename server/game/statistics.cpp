@@ -23,8 +23,8 @@ void CountWin(ServerStatistics& statistics, std::int32_t level) {
 }  // namespace
 
 std::string ScoreText(const ServerStatistics& statistics, const ServerTexts& texts) {
-    return texts[16] + ": " + std::to_string(statistics.currentSeries) + " " + texts[17] + ": " +
-           std::to_string(statistics.bestSeries);
+    return texts[txt::kPointsInSeries] + ": " + std::to_string(statistics.currentSeries) + " " +
+           texts[txt::kHighscore] + ": " + std::to_string(statistics.bestSeries);
 }
 
 void CountRound(ServerStatistics& statistics, std::int32_t won, std::int32_t durationMs,

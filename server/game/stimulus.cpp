@@ -11,16 +11,14 @@ bool OnBoard(int cell) {
     return cell >= 0 && cell < kCells;
 }
 
+// The colour names and the short shape words stand in table order.
+constexpr int kFirstColourName = txt::kRed;
+constexpr int kFirstShapeLetter = txt::kCircleLetter;
+
 bool SameFigure(Colour firstColour, std::int32_t firstShape, Colour secondColour,
                 std::int32_t secondShape) {
     return firstColour == secondColour && firstShape == secondShape;
 }
-
-// Text keys of the colour names and of the short shape words, in table order.
-constexpr int kFirstColourName = 93;
-constexpr int kFirstShapeLetter = 98;
-constexpr int kApartMark = 168;
-constexpr int kTouchingMark = 169;
 
 std::string ColourWord(const ServerTexts& texts, Colour colour) {
     for (std::size_t i = 0; i < kColourTable.size(); ++i) {
@@ -43,9 +41,9 @@ std::string ShapeWord(const ServerTexts& texts, std::int32_t shape) {
 
 std::string ContactMark(const ServerTexts& texts, std::int32_t contact) {
     if (contact == 0) {
-        return texts[kApartMark];
+        return texts[txt::kApartMark];
     }
-    return contact == 1 ? texts[kTouchingMark] : std::to_string(contact);
+    return contact == 1 ? texts[txt::kTouchingMark] : std::to_string(contact);
 }
 
 bool ShowsSecondFigure(std::int32_t level) {
