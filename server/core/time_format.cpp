@@ -18,7 +18,8 @@ std::string TwoDigits(std::int64_t value) {
     return text;
 }
 
-std::string JoinFields(std::int64_t first, std::int64_t second, std::int64_t third) {
+// "aa:bb:cc", the three parts of a clock reading or a duration.
+std::string ClockText(std::int64_t first, std::int64_t second, std::int64_t third) {
     return TwoDigits(first) + ":" + TwoDigits(second) + ":" + TwoDigits(third);
 }
 
@@ -35,7 +36,7 @@ LocalTime CurrentLocalTime() {
 }
 
 std::string FormatHms(const LocalTime& time) {
-    return JoinFields(time.hour, time.minute, time.second);
+    return ClockText(time.hour, time.minute, time.second);
 }
 
 std::string FormatDate(const LocalTime& time) {
@@ -45,7 +46,7 @@ std::string FormatDate(const LocalTime& time) {
 std::string FormatClock(std::int64_t seconds) {
     const std::int64_t minutes = seconds / 60;
     const std::int64_t hours = minutes / 60;
-    return JoinFields(hours, minutes % 60, seconds % 60);
+    return ClockText(hours, minutes % 60, seconds % 60);
 }
 
 std::string FormatHoursMinutes(std::int64_t seconds, const ServerTexts& texts) {
