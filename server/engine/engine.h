@@ -81,6 +81,9 @@ class Engine final : private SeatLinkHandler {
     // Shutdown: closes both seats' connections and the listening socket.
     void CloseAll() { links_.CloseAll(); }
 
+    // The decoded figure pictures, shared with the window's figure lists.
+    const std::shared_ptr<PictureCache>& pictures() const { return mirrors_.pictures(); }
+
     Game& game() { return game_; }
     const Game& game() const { return game_; }
     SeatLinks& links() { return links_; }

@@ -16,7 +16,6 @@
 #include "server/core/window/figure_icons.h"
 #include "server/core/window/qt_text.h"
 #include "server/core/window/subject_panel.h"
-#include "server/game/game_record.h"
 
 namespace quib::server {
 
@@ -245,7 +244,7 @@ void ServerApp::UpdateControls(bool populateLists) {
 
 void ServerApp::FillFigureLists() {
     for (const FigureEntry& figure :
-         ListFigurePictures(engine_->folders().grafik, *engine_->mirrors().pictures())) {
+         ListFigurePictures(engine_->folders().grafik, *engine_->pictures())) {
         const QIcon icon(QPixmap::fromImage(figure.icon));
         for (int id : {control::kFigure2, control::kFigure1}) {
             window_->List(id)->addItem(icon, ToQt(figure.fileName));
