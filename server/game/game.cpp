@@ -4,6 +4,7 @@
 #include "server/records/file_numbering.h"
 
 namespace quib::server {
+
 Game::Game(ServerState& serverState, const ServerTexts& serverTexts, RecordNumbers& numbers)
     : state(serverState), texts(serverTexts), numbers_(numbers) {}
 

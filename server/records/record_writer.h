@@ -42,8 +42,6 @@ class RecordWriter {
 
     RecordOutcome Write(const FinishedRound& round);
 
-    const WorkFolders& folders() const { return folders_; }
-
   private:
     bool WriteRoundFile(const FinishedRound& round);
     bool WriteGameFiles(const FinishedRound& round, RecordOutcome& outcome);

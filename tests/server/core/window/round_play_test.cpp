@@ -148,6 +148,15 @@ class RoundPlay : public ::testing::Test {
         return read();
     }
 
+    // Both players have let go of the space bar that started or ended the
+    // round, so that a fresh press counts.
+    bool BothSpaceBarsFree() {
+        return Locked([&] {
+            return app->engine().game().seats[0].readyState == 0 &&
+                   app->engine().game().seats[1].readyState == 0;
+        });
+    }
+
     std::size_t EventsLogged(const std::string& part) {
         return Locked([&] {
             return static_cast<std::size_t>(std::count_if(
@@ -286,12 +295,7 @@ TEST_F(RoundPlay, ClosingDuringAGameAsksOnceAndNoLeavesTheGameRunning) {
     ASSERT_TRUE(
         RunUntil([&] { return Locked([&] { return app->state().gameState; }) == Running; }));
     pressing = kNothing;
-    ASSERT_TRUE(RunUntil([&] {
-        return Locked([&] {
-            return app->engine().game().seats[0].readyState == 0 &&
-                   app->engine().game().seats[1].readyState == 0;
-        });
-    }));
+    ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
     pressing = kBackAndForth;
     ASSERT_TRUE(RunUntil([&] { return EventsLogged(";Position;") >= 2; }));
 
@@ -398,12 +402,7 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenWaitsInABoxWhileTheWindowGoesOn) 
     for (tools::TestClient& player : players) {
         player.SetKeysDown({});
     }
-    ASSERT_TRUE(RunUntil([&] {
-        return Locked([&] {
-            return app->engine().game().seats[0].readyState == 0 &&
-                   app->engine().game().seats[1].readyState == 0;
-        });
-    }));
+    ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
     for (tools::TestClient& player : players) {
         player.SetKeysDown(Keys({kSpace}));
     }
@@ -440,12 +439,7 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenWaitsInABoxWhileTheWindowGoesOn) 
     for (tools::TestClient& player : players) {
         player.SetKeysDown({});
     }
-    ASSERT_TRUE(RunUntil([&] {
-        return Locked([&] {
-            return app->engine().game().seats[0].readyState == 0 &&
-                   app->engine().game().seats[1].readyState == 0;
-        });
-    }));
+    ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
     for (tools::TestClient& player : players) {
         player.SetKeysDown(Keys({kSpace}));
     }
