@@ -182,5 +182,8 @@ inline constexpr int kContact = 167;                 // "Kontakt"
 inline constexpr int kApartMark = 168;               // "N"
 inline constexpr int kTouchingMark = 169;            // "K"
 inline constexpr int kAuthorCredit = 170;            // "dem quib-Team"
+// "Aufbau der Datei nicht erkannt, Datei bleibt unverändert:", followed by
+// " " and the path: a subject file whose lines the program cannot find
+inline constexpr int kFileLayoutUnknown = 171;
 
 }  // namespace quib::server::txt

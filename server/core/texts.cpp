@@ -180,9 +180,10 @@ constexpr const char* kDefaults[kServerTextCount] = {
     "N",  // txt168
     "K",  // txt169
     "dem quib-Team",  // txt170: the author credit of the window title
+    "Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert:",  // txt171: a subject file left alone
 };
 // clang-format on
-static_assert(txt::kAuthorCredit == kServerTextCount - 1, "text_ids.h names every text");
+static_assert(txt::kFileLayoutUnknown == kServerTextCount - 1, "text_ids.h names every text");
 
 }  // namespace
 

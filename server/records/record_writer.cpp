@@ -124,21 +124,31 @@ bool RecordWriter::WriteGameFile(GameFileKind kind, const FinishedRound& round, 
     return true;
 }
 
-// A seat played without a chosen subject has no file to keep up to date.
+// A seat played without a chosen subject has no file to keep up to date. A
+// subject file whose layout is not recognised is left as it is.
 bool RecordWriter::UpdateSubjectFile(int seat, const FinishedRound& round, RecordOutcome& outcome) {
-    SubjectRecord subject = round.seats[seat].subject;
-    if (subject.subjectFile.empty()) {
+    const std::string& file = round.seats[seat].subject.subjectFile;
+    if (file.empty()) {
         return true;
     }
-    std::string text;
-    if (ReadExistingFile(subject.subjectFile, text) != ExistingFile::Read) {
-        ShowReadFailure(subject.subjectFile);
+    // The raw bytes: lines the program does not own are kept as they are.
+    const std::optional<std::string> text = ReadWholeFile(file);
+    if (!text) {
+        ShowReadFailure(file);
         return false;
     }
-    text = SubjectFileAfterRound(std::move(text), subject, seat, round);
-    outcome.subjects[seat] = subject;
-    if (!ReplaceFile(subject.subjectFile, text)) {
-        ShowWriteFailure(subject.subjectFile);
+    std::optional<SubjectUpdate> update = SubjectFileAfterRound(*text, seat, round, texts_);
+    if (!update) {
+        const std::string report = texts_[txt::kFileLayoutUnknown] + " " + file;
+        if (boxes_ != nullptr) {
+            boxes_->ShowMessage(texts_[txt::kErrorTitle], report);
+        }
+        log_(report);
+        return false;
+    }
+    outcome.subjects[seat] = std::move(update->subject);
+    if (!ReplaceFile(file, update->text)) {
+        ShowWriteFailure(file);
         return false;
     }
     return true;

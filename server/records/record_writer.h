@@ -21,7 +21,8 @@ struct RecordOutcome {
     bool positionLinesSaved = false;  // round.positionLines are in the position file
     // Per seat: the subject with its counters after the round, when its file
     // was read (the counters follow the file's totals even when writing the
-    // file then fails). Empty for a seat without subject or an unreadable file.
+    // file then fails). Empty for a seat without subject, an unreadable file
+    // or one whose layout is not recognised.
     std::array<std::optional<SubjectRecord>, kRecordedSeats> subjects;
 };
 

@@ -11,10 +11,12 @@
 namespace quib::server {
 
 // A subject's file: log/p<six digits>.csv below the working directory, kept
-// for as long as the experiment runs. Lines (from 0): 0 title; 1 number;
-// 2 name; 3 comment; 4 creation date and time; 5 empty; 6 points and record;
-// 7 rounds and play time; 8 empty; 9 column titles of the game rows; from 10
-// on one row per game, written after each round by the record writer.
+// for as long as the experiment runs. Lines (from 0) when created: 0 title;
+// 1 number; 2 name; 3 comment; 4 creation date and time; 5 empty; 6 points
+// and record; 7 rounds and play time; 8 empty; 9 column titles of the game
+// rows; from 10 on one row per game, written after each round by the record
+// writer. Experimenters add notes and lines, so readers and writers find
+// these lines by their labels (subject_layout.h, subject_text.h).
 
 // Full path of the subject file for a six-digit number text, with "/"
 // separators, as kept in SubjectRecord::subjectFile and shown in messages.

@@ -19,27 +19,38 @@ struct Labels {
     std::string points;
     std::string rounds;
     std::string playTime;
+    // The lines besides, which are the program's but not needed to read it.
+    std::string title;
+    std::string created;
+    std::string columnTitles;
 };
 
 Labels LoadedLabels(const ServerTexts& texts) {
     return {texts[txt::kSubjectNumberField],  texts[txt::kSubjectNameField],
             texts[txt::kSubjectCommentField], texts[txt::kFilePoints],
-            texts[txt::kSubjectRoundsField],  texts[txt::kSubjectPlayTimeField]};
+            texts[txt::kSubjectRoundsField],  texts[txt::kSubjectPlayTimeField],
+            texts[txt::kPlayerField],         texts[txt::kSubjectCreatedField],
+            texts[txt::kGameFileColumn]};
 }
 
 Labels DefaultLabels() {
     const auto text = [](int n) { return std::string(ServerTexts::Default(n)); };
     return {text(txt::kSubjectNumberField),  text(txt::kSubjectNameField),
             text(txt::kSubjectCommentField), text(txt::kFilePoints),
-            text(txt::kSubjectRoundsField),  text(txt::kSubjectPlayTimeField)};
+            text(txt::kSubjectRoundsField),  text(txt::kSubjectPlayTimeField),
+            text(txt::kPlayerField),         text(txt::kSubjectCreatedField),
+            text(txt::kGameFileColumn)};
 }
 
 // Lines (from 0) of a freshly created subject file.
+constexpr std::size_t kCreatedTitleLine = 0;
 constexpr std::size_t kCreatedNumberLine = 1;
 constexpr std::size_t kCreatedNameLine = 2;
 constexpr std::size_t kCreatedCommentLine = 3;
+constexpr std::size_t kCreatedCreatedLine = 4;
 constexpr std::size_t kCreatedPointsLine = 6;
 constexpr std::size_t kCreatedRoundsLine = 7;
+constexpr std::size_t kCreatedColumnTitleLine = 9;
 
 std::string_view Label(std::string_view line) {
     return TrimSpaces(CsvField(line, 1));
@@ -51,11 +62,15 @@ std::optional<Labels> LabelsInPlace(const std::vector<std::string_view>& lines) 
     if (lines.size() <= kCreatedRoundsLine) {
         return std::nullopt;
     }
-    const auto at = [&lines](std::size_t i) { return std::string(Label(lines[i])); };
+    const auto at = [&lines](std::size_t i) {
+        return i < lines.size() ? std::string(Label(lines[i])) : std::string();
+    };
     return Labels{
-        at(kCreatedNumberLine),  at(kCreatedNameLine),
-        at(kCreatedCommentLine), at(kCreatedPointsLine),
-        at(kCreatedRoundsLine),  std::string(TrimSpaces(CsvField(lines[kCreatedRoundsLine], 3)))};
+        at(kCreatedNumberLine),     at(kCreatedNameLine),
+        at(kCreatedCommentLine),    at(kCreatedPointsLine),
+        at(kCreatedRoundsLine),     std::string(TrimSpaces(CsvField(lines[kCreatedRoundsLine], 3))),
+        at(kCreatedTitleLine),      at(kCreatedCreatedLine),
+        at(kCreatedColumnTitleLine)};
 }
 
 bool Usable(const Labels& labels) {
@@ -105,7 +120,7 @@ std::optional<SubjectLayout> LayoutWith(const std::vector<std::string_view>& lin
         !(*number < *name && *name < *comment && *comment < *points && *points < *rounds)) {
         return std::nullopt;
     }
-    SubjectLayout layout{*number, *name, *comment, *points, *rounds, {}};
+    SubjectLayout layout{*number, *name, *comment, *points, *rounds, {}, {}, {}, {}};
     // Game rows follow the totals; a note above them naming a game is no row.
     for (std::size_t i = *rounds + 1; i < lines.size(); ++i) {
         if (IsGameFileName(Label(lines[i]))) {
@@ -113,6 +128,38 @@ std::optional<SubjectLayout> LayoutWith(const std::vector<std::string_view>& lin
         }
     }
     return layout;
+}
+
+// Whether the line's label is one of `labels` (a member of every Labels).
+bool LabelledBy(std::string_view line, const std::vector<const Labels*>& sets,
+                std::string Labels::*label) {
+    const std::string_view found = Label(line);
+    return !found.empty() && std::any_of(sets.begin(), sets.end(),
+                                         [&](const Labels* set) { return set->*label == found; });
+}
+
+// The title, creation and column title lines, with the labels of every set
+// that may have written them.
+void FindCreatedLines(const std::vector<std::string_view>& lines,
+                      const std::vector<const Labels*>& sets, SubjectLayout& layout) {
+    for (std::size_t i = layout.numberLine; i-- > 0;) {
+        if (LabelledBy(lines[i], sets, &Labels::title)) {
+            layout.titleLine = i;
+            break;
+        }
+    }
+    for (std::size_t i = layout.commentLine + 1; i < layout.pointsLine; ++i) {
+        if (LabelledBy(lines[i], sets, &Labels::created)) {
+            layout.createdLine = i;
+            break;
+        }
+    }
+    for (std::size_t i = layout.roundsLine + 1; i < lines.size(); ++i) {
+        if (LabelledBy(lines[i], sets, &Labels::columnTitles)) {
+            layout.columnTitleLine = i;
+            break;
+        }
+    }
 }
 
 }  // namespace
@@ -125,16 +172,49 @@ bool IsGameFileName(std::string_view name) {
 
 std::optional<SubjectLayout> FindSubjectLayout(const std::vector<std::string_view>& lines,
                                                const ServerTexts& texts) {
-    if (auto layout = LayoutWith(lines, LoadedLabels(texts))) {
-        return layout;
+    const Labels loaded = LoadedLabels(texts);
+    const Labels defaults = DefaultLabels();
+    std::vector<const Labels*> sets = {&loaded, &defaults};
+    std::optional<SubjectLayout> layout = LayoutWith(lines, loaded);
+    if (!layout) {
+        layout = LayoutWith(lines, defaults);
     }
-    if (auto layout = LayoutWith(lines, DefaultLabels())) {
-        return layout;
+    // The file's own labels count only when they made the layout: taken from
+    // the created positions of a file with inserted lines, they could name
+    // a note.
+    const std::optional<Labels> own = layout ? std::nullopt : LabelsInPlace(lines);
+    if (own) {
+        layout = LayoutWith(lines, *own);
+        sets.push_back(&*own);
     }
-    if (const std::optional<Labels> own = LabelsInPlace(lines)) {
-        return LayoutWith(lines, *own);
+    if (layout) {
+        FindCreatedLines(lines, sets, *layout);
     }
-    return std::nullopt;
+    return layout;
+}
+
+std::vector<bool> ProgramLines(const SubjectLayout& layout,
+                               const std::vector<std::string_view>& lines) {
+    std::vector<bool> own(lines.size(), false);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        own[i] = TrimSpaces(lines[i]).empty();
+    }
+    const auto mark = [&own](std::optional<std::size_t> line) {
+        if (line && *line < own.size()) {
+            own[*line] = true;
+        }
+    };
+    for (const std::size_t line : {layout.numberLine, layout.nameLine, layout.commentLine,
+                                   layout.pointsLine, layout.roundsLine}) {
+        mark(line);
+    }
+    for (const std::size_t row : layout.gameRows) {
+        mark(row);
+    }
+    mark(layout.titleLine);
+    mark(layout.createdLine);
+    mark(layout.columnTitleLine);
+    return own;
 }
 
 }  // namespace quib::server

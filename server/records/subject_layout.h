@@ -23,6 +23,14 @@ struct SubjectLayout {
     // Lines whose first field names a game file ("g" + six digits + ".csv"),
     // in file order: the subject's game rows.
     std::vector<std::size_t> gameRows;
+    // The other lines a subject file gets when it is created, where they are
+    // found: the title ("Spieler") above the number line, the creation line
+    // ("Erstellt;...") between the comment and the totals, and the column
+    // titles ("Spieldatei;...") below the totals. Their labels may come from
+    // the texts now loaded, the built-in German ones or the file's own.
+    std::optional<std::size_t> titleLine;
+    std::optional<std::size_t> createdLine;
+    std::optional<std::size_t> columnTitleLine;
 };
 
 // Finds the program's lines of a subject file. A line belongs to a label when
@@ -36,6 +44,13 @@ struct SubjectLayout {
 // and such a file must be left as it is.
 std::optional<SubjectLayout> FindSubjectLayout(const std::vector<std::string_view>& lines,
                                                const ServerTexts& texts);
+
+// Which lines of the file are the program's own: the lines of `layout` and
+// every blank line (nothing but spaces). The writers rewrite these trimmed
+// of spaces and ended by a single LF; any other line (a note, a line the
+// program does not know) is the experimenter's and is kept byte for byte.
+std::vector<bool> ProgramLines(const SubjectLayout& layout,
+                               const std::vector<std::string_view>& lines);
 
 // Whether `name` is a game file's name: "g" + six digits + ".csv".
 bool IsGameFileName(std::string_view name);

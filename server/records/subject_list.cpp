@@ -8,13 +8,12 @@
 #include "common/work_folders.h"
 #include "server/records/csv_text.h"
 #include "server/records/subject_format.h"
+#include "server/records/subject_layout.h"
 
 namespace quib::server {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::size_t kNameLine = 2;
 
 // "p" + six digits + ".csv"; the number text is characters 2 to 7.
 bool IsSubjectFileName(const std::string& name) {
@@ -37,12 +36,15 @@ std::vector<fs::path> SubjectFiles(const fs::path& directory) {
     return files;
 }
 
+// The name is found by its label; a file whose layout is not recognised
+// shows txt3 ("Fehler!") until it is mended.
 std::string NameIn(std::string_view text, const ServerTexts& texts) {
     const std::vector<std::string_view> lines = SplitLines(text);
-    if (lines.size() <= kNameLine) {
+    const std::optional<SubjectLayout> layout = FindSubjectLayout(lines, texts);
+    if (!layout) {
         return texts[txt::kErrorTitle];
     }
-    return std::string(TrimSpaces(CsvField(TrimSpaces(lines[kNameLine]), 2)));
+    return std::string(TrimSpaces(CsvField(TrimSpaces(lines[layout->nameLine]), 2)));
 }
 
 }  // namespace

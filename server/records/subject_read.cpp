@@ -3,22 +3,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <vector>
 
 #include "common/decimal_text.h"
 #include "common/file_io.h"
 #include "server/records/csv_text.h"
 #include "server/records/subject_format.h"
+#include "server/records/subject_text.h"
 
 namespace quib::server {
 namespace {
-
-constexpr std::size_t kNameLine = 2;
-constexpr std::size_t kCommentLine = 3;
-constexpr std::size_t kPointsLine = 6;
-constexpr std::size_t kRoundsLine = 7;
-constexpr std::size_t kFirstGameRow = 9;  // the column titles never name a file
 
 // Only six digits can name a subject file; anything else in the entry must
 // not be spliced into a path.
@@ -36,41 +30,21 @@ std::int32_t Clamped(std::int64_t sum) {
         sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-void AddPartnerGames(const std::vector<std::string>& lines, std::string_view partnerFile,
+void AddPartnerGames(const SubjectTextEdit& file, std::string_view partnerFile,
                      SubjectRecord& record) {
     if (partnerFile.empty()) {
         return;
     }
     std::int64_t rounds = 0;
     std::int64_t ms = 0;
-    for (std::size_t i = kFirstGameRow; i < lines.size(); ++i) {
-        if (CsvField(lines[i], 3) == partnerFile) {
-            rounds += Field(lines[i], 6);
-            ms += Field(lines[i], 7);
+    for (const std::size_t row : file.Layout().gameRows) {
+        if (CsvField(file.Line(row), 3) == partnerFile) {
+            rounds += Field(file.Line(row), 6);
+            ms += Field(file.Line(row), 7);
         }
     }
     record.roundsWithPartner = Clamped(rounds);
     record.msWithPartner = Clamped(ms);
-}
-
-void FillFromLines(const std::vector<std::string>& lines, SubjectRecord& record) {
-    const auto line = [&lines](std::size_t i) {
-        return i < lines.size() ? std::string_view(lines[i]) : std::string_view();
-    };
-    record.subjectName = TrimSpaces(CsvField(line(kNameLine), 2));
-    record.comment = DecodeComment(TrimSpaces(CsvField(line(kCommentLine), 2)));
-    record.totalPoints = Field(line(kPointsLine), 2);
-    record.record = Field(line(kPointsLine), 4);
-    record.totalRounds = Field(line(kRoundsLine), 2);
-    record.totalPlayMs = Field(line(kRoundsLine), 4);
-}
-
-std::vector<std::string> TrimmedLines(std::string_view text) {
-    std::vector<std::string> lines;
-    for (const std::string_view line : SplitLines(text)) {
-        lines.emplace_back(TrimSpaces(line));
-    }
-    return lines;
 }
 
 SubjectReadResult Unreadable(const ServerTexts& texts) {
@@ -80,6 +54,25 @@ SubjectReadResult Unreadable(const ServerTexts& texts) {
 }
 
 }  // namespace
+
+std::optional<SubjectRecord> ReadSubjectText(std::string_view text,
+                                             std::string_view otherSeatSubjectFile,
+                                             const ServerTexts& texts) {
+    const std::optional<SubjectTextEdit> file = SubjectTextEdit::Open(text, texts);
+    if (!file) {
+        return std::nullopt;
+    }
+    const SubjectLayout& layout = file->Layout();
+    SubjectRecord record;
+    record.subjectName = TrimSpaces(CsvField(file->Line(layout.nameLine), 2));
+    record.comment = DecodeComment(TrimSpaces(CsvField(file->Line(layout.commentLine), 2)));
+    record.totalPoints = Field(file->Line(layout.pointsLine), 2);
+    record.record = Field(file->Line(layout.pointsLine), 4);
+    record.totalRounds = Field(file->Line(layout.roundsLine), 2);
+    record.totalPlayMs = Field(file->Line(layout.roundsLine), 4);
+    AddPartnerGames(*file, FileNamePart(otherSeatSubjectFile), record);
+    return record;
+}
 
 SubjectReadResult ReadSubjectFile(const std::filesystem::path& workDir, std::string_view entryText,
                                   std::string_view otherSeatSubjectFile, const ServerTexts& texts) {
@@ -92,13 +85,17 @@ SubjectReadResult ReadSubjectFile(const std::filesystem::path& workDir, std::str
     if (!bytes) {
         return Unreadable(texts);
     }
+    std::optional<SubjectRecord> record = ReadSubjectText(*bytes, otherSeatSubjectFile, texts);
     SubjectReadResult result;
+    if (!record) {
+        result.errorText = texts[txt::kFileLayoutUnknown] + " " + path;
+        result.logText = result.errorText;
+        return result;
+    }
     result.ok = true;
+    result.record = std::move(*record);
     result.record.subjectFile = path;
     result.record.subjectNumber = ParseDecimal(numberText);
-    const std::vector<std::string> lines = TrimmedLines(*bytes);
-    FillFromLines(lines, result.record);
-    AddPartnerGames(lines, FileNamePart(otherSeatSubjectFile), result.record);
     return result;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "server/core/texts.h"
 #include "server/core/subject_record.h"
+#include "server/core/texts.h"
 
 namespace quib::server {
 
@@ -13,14 +14,28 @@ struct SubjectReadResult {
     bool ok = false;
     SubjectRecord record;   // the empty record when not ok
     std::string errorText;  // box text when not ok: "Kann Datei nicht lesen"
+    // A line for the log view when not ok, or empty: a file whose layout is
+    // not recognised is named there as well as in the box.
+    std::string logText;
 };
 
 // Reads the subject of a selector entry ("000042 - Name": the number is its
 // first six characters) into a SubjectRecord. The partner counters sum the
 // game rows played against the subject whose file `otherSeatSubjectFile`
 // names (a full path or a bare file name; empty when the other seat has no
-// subject, and then nothing is summed). Lines may end with CR LF or LF.
+// subject, and then nothing is summed). Lines may end with CR LF or LF. A
+// file whose layout is not recognised (FindSubjectLayout) cannot be used
+// until it is mended: it is not ok, with txt171 and its path as the box and
+// log text.
 SubjectReadResult ReadSubjectFile(const std::filesystem::path& workDir, std::string_view entryText,
                                   std::string_view otherSeatSubjectFile, const ServerTexts& texts);
+
+// What a subject file's text says, found by the lines' labels: the name, the
+// decoded comment, the totals and the partner counters as ReadSubjectFile
+// reads them. Number and file are left as in the empty record. Nothing when
+// the layout is not recognised.
+std::optional<SubjectRecord> ReadSubjectText(std::string_view text,
+                                             std::string_view otherSeatSubjectFile,
+                                             const ServerTexts& texts);
 
 }  // namespace quib::server

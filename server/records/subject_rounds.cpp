@@ -1,49 +1,39 @@
-// The subject files' share of a round: totals on lines 7 and 8 and one row
-// per game.
+// The subject files' share of a round: the totals and one row per game.
 
 #include "server/records/subject_rounds.h"
 
 #include <cstdint>
 #include <limits>
-#include <string_view>
 
+#include "common/decimal_text.h"
 #include "server/records/csv_text.h"
 #include "server/records/record_text.h"
 #include "server/records/subject_format.h"
+#include "server/records/subject_read.h"
+#include "server/records/subject_text.h"
 
 namespace quib::server {
 namespace {
 
-constexpr int kPointsLine = 7;
-constexpr int kRoundsLine = 8;
+// Fields of the totals lines and of a game row, from 1.
+constexpr int kTotalField = 2;        // points line and rounds line
+constexpr int kRecordField = 4;       // points line
+constexpr int kPlayMsField = 4;       // rounds line
+constexpr int kPlayClockField = 5;    // rounds line
+constexpr int kRowPointsField = 4;    // game row
+constexpr int kRowRoundsField = 6;    // game row
+constexpr int kRowActiveMsField = 7;  // game row
+
+std::int32_t Field(std::string_view line, int n) {
+    return ParseDecimal(CsvField(line, n));
+}
 
 // The totals are read from files the experimenter may have edited; a sum
-// held at the int32 limit stays wrong but can never turn negative.
-std::int32_t AddHeld(std::int32_t total, std::int32_t amount) {
-    const std::int64_t sum = static_cast<std::int64_t>(total) + amount;
+// held at the int32 limit stays wrong but can never wrap.
+std::int32_t Held(std::int64_t sum) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(sum > kMax ? kMax : sum < kMin ? kMin : sum);
-}
-
-std::string AddRoundToTotals(const FinishedRound& round, SubjectRecord& subject, std::string text) {
-    const std::int32_t durationMs = RoundDurationMs(round);
-    if (round.won == 1) {
-        subject.totalPoints = AddHeld(subject.totalPoints, 1);
-        text = SetCsvField(text, kPointsLine, 2, std::to_string(subject.totalPoints));
-        if (round.game.best > subject.record) {
-            subject.record = round.game.best;
-            text = SetCsvField(text, kPointsLine, 4, std::to_string(subject.record));
-        }
-    }
-    subject.totalPlayMs = AddHeld(subject.totalPlayMs, durationMs);
-    text = SetCsvField(text, kRoundsLine, 4, std::to_string(subject.totalPlayMs));
-    text = SetCsvField(text, kRoundsLine, 5, FormatClock(subject.totalPlayMs / 1000));
-    subject.msWithPartner = AddHeld(subject.msWithPartner, durationMs);
-    subject.totalRounds = AddHeld(subject.totalRounds, 1);
-    text = SetCsvField(text, kRoundsLine, 2, std::to_string(subject.totalRounds));
-    subject.roundsWithPartner = AddHeld(subject.roundsWithPartner, 1);
-    return text;
 }
 
 // The ten columns of the subject file's game table.
@@ -58,28 +48,86 @@ std::string GameRow(const FinishedRound& round, int seat) {
                        std::to_string(player.level), player.displayMode == 1 ? "1" : "0"});
 }
 
-// `text` ends with LF (or is empty).
-std::string PutGameRow(std::string_view text, std::string_view gameFile, const std::string& row) {
-    std::string result;
-    bool replaced = false;
-    for (const std::string_view line : SplitLines(text)) {
-        const bool ofThisGame = line.substr(0, gameFile.size()) == gameFile;
-        result += ofThisGame ? std::string_view(row) : line;
-        result += '\n';
-        replaced = replaced || ofThisGame;
+// Total := the file's total + what the game's row adds beyond the row the
+// file has for it.
+class Totals {
+  public:
+    Totals(SubjectTextEdit& file, std::string_view oldRow, std::string_view newRow)
+        : file_(file), oldRow_(oldRow), newRow_(newRow) {}
+
+    // Returns the new total; writes it only when it changed.
+    std::int32_t Add(std::size_t line, int totalField, int rowField) {
+        const std::int32_t total = Field(file_.Line(line), totalField);
+        const std::int64_t added = static_cast<std::int64_t>(Field(newRow_, rowField)) -
+                                   (oldRow_.empty() ? 0 : Field(oldRow_, rowField));
+        const std::int32_t now = Held(total + added);
+        if (now != total) {
+            file_.SetField(line, totalField, std::to_string(now));
+        }
+        return now;
     }
-    if (!replaced) {
-        result += row + "\n";
+
+  private:
+    SubjectTextEdit& file_;
+    std::string_view oldRow_;
+    std::string_view newRow_;
+};
+
+void AddRound(SubjectTextEdit& file, const FinishedRound& round, int seat) {
+    const SubjectLayout& layout = file.Layout();
+    const std::string& gameFile = round.game.fileName;
+    const std::string row = GameRow(round, seat);
+    std::string oldRow;
+    bool hasRow = false;
+    for (const std::size_t i : layout.gameRows) {
+        if (TrimSpaces(CsvField(file.Line(i), 1)) == gameFile) {
+            if (!hasRow) {
+                oldRow = file.Line(i);
+            }
+            hasRow = true;
+            file.SetLine(i, row);
+        }
     }
-    return result;
+    if (!hasRow) {
+        file.Append(row);
+    }
+
+    Totals totals(file, hasRow ? std::string_view(oldRow) : std::string_view(), row);
+    totals.Add(layout.pointsLine, kTotalField, kRowPointsField);
+    totals.Add(layout.roundsLine, kTotalField, kRowRoundsField);
+    const std::int32_t playMsBefore = Field(file.Line(layout.roundsLine), kPlayMsField);
+    const std::int32_t playMs = totals.Add(layout.roundsLine, kPlayMsField, kRowActiveMsField);
+    if (playMs != playMsBefore) {
+        file.SetField(layout.roundsLine, kPlayClockField, FormatClock(playMs / 1000));
+    }
+    if (round.game.best > Field(file.Line(layout.pointsLine), kRecordField)) {
+        file.SetField(layout.pointsLine, kRecordField, std::to_string(round.game.best));
+    }
 }
 
 }  // namespace
 
-std::string SubjectFileAfterRound(std::string text, SubjectRecord& subject, int seat,
-                                  const FinishedRound& round) {
-    text = AddRoundToTotals(round, subject, std::move(text));
-    return PutGameRow(text, round.game.fileName, GameRow(round, seat));
+std::optional<SubjectUpdate> SubjectFileAfterRound(std::string_view fileText, int seat,
+                                                   const FinishedRound& round,
+                                                   const ServerTexts& texts) {
+    std::optional<SubjectTextEdit> file = SubjectTextEdit::Open(fileText, texts);
+    if (!file) {
+        return std::nullopt;
+    }
+    if (IsGameFileName(round.game.fileName)) {
+        AddRound(*file, round, seat);
+    }
+    SubjectUpdate update{file->Text(), {}};
+    const SubjectRecord& loaded = round.seats[seat].subject;
+    std::optional<SubjectRecord> subject =
+        ReadSubjectText(update.text, round.seats[1 - seat].subject.subjectFile, texts);
+    if (!subject) {
+        return std::nullopt;  // cannot happen: the update keeps every labelled line
+    }
+    update.subject = std::move(*subject);
+    update.subject.subjectNumber = loaded.subjectNumber;
+    update.subject.subjectFile = loaded.subjectFile;
+    return update;
 }
 
 }  // namespace quib::server

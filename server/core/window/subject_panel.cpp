@@ -117,6 +117,9 @@ void SubjectPanel::LoadSubject(int seat) {
             std::lock_guard guard(state_.lock);
             Subject(seat) = read.record;
         } else {
+            if (!read.logText.empty()) {
+                PostLogMessage(state_, read.logText);
+            }
             dialogs_.ShowMessage(texts_[txt::kErrorTitle], read.errorText);
             ResetSubjectSeat(seat);
             selector->setCurrentIndex(0);
@@ -161,6 +164,9 @@ void SubjectPanel::SaveComment(int seat) {
             }
         }
         if (saved.status == SaveCommentStatus::Failed) {
+            if (!saved.logText.empty()) {
+                PostLogMessage(state_, saved.logText);
+            }
             dialogs_.ShowMessage(texts_[txt::kErrorTitle], saved.errorText);
         }
         shown = text;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "server/records/game_files.h"
@@ -85,30 +86,156 @@ TEST(GameFileText, NewPositionFileHasTheHeaderAndThePositionLines) {
     EXPECT_EQ(text.substr(text.size() - round.positionLines.size()), round.positionLines);
 }
 
-// A won round raises the subject's points and, past it, the record; the
-// game's row replaces the one an earlier round wrote, every other line stays.
-TEST(SubjectFileAfterRound, WonRoundCountsAndReplacesTheGamesRow) {
-    const std::string before =
-        "Versuchsperson\nNummer:;000003\nName:;Anna\nKommentar:;\nErstellt:;01.03.24;10:00:00\n\n"
-        "Punkte:;5;Rekord:;0\nRunden:;9;Spielzeit:;60000;00:01:00\n\nTitles\n"
-        "g000000.csv;old row\nnote kept\n";
-    SubjectRecord anna;
-    anna.subjectFile = "/lab/log/p000003.csv";
-    anna.totalPoints = 5;
-    anna.totalRounds = 9;
-    anna.totalPlayMs = 60000;
+// Anna's subject file after the first, lost round of g000000.csv: she had
+// played g000099.csv with Ben before.
+const std::string kAnnaTitle =
+    "Spieler\nSpielernr.;000003\nSpielername;Anna\nKommentar;\nErstellt;01.03.24;10:00:00\n\n";
+const std::string kAnnaColumns =
+    "\nSpieldatei;Zeit;Gegner;Punkte;Highscore;Runden;Dauer (ms);Dauer;Level;Anzeige\n";
+const std::string kOlderGame =
+    "g000099.csv;01.03.24 10:05:00;p000007.csv;5;2;8;55800;00:00:55;1;1\n";
+const std::string kRoundOneRow =
+    "g000000.csv;09.03.24 14:05:07;p000007.csv;0;0;1;4200;00:00:04;1;0\n";
+// The game's row after SecondRound, and the same round lost.
+const std::string kRoundTwoRow =
+    "g000000.csv;09.03.24 14:05:07;p000007.csv;1;1;2;7700;00:00:07;1;0\n";
+const std::string kLostRoundTwoRow =
+    "g000000.csv;09.03.24 14:05:07;p000007.csv;0;0;2;7700;00:00:07;1;0\n";
 
-    const std::string after = SubjectFileAfterRound(before, anna, 0, SecondRound());
+std::string Totals(const std::string& points, const std::string& rounds) {
+    return "Punkte;" + points + "\nRunden;" + rounds + "\n";
+}
 
-    EXPECT_EQ(
-        after,
-        "Versuchsperson\nNummer:;000003\nName:;Anna\nKommentar:;\nErstellt:;01.03.24;10:00:00\n\n"
-        "Punkte:;6;Rekord:;1\nRunden:;10;Spielzeit:;63500;00:01:03\n\nTitles\n"
-        "g000000.csv;09.03.24 14:05:07;p000007.csv;1;1;2;7700;00:00:07;1;0\nnote kept\n");
-    EXPECT_EQ(anna.totalPoints, 6);
-    EXPECT_EQ(anna.record, 1);
-    EXPECT_EQ(anna.totalRounds, 10);
-    EXPECT_EQ(anna.totalPlayMs, 63500);
+std::string WithCrLf(const std::string& text) {
+    std::string result;
+    for (const char c : text) {
+        result += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    return result;
+}
+
+FinishedRound LostSecondRound() {
+    FinishedRound round = SecondRound();
+    round.won = 0;
+    round.game.points = 0;
+    round.game.best = 0;
+    round.game.streak = 0;
+    return round;
+}
+
+struct Counters {
+    std::int32_t points, record, rounds, playMs, roundsWithPartner, msWithPartner;
+    bool operator==(const Counters&) const = default;
+};
+
+Counters CountersOf(const SubjectRecord& s) {
+    return {s.totalPoints,       s.record,       s.totalRounds, s.totalPlayMs,
+            s.roundsWithPartner, s.msWithPartner};
+}
+
+void PrintTo(const Counters& c, std::ostream* os) {
+    *os << c.points << "/" << c.record << "/" << c.rounds << "/" << c.playMs << "/"
+        << c.roundsWithPartner << "/" << c.msWithPartner;
+}
+
+struct SubjectRoundCase {
+    const char* name;
+    std::string before;
+    std::string after;
+    Counters counters;  // of the subject handed back
+    FinishedRound round = SecondRound();
+};
+
+class SubjectFileAfterRoundTest : public ::testing::TestWithParam<SubjectRoundCase> {};
+
+// The totals grow by what the game's row gained against the row the file
+// has; the program's lines come out trimmed with LF, the rest as it was. The
+// same round applied to the result changes nothing.
+TEST_P(SubjectFileAfterRoundTest, BuildsOnTheFileAndIsIdempotent) {
+    const SubjectRoundCase& c = GetParam();
+    const ServerTexts texts;
+
+    const std::optional<SubjectUpdate> update = SubjectFileAfterRound(c.before, 0, c.round, texts);
+
+    ASSERT_TRUE(update.has_value());
+    EXPECT_EQ(update->text, c.after);
+    EXPECT_EQ(CountersOf(update->subject), c.counters);
+    EXPECT_EQ(update->subject.subjectFile, "/lab/log/p000003.csv");
+    EXPECT_EQ(update->subject.subjectNumber, 3);
+    EXPECT_EQ(update->subject.subjectName, "Anna");
+
+    const std::optional<SubjectUpdate> again =
+        SubjectFileAfterRound(update->text, 0, c.round, texts);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->text, update->text);
+    EXPECT_EQ(CountersOf(again->subject), c.counters);
+}
+
+const std::string kNoteAbove =
+    "Notiz: m\xFC"
+    "de, 2 Runden Pause\r\n";
+const std::string kNoteBetween = " Pause;10 min;p000007.csv;99;99;99;99 \n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SubjectFileAfterRoundTest,
+    ::testing::Values(
+        SubjectRoundCase{"WonRoundAsWritten",
+                         kAnnaTitle + Totals("5;Rekord;0", "9;Spielzeit;60000;00:01:00") +
+                             kAnnaColumns + kOlderGame + kRoundOneRow,
+                         kAnnaTitle + Totals("6;Rekord;1", "10;Spielzeit;63500;00:01:03") +
+                             kAnnaColumns + kOlderGame + kRoundTwoRow,
+                         {6, 1, 10, 63500, 10, 63500}},
+        SubjectRoundCase{"LostRoundLeavesThePointsLine",
+                         kAnnaTitle + Totals(" 5 ;Rekord;0", "9;Spielzeit;60000;00:01:00") +
+                             kAnnaColumns + kOlderGame + kRoundOneRow,
+                         kAnnaTitle + Totals(" 5 ;Rekord;0", "10;Spielzeit;63500;00:01:03") +
+                             kAnnaColumns + kOlderGame + kLostRoundTwoRow,
+                         {5, 0, 10, 63500, 10, 63500},
+                         LostSecondRound()},
+        // As created (CR LF), without the game's row: its first round's
+        // update was never written, and this one catches it up.
+        SubjectRoundCase{
+            "CreatedWithCrLfAndTheGamesRowMissing",
+            WithCrLf(kAnnaTitle + Totals("0;Rekord;0", "0;Spielzeit;0;00:00:00") + kAnnaColumns),
+            kAnnaTitle + Totals("1;Rekord;1", "2;Spielzeit;7700;00:00:07") + kAnnaColumns +
+                kRoundTwoRow,
+            {1, 1, 2, 7700, 2, 7700}},
+        SubjectRoundCase{
+            "NotesAboveTheTotalsAndBetweenTheRowsAreKept",
+            kAnnaTitle + kNoteAbove + Totals("5;Rekord;0", "9;Spielzeit;60000;00:01:00") +
+                kAnnaColumns + kOlderGame + kNoteBetween + kRoundOneRow + "Ende der Sitzung",
+            kAnnaTitle + kNoteAbove + Totals("6;Rekord;1", "10;Spielzeit;63500;00:01:03") +
+                kAnnaColumns + kOlderGame + kNoteBetween + kRoundTwoRow + "Ende der Sitzung",
+            {6, 1, 10, 63500, 10, 63500}},
+        SubjectRoundCase{"RowAddedAfterALastNoteWithoutLineEnd",
+                         kAnnaTitle + Totals("5;Rekord;0", "8;Spielzeit;55800;00:00:55") +
+                             kAnnaColumns + kOlderGame + "Notiz\r",
+                         kAnnaTitle + Totals("6;Rekord;1", "10;Spielzeit;63500;00:01:03") +
+                             kAnnaColumns + kOlderGame + "Notiz\r\n" + kRoundTwoRow,
+                         {6, 1, 10, 63500, 10, 63500}},
+        SubjectRoundCase{"TotalsChangedByHandAreKeptAndAddedTo",
+                         kAnnaTitle + Totals("50;Rekord;7", "100;Spielzeit;1000000;00:16:40") +
+                             kAnnaColumns + kOlderGame + kRoundOneRow,
+                         kAnnaTitle + Totals("51;Rekord;7", "101;Spielzeit;1003500;00:16:43") +
+                             kAnnaColumns + kOlderGame + kRoundTwoRow,
+                         {51, 7, 101, 1003500, 10, 63500}},
+        // A totals line that lost its last fields gets them back in place.
+        SubjectRoundCase{
+            "ShortTotalsLinesAreCompleted",
+            kAnnaTitle + Totals("5;Rekord", "9;Spielzeit") + kAnnaColumns + kRoundOneRow,
+            kAnnaTitle + Totals("6;Rekord;1", "10;Spielzeit;3500;00:00:03") + kAnnaColumns +
+                kRoundTwoRow,
+            {6, 1, 10, 3500, 2, 7700}}),
+    quib::testing::CaseName());
+
+// Without its lines found, a file is not touched at all.
+TEST(SubjectFileAfterRound, UnrecognisedLayoutGivesNothing) {
+    const ServerTexts texts;
+    for (const std::string& text : {std::string(), kAnnaTitle,
+                                    kAnnaTitle + Totals("5;Rekord;0", "9;Spielzeit;60000") +
+                                        "Punkte;5;Rekord;0\n" + kAnnaColumns}) {
+        EXPECT_FALSE(SubjectFileAfterRound(text, 0, SecondRound(), texts).has_value()) << text;
+    }
 }
 
 struct NumberFieldCase {

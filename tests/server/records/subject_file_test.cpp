@@ -240,6 +240,62 @@ INSTANTIATE_TEST_SUITE_P(
                       LineEndCase{"SpacesAroundLines", "  ", "  \r\n", "  \r\n"}),
     quib::testing::CaseName{});
 
+struct InsertedLinesCase {
+    const char* name;
+    std::size_t at;    // index into kPlayedLines the lines go before
+    const char* text;  // with their own line ends
+};
+
+class ReadInsertedLinesTest : public SubjectFileTest,
+                              public ::testing::WithParamInterface<InsertedLinesCase> {};
+
+// Lines a spreadsheet or an editor added move nothing: name, comment, totals
+// and partner counters are found by their labels, and a note is no game row
+// even when it names the partner's file.
+TEST_P(ReadInsertedLinesTest, FindsEverythingByItsLabel) {
+    std::string text;
+    for (std::size_t i = 0; i < kPlayedLines.size(); ++i) {
+        text += (i == GetParam().at ? std::string(GetParam().text) : "") + kPlayedLines[i] + "\n";
+    }
+    WriteBytes(File("p000003.csv"), text);
+
+    const SubjectReadResult result = Read("000003 - Bea", PathText("p000007.csv"));
+    ASSERT_TRUE(result.ok);
+    const SubjectRecord& r = result.record;
+    EXPECT_EQ(r.subjectName, "Bea");
+    EXPECT_EQ(r.comment, "x;y\r\nz");
+    EXPECT_EQ(r.totalPoints, 12);
+    EXPECT_EQ(r.record, 5);
+    EXPECT_EQ(r.totalRounds, 30);
+    EXPECT_EQ(r.totalPlayMs, 90500);
+    EXPECT_EQ(r.roundsWithPartner, 4 + 2);
+    EXPECT_EQ(r.msWithPartner, 20000 + 5500);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReadInsertedLinesTest,
+    ::testing::Values(
+        InsertedLinesCase{"NoteWithCrLfAboveTheTotals", 6, "Notiz: Sitzung 2 abgebrochen\r\n"},
+        InsertedLinesCase{"BlankLinesAboveTheTitle", 0, "\n \r\n\n"},
+        InsertedLinesCase{"NoteNamingThePartnerBetweenTheRows", 11,
+                          "Notiz;10:07:00;p000007.csv;1;1;7;7000;00:00:07;1;offen\r\n"},
+        InsertedLinesCase{"ExtraColumnTitlesAboveTheRows", 10, "Spiele;mit;Gegner\n"}),
+    quib::testing::CaseName{});
+
+// A file whose lines cannot be found cannot be used until it is mended.
+TEST_F(SubjectFileTest, UnrecognisedLayoutIsReportedAndLeavesTheSeatEmpty) {
+    std::vector<std::string> lines = kPlayedLines;
+    lines.erase(lines.begin() + 7);  // the rounds line
+    WriteBytes(File("p000003.csv"), Joined(lines, "", "\n"));
+    const SubjectReadResult result = Read("000003 - Bea");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert: " +
+                                    PathText("p000003.csv"));
+    EXPECT_EQ(result.logText, result.errorText);
+    EXPECT_EQ(result.record.subjectNumber, -1);
+    EXPECT_EQ(result.record.subjectFile, "");
+}
+
 TEST_F(SubjectFileTest, PartnerIsMatchedByFileNameAlone) {
     WriteBytes(File("p000003.csv"), Joined(kPlayedLines, "", "\n"));
     EXPECT_EQ(Read("000003 - Bea", "p000008.csv").record.roundsWithPartner, 50);
@@ -366,11 +422,36 @@ TEST_F(SubjectFileTest, SavingRewritesEveryLineTrimmedWithLineFeeds) {
 }
 
 TEST_F(SubjectFileTest, CommentLineWithoutSeparatorGetsOne) {
-    WriteBytes(File("p000002.csv"), "Spieler\nSpielernr.;000002\nSpielername;Cleo\nKommentar\n");
-    EXPECT_EQ(SaveCommentToFile(PathText("p000002.csv"), "neu", texts_).status,
+    std::vector<std::string> lines = kPlayedLines;
+    lines[3] = "Kommentar";
+    WriteBytes(File("p000003.csv"), Joined(lines, "", "\n"));
+    EXPECT_EQ(SaveCommentToFile(PathText("p000003.csv"), "neu", texts_).status,
               SaveCommentStatus::Saved);
-    EXPECT_EQ(ReadBytes(File("p000002.csv")),
-              "Spieler\nSpielernr.;000002\nSpielername;Cleo\nKommentar;neu\n");
+    lines[3] = "Kommentar;neu";
+    lines[2] = "Spielername;  Bea";
+    EXPECT_EQ(ReadBytes(File("p000003.csv")), Joined(lines, "", "\n"));
+}
+
+// The comment lands on the comment line wherever it has moved to; lines the
+// program does not own keep their bytes and line ends, its own turn LF.
+TEST_F(SubjectFileTest, CommentFindsItsLineAndNotesStayAsTheyWere) {
+    const std::string note = " Notiz: Brille vergessen; bitte nachfragen \r\n";
+    const std::string spreadsheetLine = ";;;;\r\n";
+    std::string before;
+    std::string expected;
+    for (std::size_t i = 0; i < kPlayedLines.size(); ++i) {
+        const std::string inserted = i == 3 ? note : i == 11 ? spreadsheetLine : "";
+        before += inserted + kPlayedLines[i] + "\r\n";
+        const std::string own = i == 2   ? "Spielername;  Bea"
+                                : i == 3 ? "Kommentar;neu\\nzweite"
+                                         : kPlayedLines[i];
+        expected += inserted + own + "\n";
+    }
+    WriteBytes(File("p000003.csv"), before);
+    ASSERT_EQ(SaveCommentToFile(PathText("p000003.csv"), "neu\r\nzweite", texts_).status,
+              SaveCommentStatus::Saved);
+    EXPECT_EQ(ReadBytes(File("p000003.csv")), expected);
+    EXPECT_EQ(Read("000003").record.comment, "neu\r\nzweite");
 }
 
 struct SaveFailureCase {
@@ -378,6 +459,7 @@ struct SaveFailureCase {
     const char* file;  // in log/, written with `content` unless empty
     const char* content;
     const char* expectedPrefix;
+    bool logged;  // named in the log view too
 };
 
 class SaveFailureTest : public SubjectFileTest,
@@ -392,6 +474,7 @@ TEST_P(SaveFailureTest, ReportsAndKeepsTheFile) {
     const SaveCommentResult result = SaveCommentToFile(PathText(c.file), "neu", texts_);
     EXPECT_EQ(result.status, SaveCommentStatus::Failed);
     EXPECT_EQ(result.errorText, c.expectedPrefix + PathText(c.file));
+    EXPECT_EQ(result.logText, c.logged ? result.errorText : "");
     EXPECT_EQ(NamesIn(LogDir()), namesBefore);
     if (*c.content != '\0') {
         EXPECT_EQ(ReadBytes(File(c.file)), c.content);
@@ -400,11 +483,19 @@ TEST_P(SaveFailureTest, ReportsAndKeepsTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, SaveFailureTest,
-    ::testing::Values(SaveFailureCase{"MissingFile", "p000009.csv", "", "Kann Datei nicht lesen: "},
-                      // No line 4 to hold the comment: saving would drop it.
-                      SaveFailureCase{"NoCommentLine", "p000002.csv",
-                                      "Spieler\r\nSpielernr.;000002\r\nSpielername;Cleo\r\n",
-                                      "Kann Datei nicht schreiben: "}),
+    ::testing::Values(
+        SaveFailureCase{"MissingFile", "p000009.csv", "", "Kann Datei nicht lesen: ", false},
+        // No comment line to hold the comment: saving could only put it
+        // where a note stands.
+        SaveFailureCase{"NoCommentLine", "p000002.csv",
+                        "Spieler\r\nSpielernr.;000002\r\nSpielername;Cleo\r\n\r\n"
+                        "Punkte;0;Rekord;0\r\nRunden;0;Spielzeit;0;00:00:00\r\n",
+                        "Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert: ", true},
+        SaveFailureCase{"TotalsTwice", "p000003.csv",
+                        "Spieler\nSpielernr.;000003\nSpielername;Bea\nKommentar;\n"
+                        "Punkte;0;Rekord;0\nRunden;0;Spielzeit;0;00:00:00\n"
+                        "Punkte;1;Rekord;1\n",
+                        "Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert: ", true}),
     quib::testing::CaseName{});
 
 TEST_F(SubjectFileTest, SeatWithoutSubjectHasNothingToSave) {
@@ -435,19 +526,28 @@ TEST_F(SubjectFileTest, FullDiskLeavesTheOldFileWhole) {
 
 // -------------------------------------------------------------- listing
 
+// The name is found by its label; a file whose lines cannot be found, a
+// short one among them, shows "Fehler!".
 TEST_F(SubjectFileTest, ListsSubjectFilesInNameOrder) {
-    WriteBytes(File("p000002.csv"), "Spieler\nSpielernr.;000002\nSpielername;Cleo\n");
-    WriteBytes(File("p000000.csv"), "Spieler\r\nSpielernr.;000000\r\n Spielername ;  Anna \r\n");
+    const auto withName = [](const std::string& nameLine) {
+        std::string text = kCreatedAnna;
+        return text.replace(text.find("Spielername;"),
+                            std::string("Spielername;Anna M\xFCller").size(), nameLine);
+    };
+    WriteBytes(File("p000002.csv"), "Notiz\r\n\r\n" + withName("Spielername;Cleo"));
+    WriteBytes(File("p000000.csv"), withName(" Spielername ;  Anna "));
     WriteBytes(File("p000001.csv"), "Spieler\nSpielernr.;000001\n");
-    WriteBytes(File("p000006.csv"), "Spieler\nSpielernr.;000006\nSpielername;Jo;hn\nKommentar;\n");
+    WriteBytes(File("p000004.csv"), "Spieler\nSpielernr.;000004\nSpielername;Dora\nKommentar;\n");
+    WriteBytes(File("p000006.csv"), withName("Spielername;Jo;hn"));
     fs::create_directory(File("p000003.csv"));
     for (const char* other : {"p00000x.csv", "p0000004.csv", "g000000.csv", "r000000.csv",
                               ".p000005.csv.abcdefgh", "p000007.CSV", "P000008.csv"}) {
         WriteBytes(File(other), kCreatedAnna);
     }
     const SubjectList list = ListSubjects(dir_.path(), texts_);
-    EXPECT_EQ(list.entries, (std::vector<std::string>{"000000 - Anna", "000001 - Fehler!",
-                                                      "000002 - Cleo", "000006 - Jo"}));
+    EXPECT_EQ(list.entries,
+              (std::vector<std::string>{"000000 - Anna", "000001 - Fehler!", "000002 - Cleo",
+                                        "000004 - Fehler!", "000006 - Jo"}));
     EXPECT_TRUE(list.problems.empty());
 }
 

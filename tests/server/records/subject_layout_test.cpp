@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,65 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"Empty", "", false, {}},
         LayoutCase{"NotASubjectFile", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false, {}}),
     quib::testing::CaseName());
+
+struct CreatedLinesCase {
+    const char* name;
+    std::string text;
+    // Expected title, creation and column title lines; -1: none found.
+    std::array<int, 3> expected;
+};
+
+class CreatedLinesTest : public ::testing::TestWithParam<CreatedLinesCase> {};
+
+// The lines a file is created with besides the labelled ones are the
+// program's too (they are rewritten with LF), wherever inserted lines put
+// them; a line that only resembles one of them elsewhere is a note.
+TEST_P(CreatedLinesTest, AreFoundBetweenTheLabelledLines) {
+    const std::vector<std::string_view> lines = SplitLines(GetParam().text);
+    const std::optional<SubjectLayout> layout = FindSubjectLayout(lines, ServerTexts());
+    ASSERT_TRUE(layout.has_value());
+    const auto index = [](std::optional<std::size_t> line) {
+        return line ? static_cast<int>(*line) : -1;
+    };
+    EXPECT_EQ((std::array<int, 3>{index(layout->titleLine), index(layout->createdLine),
+                                  index(layout->columnTitleLine)}),
+              GetParam().expected);
+}
+
+std::string OwnLabels(std::string text) {
+    text = Replaced(English(text), "Spieler\n", "Subject\n");
+    text = Replaced(text, "Erstellt;", "Created;");
+    return Replaced(text, "Spieldatei;", "Game file;");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CreatedLinesTest,
+    ::testing::Values(
+        CreatedLinesCase{"AsWritten", kPlayed, {0, 4, 9}},
+        CreatedLinesCase{"NotesAroundThem",
+                         "Spieler;alte Nummer 17\n" +
+                             Replaced(Replaced(kPlayed, "\nErstellt", "\n" + kNote + "Erstellt"),
+                                      "\nSpieldatei", "\n" + kNote + "Spieldatei"),
+                         {1, 6, 12}},
+        CreatedLinesCase{"LookAlikesInTheWrongPlace",
+                         Replaced(Replaced(kPlayed, "Spieler\n", "Erstellt;gestern\n"),
+                                  "Spielername;Bea\n", "Spielername;Bea\nSpieldatei;alt\n"),
+                         {-1, 5, 10}},
+        CreatedLinesCase{"FileLabelsInPlace", OwnLabels(kPlayed), {0, 4, 9}}),
+    quib::testing::CaseName());
+
+TEST(ProgramLines, AreAllButTheNotes) {
+    const std::string text =
+        Replaced(kPlayed, "\nPunkte", "\n   \n" + kNote + "Punkte") + ";;;;\r\n" + kNote;
+    const std::vector<std::string_view> lines = SplitLines(text);
+    const std::optional<SubjectLayout> layout = FindSubjectLayout(lines, ServerTexts());
+    ASSERT_TRUE(layout.has_value());
+    std::vector<bool> expected(lines.size(), true);
+    expected[7] = false;                 // the note above the totals
+    expected[lines.size() - 2] = false;  // the empty cells a spreadsheet left
+    expected[lines.size() - 1] = false;  // the note at the end
+    EXPECT_EQ(ProgramLines(*layout, lines), expected);
+}
 
 TEST(GameFileName, IsAGPlusSixDigitsAndCsv) {
     EXPECT_TRUE(IsGameFileName("g000042.csv"));
