@@ -130,7 +130,7 @@ std::optional<SubjectLayout> LayoutWith(const std::vector<std::string_view>& lin
     return layout;
 }
 
-// Whether the line's label is one of `labels` (a member of every Labels).
+// Whether the line's label is the `label` of one of the sets.
 bool LabelledBy(std::string_view line, const std::vector<const Labels*>& sets,
                 std::string Labels::*label) {
     const std::string_view found = Label(line);

@@ -1,8 +1,7 @@
 // The files a round leaves behind when the lab's disk or folders misbehave:
 // a full disk, folders the server may not write to, subject files that lost
-// lines, and a working folder whose name holds blanks, umlauts and a great
-// many characters. Whatever fails is reported; nothing that was written
-// before is lost.
+// lines or were edited while in use, and a working folder whose name holds blanks, umlauts and a
+// great many characters. Whatever fails is reported; nothing that was written before is lost.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -144,6 +143,69 @@ TEST_F(RoundFiles, FoldersThatCannotBeWrittenAreReported) {
     EXPECT_EQ(ReadBytes(subjectFile), subject);
 }
 
+// The experimenter edits the subject file between two rounds while the
+// subject is chosen, in an editor that writes CR LF: a note above the totals,
+// the points changed by hand, a last note without line end. The next round
+// builds on the file as it is then: the notes keep their bytes, the points
+// changed by hand are added to, and the seat's counters say what the file
+// says.
+TEST_F(RoundFiles, AnEditWhileTheSubjectIsChosenIsKept) {
+    PlayRound(51000);
+    ASSERT_TRUE(Record(53200));
+    const std::string firstRow = "g000000.csv;09.03.24 14:05:07;;1;1;1;2100;00:00:02;1;1\n";
+    std::string edited = ReadBytes(subjectFile);
+    ASSERT_NE(edited.find("\nPunkte;1;Rekord;1\nRunden;1;Spielzeit;2100;00:00:02\n"),
+              std::string::npos)
+        << edited;
+    ASSERT_TRUE(edited.ends_with(firstRow)) << edited;
+    const std::string note = "Notiz: nach Runde 1 neu gez\xE4hlt\r\n";
+    const std::string lastNote = "Nachtrag ohne Zeilenende";
+    edited.replace(edited.find("Punkte;1;"), 9, note + "Punkte;40;");
+    WriteBytes(subjectFile, edited + lastNote);
+
+    PlayRound(60000);
+    ASSERT_TRUE(Record(62200));
+
+    std::string expected = edited;
+    const std::string totals = "Punkte;40;Rekord;1\nRunden;1;Spielzeit;2100;00:00:02\n";
+    expected.replace(expected.find(totals), totals.size(),
+                     "Punkte;41;Rekord;2\nRunden;2;Spielzeit;4200;00:00:04\n");
+    expected.replace(expected.find(firstRow), firstRow.size(),
+                     "g000000.csv;09.03.24 14:05:07;;2;2;2;4200;00:00:04;1;1\n");
+    EXPECT_EQ(ReadBytes(subjectFile), expected + lastNote);
+    EXPECT_TRUE(boxes.shown.empty());
+    const SubjectRecord& anna = state.subjects[0];
+    EXPECT_EQ(anna.totalPoints, 41);
+    EXPECT_EQ(anna.record, 2);
+    EXPECT_EQ(anna.totalRounds, 2);
+    EXPECT_EQ(anna.totalPlayMs, 4200);
+}
+
+// The first round's update of the subject file could not be made (the file
+// was away for a moment): the next round's update catches it up, since the
+// totals follow the game's row and the file has none yet.
+TEST_F(RoundFiles, ARoundMissingFromTheSubjectFileIsCaughtUp) {
+    const std::filesystem::path away = logDir() / "away.csv";
+    std::filesystem::rename(subjectFile, away);
+    PlayRound(51000);
+    ASSERT_TRUE(Record(53200));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].second, "Kann Datei nicht lesen: " + Shown(subjectFile));
+    std::filesystem::rename(away, subjectFile);
+
+    PlayRound(60000);
+    ASSERT_TRUE(Record(62200));
+
+    const std::string after = ReadBytes(subjectFile);
+    EXPECT_NE(after.find("\nPunkte;2;Rekord;2\nRunden;2;Spielzeit;4200;00:00:04\n"),
+              std::string::npos)
+        << after;
+    EXPECT_TRUE(after.ends_with("\ng000000.csv;09.03.24 14:05:07;;2;2;2;4200;00:00:04;1;1\n"))
+        << after;
+    EXPECT_EQ(state.subjects[0].totalRounds, 2);
+    EXPECT_EQ(state.subjects[0].totalPoints, 2);
+}
+
 struct DamagedSubject {
     std::string name;
     std::string bytes;
@@ -153,6 +215,12 @@ void PrintTo(const DamagedSubject& d, std::ostream* os) {
     *os << d.name;
 }
 
+std::string WithoutLine(const std::string& text, const std::string& start) {
+    std::string result = text;
+    const std::size_t at = result.find(start);
+    return result.erase(at, result.find('\n', at) + 1 - at);
+}
+
 const DamagedSubject kDamagedSubjects[] = {
     {"ThreeLinesOnly", "Spieler\nSpielernr.;000003\nSpielername;Anna\n"},
     {"NoLineFeed", "Spieler"},
@@ -160,37 +228,34 @@ const DamagedSubject kDamagedSubjects[] = {
     {"CountersWithoutFields",
      "Spieler\nSpielernr.;000003\nSpielername;Anna\nKommentar\nErstellt\n"
      "\nPunkte\nRunden\n\nSpieldatei\n"},
+    {"RoundsLineDeleted", WithoutLine(kSubjectFile, "Runden;")},
+    {"PointsLineTwice", std::string(kSubjectFile) + "Punkte;9;Rekord;9\r\n"},
 };
 
 class DamagedSubjectFile : public RoundFiles,
                            public ::testing::WithParamInterface<DamagedSubject> {};
 
-// A subject file that lost lines or fields still takes the game's row; the
-// lines it has keep their text (fields it lacks cannot be filled in), the
-// round is counted, and the other files are written as usual.
-TEST_P(DamagedSubjectFile, KeepsItsLinesAndTakesTheGameRow) {
+// A subject file whose lines cannot be found (lost, doubled, or never there)
+// is never rewritten: it stays byte for byte as it was, the box and the log
+// view name it, the seat's counters stay, and the game's other files are
+// written as usual.
+TEST_P(DamagedSubjectFile, IsLeftUnchangedAndReported) {
     WriteBytes(subjectFile, GetParam().bytes);
     PlayRound(51000);
     ASSERT_TRUE(Record(53200));
 
-    const std::string after = ReadBytes(subjectFile);
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(state.subjects[0].totalRounds, 1);
-    const std::size_t row = after.find("g000000.csv;");
-    ASSERT_NE(row, std::string::npos) << after;
-    EXPECT_EQ(after.back(), '\n');
-    // Everything before the row is the old text, line by line; the counters
-    // may have been written into lines that lacked their fields.
-    std::string before = GetParam().bytes;
-    if (!before.empty() && before.back() != '\n') {
-        before += '\n';
-    }
-    EXPECT_EQ(std::count(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(row), '\n'),
-              std::count(before.begin(), before.end(), '\n'))
-        << after;
-    EXPECT_EQ(after.substr(0, std::min<std::size_t>(before.find('\n'), row)),
-              before.substr(0, std::min<std::size_t>(before.find('\n'), row)));
+    EXPECT_EQ(ReadBytes(subjectFile), GetParam().bytes);
+    const std::string report =
+        "Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert: " + Shown(subjectFile);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0], std::make_pair(std::string("Fehler!"), report));
+    EXPECT_EQ(TakeLogTexts(),
+              (std::vector<std::string>{
+                  report, "Fehler!!! Spiel konnte nicht gespeichert werden: g000000.csv"}));
+    EXPECT_EQ(state.subjects[0].totalRounds, 0);
+    EXPECT_EQ(state.subjects[0].totalPoints, 0);
     EXPECT_TRUE(std::filesystem::exists(logDir() / "g000000.csv"));
+    EXPECT_TRUE(std::filesystem::exists(log2Dir() / "g000000.csv"));
 }
 
 INSTANTIATE_TEST_SUITE_P(, DamagedSubjectFile, ::testing::ValuesIn(kDamagedSubjects),

@@ -51,7 +51,8 @@ class ServerPlainTextTest : public ::testing::Test {
         for (const char* number : {"000000", "000001"}) {
             WriteBytes(dir.path() / "log" / (std::string("p") + number + ".csv"),
                        std::string("Spieler\r\nSpielernr.;") + number + "\r\nSpielername;" +
-                           kMarkup + number + "\r\nKommentar;" + kMarkup + "\r\n");
+                           kMarkup + number + "\r\nKommentar;" + kMarkup +
+                           "\r\nPunkte;0;Rekord;0\r\nRunden;0;Spielzeit;0;00:00:00\r\n");
         }
     }
 

@@ -326,7 +326,8 @@ TEST_F(ServerStartup, StartToggleOpensOnceEverythingIsChosenAndStartsAGame) {
     for (const char* number : {"000000", "000001"}) {
         WriteBytes(dir.path() / "log" / (std::string("p") + number + ".csv"),
                    std::string("Spieler\r\nSpielernr.;") + number + "\r\nSpielername;S" + number +
-                       "\r\nKommentar;\r\n");
+                       "\r\nKommentar;\r\nErstellt;09.12.26;10:00:00\r\n\r\n"
+                       "Punkte;0;Rekord;0\r\nRunden;0;Spielzeit;0;00:00:00\r\n");
     }
     auto app = MakeApp();
     ASSERT_TRUE(app->Start());

@@ -4,6 +4,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "testing/scratch_directory.h"
 #include "tests/server/core/window/scripted_dialogs.h"
@@ -105,6 +108,63 @@ TEST_F(SubjectPanelTest, ShortSubjectFileIsListedAsFehler) {
     WriteBytes(dir.path() / "log" / "p000007.csv", "Spieler\r\nSpielernr.;000007\r\n");
     Open();
     EXPECT_EQ(Selector(0)->itemText(2).toStdString(), "000007 - Fehler!");
+}
+
+const std::string kLayoutUnknown = "Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert: ";
+
+// A subject file whose lines cannot be found: the totals line is gone.
+std::string WithoutTotals(const std::string& number, const std::string& name) {
+    std::string text = SubjectFileText(number, name);
+    const std::size_t points = text.find("Punkte;12");
+    return text.erase(points, text.find('\n', points) + 1 - points);
+}
+
+// The log lines posted, without their time stamps.
+std::vector<std::string> LogTexts(ServerState& state) {
+    std::vector<std::string> texts;
+    for (const std::string& line : state.logQueue.TakeNewestFirst()) {
+        texts.push_back(line.substr(line.find(" | ") + 3));
+    }
+    return texts;
+}
+
+// Such a file is listed as "Fehler!", reported when chosen, and the seat
+// stays empty as for a file that cannot be read; nothing is written to it.
+TEST_F(SubjectPanelTest, FileWhoseLinesCannotBeFoundIsReportedAndNotTaken) {
+    const std::string bytes = WithoutTotals("000008", "Hans");
+    WriteBytes(dir.path() / "log" / "p000008.csv", bytes);
+    Open();
+    EXPECT_EQ(Selector(0)->itemText(2).toStdString(), "000008 - Fehler!");
+    Choose(0, 2);
+
+    const std::string report = kLayoutUnknown + dir.path().string() + "/log/p000008.csv";
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], std::make_pair(std::string("Fehler!"), report));
+    EXPECT_EQ(LogTexts(state), std::vector<std::string>{report});
+    EXPECT_EQ(Selector(0)->currentIndex(), 0);
+    EXPECT_EQ(state.subjects[0].subjectNumber, -1);
+    EXPECT_EQ(state.subjects[0].subjectFile, "");
+    EXPECT_EQ(LabelText(9), "Punkte: ???? Gesamt, ?? Rekord");
+    EXPECT_EQ(ReadBytes(dir.path() / "log" / "p000008.csv"), bytes);
+}
+
+// The file lost its totals line in an editor while the subject was chosen:
+// the comment is not written anywhere in it, and the experimenter is told.
+TEST_F(SubjectPanelTest, CommentIsNotSavedIntoAFileWhoseLinesCannotBeFound) {
+    WriteBytes(dir.path() / "log" / "p000009.csv", SubjectFileText("000009", "Ida"));
+    Open();
+    Choose(1, 2);
+    const std::string bytes = WithoutTotals("000009", "Ida");
+    WriteBytes(dir.path() / "log" / "p000009.csv", bytes);
+    window->Editor(4013)->setPlainText("wichtig");
+    panel->SaveComment(1);
+
+    const std::string report = kLayoutUnknown + dir.path().string() + "/log/p000009.csv";
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], std::make_pair(std::string("Fehler!"), report));
+    EXPECT_EQ(LogTexts(state), std::vector<std::string>{report});
+    EXPECT_EQ(ReadBytes(dir.path() / "log" / "p000009.csv"), bytes);
+    EXPECT_EQ(window->Editor(4013)->toPlainText().toStdString(), "wichtig");
 }
 
 TEST_F(SubjectPanelTest, CommentIsSavedOnOneLineAndReadBackAfterARestart) {
