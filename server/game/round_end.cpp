@@ -62,7 +62,7 @@ RecordedSeat DescribeSeat(const Game& game, int s) {
     recorded.subject = game.state.subjects[s];
     recorded.level = seat.level;
     recorded.pictureName = seat.pictureName;
-    recorded.displayMode = seat.displayMode;
+    recorded.displayMode = seat.playedDisplayMode;
     recorded.startCell = seat.startCellX + 2 * seat.startCellY;
     recorded.endCell = CellIndex(seat);
     recorded.moves = game.roundRecord.moves[s];
