@@ -34,6 +34,11 @@ class RecordFixture : public GameFixture {
         engine->game().localClock = [this] { return clock; };
         state.settings.speedText = "Normal";
         state.settings.startText = {"Links Oben", "Rechts Unten"};
+        // Rounds here are set up by hand; they are played open, as the
+        // game's display setting says.
+        for (server::SeatRecord& s : engine->game().seats) {
+            s.playedDisplayMode = server::DisplayOpen;
+        }
     }
 
     server::MessageSink* Boxes() override { return &boxes; }
