@@ -94,9 +94,9 @@ class Game {
 
     // The round judged in the last step, once, for its files to be written.
     std::optional<FinishedRound> TakeFinishedRound();
-    // What writing the round's files achieved: position lines that are in
-    // the file leave the game, the subjects' counters follow their files.
-    void RoundRecorded(const FinishedRound& round, const RecordOutcome& outcome);
+    // What writing the round's files achieved: the subjects' counters follow
+    // their files.
+    void RoundRecorded(const RecordOutcome& outcome);
 
     // The finished round as the record files describe it, from the game as
     // it stands after the round's judgement and counting.

@@ -67,7 +67,11 @@ class RecordFixture : public GameFixture {
     // The round's files as the round end writes them, from the game as it
     // stands; the outcome has been handed back to the game.
     server::RecordOutcome WriteRound(std::uint32_t writtenMs) {
-        return engine->WriteRound(engine->game().DescribeFinishedRound(writtenMs));
+        const server::FinishedRound round = engine->game().DescribeFinishedRound(writtenMs);
+        // The round takes the game's position lines along, as RecordRound
+        // hands them over.
+        engine->game().positionLogText.clear();
+        return engine->WriteRound(round);
     }
 
     // What RecordRound does after the files are written.
