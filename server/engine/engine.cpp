@@ -13,10 +13,9 @@ Engine::Engine(ServerState& serverState, const ServerTexts& serverTexts, WorkFol
     : state(serverState),
       texts(serverTexts),
       folders_(std::move(folders)),
-      records_(serverTexts, folders_, boxes,
-               [this](const std::string& line) {
-                   PostLogMessage(state, line, game_.localClock());
-               }),
+      records_(
+          serverTexts, folders_, boxes,
+          [this](const std::string& line) { PostLogMessage(state, line, game_.localClock()); }),
       numbers_(folders_, records_),
       game_(serverState, serverTexts, numbers_),
       mirrors_(serverState, folders_.grafik, std::make_shared<PictureCache>()),

@@ -96,8 +96,9 @@ RecordOutcome RecordWriter::Write(const FinishedRound& round) {
 
 bool RecordWriter::WriteRoundFiles(const FinishedRound& round, RecordOutcome& outcome) {
     RecordTransaction files(journal_);
-    const bool roundStaged = CanNameFile(folders_.log, round.fileName) && !journal_.empty() &&
-                             files.Stage(folders_.log / round.fileName, RoundFileText(round, texts_));
+    const bool roundStaged =
+        CanNameFile(folders_.log, round.fileName) && !journal_.empty() &&
+        files.Stage(folders_.log / round.fileName, RoundFileText(round, texts_));
     if (!roundStaged) {
         ShowWriteFailure(ShownPath(folders_.log, round.fileName));
         log_(texts_[txt::kRoundAndGameNotSaved] + " " + round.fileName);
@@ -168,8 +169,7 @@ bool RecordWriter::StageGameFile(GameFileKind kind, const FinishedRound& round,
 }
 
 // A seat played without a chosen subject has no file to keep up to date.
-bool RecordWriter::StageSubjectFile(int seat, const FinishedRound& round,
-                                    RecordTransaction& files,
+bool RecordWriter::StageSubjectFile(int seat, const FinishedRound& round, RecordTransaction& files,
                                     std::optional<SubjectRecord>& updated) {
     const std::string& file = round.seats[seat].subject.subjectFile;
     if (file.empty()) {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "server/core/texts.h"
 #include "server/core/subject_record.h"
+#include "server/core/texts.h"
 
 namespace quib::server {
 

@@ -319,9 +319,9 @@ TEST_P(BlockedGameFiles, KeepTheWholeRoundWaitingUntilWritingWorksAgain) {
     EXPECT_EQ(ReadBytes(positionFile()), ExpectedFile("position_round2.csv"));
     EXPECT_EQ(ReadBytes(annaFile), ExpectedFile("p000003_round2.csv"));
     EXPECT_EQ(ReadBytes(benFile), ExpectedFile("p000007_round2.csv"));
-    EXPECT_EQ(NamesIn(logDir()), (std::vector<std::string>{"g000000.csv", "p000003.csv",
-                                                           "p000007.csv", "r000000.csv",
-                                                           "r000001.csv"}));
+    EXPECT_EQ(NamesIn(logDir()),
+              (std::vector<std::string>{"g000000.csv", "p000003.csv", "p000007.csv", "r000000.csv",
+                                        "r000001.csv"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(, BlockedGameFiles, ::testing::ValuesIn(kFailureCases),
