@@ -252,5 +252,41 @@ TEST(KilledWhileWriting, EveryStepLeavesFilesThatAgreeAfterTheRestart) {
     EXPECT_TRUE(finished) << "a round's writes took more than " << kMostSteps << " steps";
 }
 
+// A lab moved an old game's files and round files to an archive and left the
+// position file and the subject files: the next game takes a number that
+// nothing names, the subjects' rows of the old game stay as they were, and
+// the old position file is not continued.
+TEST(ArchivedLab, ANewGameTakesANumberNothingStillNames) {
+    ScratchDirectory dir;
+    const WorkFolders folders = NewLab(dir.path());
+    {
+        LabServer earlier(folders, nullptr);
+        earlier.BeginGame(50000);
+        ASSERT_TRUE(earlier.PlayRound(51000));
+        ASSERT_TRUE(earlier.PlayRound(60000));
+    }
+    for (const char* name : {"g000000.csv", "r000000.csv", "r000001.csv"}) {
+        fs::remove(folders.log / name);
+    }
+    const std::string oldPositions = ReadWholeFile(folders.log2 / "g000000.csv").value_or("");
+    const std::string oldRow = "\ng000000.csv;09.03.24 14:05:07;p000007.csv;2;2;2;4200;";
+    ASSERT_NE(ReadWholeFile(folders.log / "p000003.csv").value_or("").find(oldRow),
+              std::string::npos);
+
+    CountingBoxes boxes;
+    LabServer later(folders, &boxes);
+    later.BeginGame(90000);
+    EXPECT_EQ(later.engine.game().gameRecord.fileName, "g000001.csv");
+    ASSERT_TRUE(later.PlayRound(91000));
+
+    EXPECT_EQ(later.engine.game().roundRecord.fileName, "r000000.csv");
+    EXPECT_EQ(ReadWholeFile(folders.log2 / "g000000.csv"), oldPositions);
+    const std::string anna = ReadWholeFile(folders.log / "p000003.csv").value_or("");
+    EXPECT_NE(anna.find(oldRow), std::string::npos) << anna;
+    EXPECT_NE(anna.find("\ng000001.csv;"), std::string::npos) << anna;
+    EXPECT_NE(anna.find("\nRunden;3;"), std::string::npos) << anna;
+    EXPECT_EQ(boxes.count, 0);
+}
+
 }  // namespace
 }  // namespace quib::server
