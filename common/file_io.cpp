@@ -21,6 +21,8 @@ struct TempFile {
     fs::path path;
 };
 
+constexpr int kTempTailLetters = 8;
+
 // A new file beside `target`. The leading dot and the random tail keep it out
 // of every listing by name pattern ("p??????.csv") while it exists.
 std::optional<TempFile> CreateTempBeside(const fs::path& target) {
@@ -28,7 +30,7 @@ std::optional<TempFile> CreateTempBeside(const fs::path& target) {
     std::uniform_int_distribution<int> letter(0, 25);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = "." + target.filename().string() + ".";
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < kTempTailLetters; ++i) {
             name += static_cast<char>('a' + letter(seed));
         }
         fs::path path = target.parent_path() / name;
@@ -161,6 +163,53 @@ WriteResult WriteFileAtomically(const fs::path& file, std::string_view bytes, Wr
     }
     SyncDirectoryOf(target);
     return result;
+}
+
+std::optional<PreparedFile> PrepareReplacement(const fs::path& file, std::string_view bytes) {
+    fs::path target = ResolveLinks(file);
+    // Only a file can be replaced; finding out at the rename would be too
+    // late for files that must change together.
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    std::optional<TempFile> temp = CreateTempBeside(target);
+    if (!temp) {
+        return std::nullopt;
+    }
+    KeepOwnerAndModeOf(target, temp->fd);
+    if (!WriteAll(temp->fd, bytes) || ::fsync(temp->fd.get()) != 0 || !temp->fd.Close()) {
+        ::unlink(temp->path.c_str());
+        return std::nullopt;
+    }
+    // The temporary file's name must be on the disk before anything that
+    // names it (a journal) is.
+    SyncDirectoryOf(temp->path);
+    return PreparedFile{std::move(temp->path), std::move(target)};
+}
+
+bool CommitReplacement(const PreparedFile& prepared) {
+    if (::rename(prepared.temp.c_str(), prepared.target.c_str()) != 0) {
+        return false;
+    }
+    SyncDirectoryOf(prepared.target);
+    return true;
+}
+
+bool IsTemporaryFileName(std::string_view name, std::string* targetName) {
+    const std::size_t tail = kTempTailLetters + 1;  // "." and the letters
+    if (name.size() < 1 + 1 + tail || name[0] != '.' || name[name.size() - tail] != '.') {
+        return false;
+    }
+    for (const char c : name.substr(name.size() - kTempTailLetters)) {
+        if (c < 'a' || c > 'z') {
+            return false;
+        }
+    }
+    if (targetName != nullptr) {
+        *targetName = std::string(name.substr(1, name.size() - 1 - tail));
+    }
+    return true;
 }
 
 }  // namespace quib

@@ -50,4 +50,28 @@ enum class WriteResult {
 WriteResult WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                                 WriteMode mode);
 
+// The two halves of a replacing write, for several files that must change
+// together (a round's record files): each new content is first put into its
+// hidden temporary file beside the target, flushed to the disk; only when all
+// are there are they renamed into place.
+struct PreparedFile {
+    std::filesystem::path temp;    // the hidden temporary file holding the new content
+    std::filesystem::path target;  // the file it replaces (a link's target)
+};
+
+// Writes `bytes` into a flushed temporary file beside `file` (links followed;
+// owner and permission bits taken over from the file it will replace).
+// Nothing when that cannot be done, or when something other than a file has
+// the target's name; then no temporary file is left.
+std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& file,
+                                               std::string_view bytes);
+
+// Renames a prepared file into place and makes the rename itself durable.
+bool CommitReplacement(const PreparedFile& prepared);
+
+// Whether `name` is a temporary file name WriteFileAtomically and
+// PrepareReplacement give: "." + the target's name + "." + 8 lowercase
+// letters. Its target's name then goes to `targetName` when given.
+bool IsTemporaryFileName(std::string_view name, std::string* targetName = nullptr);
+
 }  // namespace quib

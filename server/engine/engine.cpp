@@ -13,13 +13,13 @@ Engine::Engine(ServerState& serverState, const ServerTexts& serverTexts, WorkFol
     : state(serverState),
       texts(serverTexts),
       folders_(std::move(folders)),
-      numbers_(folders_.log),
+      records_(
+          serverTexts, folders_, boxes,
+          [this](const std::string& line) { PostLogMessage(state, line, game_.localClock()); }),
+      numbers_(folders_, records_),
       game_(serverState, serverTexts, numbers_),
       mirrors_(serverState, folders_.grafik, std::make_shared<PictureCache>()),
-      links_(serverState, *this),
-      records_(serverTexts, folders_, boxes, [this](const std::string& line) {
-          PostLogMessage(state, line, game_.localClock());
-      }) {
+      links_(serverState, *this) {
     game_.grafikDir = folders_.grafik;
     for (int seat = 0; seat < kSeats; ++seat) {
         // The window shows both seats' lines whenever one changes: an empty
@@ -34,6 +34,7 @@ Engine::~Engine() {
 
 void Engine::PrepareStart() {
     std::lock_guard guard(state.lock);
+    records_.RecoverUnfinishedWrites();
     game_.ResetScreens(ScreenReset::Full);
     game_.ResetScores(ResetKind::Everything);
     for (SeatRecord& seat : game_.seats) {
@@ -66,7 +67,7 @@ void Engine::WriteFinishedRound() {
 
 RecordOutcome Engine::WriteRound(const FinishedRound& round) {
     const RecordOutcome outcome = records_.Write(round);
-    game_.RoundRecorded(round, outcome);
+    game_.RoundRecorded(outcome);
     return outcome;
 }
 

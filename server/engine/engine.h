@@ -42,8 +42,9 @@ class Engine final : private SeatLinkHandler {
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // Program start, before the network thread runs: both screens to be sent
-    // in full, the scores cleared, both seats waiting.
+    // Program start, before the network thread runs: record files a killed
+    // run left half written finished or removed, both screens to be sent in
+    // full, the scores cleared, both seats waiting.
     void PrepareStart();
     // Listens for player programs on `port` (0: any free port). False when
     // the port cannot be had.
@@ -105,11 +106,12 @@ class Engine final : private SeatLinkHandler {
     void ShowSeatLines(int seat, std::string_view address, std::string_view host);
 
     WorkFolders folders_;
+    // Before the numbers: rounds it keeps until they are written hold theirs.
+    RecordWriter records_;
     FolderRecordNumbers numbers_;
     Game game_;
     Mirrors mirrors_;
     SeatLinks links_;
-    RecordWriter records_;
 };
 
 }  // namespace quib::server

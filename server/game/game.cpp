@@ -87,10 +87,7 @@ std::optional<FinishedRound> Game::TakeFinishedRound() {
     return round;
 }
 
-void Game::RoundRecorded(const FinishedRound& round, const RecordOutcome& outcome) {
-    if (outcome.positionLinesSaved && positionLogText.starts_with(round.positionLines)) {
-        positionLogText.erase(0, round.positionLines.size());
-    }
+void Game::RoundRecorded(const RecordOutcome& outcome) {
     for (int seat = 0; seat < kSeats; ++seat) {
         const std::optional<SubjectRecord>& updated = outcome.subjects[seat];
         SubjectRecord& subject = state.subjects[seat];

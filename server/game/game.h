@@ -94,9 +94,9 @@ class Game {
 
     // The round judged in the last step, once, for its files to be written.
     std::optional<FinishedRound> TakeFinishedRound();
-    // What writing the round's files achieved: position lines that are in
-    // the file leave the game, the subjects' counters follow their files.
-    void RoundRecorded(const FinishedRound& round, const RecordOutcome& outcome);
+    // What writing the round's files achieved: the subjects' counters follow
+    // their files.
+    void RoundRecorded(const RecordOutcome& outcome);
 
     // The finished round as the record files describe it, from the game as
     // it stands after the round's judgement and counting.
@@ -114,9 +114,8 @@ class Game {
     GameRecord gameRecord;
     RoundRecord roundRecord;
     // The game-wide position log: one line per round start and per figure
-    // arrival, moved into the game's position file after every round (lines
-    // that could not be written stay for the next). The count numbers the
-    // lines across the whole game.
+    // arrival, handed over with every finished round for its position file.
+    // The count numbers the lines across the whole game.
     std::string positionLogText;
     std::int32_t positionLogCount = 0;
     // [seat]: the partner has just ended the round, so the seat's screen must

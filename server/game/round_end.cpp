@@ -62,7 +62,7 @@ RecordedSeat DescribeSeat(const Game& game, int s) {
     recorded.subject = game.state.subjects[s];
     recorded.level = seat.level;
     recorded.pictureName = seat.pictureName;
-    recorded.displayMode = seat.displayMode;
+    recorded.displayMode = seat.playedDisplayMode;
     recorded.startCell = seat.startCellX + 2 * seat.startCellY;
     recorded.endCell = CellIndex(seat);
     recorded.moves = game.roundRecord.moves[s];
@@ -107,6 +107,9 @@ void Game::RecordRound(std::uint32_t now) {
     const std::int32_t durationMs = RecordedMs(roundRecord.endMs, roundRecord.startMs);
     CountInGame(gameRecord, won, durationMs);
     finished_ = DescribeFinishedRound(now);
+    // The round takes its position lines along; the writer keeps them with
+    // the round until its files are written.
+    positionLogText.clear();
     // The next round's position lines report this as the previous result.
     gameRecord.prevWon = won;
     UpdateStatistics(*this, won, durationMs);

@@ -141,6 +141,7 @@ void PrepareSeat(Game& game, int s) {
 
     seat.pictureSent = 0;
     seat.displayMode = 3 - settings.display;
+    seat.playedDisplayMode = seat.displayMode;
     seat.partnerBoardColour = 0;
     seat.partnerBoardDrawn = 0;
     seat.partnerFigureVisible = 0;

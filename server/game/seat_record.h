@@ -59,6 +59,10 @@ struct SeatRecord {
     std::int32_t startCellY = 0;
 
     std::int32_t displayMode = DisplayBlank;
+    // The display the round was set up with. The round end opens the
+    // partner's board on screen, but the records must name the condition
+    // the round was played in.
+    std::int32_t playedDisplayMode = DisplayBlank;
     Colour partnerBoardColour = 0;
     std::int32_t partnerBoardDrawn = 0;
     std::int32_t partnerFigureVisible = 0;

@@ -50,8 +50,8 @@ struct FinishedRound {
     std::int32_t won = 0;       // 1 or 0
     // The round's event lines, without line ends.
     std::vector<std::string> events;
-    // The game's position lines not yet in its position file, each ended by
-    // LF: this round's, and any an earlier failed write left behind.
+    // The round's position lines, each ended by LF, with those of an aborted
+    // round of the same game before it.
     std::string positionLines;
     std::array<RecordedSeat, kRecordedSeats> seats;
     std::string speedText;                  // the speed list's entry

@@ -5,7 +5,9 @@
 #include <cerrno>
 
 #include "common/file_io.h"
+#include "server/records/file_numbering.h"
 #include "server/records/record_text.h"
+#include "server/records/record_transaction.h"
 #include "server/records/round_file.h"
 #include "server/records/subject_rounds.h"
 
@@ -56,48 +58,90 @@ bool ReplaceFile(const std::filesystem::path& file, std::string_view text) {
     return WriteFileAtomically(file, text, WriteMode::Replace) == WriteResult::Written;
 }
 
+bool Exists(const std::filesystem::path& file) {
+    struct stat status {};
+    return ::lstat(file.c_str(), &status) == 0;
+}
+
 }  // namespace
 
 RecordWriter::RecordWriter(const ServerTexts& texts, WorkFolders folders, MessageSink* boxes,
                            std::function<void(const std::string&)> log)
-    : texts_(texts), folders_(std::move(folders)), boxes_(boxes), log_(std::move(log)) {}
+    : texts_(texts),
+      folders_(std::move(folders)),
+      journal_(folders_.log.empty() ? std::filesystem::path() : folders_.log / kJournalName),
+      boxes_(boxes),
+      log_(std::move(log)) {}
 
 RecordOutcome RecordWriter::Write(const FinishedRound& round) {
     RecordOutcome outcome;
-    if (!WriteRoundFile(round)) {
+    // An earlier round whose renames failed after its journal was written
+    // is finished first: this round's files build on it.
+    if (!journal_.empty() && Exists(journal_)) {
+        CompleteJournal(journal_);
+    }
+    waiting_.push_back(round);
+    while (!waiting_.empty() && WriteRoundFiles(waiting_.front(), outcome)) {
+        waiting_.pop_front();
+    }
+    outcome.roundSaved = waiting_.empty();
+    if (waiting_.size() > 1) {
+        // An earlier round failed again and was reported; this one waits
+        // behind it.
         log_(texts_[txt::kRoundAndGameNotSaved] + " " + round.fileName);
-        return outcome;
     }
-    outcome.roundSaved = true;
-    bool newFile = false;
-    const std::string& name = round.game.fileName;
-    bool saved = WriteGameFile(GameFileKind::Game, round, newFile) &&
-                 WriteGameFile(GameFileKind::Positions, round, newFile);
-    outcome.positionLinesSaved = saved;
-    // Both seats are handled even when the first fails.
-    if (saved) {
-        const bool first = UpdateSubjectFile(0, round, outcome);
-        const bool second = UpdateSubjectFile(1, round, outcome);
-        saved = first && second;
-    }
-    log_(saved ? texts_[txt::kSaved] + " " + name + " " +
-                     (newFile ? texts_[txt::kNewFile] : texts_[txt::kExistingFile]) + " / " +
-                     round.fileName
-               : texts_[txt::kGameNotSaved] + " " + name);
+    RetryDueSubjectUpdates(outcome);
     return outcome;
 }
 
-bool RecordWriter::WriteRoundFile(const FinishedRound& round) {
-    if (CanNameFile(folders_.log, round.fileName) &&
-        ReplaceFile(folders_.log / round.fileName, RoundFileText(round, texts_))) {
-        return true;
+bool RecordWriter::WriteRoundFiles(const FinishedRound& round, RecordOutcome& outcome) {
+    RecordTransaction files(journal_);
+    const bool roundStaged =
+        CanNameFile(folders_.log, round.fileName) && !journal_.empty() &&
+        files.Stage(folders_.log / round.fileName, RoundFileText(round, texts_));
+    if (!roundStaged) {
+        ShowWriteFailure(ShownPath(folders_.log, round.fileName));
+        log_(texts_[txt::kRoundAndGameNotSaved] + " " + round.fileName);
+        return false;
     }
-    ShowWriteFailure(ShownPath(folders_.log, round.fileName));
-    return false;
+    bool newFile = false;
+    if (!StageGameFile(GameFileKind::Game, round, files, newFile) ||
+        !StageGameFile(GameFileKind::Positions, round, files, newFile)) {
+        log_(texts_[txt::kRoundAndGameNotSaved] + " " + round.fileName);
+        return false;
+    }
+    // Both seats are handled even when the first fails.
+    std::array<std::optional<SubjectRecord>, kRecordedSeats> updated;
+    const bool first = StageSubjectFile(0, round, files, updated[0]);
+    const bool second = StageSubjectFile(1, round, files, updated[1]);
+    if (!files.Commit()) {
+        ShowWriteFailure(ShownPath(folders_.log, round.fileName));
+        log_(texts_[txt::kRoundAndGameNotSaved] + " " + round.fileName);
+        return false;
+    }
+    for (int seat = 0; seat < kRecordedSeats; ++seat) {
+        const std::string& file = round.seats[seat].subject.subjectFile;
+        if (file.empty()) {
+            continue;
+        }
+        const SubjectKey key{file, round.game.fileName};
+        if (updated[seat]) {
+            outcome.subjects[seat] = updated[seat];
+            subjectUpdatesDue_.erase(key);
+        } else {
+            subjectUpdatesDue_[key] = {round, seat};
+        }
+    }
+    log_(first && second ? texts_[txt::kSaved] + " " + round.game.fileName + " " +
+                               (newFile ? texts_[txt::kNewFile] : texts_[txt::kExistingFile]) +
+                               " / " + round.fileName
+                         : texts_[txt::kGameNotSaved] + " " + round.game.fileName);
+    return true;
 }
 
 // A file that exists but cannot be read is left as it is.
-bool RecordWriter::WriteGameFile(GameFileKind kind, const FinishedRound& round, bool& newFile) {
+bool RecordWriter::StageGameFile(GameFileKind kind, const FinishedRound& round,
+                                 RecordTransaction& files, bool& newFile) {
     const std::filesystem::path& folder = kind == GameFileKind::Game ? folders_.log : folders_.log2;
     const std::string& name = round.game.fileName;
     if (!CanNameFile(folder, name)) {
@@ -117,41 +161,117 @@ bool RecordWriter::WriteGameFile(GameFileKind kind, const FinishedRound& round, 
             ShowReadFailure(ShownPath(folder, name));
             return false;
     }
-    if (!ReplaceFile(folder / name, GameFileText(kind, existing, round, texts_))) {
+    if (!files.Stage(folder / name, GameFileText(kind, existing, round, texts_))) {
         ShowWriteFailure(ShownPath(folder, name));
         return false;
     }
     return true;
 }
 
-// A seat played without a chosen subject has no file to keep up to date. A
-// subject file whose layout is not recognised is left as it is.
-bool RecordWriter::UpdateSubjectFile(int seat, const FinishedRound& round, RecordOutcome& outcome) {
+// A seat played without a chosen subject has no file to keep up to date.
+bool RecordWriter::StageSubjectFile(int seat, const FinishedRound& round, RecordTransaction& files,
+                                    std::optional<SubjectRecord>& updated) {
     const std::string& file = round.seats[seat].subject.subjectFile;
     if (file.empty()) {
         return true;
     }
-    // The raw bytes: lines the program does not own are kept as they are.
-    const std::optional<std::string> text = ReadWholeFile(file);
+    SubjectRecord subject;
+    const std::optional<std::string> text = SubjectFileAfter(round, seat, true, subject);
     if (!text) {
-        ShowReadFailure(file);
         return false;
     }
-    std::optional<SubjectUpdate> update = SubjectFileAfterRound(*text, seat, round, texts_);
-    if (!update) {
-        const std::string report = texts_[txt::kFileLayoutUnknown] + " " + file;
-        if (boxes_ != nullptr) {
-            boxes_->ShowMessage(texts_[txt::kErrorTitle], report);
-        }
-        log_(report);
-        return false;
-    }
-    outcome.subjects[seat] = std::move(update->subject);
-    if (!ReplaceFile(file, update->text)) {
+    if (!files.Stage(file, *text)) {
         ShowWriteFailure(file);
         return false;
     }
+    updated = subject;
     return true;
+}
+
+// The subject's file as it is now, with the round in it; nothing when it
+// cannot be read or its layout is not recognised (such a file is left as it
+// is). The update builds on the file's own totals and the game's row in it,
+// so applying it again, as a retry does, changes nothing.
+std::optional<std::string> RecordWriter::SubjectFileAfter(const FinishedRound& round, int seat,
+                                                          bool report, SubjectRecord& updated) {
+    const std::string& file = round.seats[seat].subject.subjectFile;
+    // The raw bytes: lines the program does not own are kept as they are.
+    const std::optional<std::string> text = ReadWholeFile(file);
+    if (!text) {
+        if (report) {
+            ShowReadFailure(file);
+        }
+        return std::nullopt;
+    }
+    std::optional<SubjectUpdate> update = SubjectFileAfterRound(*text, seat, round, texts_);
+    if (!update) {
+        if (report) {
+            const std::string shown = texts_[txt::kFileLayoutUnknown] + " " + file;
+            if (boxes_ != nullptr) {
+                boxes_->ShowMessage(texts_[txt::kErrorTitle], shown);
+            }
+            log_(shown);
+        }
+        return std::nullopt;
+    }
+    updated = std::move(update->subject);
+    return std::move(update->text);
+}
+
+// Updates that failed were reported when they did; trying again is quiet.
+void RecordWriter::RetryDueSubjectUpdates(RecordOutcome& outcome) {
+    for (auto due = subjectUpdatesDue_.begin(); due != subjectUpdatesDue_.end();) {
+        SubjectRecord subject;
+        const auto& [round, seat] = due->second;
+        const std::optional<std::string> text = SubjectFileAfter(round, seat, false, subject);
+        if (text && ReplaceFile(subject.subjectFile, *text)) {
+            outcome.subjects[seat] = subject;
+            due = subjectUpdatesDue_.erase(due);
+        } else {
+            ++due;
+        }
+    }
+}
+
+void RecordWriter::RecoverUnfinishedWrites() {
+    const RecoveredWrites recovered = quib::server::RecoverUnfinishedWrites(folders_);
+    // A journal holds one round: its round file and its game's files.
+    std::string game;
+    std::string round;
+    for (const std::string& name : recovered.completed) {
+        if (name[0] == 'g') {
+            game = name;
+        } else if (name[0] == 'r') {
+            round = name;
+        }
+    }
+    if (!round.empty()) {
+        log_(texts_[txt::kSaved] + " " + game + " / " + round);
+    }
+    for (const std::string& name : recovered.discarded) {
+        if (name[0] == 'r') {
+            log_(texts_[txt::kRoundAndGameNotSaved] + " " + name);
+        }
+    }
+}
+
+bool RecordWriter::HoldsGameNumber(std::int32_t number) const {
+    for (const FinishedRound& round : waiting_) {
+        if (round.game.number == number) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RecordWriter::HoldsRoundNumber(std::int32_t number) const {
+    const std::string name = NumberedFileName('r', number);
+    for (const FinishedRound& round : waiting_) {
+        if (round.fileName == name) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void RecordWriter::ShowReadFailure(const std::string& shownPath) const {

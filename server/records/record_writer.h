@@ -1,10 +1,13 @@
 #pragma once
 
 #include <array>
+#include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "common/work_folders.h"
 #include "server/core/message_sink.h"
@@ -12,49 +15,83 @@
 #include "server/core/texts.h"
 #include "server/records/finished_round.h"
 #include "server/records/game_files.h"
+#include "server/records/record_numbers.h"
 
 namespace quib::server {
 
+class RecordTransaction;
+
 // What writing a round's files achieved.
 struct RecordOutcome {
-    bool roundSaved = false;          // its round file is written
-    bool positionLinesSaved = false;  // round.positionLines are in the position file
+    bool roundSaved = false;  // the round's round, game and position files are written
     // Per seat: the subject with its counters after the round, when its file
-    // was read (the counters follow the file's totals even when writing the
-    // file then fails). Empty for a seat without subject, an unreadable file
-    // or one whose layout is not recognised.
+    // was written. Empty for a seat without subject or a file that could not
+    // be brought up to date.
     std::array<std::optional<SubjectRecord>, kRecordedSeats> subjects;
 };
 
-// Writes the files a finished round leaves: its round file in `log`, then
-// the game file (log/), the position file (log2/) and both subjects' files.
-// Every file is replaced as a whole through a temporary file, so that a
-// crash or a full disk leaves its earlier contents intact. A failure is
-// reported in a box (title txt3 "Fehler!") and never stops the game; the
-// game and subject files continue the round file, so without it they are
-// left as they are. The log view gets one line: which game file was
-// written, or what could not be saved.
-class RecordWriter {
+// Writes the files a finished round leaves: its round file in log/, its row
+// in the game file (log/), its position lines in the position file (log2/)
+// and both subjects' totals and rows. The round, game and position files
+// change together or not at all (a RecordTransaction), so that the files
+// always agree: a round that cannot be written whole (a full disk, a folder
+// that takes no file) is kept in memory with its number and written before
+// the next round, once writing works again. A subject file that cannot be
+// brought up to date is reported and its update tried again with every
+// later round; the update is built from the file as it is then and gives the
+// same file when applied twice, so trying again is always safe.
+// A failure is reported in a box (title txt3 "Fehler!") and never stops the
+// game. The log view gets one line per round: which game file was written,
+// or what could not be saved.
+// Runs on the network thread under stateLock, like the game that numbers
+// its rounds from it (NumbersInUse).
+class RecordWriter final : public NumbersInUse {
   public:
     // Of `folders` only log and log2 are written to. `boxes` may be null
     // (nothing is shown); `log` queues a line for the experimenter's log view.
     RecordWriter(const ServerTexts& texts, WorkFolders folders, MessageSink* boxes,
                  std::function<void(const std::string&)> log);
 
+    // Writes `round`, after every round still waiting in memory.
     RecordOutcome Write(const FinishedRound& round);
 
+    // At start-up: finishes or removes the writes a killed run left half
+    // done, with a line in the log view for each round concerned.
+    void RecoverUnfinishedWrites();
+
+    // Rounds kept in memory because their files could not be written yet.
+    std::size_t waitingRounds() const { return waiting_.size(); }
+
+    bool HoldsGameNumber(std::int32_t number) const override;
+    bool HoldsRoundNumber(std::int32_t number) const override;
+
   private:
-    bool WriteRoundFile(const FinishedRound& round);
-    bool WriteGameFiles(const FinishedRound& round, RecordOutcome& outcome);
-    bool WriteGameFile(GameFileKind kind, const FinishedRound& round, bool& newFile);
-    bool UpdateSubjectFile(int seat, const FinishedRound& round, RecordOutcome& outcome);
+    // A subject's update that could not be written, by subject file and game.
+    using SubjectKey = std::pair<std::string, std::string>;
+    struct SubjectUpdateDue {
+        FinishedRound round;
+        int seat = 0;
+    };
+
+    bool WriteRoundFiles(const FinishedRound& round, RecordOutcome& outcome);
+    bool StageGameFile(GameFileKind kind, const FinishedRound& round, RecordTransaction& files,
+                       bool& newFile);
+    bool StageSubjectFile(int seat, const FinishedRound& round, RecordTransaction& files,
+                          std::optional<SubjectRecord>& updated);
+    void RetryDueSubjectUpdates(RecordOutcome& outcome);
+    std::optional<std::string> SubjectFileAfter(const FinishedRound& round, int seat, bool report,
+                                                SubjectRecord& updated);
     void ShowReadFailure(const std::string& shownPath) const;
     void ShowWriteFailure(const std::string& shownPath) const;
 
     const ServerTexts& texts_;
     WorkFolders folders_;
+    std::filesystem::path journal_;
     MessageSink* boxes_;
     std::function<void(const std::string&)> log_;
+    // Rounds not yet written, oldest first.
+    std::deque<FinishedRound> waiting_;
+    std::map<SubjectKey, SubjectUpdateDue> subjectUpdatesDue_;
 };
 
 }  // namespace quib::server

@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
-#include "server/core/texts.h"
 #include "server/core/subject_record.h"
+#include "server/core/texts.h"
 
 namespace quib::server {
 

@@ -251,7 +251,7 @@ struct FailureCase {
     void (*block)(GameFiles& test);
     const char* boxText;  // followed by the path of the blocked file
     bool readFailure;
-    bool gameFileWritten;
+    bool positionFileBlocked;  // else the game file
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) {
@@ -274,67 +274,73 @@ const FailureCase kFailureCases[] = {
 
 class BlockedGameFiles : public GameFiles, public ::testing::WithParamInterface<FailureCase> {};
 
-// A game or position file that cannot be read or written stops the update
-// there: the subjects are not counted, the round's position lines wait for
-// the next round, and nothing is written over a file that could not be read.
-TEST_P(BlockedGameFiles, StopsBeforeTheSubjectsAndKeepsThePositionLines) {
+// A game or position file that cannot be read or written keeps the whole
+// round out of the files (a round file that no game file lists, or a game
+// row without its position lines, would leave them disagreeing); nothing is
+// written over a file that could not be read. The round waits in memory
+// with its number, and goes out with the next round once writing works.
+TEST_P(BlockedGameFiles, KeepTheWholeRoundWaitingUntilWritingWorksAgain) {
     const FailureCase& c = GetParam();
     c.block(*this);
     PlayWonRound();
-    const std::string positionLines = engine->game().positionLogText;
-    Record(55300);
+    EXPECT_FALSE(WriteRound(55300).roundSaved);
+    FinishRound();
 
-    const std::filesystem::path blocked = c.gameFileWritten ? positionFile() : gameFile();
+    const std::filesystem::path blocked = c.positionFileBlocked ? positionFile() : gameFile();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].first, "Fehler!");
     EXPECT_EQ(boxes.shown[0].second, c.boxText + Shown(blocked));
-    EXPECT_EQ(std::filesystem::is_regular_file(gameFile()), c.gameFileWritten);
     if (c.readFailure) {
         EXPECT_TRUE(std::filesystem::is_directory(blocked));
         EXPECT_TRUE(NamesIn(blocked).empty());
     }
-    EXPECT_FALSE(std::filesystem::is_regular_file(positionFile()));
-    EXPECT_EQ(engine->game().positionLogText, positionLines);
+    const std::vector<std::string> untouched = {"p000003.csv", "p000007.csv"};
+    const std::vector<std::string> withBlockedGameFile = {"g000000.csv", "p000003.csv",
+                                                          "p000007.csv"};
+    EXPECT_EQ(NamesIn(logDir()), c.positionFileBlocked ? untouched : withBlockedGameFile);
     EXPECT_EQ(ReadBytes(annaFile), kAnnaBefore);
     EXPECT_EQ(ReadBytes(benFile), kBenBefore);
     EXPECT_EQ(state.subjects[0].totalRounds, 10);
-    EXPECT_EQ(TakeLogTexts(), std::vector<std::string>{
-                                  "Fehler!!! Spiel konnte nicht gespeichert werden: g000000.csv"});
+    EXPECT_EQ(TakeLogTexts(),
+              std::vector<std::string>{
+                  "Fehler!!! Runde und Spiel konnte nicht gespeichert werden: r000000.csv"});
+
+    PlayLostRound();
+    EXPECT_EQ(engine->game().roundRecord.fileName, "r000001.csv")
+        << "the waiting round's number is not given again";
+    std::error_code ignored;
+    std::filesystem::remove_all(blocked, ignored);
+    if (!std::filesystem::is_directory(log2Dir())) {
+        std::filesystem::remove(log2Dir());
+        std::filesystem::create_directory(log2Dir());
+    }
+    Record(64000);
+    EXPECT_EQ(ReadBytes(gameFile()), ExpectedFile("game_round2.csv"));
+    EXPECT_EQ(ReadBytes(positionFile()), ExpectedFile("position_round2.csv"));
+    EXPECT_EQ(ReadBytes(annaFile), ExpectedFile("p000003_round2.csv"));
+    EXPECT_EQ(ReadBytes(benFile), ExpectedFile("p000007_round2.csv"));
+    EXPECT_EQ(NamesIn(logDir()),
+              (std::vector<std::string>{"g000000.csv", "p000003.csv", "p000007.csv", "r000000.csv",
+                                        "r000001.csv"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(, BlockedGameFiles, ::testing::ValuesIn(kFailureCases),
                          quib::testing::CaseName());
 
-// Position lines that could not be written go out with the next round: the
-// position file started then holds both rounds' lines.
-TEST_F(GameFiles, UnwrittenPositionLinesReachTheNextRoundsFile) {
-    std::filesystem::remove_all(log2Dir());
-    WriteBytes(log2Dir(), "not a folder");
-    PlayWonRound();
-    Record(55300);
-    std::filesystem::remove(log2Dir());
-    std::filesystem::create_directory(log2Dir());
-
-    PlayLostRound();
-    Record(64000);
-
-    EXPECT_EQ(ReadBytes(positionFile()), ExpectedFile("position_round2.csv"));
-    EXPECT_EQ(ReadBytes(gameFile()), ExpectedFile("game_round2.csv"));
-    EXPECT_TRUE(engine->game().positionLogText.empty());
-}
-
 // A writer whose position folder was never set up writes nothing into the
-// current directory; the round's position lines wait as for a failed write.
+// current directory; the round waits as for a failed write.
 TEST_F(GameFiles, PositionFolderNotSetUpIsAFailedWrite) {
     PlayWonRound();
     server::RecordWriter writer(texts, {{}, logDir(), {}}, &boxes, [](const std::string&) {});
     const server::FinishedRound round = engine->game().DescribeFinishedRound(55300);
-    engine->game().RoundRecorded(round, writer.Write(round));
-    FinishRound();
+    EXPECT_FALSE(writer.Write(round).roundSaved);
 
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].second, "Kann Datei nicht schreiben: g000000.csv");
-    EXPECT_FALSE(engine->game().positionLogText.empty());
+    EXPECT_EQ(writer.waitingRounds(), 1u);
+    EXPECT_TRUE(writer.HoldsRoundNumber(0));
+    EXPECT_TRUE(writer.HoldsGameNumber(0));
+    EXPECT_EQ(NamesIn(logDir()), (std::vector<std::string>{"p000003.csv", "p000007.csv"}));
     EXPECT_EQ(ReadBytes(annaFile), kAnnaBefore);
 }
 
@@ -357,13 +363,13 @@ TEST_F(GameFiles, UnreadableSubjectFileIsReportedAndTheOtherStillUpdated) {
 TEST_F(GameFiles, GameWithoutFileNameIsNotWritten) {
     engine->game().gameRecord.fileName.clear();
     PlayWonRound();
-    Record(55300);
+    EXPECT_FALSE(WriteRound(55300).roundSaved);
 
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].second, "Kann Datei nicht schreiben: " + Shown(logDir()) + "/");
     EXPECT_TRUE(NamesIn(log2Dir()).empty());
+    EXPECT_EQ(NamesIn(logDir()), (std::vector<std::string>{"p000003.csv", "p000007.csv"}));
     EXPECT_EQ(ReadBytes(annaFile), kAnnaBefore);
-    EXPECT_FALSE(engine->game().positionLogText.empty());
 }
 
 }  // namespace

@@ -18,7 +18,6 @@ class BeginGame : public GameFixture {};
 TEST_F(BeginGame, TakesTheFirstFreeNumberInLogAndStartsFromZero) {
     WriteBytes(logDir() / "g000000.csv", "x");
     WriteBytes(logDir() / "g000002.csv", "x");
-    WriteBytes(log2Dir() / "g000001.csv", "x");  // log2 plays no part
     GameRecord& game = engine->game().gameRecord;
     game = {7, "g000007.csv", 3, 3, {}, 1, 4, 9000, 1, 3};
 

@@ -34,6 +34,11 @@ class RecordFixture : public GameFixture {
         engine->game().localClock = [this] { return clock; };
         state.settings.speedText = "Normal";
         state.settings.startText = {"Links Oben", "Rechts Unten"};
+        // Rounds here are set up by hand; they are played open, as the
+        // game's display setting says.
+        for (server::SeatRecord& s : engine->game().seats) {
+            s.playedDisplayMode = server::DisplayOpen;
+        }
     }
 
     server::MessageSink* Boxes() override { return &boxes; }
@@ -62,7 +67,11 @@ class RecordFixture : public GameFixture {
     // The round's files as the round end writes them, from the game as it
     // stands; the outcome has been handed back to the game.
     server::RecordOutcome WriteRound(std::uint32_t writtenMs) {
-        return engine->WriteRound(engine->game().DescribeFinishedRound(writtenMs));
+        const server::FinishedRound round = engine->game().DescribeFinishedRound(writtenMs);
+        // The round takes the game's position lines along, as RecordRound
+        // hands them over.
+        engine->game().positionLogText.clear();
+        return engine->WriteRound(round);
     }
 
     // What RecordRound does after the files are written.

@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "common/file_io.h"
 #include "common/key_codes.h"
 #include "server/game/status_colours.h"
 #include "server/game/stimulus.h"
+#include "server/records/subject_format.h"
 #include "tests/server/engine/game_fixture.h"
 #include "tests/support/case_name.h"
 
@@ -501,6 +503,43 @@ TEST_F(RoundEndTest, RoundWhoseFileCannotBeWrittenStillCounts) {
     EXPECT_FALSE(std::filesystem::exists(log2Dir() / "g000000.csv"));
     EXPECT_EQ(state.subjects[0].totalRounds, 0);
     EXPECT_EQ(state.subjects[1].totalRounds, 0);
+}
+
+// The round end opens both boards on screen, but a game played covered is a
+// covered game in every file that records it.
+TEST_F(RoundEndTest, CoveredGameIsRecordedCoveredWhileTheBoardsOpenAtTheEnd) {
+    state.settings.display = 1;  // "verdeckt"
+    for (int s = 0; s < 2; ++s) {
+        const std::string file = SubjectFilePath(workDir(), s == 0 ? "000000" : "000001");
+        ASSERT_EQ(WriteFileAtomically(file, NewSubjectFileText(texts, s, "P", kGameDate),
+                                      WriteMode::CreateNew),
+                  WriteResult::Written);
+        state.subjects[s].subjectNumber = s;
+        state.subjects[s].subjectFile = file;
+    }
+    state.gameState = server::SetUp;
+    PlayRound(2000, false);
+
+    EXPECT_EQ(seat(0).displayMode, DisplayOpen);
+    EXPECT_EQ(seat(1).displayMode, DisplayOpen);
+    const auto line = [](const std::filesystem::path& file, std::size_t n) {
+        std::vector<std::string> lines;
+        std::string text = ReadWholeFile(file).value_or("");
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = text.find('\n', at);
+            lines.push_back(text.substr(at, end - at));
+            at = end == std::string::npos ? text.size() : end + 1;
+        }
+        return n < lines.size() ? lines[n] : std::string("(no line)");
+    };
+    EXPECT_EQ(line(logDir() / "r000000.csv", 13), "Anzeige:;verdeckt;verdeckt");
+    EXPECT_EQ(line(logDir() / "g000000.csv", 9), "Anzeige:;verdeckt;verdeckt");
+    EXPECT_EQ(line(log2Dir() / "g000000.csv", 9), "Anzeige:;verdeckt;verdeckt");
+    for (const char* subject : {"p000000.csv", "p000001.csv"}) {
+        const std::string row = line(logDir() / subject, 10);
+        EXPECT_EQ(row.substr(0, 12), "g000000.csv;") << subject;
+        EXPECT_EQ(row.substr(row.rfind(';')), ";0") << subject << ": " << row;
+    }
 }
 
 }  // namespace

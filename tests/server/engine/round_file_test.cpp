@@ -83,8 +83,8 @@ class RoundFile : public RecordFixture {
         engine->game().LogRoundEvent(KeyEvent, kKeySpace, 0, 105000);
         engine->game().LogRoundEvent(KeyEvent, kKeySpace, 1, 106123);
         EndRound(106123, false);
-        // Seat 1 kept its partner view covered in this round.
-        seat(1).displayMode = DisplayCovered;
+        // Seat 1 played this round with its partner view covered.
+        seat(1).playedDisplayMode = DisplayCovered;
     }
 
     void Place(int s, int column, int row) {

@@ -30,7 +30,11 @@ class ScoreReset : public ::testing::TestWithParam<ResetCase> {};
 TEST_P(ScoreReset, ClearsItsCountersAndRewritesTheScoreLines) {
     const ServerTexts texts;
     ServerState state;
-    FolderRecordNumbers numbers{{}};
+    // Numbers are never asked for by these commands.
+    struct NoNumbers : RecordNumbers {
+        std::int32_t NextGameNumber() override { return -1; }
+        std::int32_t NextRoundNumber() override { return -1; }
+    } numbers;
     Game game(state, texts, numbers);
     ServerStatistics& statistics = game.statistics;
     statistics.currentSeries = 4;
