@@ -197,7 +197,9 @@ class Checker {
         }
         const std::optional<std::vector<std::string>> log = ListNames(folders_.log);
         if (!fs::is_directory(folders_.log) || !log) {
-            result_.unusable = folders_.log.string() + " is no folder that can be listed";
+            result_.unusable = folders_.log.string() +
+                               " is no folder that can be listed (give the server's working "
+                               "folder, which holds log/ and log2/)";
             return std::move(result_);
         }
         // A missing log2/ holds no position files; the games then lack them.
