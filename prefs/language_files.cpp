@@ -66,19 +66,32 @@ std::vector<LanguageChoice> ListLanguageFiles(const fs::path& workDir, std::stri
     return choices;
 }
 
-void LoadLanguageTexts(const fs::path& workDir, const std::string& languageFile,
+bool ReadLanguageTexts(const fs::path& workDir, const std::string& languageFile,
                        LanguageTexts& texts) {
-    const int count = texts.defaultCount();
-    const fs::path path = workDir / languageFile;
     Preferences file;
-    const bool opened = file.Open(path);
+    if (!file.Open(workDir / languageFile)) {
+        return false;
+    }
     file.SelectGroup("Text");
-    for (int n = 0; n < count; ++n) {
+    for (int n = 0; n < texts.defaultCount(); ++n) {
         texts.Set(n, file.ReadText(TextKey(n), texts.DefaultText(n)));
     }
     file.Close();
+    return true;
+}
 
-    if (!opened && file.Create(path)) {
+void LoadLanguageTexts(const fs::path& workDir, const std::string& languageFile,
+                       LanguageTexts& texts) {
+    if (ReadLanguageTexts(workDir, languageFile, texts)) {
+        return;
+    }
+    // Missing: the defaults stand, and are written out as a template.
+    const int count = texts.defaultCount();
+    for (int n = 0; n < count; ++n) {
+        texts.Set(n, std::string(texts.DefaultText(n)));
+    }
+    Preferences file;
+    if (file.Create(workDir / languageFile)) {
         file.SelectGroup("Allgemein");
         file.WriteText("Language", "Deutsch");
         file.SelectGroup("Text");

@@ -39,4 +39,9 @@ std::vector<LanguageChoice> ListLanguageFiles(const std::filesystem::path& workD
 void LoadLanguageTexts(const std::filesystem::path& workDir, const std::string& languageFile,
                        LanguageTexts& texts);
 
+// The same without writing anything: false, with every text left as it was,
+// when the file cannot be opened. For tools that only look at a folder.
+bool ReadLanguageTexts(const std::filesystem::path& workDir, const std::string& languageFile,
+                       LanguageTexts& texts);
+
 }  // namespace quib

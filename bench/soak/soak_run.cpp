@@ -14,8 +14,9 @@
 
 #include "bench/lab_bench/lab_run.h"
 #include "bench/lab_bench/proc_stats.h"
-#include "bench/soak/soak_records.h"
 #include "protocol/server_port.h"
+#include "server/core/texts.h"
+#include "server/records/records_check.h"
 #include "testing/e2e/child_group.h"
 #include "testing/e2e/lab_session.h"
 #include "testing/e2e/private_network.h"
@@ -176,13 +177,17 @@ class Soak {
     }
 
     void CheckRecords() {
-        const SoakRecords records = CheckSoakRecords(Dir());
+        const server::RecordsCheck records = server::CheckRecords(Dir(), server::ServerTexts());
+        ASSERT_EQ(records.unusable, "");
         std::cout << "soak: " << records.rounds << " rounds (" << records.wonRounds << " won) in "
                   << records.games << " games" << std::endl;
         EXPECT_GE(records.rounds, options_.rounds);
         EXPECT_EQ(records.games, options_.games);
-        for (const std::string& problem : records.problems) {
-            ADD_FAILURE() << problem;
+        // The session began in an empty folder: every game a subject row
+        // names must still be there.
+        EXPECT_EQ(records.archivedGameRows, 0) << "subject rows name games that are not in log/";
+        for (const server::RecordProblem& problem : records.problems) {
+            ADD_FAILURE() << server::ProblemLine(problem);
         }
         if (records.problems.empty()) {
             std::cout << "soak: every round has its round file, game line and position lines; "

@@ -19,8 +19,8 @@ struct SoakOptions {
 // `games` games, the experimenter ending each game after a round and
 // starting the next. Meanwhile the server's resident size is sampled;
 // afterwards every record file is checked against the others
-// (CheckSoakRecords) and the memory for growth. Prints its progress and the
-// findings; problems are gtest failures, so call it from a test body.
+// (CheckRecords, as quib_server --check-records does) and the memory for growth. Prints its
+// progress and the findings; problems are gtest failures, so call it from a test body.
 void RunSoak(const SoakOptions& options);
 
 }  // namespace quib::bench

@@ -56,6 +56,17 @@ ServerSettings LoadSettings(const fs::path& workDir, LanguageChooser& chooser) {
     return settings;
 }
 
+ServerTexts ReadFolderTexts(const fs::path& workDir) {
+    Preferences file;
+    file.Open(workDir / kServerSettingsFile);  // a missing file leaves the default
+    file.SelectGroup("Sonstiges");
+    const std::string languageFile = file.ReadText("Language", kDefaultServerLanguageFile);
+    file.Close();
+    ServerTexts texts;
+    ReadLanguageTexts(workDir, languageFile, texts);
+    return texts;
+}
+
 ServerTexts LoadTexts(const fs::path& workDir, const std::string& languageFile) {
     ServerTexts texts;
     LoadLanguageTexts(workDir, languageFile, texts);

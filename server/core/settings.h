@@ -59,4 +59,10 @@ ServerSettings LoadSettings(const std::filesystem::path& workDir, LanguageChoose
 // that lacks some keys is not completed.
 ServerTexts LoadTexts(const std::filesystem::path& workDir, const std::string& languageFile);
 
+// The texts the server would start with in `workDir` without its language
+// dialog, read without writing anything: those of the language file the
+// settings file names (quib_server_de.lang when it names none), or the
+// built-in German texts when that file cannot be opened.
+ServerTexts ReadFolderTexts(const std::filesystem::path& workDir);
+
 }  // namespace quib::server

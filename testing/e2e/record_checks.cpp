@@ -7,6 +7,8 @@
 #include <regex>
 #include <sstream>
 
+#include "server/core/texts.h"
+#include "server/records/records_check.h"
 #include "testing/scratch_directory.h"
 
 namespace quib::e2e {
@@ -335,6 +337,15 @@ void CheckRecords(const fs::path& serverDir, const GameChoices& choices,
     for (int seat = 0; seat < 2; ++seat) {
         CheckSubjectFile(log / kSubjectFiles[seat], seat, choices, static_cast<int>(rounds.size()),
                          points, best, activeMs);
+    }
+    // And the files agree with each other as quib_server --check-records
+    // sees them.
+    const server::RecordsCheck check = server::CheckRecords(serverDir, server::ServerTexts());
+    EXPECT_EQ(check.unusable, "");
+    EXPECT_EQ(check.rounds, static_cast<int>(rounds.size()));
+    EXPECT_EQ(check.subjects, 2);
+    for (const server::RecordProblem& problem : check.problems) {
+        ADD_FAILURE() << server::ProblemLine(problem);
     }
 }
 

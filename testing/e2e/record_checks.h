@@ -41,6 +41,7 @@ std::vector<std::string> SplitFields(const std::string& line);
 // Checks every file the game left in `serverDir`'s log/ and log2/, with
 // gtest expectations; subject numbers 0 and 1, one game numbered 0, the
 // figures starting top left, level 1, open display, speed "augenblicklich".
+// Then the records check of quib_server --check-records must find nothing.
 void CheckRecords(const std::filesystem::path& serverDir, const GameChoices& choices,
                   const std::vector<PlayedRound>& rounds);
 

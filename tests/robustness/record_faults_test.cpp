@@ -15,16 +15,19 @@
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"
 #include "tests/support/live_game.h"
+#include "tests/support/records_agree.h"
 #include "tools/test_client.h"
 
 namespace quib::server {
 namespace {
 
+using quib::testing::ExpectRecordsAgree;
 using quib::testing::kCannotDropRights;
 using quib::testing::LimitFileSize;
 using quib::testing::NamesIn;
 using quib::testing::ReadBytes;
 using quib::testing::RecordFixture;
+using quib::testing::RecordProblems;
 using quib::testing::RunAsOrdinaryUser;
 using quib::testing::RunInChild;
 using quib::testing::WriteBytes;
@@ -104,6 +107,7 @@ TEST_F(RoundFiles, AFullDiskKeepsTheEarlierRoundsFilesWhole) {
     EXPECT_EQ(ReadBytes(subjectFile), subject);
     EXPECT_EQ(NamesIn(logDir()), logNames);
     EXPECT_EQ(NamesIn(log2Dir()), std::vector<std::string>{"g000000.csv"});
+    ExpectRecordsAgree(workDir());
 }
 
 // log/ and log2/ that the server's user may not write to: the round and the
@@ -141,6 +145,7 @@ TEST_F(RoundFiles, FoldersThatCannotBeWrittenAreReported) {
     EXPECT_EQ(NamesIn(logDir()), logNames);
     EXPECT_EQ(ReadBytes(logDir() / "g000000.csv"), game);
     EXPECT_EQ(ReadBytes(subjectFile), subject);
+    ExpectRecordsAgree(workDir());
 }
 
 // The experimenter edits the subject file between two rounds while the
@@ -256,6 +261,12 @@ TEST_P(DamagedSubjectFile, IsLeftUnchangedAndReported) {
     EXPECT_EQ(state.subjects[0].totalPoints, 0);
     EXPECT_TRUE(std::filesystem::exists(logDir() / "g000000.csv"));
     EXPECT_TRUE(std::filesystem::exists(log2Dir() / "g000000.csv"));
+    // The round's own files agree; the subject file stays one whose totals
+    // cannot be found.
+    EXPECT_EQ(RecordProblems(workDir()),
+              std::vector<std::string>{
+                  "log/p000003.csv: layout not recognised: its number, name, comment, points and "
+                  "rounds lines are not there once each and in this order"});
 }
 
 INSTANTIATE_TEST_SUITE_P(, DamagedSubjectFile, ::testing::ValuesIn(kDamagedSubjects),

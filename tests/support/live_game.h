@@ -20,6 +20,7 @@
 #include "server/engine/network_thread.h"
 #include "server/game/game_record.h"
 #include "testing/scratch_directory.h"
+#include "tests/support/records_agree.h"
 
 namespace quib::testing {
 
@@ -27,13 +28,19 @@ namespace quib::testing {
 // port of 127.0.0.1, with a game the experimenter has started: level 1, the
 // fastest figures, open partner boards, one figure picture for both, the
 // start toggle down. Players are test clients on their own threads; every
-// wait is bounded by a wall-clock deadline.
+// wait is bounded by a wall-clock deadline. Whatever a test played, the
+// record files it leaves must agree with each other.
 class LiveGame : public ::testing::Test {
   protected:
     static constexpr auto kDeadline = std::chrono::seconds(10);
 
     void SetUp() override { StartIn(dir.path()); }
-    void TearDown() override { network.reset(); }
+    void TearDown() override {
+        network.reset();
+        if (!recordsDir_.empty()) {
+            ExpectRecordsAgree(recordsDir_);
+        }
+    }
 
     // Starts the server with `workDir` as its working folder.
     void StartIn(const std::filesystem::path& workDir) {
@@ -49,6 +56,7 @@ class LiveGame : public ::testing::Test {
         ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && figure.save(&buffer, "PNG"));
         WriteBytes(folders.grafik / "figur0.png", png.toStdString());
 
+        recordsDir_ = workDir;
         engine = std::make_unique<server::Engine>(state, texts, folders);
         ASSERT_TRUE(engine->links().listener.Open(0));
         engine->StartLinks(MonotonicMilliseconds());
@@ -107,6 +115,9 @@ class LiveGame : public ::testing::Test {
     server::ServerTexts texts;
     std::unique_ptr<server::Engine> engine;
     std::unique_ptr<server::NetworkThread> network;
+
+  private:
+    std::filesystem::path recordsDir_;  // set once the folders are there
 };
 
 }  // namespace quib::testing

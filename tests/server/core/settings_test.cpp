@@ -368,5 +368,22 @@ TEST(LoadTextsTest, FileThatCannotBeCreatedIsSilentlyNotWritten) {
     EXPECT_FALSE(fs::exists(missing));
 }
 
+// A tool looking at a lab's folder takes the language file its settings
+// name, or the German texts, and leaves the folder as it found it.
+TEST(ReadFolderTextsTest, TakesTheSettingsLanguageFileAndWritesNothing) {
+    ScratchDirectory dir;
+    const std::string settings =
+        "[Sonstiges]\r\naskOptions = 1\r\nLanguage = quib_server_en.lang\r\n";
+    WriteBytes(dir.path() / "quib_server.prefs", settings);
+    WriteBytes(dir.path() / "quib_server_en.lang", kEnglishFile);
+    EXPECT_EQ(ReadFolderTexts(dir.path())[3], "Error!");
+
+    fs::remove(dir.path() / "quib_server_en.lang");
+    ExpectDefaults(ReadFolderTexts(dir.path()));
+    fs::remove(dir.path() / "quib_server.prefs");
+    ExpectDefaults(ReadFolderTexts(dir.path()));
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
 }  // namespace
 }  // namespace quib::server

@@ -1,0 +1,788 @@
+#include "server/records/records_check.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <optional>
+#include <set>
+#include <string_view>
+#include <system_error>
+#include <tuple>
+#include <utility>
+
+#include "common/file_io.h"
+#include "common/work_folders.h"
+#include "server/core/time_format.h"
+#include "server/records/csv_text.h"
+#include "server/records/record_transaction.h"
+#include "server/records/subject_layout.h"
+
+namespace quib::server {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The game and round files are written by the program alone and read by the
+// researchers' scripts by position, so they are read by position here too;
+// their labels depend on the language file and are not looked at. Lines are
+// counted from 0.
+constexpr std::size_t kRoundGameLine = 1;      // Spiel:;000000;Datei:;g000000.csv
+constexpr std::size_t kRoundNumberLine = 2;    // Runde:;1
+constexpr std::size_t kRoundDurationLine = 7;  // Spieldauer:;6200
+constexpr std::size_t kRoundResultLine = 8;    // Ergebniss:;Gewonnen
+constexpr std::size_t kRoundFirstEvent = 25;   // after the column titles
+// The header the game file (log/) and the position file (log2/) share.
+constexpr std::size_t kGameNameLine = 1;                         // as in the round file
+constexpr std::array<std::size_t, 2> kGamePlayerLines = {3, 4};  // ...;Datei:;p000012.csv
+constexpr std::size_t kGamePointsLine = 14;                      // Punkte:;3;Highscore:;3
+constexpr std::size_t kGameRoundsLine = 15;                      // Runden:;4
+constexpr std::size_t kGameTimeLine = 16;  // Spielzeit:;00:00:28;davon aktiv:;00:00:21
+constexpr std::size_t kGameFirstRow = 19;  // after the column titles
+constexpr std::size_t kGameRowFields = 23;
+constexpr std::size_t kPositionFields = 17;
+
+// Words the program writes in every language.
+constexpr std::string_view kLostWord = "Verloren";
+constexpr std::string_view kArrivalWord = "Position";
+
+// What an interrupted run of the server leaves: the hidden temporary file of
+// an atomic write ("." + target name + "." + eight lowercase letters), and
+// the journal of a round's files that were being written together. The
+// server completes or removes both when it starts.
+constexpr std::size_t kTemporaryTailLetters = 8;
+constexpr std::string_view kUnfinishedWrite =
+    "unfinished write; start the server once to complete it";
+
+using Lines = std::vector<std::string>;
+
+// A signed decimal number, as the files write them; nothing for any other
+// text. 18 digits always fit.
+std::optional<long long> Number(std::string_view text) {
+    const bool negative = text.starts_with('-');
+    if (negative) {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 18 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    for (const char c : text) {
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+std::string Text(std::optional<long long> value) {
+    return value ? std::to_string(*value) : "no number";
+}
+
+// Field n (from 1) of line `line`; empty past the end.
+std::string_view FieldAt(const Lines& lines, std::size_t line, int n) {
+    return line < lines.size() ? CsvField(lines[line], n) : std::string_view();
+}
+
+std::string_view LastField(std::string_view line) {
+    const std::size_t separator = line.rfind(';');
+    return separator == std::string_view::npos ? line : line.substr(separator + 1);
+}
+
+std::size_t FieldCount(std::string_view line) {
+    return static_cast<std::size_t>(std::count(line.begin(), line.end(), ';')) + 1;
+}
+
+bool IsNumberedName(std::string_view name, char letter) {
+    return name.size() == 11 && name[0] == letter && name.ends_with(".csv") &&
+           std::all_of(name.begin() + 1, name.begin() + 7,
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsUnfinishedWrite(std::string_view name) {
+    if (name == kJournalName) {
+        return true;
+    }
+    // "." + at least one character of the target + "." + the tail.
+    if (name.size() < kTemporaryTailLetters + 3 || name[0] != '.') {
+        return false;
+    }
+    const std::string_view tail = name.substr(name.size() - kTemporaryTailLetters);
+    return name[name.size() - kTemporaryTailLetters - 1] == '.' &&
+           std::all_of(tail.begin(), tail.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+// The names in a folder, sorted; nothing when it cannot be listed.
+std::optional<std::vector<std::string>> ListNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        names.push_back(it->path().filename().string());
+    }
+    if (error) {
+        return std::nullopt;
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::optional<Lines> ReadLines(const fs::path& file) {
+    const std::optional<std::string> text = ReadWholeFile(file);
+    if (!text) {
+        return std::nullopt;
+    }
+    Lines lines;
+    for (const std::string_view line : SplitLines(*text)) {
+        lines.emplace_back(line);
+    }
+    return lines;
+}
+
+std::string LogFile(std::string_view name) {
+    return std::string(kLogFolderName) + "/" + std::string(name);
+}
+
+std::string PositionFile(std::string_view name) {
+    return std::string(kPositionFolderName) + "/" + std::string(name);
+}
+
+struct RoundFile {
+    bool usable = false;  // its header could be read
+    std::string game;     // the game file its line 2 names
+    long long number = 0;
+    long long durationMs = 0;
+    bool won = false;
+    int arrivals = 0;       // "Position" events
+    int rowsInItsGame = 0;  // rows of the game it names that list it
+};
+
+struct GameHeader {
+    std::optional<long long> points;
+    std::optional<long long> best;
+    std::optional<long long> rounds;
+    std::string activeClock;
+    // Per seat the subject file the game names; empty for a seat without.
+    std::array<std::string, 2> subjects;
+};
+
+struct GameRow {
+    long long number = 0;
+    std::string roundFile;
+};
+
+struct Game {
+    bool inLog = false;
+    bool inLog2 = false;
+    std::optional<GameHeader> logHeader;   // when the game file could be read
+    std::optional<GameHeader> log2Header;  // the same for the position file
+    std::vector<GameRow> rows;             // the rows that could be read
+    bool allRowsRead = false;              // the game file was read, every row with it
+    long long playMs = 0;                  // the sum of the rows' durations
+};
+
+// A subject file's rows per game, for the games' side of the check.
+struct SubjectRows {
+    bool readable = false;  // its layout was recognised
+    std::map<std::string, int> rowsOfGame;
+};
+
+class Checker {
+  public:
+    Checker(const fs::path& workDir, const ServerTexts& texts)
+        : workDir_(workDir), folders_(WorkFolders::In(workDir)), texts_(texts) {}
+
+    RecordsCheck Run() {
+        if (!fs::is_directory(workDir_)) {
+            result_.unusable = workDir_.string() + " is no folder";
+            return std::move(result_);
+        }
+        const std::optional<std::vector<std::string>> log = ListNames(folders_.log);
+        if (!fs::is_directory(folders_.log) || !log) {
+            result_.unusable = folders_.log.string() +
+                               " is no folder that can be listed (give the server's working "
+                               "folder, which holds log/ and log2/)";
+            return std::move(result_);
+        }
+        // A missing log2/ holds no position files; the games then lack them.
+        const std::vector<std::string> log2 =
+            ListNames(folders_.log2).value_or(std::vector<std::string>{});
+        for (const std::string& name : *log) {
+            if (IsNumberedName(name, 'r')) {
+                ReadRoundFile(name);
+            } else if (IsNumberedName(name, 'g')) {
+                games_[name].inLog = true;
+            }
+        }
+        for (const std::string& name : log2) {
+            if (IsNumberedName(name, 'g')) {
+                games_[name].inLog2 = true;
+            }
+        }
+        for (auto& [name, game] : games_) {
+            CheckGame(name, game);
+        }
+        for (const std::string& name : *log) {
+            if (IsNumberedName(name, 'p')) {
+                CheckSubjectFile(name);
+            }
+        }
+        CheckNamedSubjects();
+        CheckRoundsListed();
+        for (const auto& [folder, names] :
+             {std::pair{kLogFolderName, *log}, std::pair{kPositionFolderName, log2}}) {
+            for (const std::string& name : names) {
+                if (IsUnfinishedWrite(name)) {
+                    Problem(std::string(folder) + "/" + name, kWholeFile,
+                            std::string(kUnfinishedWrite));
+                }
+            }
+        }
+        result_.games = static_cast<int>(games_.size());
+        std::stable_sort(result_.problems.begin(), result_.problems.end(),
+                         [](const RecordProblem& a, const RecordProblem& b) {
+                             return std::tie(a.file, a.line) < std::tie(b.file, b.line);
+                         });
+        return std::move(result_);
+    }
+
+  private:
+    // `line` from 0, as the lines are indexed; kWholeFile for none.
+    static constexpr std::size_t kWholeFile = static_cast<std::size_t>(-1);
+
+    void Problem(std::string file, std::size_t line, std::string text) {
+        result_.problems.push_back(
+            {std::move(file), line == kWholeFile ? 0 : line + 1, std::move(text)});
+    }
+
+    void ReadRoundFile(const std::string& name) {
+        ++result_.rounds;
+        RoundFile& round = rounds_[name];
+        const std::string file = LogFile(name);
+        const std::optional<Lines> lines = ReadLines(folders_.log / name);
+        if (!lines) {
+            Problem(file, kWholeFile, "cannot be read");
+            return;
+        }
+        if (lines->size() < kRoundFirstEvent) {
+            Problem(file, kWholeFile,
+                    "has " + std::to_string(lines->size()) + " lines, fewer than its header");
+            return;
+        }
+        round.game = FieldAt(*lines, kRoundGameLine, 4);
+        const std::optional<long long> number = Number(FieldAt(*lines, kRoundNumberLine, 2));
+        const std::optional<long long> duration = Number(FieldAt(*lines, kRoundDurationLine, 2));
+        if (!IsGameFileName(round.game)) {
+            Problem(file, kRoundGameLine, "names no game file");
+        }
+        if (!number) {
+            Problem(file, kRoundNumberLine, "has no round number");
+        }
+        if (!duration) {
+            Problem(file, kRoundDurationLine, "Spieldauer: no number");
+        }
+        if (!IsGameFileName(round.game) || !number || !duration) {
+            return;
+        }
+        round.usable = true;
+        round.number = *number;
+        round.durationMs = *duration;
+        round.won = FieldAt(*lines, kRoundResultLine, 2) != kLostWord;
+        for (std::size_t i = kRoundFirstEvent; i < lines->size(); ++i) {
+            round.arrivals += FieldAt(*lines, i, 4) == kArrivalWord;
+        }
+        result_.wonRounds += round.won;
+    }
+
+    // The header's numbers, each reported when it is none.
+    std::optional<GameHeader> ReadHeader(const std::string& file, const std::string& name,
+                                         const Lines& lines) {
+        if (lines.size() < kGameFirstRow) {
+            Problem(file, kWholeFile,
+                    "has " + std::to_string(lines.size()) + " lines, fewer than its header");
+            return std::nullopt;
+        }
+        if (FieldAt(lines, kGameNameLine, 4) != name) {
+            Problem(file, kGameNameLine,
+                    "names the game file " + std::string(FieldAt(lines, kGameNameLine, 4)));
+        }
+        GameHeader header;
+        const auto number = [&](std::size_t line, int field, std::string_view label) {
+            std::optional<long long> value = Number(FieldAt(lines, line, field));
+            if (!value) {
+                Problem(file, line, std::string(label) + ": no number");
+            }
+            return value;
+        };
+        header.points = number(kGamePointsLine, 2, "Punkte");
+        header.best = number(kGamePointsLine, 4, "Highscore");
+        header.rounds = number(kGameRoundsLine, 2, "Runden");
+        header.activeClock = FieldAt(lines, kGameTimeLine, 4);
+        for (std::size_t seat = 0; seat < kGamePlayerLines.size(); ++seat) {
+            header.subjects[seat] = LastField(lines[kGamePlayerLines[seat]]);
+        }
+        return header;
+    }
+
+    void CheckGame(const std::string& name, Game& game) {
+        if (game.inLog) {
+            CheckGameFile(name, game);
+        } else {
+            Problem(PositionFile(name), kWholeFile,
+                    "has no game file " + LogFile(name) + " beside it");
+        }
+        if (game.inLog2) {
+            CheckPositionFile(name, game);
+        } else {
+            Problem(LogFile(name), kWholeFile,
+                    "has no position file " + PositionFile(name) + " beside it");
+        }
+    }
+
+    void CheckGameFile(const std::string& name, Game& game) {
+        const std::string file = LogFile(name);
+        const std::optional<Lines> read = ReadLines(folders_.log / name);
+        if (!read) {
+            Problem(file, kWholeFile, "cannot be read");
+            return;
+        }
+        const Lines& lines = *read;
+        game.logHeader = ReadHeader(file, name, lines);
+        if (!game.logHeader) {
+            return;
+        }
+        game.allRowsRead = true;
+        long long wonRows = 0;
+        long long run = 0;
+        long long longestRun = 0;
+        long long previousPoints = 0;
+        long long previousStreak = 0;
+        std::set<std::string> listed;
+        for (std::size_t i = kGameFirstRow; i < lines.size(); ++i) {
+            const long long position = static_cast<long long>(i - kGameFirstRow) + 1;
+            const std::string_view wonField = FieldAt(lines, i, 7);
+            const std::optional<long long> durationMs = Number(FieldAt(lines, i, 3));
+            const std::optional<long long> number = Number(FieldAt(lines, i, 5));
+            const std::optional<long long> points = Number(FieldAt(lines, i, 8));
+            const std::optional<long long> streak = Number(FieldAt(lines, i, 9));
+            if (FieldCount(lines[i]) != kGameRowFields || !durationMs || !number || !points ||
+                !streak || (wonField != "0" && wonField != "1")) {
+                Problem(file, i, "is no round row");
+                game.allRowsRead = false;
+                continue;
+            }
+            const bool won = wonField == "1";
+            const std::string roundFile(FieldAt(lines, i, 6));
+            game.rows.push_back({*number, roundFile});
+            game.playMs += *durationMs;
+            wonRows += won;
+            run = won ? run + 1 : 0;
+            longestRun = std::max(longestRun, run);
+            if (*number != position) {
+                Problem(file, i,
+                        "Runde: " + std::to_string(*number) + " in round row " +
+                            std::to_string(position));
+            }
+            // A running total is wrong when it follows neither the row
+            // before nor the rows' own count, so that one wrong row is
+            // reported once and not again in every row after it.
+            if (*points != previousPoints + won && *points != wonRows) {
+                Problem(file, i,
+                        "Punkte: " + std::to_string(*points) + ", but " + std::to_string(wonRows) +
+                            " rounds won up to here");
+            }
+            if (*streak != (won ? previousStreak + 1 : 0) && *streak != run) {
+                Problem(file, i,
+                        "Serie: " + std::to_string(*streak) + ", but a run of " +
+                            std::to_string(run) + " won rounds up to here");
+            }
+            previousPoints = *points;
+            previousStreak = *streak;
+            CheckRowsRound(file, name, i, roundFile, *number, *durationMs, won, listed);
+        }
+
+        const GameHeader& header = *game.logHeader;
+        const long long rows = static_cast<long long>(lines.size() - kGameFirstRow);
+        if (header.rounds && *header.rounds != rows) {
+            Problem(file, kGameRoundsLine,
+                    "Runden: " + std::to_string(*header.rounds) + ", but " + std::to_string(rows) +
+                        " round lines");
+        }
+        if (!game.allRowsRead) {
+            return;  // the sums below would miss the rows reported
+        }
+        if (header.points && *header.points != wonRows) {
+            Problem(file, kGamePointsLine,
+                    "Punkte: " + std::to_string(*header.points) + ", but " +
+                        std::to_string(wonRows) + " won rounds");
+        }
+        if (header.best && *header.best != longestRun) {
+            Problem(file, kGamePointsLine,
+                    "Highscore: " + std::to_string(*header.best) +
+                        ", but the longest run of won rounds is " + std::to_string(longestRun));
+        }
+        const std::string active = FormatClock(game.playMs / 1000);
+        if (header.activeClock != active) {
+            Problem(file, kGameTimeLine,
+                    "davon aktiv: " + header.activeClock +
+                        ", but the rounds' durations add up to " + active + " (" +
+                        std::to_string(game.playMs) + " ms)");
+        }
+    }
+
+    void CheckRowsRound(const std::string& file, const std::string& game, std::size_t line,
+                        const std::string& roundFile, long long number, long long durationMs,
+                        bool won, std::set<std::string>& listed) {
+        const auto found = rounds_.find(roundFile);
+        if (found == rounds_.end()) {
+            Problem(file, line, roundFile + " is missing");
+            return;
+        }
+        RoundFile& round = found->second;
+        if (!listed.insert(roundFile).second) {
+            Problem(file, line, roundFile + " is listed a second time");
+            return;
+        }
+        if (!round.usable) {
+            return;  // reported with the round file
+        }
+        if (round.game != game) {
+            Problem(file, line, roundFile + " belongs to " + round.game + " (its line 2)");
+            return;
+        }
+        ++round.rowsInItsGame;
+        if (round.number != number) {
+            Problem(file, line,
+                    "Runde: " + std::to_string(number) + ", but " + roundFile + " is round " +
+                        std::to_string(round.number));
+        }
+        if (round.durationMs != durationMs) {
+            Problem(file, line,
+                    "Dauer (ms): " + std::to_string(durationMs) + ", but " + roundFile +
+                        " has Spieldauer " + std::to_string(round.durationMs));
+        }
+        if (round.won != won) {
+            Problem(file, line,
+                    std::string("Gewonnen: ") + (won ? "1" : "0") + ", but " + roundFile +
+                        (round.won ? " was won" : " was lost"));
+        }
+    }
+
+    // Per round of the game: the first line and how many start and arrival
+    // lines it has.
+    struct RoundLines {
+        std::size_t firstLine = 0;
+        bool startsWithStart = false;
+        int starts = 0;
+        int arrivals = 0;
+    };
+
+    void CheckPositionFile(const std::string& name, Game& game) {
+        const std::string file = PositionFile(name);
+        const std::optional<Lines> read = ReadLines(folders_.log2 / name);
+        if (!read) {
+            Problem(file, kWholeFile, "cannot be read");
+            return;
+        }
+        const Lines& lines = *read;
+        std::optional<GameHeader> header = ReadHeader(file, name, lines);
+        if (!header) {
+            return;
+        }
+        if (game.logHeader) {
+            const GameHeader& logHeader = *game.logHeader;
+            const auto compare = [&](std::size_t line, std::string_view label,
+                                     std::optional<long long> here,
+                                     std::optional<long long> there) {
+                if (here && there && *here != *there) {
+                    Problem(file, line,
+                            std::string(label) + ": " + std::to_string(*here) + ", but " +
+                                LogFile(name) + " has " + std::to_string(*there));
+                }
+            };
+            compare(kGamePointsLine, "Punkte", header->points, logHeader.points);
+            compare(kGamePointsLine, "Highscore", header->best, logHeader.best);
+            compare(kGameRoundsLine, "Runden", header->rounds, logHeader.rounds);
+        }
+        game.log2Header = std::move(header);
+
+        std::map<long long, RoundLines> rounds;
+        long long expectedMove = 0;
+        long long lastRound = 0;
+        for (std::size_t i = kGameFirstRow; i < lines.size(); ++i) {
+            const std::optional<long long> move = Number(FieldAt(lines, i, 1));
+            const std::optional<long long> round = Number(FieldAt(lines, i, 4));
+            if (FieldCount(lines[i]) != kPositionFields || !move || !round) {
+                Problem(file, i, "is no position line");
+                ++expectedMove;
+                continue;
+            }
+            // After a gap the count goes on from the number found, so that
+            // one lost line is reported once.
+            if (*move != expectedMove) {
+                Problem(
+                    file, i,
+                    "Zug: " + std::to_string(*move) + ", expected " + std::to_string(expectedMove));
+            }
+            expectedMove = *move + 1;
+            if (*round < lastRound) {
+                Problem(file, i,
+                        "a line of round " + std::to_string(*round) + " after round " +
+                            std::to_string(lastRound));
+                continue;
+            }
+            lastRound = *round;
+            const bool start = !FieldAt(lines, i, static_cast<int>(kPositionFields)).empty();
+            auto [entry, first] = rounds.try_emplace(*round);
+            if (first) {
+                entry->second.firstLine = i;
+                entry->second.startsWithStart = start;
+            }
+            ++(start ? entry->second.starts : entry->second.arrivals);
+        }
+        if (!game.allRowsRead) {
+            return;  // which rounds there should be is not known
+        }
+        std::set<long long> rowNumbers;
+        for (const GameRow& row : game.rows) {
+            rowNumbers.insert(row.number);
+            CheckRoundsLines(file, row, rounds);
+        }
+        for (const auto& [round, counts] : rounds) {
+            if (!rowNumbers.contains(round)) {
+                Problem(file, counts.firstLine,
+                        "lines of round " + std::to_string(round) + ", which has no row in " +
+                            LogFile(name));
+            }
+        }
+    }
+
+    void CheckRoundsLines(const std::string& file, const GameRow& row,
+                          const std::map<long long, RoundLines>& rounds) {
+        const std::string round = "round " + std::to_string(row.number);
+        const auto found = rounds.find(row.number);
+        if (found == rounds.end()) {
+            Problem(file, kWholeFile, "no lines of " + round + " (" + row.roundFile + ")");
+            return;
+        }
+        const RoundLines& lines = found->second;
+        if (lines.starts != 1) {
+            // A start line that lost its list reads as an arrival: the
+            // arrivals are not counted against the round file then.
+            Problem(file, lines.firstLine,
+                    round + " has " + std::to_string(lines.starts) +
+                        " start lines (with a list of possible targets), not 1");
+            return;
+        }
+        if (!lines.startsWithStart) {
+            Problem(file, lines.firstLine, round + " begins with an arrival, not its start line");
+        }
+        const auto roundFile = rounds_.find(row.roundFile);
+        if (roundFile != rounds_.end() && roundFile->second.usable &&
+            roundFile->second.arrivals != lines.arrivals) {
+            Problem(file, lines.firstLine,
+                    round + " has " + std::to_string(lines.arrivals) + " arrival lines, but " +
+                        row.roundFile + " has " + std::to_string(roundFile->second.arrivals) +
+                        " Position events");
+        }
+    }
+
+    void CheckSubjectFile(const std::string& name) {
+        ++result_.subjects;
+        const std::string file = LogFile(name);
+        const std::optional<Lines> read = ReadLines(folders_.log / name);
+        SubjectRows& known = subjects_[name];
+        if (!read) {
+            Problem(file, kWholeFile, "cannot be read");
+            return;
+        }
+        const Lines& lines = *read;
+        const std::vector<std::string_view> views(lines.begin(), lines.end());
+        const std::optional<SubjectLayout> layout = FindSubjectLayout(views, texts_);
+        if (!layout) {
+            Problem(file, kWholeFile,
+                    "layout not recognised: its number, name, comment, points and rounds lines "
+                    "are not there once each and in this order");
+            return;
+        }
+        known.readable = true;
+        const auto field = [&lines](std::size_t line, int n) {
+            return TrimSpaces(CsvField(lines[line], n));
+        };
+        long long points = 0;
+        long long record = 0;
+        long long rounds = 0;
+        long long playMs = 0;
+        bool allRowsRead = true;
+        for (const std::size_t i : layout->gameRows) {
+            const std::string game(field(i, 1));
+            const std::optional<long long> rowPoints = Number(field(i, 4));
+            const std::optional<long long> rowBest = Number(field(i, 5));
+            const std::optional<long long> rowRounds = Number(field(i, 6));
+            const std::optional<long long> rowMs = Number(field(i, 7));
+            if (!rowPoints || !rowBest || !rowRounds || !rowMs) {
+                Problem(file, i, "is no game row");
+                allRowsRead = false;
+                continue;
+            }
+            points += *rowPoints;
+            record = std::max(record, *rowBest);
+            rounds += *rowRounds;
+            playMs += *rowMs;
+            if (++known.rowsOfGame[game] > 1) {
+                Problem(file, i, "a second row of " + game);
+                continue;
+            }
+            const auto found = games_.find(game);
+            if (found == games_.end()) {
+                ++result_.archivedGameRows;  // the lab has moved the game away
+                continue;
+            }
+            CheckSubjectRow(file, name, i, game, found->second, std::string(field(i, 3)),
+                            {*rowPoints, *rowBest, *rowRounds, *rowMs});
+        }
+        if (!allRowsRead) {
+            return;  // the sums would miss the rows reported
+        }
+        const auto total = [&](std::size_t line, int n, std::string_view label, long long sum,
+                               std::string_view what) {
+            const std::optional<long long> value = Number(field(line, n));
+            if (value != sum) {
+                Problem(file, line,
+                        std::string(label) + ": " + Text(value) + ", but " + std::string(what) +
+                            " " + std::to_string(sum));
+            }
+        };
+        total(layout->pointsLine, 2, "Punkte", points, "the rows add up to");
+        total(layout->pointsLine, 4, "Rekord", record, "the rows' highest Highscore is");
+        total(layout->roundsLine, 2, "Runden", rounds, "the rows add up to");
+        total(layout->roundsLine, 4, "Spielzeit", playMs, "the rows add up to");
+        const std::optional<long long> recordedMs = Number(field(layout->roundsLine, 4));
+        const std::string clock = FormatClock(recordedMs.value_or(0) / 1000);
+        if (recordedMs && field(layout->roundsLine, 5) != clock) {
+            Problem(file, layout->roundsLine,
+                    "Spielzeit: " + std::string(field(layout->roundsLine, 5)) + ", but " +
+                        std::to_string(*recordedMs) + " ms is " + clock);
+        }
+    }
+
+    struct RowValues {
+        long long points;
+        long long best;
+        long long rounds;
+        long long playMs;
+    };
+
+    void CheckSubjectRow(const std::string& file, const std::string& name, std::size_t line,
+                         const std::string& gameName, const Game& game, const std::string& partner,
+                         const RowValues& row) {
+        const bool fromLog = game.logHeader.has_value();
+        const std::optional<GameHeader>& header = fromLog ? game.logHeader : game.log2Header;
+        if (!header) {
+            return;  // the game's files are reported
+        }
+        const std::string gameFile = fromLog ? LogFile(gameName) : PositionFile(gameName);
+        const auto seat = std::find(header->subjects.begin(), header->subjects.end(), name);
+        if (seat == header->subjects.end()) {
+            Problem(file, line, gameFile + " does not name " + name + " as a player");
+        } else {
+            const std::string& other = header->subjects[seat == header->subjects.begin() ? 1 : 0];
+            // A subject who sat in both seats is the own partner.
+            const std::string& expected = header->subjects[0] == header->subjects[1] ? name : other;
+            if (partner != expected) {
+                Problem(file, line,
+                        "Gegner: " + (partner.empty() ? "none" : partner) + ", but " + gameFile +
+                            " names " + (expected.empty() ? "none" : expected));
+            }
+        }
+        const auto compare = [&](std::string_view label, long long value,
+                                 std::optional<long long> expected) {
+            if (expected && value != *expected) {
+                Problem(file, line,
+                        std::string(label) + " of " + gameName + ": " + std::to_string(value) +
+                            ", but " + gameFile + " has " + std::to_string(*expected));
+            }
+        };
+        compare("Punkte", row.points, header->points);
+        compare("Highscore", row.best, header->best);
+        compare("Runden", row.rounds, header->rounds);
+        if (fromLog && game.allRowsRead && row.playMs != game.playMs) {
+            Problem(file, line,
+                    "Dauer (ms) of " + gameName + ": " + std::to_string(row.playMs) +
+                        ", but the rounds of " + gameFile + " add up to " +
+                        std::to_string(game.playMs));
+        }
+    }
+
+    // Each subject a game names has the game's row.
+    void CheckNamedSubjects() {
+        for (const auto& [name, game] : games_) {
+            const bool fromLog = game.logHeader.has_value();
+            const std::optional<GameHeader>& header = fromLog ? game.logHeader : game.log2Header;
+            if (!header) {
+                continue;
+            }
+            const std::string file = fromLog ? LogFile(name) : PositionFile(name);
+            for (std::size_t seat = 0; seat < header->subjects.size(); ++seat) {
+                const std::string& subject = header->subjects[seat];
+                if (subject.empty() || (seat == 1 && subject == header->subjects[0])) {
+                    continue;  // no subject in the seat, or the one already looked at
+                }
+                const auto found = subjects_.find(subject);
+                if (found == subjects_.end()) {
+                    Problem(file, kGamePlayerLines[seat],
+                            "names " + subject + ", which is not in " + kLogFolderName + "/");
+                } else if (found->second.readable && !found->second.rowsOfGame.contains(name)) {
+                    Problem(file, kGamePlayerLines[seat], subject + " has no row of this game");
+                }
+            }
+        }
+    }
+
+    // Every round file is listed in the game it names.
+    void CheckRoundsListed() {
+        for (const auto& [name, round] : rounds_) {
+            if (!round.usable || round.rowsInItsGame > 0) {
+                continue;
+            }
+            const auto game = games_.find(round.game);
+            Problem(LogFile(name), kRoundGameLine,
+                    game != games_.end() && game->second.inLog
+                        ? "listed in no row of " + LogFile(round.game)
+                        : "names " + round.game + ", which is not in " + kLogFolderName + "/");
+        }
+    }
+
+    fs::path workDir_;
+    WorkFolders folders_;
+    const ServerTexts& texts_;
+    RecordsCheck result_;
+    std::map<std::string, RoundFile> rounds_;  // by file name
+    std::map<std::string, Game> games_;        // by file name, of log/ and log2/
+    std::map<std::string, SubjectRows> subjects_;
+};
+
+std::string Count(int n, std::string_view one, std::string_view many) {
+    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+}  // namespace
+
+RecordsCheck CheckRecords(const fs::path& workDir, const ServerTexts& texts) {
+    return Checker(workDir, texts).Run();
+}
+
+std::string ProblemLine(const RecordProblem& problem) {
+    return problem.file + (problem.line > 0 ? ":" + std::to_string(problem.line) : "") + ": " +
+           problem.text;
+}
+
+std::string SummaryLine(const RecordsCheck& check) {
+    const int problems = static_cast<int>(check.problems.size());
+    return "checked " + Count(check.games, "game", "games") + ", " +
+           Count(check.rounds, "round", "rounds") + ", " +
+           Count(check.subjects, "subject", "subjects") + " (" +
+           Count(check.archivedGameRows, "row", "rows") + " of archived games): " +
+           (problems == 0 ? "no problems found"
+                          : Count(problems, "problem", "problems") + " found");
+}
+
+}  // namespace quib::server
