@@ -20,13 +20,13 @@
 #include "common/file_io.h"
 #include "common/key_codes.h"
 #include "server/engine/engine.h"
-#include "server/records/subject_format.h"
-#include "testing/scratch_directory.h"
 #include "server/records/csv_text.h"
 #include "server/records/records_check.h"
-#include "tests/support/records_agree.h"
+#include "server/records/subject_format.h"
+#include "testing/scratch_directory.h"
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"
+#include "tests/support/records_agree.h"
 
 namespace {
 

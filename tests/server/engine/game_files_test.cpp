@@ -12,6 +12,7 @@
 #include "common/key_codes.h"
 #include "tests/server/engine/record_fixture.h"
 #include "tests/support/case_name.h"
+#include "tests/support/records_agree.h"
 
 namespace quib::server {
 namespace {
@@ -322,6 +323,7 @@ TEST_P(BlockedGameFiles, KeepTheWholeRoundWaitingUntilWritingWorksAgain) {
     EXPECT_EQ(NamesIn(logDir()),
               (std::vector<std::string>{"g000000.csv", "p000003.csv", "p000007.csv", "r000000.csv",
                                         "r000001.csv"}));
+    quib::testing::ExpectRecordsAgree(workDir());
 }
 
 INSTANTIATE_TEST_SUITE_P(, BlockedGameFiles, ::testing::ValuesIn(kFailureCases),
