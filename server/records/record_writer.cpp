@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <set>
 
 #include "common/file_io.h"
 #include "server/records/file_numbering.h"
@@ -81,15 +82,32 @@ RecordOutcome RecordWriter::Write(const FinishedRound& round) {
         CompleteJournal(journal_);
     }
     waiting_.push_back(round);
-    while (!waiting_.empty() && WriteRoundFiles(waiting_.front(), outcome)) {
+    // Rounds of one game go into its files in order: after a round that
+    // fails, the later rounds of its game wait behind it. Other games' rounds
+    // do not depend on it and are written. Only the first failed round is
+    // shown in a box, not every round waiting behind it; the log view has a
+    // line for each.
+    roundFailed_ = false;
+    std::set<std::string> blockedGames;
+    std::deque<FinishedRound> stillWaiting;
+    while (!waiting_.empty()) {
+        FinishedRound next = std::move(waiting_.front());
         waiting_.pop_front();
+        const bool isThisRound = waiting_.empty();
+        if (blockedGames.contains(next.game.fileName)) {
+            if (isThisRound) {
+                log_(texts_[txt::kRoundAndGameNotSaved] + " " + next.fileName);
+            }
+            stillWaiting.push_back(std::move(next));
+        } else if (WriteRoundFiles(next, outcome)) {
+            outcome.roundSaved = isThisRound;
+        } else {
+            blockedGames.insert(next.game.fileName);
+            stillWaiting.push_back(std::move(next));
+            roundFailed_ = true;
+        }
     }
-    outcome.roundSaved = waiting_.empty();
-    if (waiting_.size() > 1) {
-        // An earlier round failed again and was reported; this one waits
-        // behind it.
-        log_(texts_[txt::kRoundAndGameNotSaved] + " " + round.fileName);
-    }
+    waiting_ = std::move(stillWaiting);
     RetryDueSubjectUpdates(outcome);
     return outcome;
 }
@@ -207,9 +225,7 @@ std::optional<std::string> RecordWriter::SubjectFileAfter(const FinishedRound& r
     if (!update) {
         if (report) {
             const std::string shown = texts_[txt::kFileLayoutUnknown] + " " + file;
-            if (boxes_ != nullptr) {
-                boxes_->ShowMessage(texts_[txt::kErrorTitle], shown);
-            }
+            ShowBox(shown);
             log_(shown);
         }
         return std::nullopt;
@@ -275,16 +291,16 @@ bool RecordWriter::HoldsRoundNumber(std::int32_t number) const {
 }
 
 void RecordWriter::ShowReadFailure(const std::string& shownPath) const {
-    if (boxes_ != nullptr) {
-        boxes_->ShowMessage(texts_[txt::kErrorTitle],
-                            texts_[txt::kCannotReadFile] + ": " + shownPath);
-    }
+    ShowBox(texts_[txt::kCannotReadFile] + ": " + shownPath);
 }
 
 void RecordWriter::ShowWriteFailure(const std::string& shownPath) const {
-    if (boxes_ != nullptr) {
-        boxes_->ShowMessage(texts_[txt::kErrorTitle],
-                            texts_[txt::kCannotWriteFile] + " " + shownPath);
+    ShowBox(texts_[txt::kCannotWriteFile] + " " + shownPath);
+}
+
+void RecordWriter::ShowBox(const std::string& text) const {
+    if (boxes_ != nullptr && !roundFailed_) {
+        boxes_->ShowMessage(texts_[txt::kErrorTitle], text);
     }
 }
 

@@ -42,7 +42,9 @@ struct RecordOutcome {
 // same file when applied twice, so trying again is always safe.
 // A failure is reported in a box (title txt3 "Fehler!") and never stops the
 // game. The log view gets one line per round: which game file was written,
-// or what could not be saved.
+// or what could not be saved. Rounds of one game are written in order: a
+// round waiting behind a failed one of its game waits too, while other
+// games' rounds are written.
 // Runs on the network thread under stateLock, like the game that numbers
 // its rounds from it (NumbersInUse).
 class RecordWriter final : public NumbersInUse {
@@ -83,6 +85,7 @@ class RecordWriter final : public NumbersInUse {
                                                 SubjectRecord& updated);
     void ShowReadFailure(const std::string& shownPath) const;
     void ShowWriteFailure(const std::string& shownPath) const;
+    void ShowBox(const std::string& text) const;
 
     const ServerTexts& texts_;
     WorkFolders folders_;
@@ -91,6 +94,9 @@ class RecordWriter final : public NumbersInUse {
     std::function<void(const std::string&)> log_;
     // Rounds not yet written, oldest first.
     std::deque<FinishedRound> waiting_;
+    // A round has failed in the running Write: boxes for the rounds after it
+    // would only repeat it.
+    bool roundFailed_ = false;
     std::map<SubjectKey, SubjectUpdateDue> subjectUpdatesDue_;
 };
 

@@ -374,5 +374,40 @@ TEST_F(GameFiles, GameWithoutFileNameIsNotWritten) {
     EXPECT_EQ(ReadBytes(annaFile), kAnnaBefore);
 }
 
+// A game whose files stay blocked holds back only its own rounds: the next
+// game's rounds are written while the first game's round keeps waiting, with
+// its numbers, until its file can be written.
+TEST_F(GameFiles, ABlockedGameHoldsBackOnlyItsOwnRounds) {
+    std::filesystem::create_directory(positionFile());
+    PlayWonRound();
+    EXPECT_FALSE(WriteRound(55300).roundSaved);
+    FinishRound();
+
+    engine->game().BeginGameRecord(58000, kGameDate);
+    EXPECT_EQ(engine->game().gameRecord.fileName, "g000001.csv");
+    PlayLostRound();
+    EXPECT_EQ(engine->game().roundRecord.fileName, "r000001.csv");
+    EXPECT_TRUE(WriteRound(64000).roundSaved);
+    FinishRound();
+
+    EXPECT_TRUE(std::filesystem::is_regular_file(logDir() / "g000001.csv"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(logDir() / "r000001.csv"));
+    EXPECT_FALSE(std::filesystem::exists(logDir() / "r000000.csv"));
+    EXPECT_EQ(TakeLogTexts(),
+              (std::vector<std::string>{
+                  "Fehler!!! Runde und Spiel konnte nicht gespeichert werden: r000000.csv",
+                  "Fehler!!! Runde und Spiel konnte nicht gespeichert werden: r000000.csv",
+                  "Spiel/Runde gespeichert: g000001.csv (Neue Datei!) / r000001.csv"}));
+
+    std::filesystem::remove(positionFile());
+    engine->game().BeginGameRecord(70000, kGameDate);
+    EXPECT_EQ(engine->game().gameRecord.fileName, "g000002.csv");
+    PlayWonRound();
+    EXPECT_TRUE(WriteRound(75000).roundSaved);
+    EXPECT_TRUE(std::filesystem::is_regular_file(logDir() / "r000000.csv"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(positionFile()));
+    quib::testing::ExpectRecordsAgree(workDir());
+}
+
 }  // namespace
 }  // namespace quib::server
