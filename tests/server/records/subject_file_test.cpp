@@ -203,6 +203,19 @@ TEST_F(SubjectFileTest, ReadsBackACreatedSubject) {
     EXPECT_EQ(result.record.totalPlayMs, 0);
 }
 
+// What Bea's file says, read with subject 7 in the other seat.
+void ExpectBeaAgainstPartner7(const SubjectRecord& r) {
+    EXPECT_EQ(r.subjectNumber, 3);
+    EXPECT_EQ(r.subjectName, "Bea");
+    EXPECT_EQ(r.comment, "x;y\r\nz");
+    EXPECT_EQ(r.totalPoints, 12);
+    EXPECT_EQ(r.record, 5);
+    EXPECT_EQ(r.totalRounds, 30);
+    EXPECT_EQ(r.totalPlayMs, 90500);
+    EXPECT_EQ(r.roundsWithPartner, 4 + 2);
+    EXPECT_EQ(r.msWithPartner, 20000 + 5500);
+}
+
 struct LineEndCase {
     const char* name;
     const char* before;
@@ -220,16 +233,7 @@ TEST_P(ReadLineEndsTest, ReadsTotalsCommentAndGamesWithThePartner) {
 
     const SubjectReadResult result = Read("000003 - Bea", PathText("p000007.csv"));
     ASSERT_TRUE(result.ok);
-    const SubjectRecord& r = result.record;
-    EXPECT_EQ(r.subjectNumber, 3);
-    EXPECT_EQ(r.subjectName, "Bea");
-    EXPECT_EQ(r.comment, "x;y\r\nz");
-    EXPECT_EQ(r.totalPoints, 12);
-    EXPECT_EQ(r.record, 5);
-    EXPECT_EQ(r.totalRounds, 30);
-    EXPECT_EQ(r.totalPlayMs, 90500);
-    EXPECT_EQ(r.roundsWithPartner, 4 + 2);
-    EXPECT_EQ(r.msWithPartner, 20000 + 5500);
+    ExpectBeaAgainstPartner7(result.record);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -261,15 +265,7 @@ TEST_P(ReadInsertedLinesTest, FindsEverythingByItsLabel) {
 
     const SubjectReadResult result = Read("000003 - Bea", PathText("p000007.csv"));
     ASSERT_TRUE(result.ok);
-    const SubjectRecord& r = result.record;
-    EXPECT_EQ(r.subjectName, "Bea");
-    EXPECT_EQ(r.comment, "x;y\r\nz");
-    EXPECT_EQ(r.totalPoints, 12);
-    EXPECT_EQ(r.record, 5);
-    EXPECT_EQ(r.totalRounds, 30);
-    EXPECT_EQ(r.totalPlayMs, 90500);
-    EXPECT_EQ(r.roundsWithPartner, 4 + 2);
-    EXPECT_EQ(r.msWithPartner, 20000 + 5500);
+    ExpectBeaAgainstPartner7(result.record);
 }
 
 INSTANTIATE_TEST_SUITE_P(
