@@ -61,8 +61,8 @@ void AddGamesOfSubjects(const fs::path& folder, Taken& taken) {
         if (!NumberOf(entry.path().filename().string(), 'p')) {
             continue;
         }
-        const std::optional<std::string> text = ReadWholeFile(entry.path());
-        for (const std::string_view line : SplitLines(text.value_or(""))) {
+        const std::string text = ReadWholeFile(entry.path()).value_or("");
+        for (const std::string_view line : SplitLines(text)) {
             if (const auto game = NumberOf(TrimSpaces(CsvField(line, 1)), 'g')) {
                 taken.insert(*game);
             }
