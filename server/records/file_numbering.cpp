@@ -28,6 +28,20 @@ std::string NumberedFileName(char prefix, std::int32_t n) {
     return std::string(1, prefix) + SixDigits(n) + ".csv";
 }
 
+std::optional<std::int32_t> NumberInFileName(std::string_view name, char prefix) {
+    if (name.size() != 11 || name[0] != prefix || !name.ends_with(".csv")) {
+        return std::nullopt;
+    }
+    std::int32_t number = 0;
+    for (const char c : name.substr(1, 6)) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
 std::int32_t NextFreeNumber(const std::filesystem::path& directory, char prefix) {
     for (std::int32_t n = 0; n <= kLargestFileNumber; ++n) {
         if (IsFree(directory / NumberedFileName(prefix, n))) {

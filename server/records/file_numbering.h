@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace quib::server {
 
@@ -17,6 +19,14 @@ std::string SixDigits(std::int32_t n);
 
 // "<prefix><six digits>.csv", the name of numbered subject and game files.
 std::string NumberedFileName(char prefix, std::int32_t n);
+
+// The number a name of that form holds ("g000042.csv" with 'g' gives 42);
+// nothing for any other name.
+std::optional<std::int32_t> NumberInFileName(std::string_view name, char prefix);
+
+inline bool IsNumberedFileName(std::string_view name, char prefix) {
+    return NumberInFileName(name, prefix).has_value();
+}
 
 // The smallest N >= 0 for which `directory` holds no entry named
 // "<prefix><six digits of N>.csv" (a file, a directory or a link of that name

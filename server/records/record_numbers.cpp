@@ -6,7 +6,6 @@
 #include <string>
 #include <system_error>
 
-#include "common/decimal_text.h"
 #include "common/file_io.h"
 #include "server/records/csv_text.h"
 #include "server/records/file_numbering.h"
@@ -17,19 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using Taken = std::set<std::int32_t>;
-
-// The number of a record file's name "<prefix><six digits>.csv".
-std::optional<std::int32_t> NumberOf(std::string_view name, char prefix) {
-    if (name.size() != 11 || name[0] != prefix || !name.ends_with(".csv")) {
-        return std::nullopt;
-    }
-    for (const char c : name.substr(1, 6)) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-    }
-    return ParseDecimal(name.substr(1, 6));
-}
 
 // Every number of `prefix` that `folder` holds a file of, or a temporary file
 // of (a write cut short may still be completed under that name). False when
@@ -46,7 +32,7 @@ bool AddNumbersIn(const fs::path& folder, char prefix, Taken& taken) {
         if (IsTemporaryFileName(name, &target)) {
             name = std::move(target);
         }
-        if (const std::optional<std::int32_t> number = NumberOf(name, prefix)) {
+        if (const std::optional<std::int32_t> number = NumberInFileName(name, prefix)) {
             taken.insert(*number);
         }
     }
@@ -58,12 +44,12 @@ bool AddNumbersIn(const fs::path& folder, char prefix, Taken& taken) {
 void AddGamesOfSubjects(const fs::path& folder, Taken& taken) {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        if (!NumberOf(entry.path().filename().string(), 'p')) {
+        if (!NumberInFileName(entry.path().filename().string(), 'p')) {
             continue;
         }
         const std::string text = ReadWholeFile(entry.path()).value_or("");
         for (const std::string_view line : SplitLines(text)) {
-            if (const auto game = NumberOf(TrimSpaces(CsvField(line, 1)), 'g')) {
+            if (const auto game = NumberInFileName(TrimSpaces(CsvField(line, 1)), 'g')) {
                 taken.insert(*game);
             }
         }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <utility>
 
+#include "server/records/file_numbering.h"
+
 namespace quib::server {
 namespace {
 
@@ -52,16 +54,8 @@ bool Exists(const fs::path& file) {
 
 // The names the record files have: "r", "g" or "p", six digits, ".csv".
 bool IsRecordFileName(std::string_view name) {
-    if (name.size() != 11 || (name[0] != 'r' && name[0] != 'g' && name[0] != 'p') ||
-        !name.ends_with(".csv")) {
-        return false;
-    }
-    for (const char c : name.substr(1, 6)) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-    }
-    return true;
+    return IsNumberedFileName(name, 'r') || IsNumberedFileName(name, 'g') ||
+           IsNumberedFileName(name, 'p');
 }
 
 void RemoveLeftovers(const fs::path& folder, std::vector<std::string>& discarded) {

@@ -14,6 +14,7 @@
 #include "common/work_folders.h"
 #include "server/core/time_format.h"
 #include "server/records/csv_text.h"
+#include "server/records/file_numbering.h"
 #include "server/records/record_transaction.h"
 #include "server/records/subject_layout.h"
 
@@ -89,12 +90,6 @@ std::string_view LastField(std::string_view line) {
 
 std::size_t FieldCount(std::string_view line) {
     return static_cast<std::size_t>(std::count(line.begin(), line.end(), ';')) + 1;
-}
-
-bool IsNumberedName(std::string_view name, char letter) {
-    return name.size() == 11 && name[0] == letter && name.ends_with(".csv") &&
-           std::all_of(name.begin() + 1, name.begin() + 7,
-                       [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool IsUnfinishedWrite(std::string_view name) {
@@ -206,14 +201,14 @@ class Checker {
         const std::vector<std::string> log2 =
             ListNames(folders_.log2).value_or(std::vector<std::string>{});
         for (const std::string& name : *log) {
-            if (IsNumberedName(name, 'r')) {
+            if (IsNumberedFileName(name, 'r')) {
                 ReadRoundFile(name);
-            } else if (IsNumberedName(name, 'g')) {
+            } else if (IsNumberedFileName(name, 'g')) {
                 games_[name].inLog = true;
             }
         }
         for (const std::string& name : log2) {
-            if (IsNumberedName(name, 'g')) {
+            if (IsNumberedFileName(name, 'g')) {
                 games_[name].inLog2 = true;
             }
         }
@@ -221,7 +216,7 @@ class Checker {
             CheckGame(name, game);
         }
         for (const std::string& name : *log) {
-            if (IsNumberedName(name, 'p')) {
+            if (IsNumberedFileName(name, 'p')) {
                 CheckSubjectFile(name);
             }
         }

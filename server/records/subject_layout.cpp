@@ -5,6 +5,7 @@
 #include <string>
 
 #include "server/records/csv_text.h"
+#include "server/records/file_numbering.h"
 
 namespace quib::server {
 namespace {
@@ -165,9 +166,7 @@ void FindCreatedLines(const std::vector<std::string_view>& lines,
 }  // namespace
 
 bool IsGameFileName(std::string_view name) {
-    return name.size() == 11 && name[0] == 'g' && name.ends_with(".csv") &&
-           std::all_of(name.begin() + 1, name.begin() + 7,
-                       [](char c) { return c >= '0' && c <= '9'; });
+    return IsNumberedFileName(name, 'g');
 }
 
 std::optional<SubjectLayout> FindSubjectLayout(const std::vector<std::string_view>& lines,

@@ -7,6 +7,7 @@
 #include "common/file_io.h"
 #include "common/work_folders.h"
 #include "server/records/csv_text.h"
+#include "server/records/file_numbering.h"
 #include "server/records/subject_format.h"
 #include "server/records/subject_layout.h"
 
@@ -17,9 +18,7 @@ namespace fs = std::filesystem;
 
 // "p" + six digits + ".csv"; the number text is characters 2 to 7.
 bool IsSubjectFileName(const std::string& name) {
-    return name.size() == 11 && name.front() == 'p' && name.ends_with(".csv") &&
-           std::all_of(name.begin() + 1, name.begin() + 7,
-                       [](char c) { return c >= '0' && c <= '9'; });
+    return IsNumberedFileName(name, 'p');
 }
 
 std::vector<fs::path> SubjectFiles(const fs::path& directory) {
