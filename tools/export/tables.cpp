@@ -1,0 +1,219 @@
+#include "tools/export/tables.h"
+
+#include <array>
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace quib::exporter {
+namespace {
+
+using enum ColumnType;
+
+constexpr std::string_view kCells = "top_left, top_right, bottom_left, bottom_right";
+constexpr std::string_view kColours = "red, yellow, green, blue, none, or #rrggbb";
+constexpr std::string_view kShapes = "circle, triangle, square, pentagon";
+constexpr std::string_view kRelations = "apart, touching";
+constexpr std::string_view kDisplays = "open, covered";
+constexpr std::string_view kWon = "1 won, 0 lost";
+constexpr std::string_view kPlayers = "1, 2";
+
+constexpr std::array kGameColumns = {
+    Column{"game", Integer, "", "Game number; joins the other tables.", ">= 0"},
+    Column{"game_file", Text, "", "The game's file in log/ (and log2/).", "g + six digits + .csv"},
+    Column{"start", DateTime, "s",
+           "When the experimenter started the game (to the second, as the files keep it).", ""},
+    Column{"p1_subject", Integer, "",
+           "Subject number of player 1; empty when no subject was chosen.", ">= 0"},
+    Column{"p1_name", Text, "", "Name or synonym of player 1 as the game file has it.", ""},
+    Column{"p2_subject", Integer, "",
+           "Subject number of player 2; empty when no subject was chosen.", ">= 0"},
+    Column{"p2_name", Text, "", "Name or synonym of player 2 as the game file has it.", ""},
+    Column{"p1_level", Integer, "", "Level of player 1 at the game's first round.", "1 to 6"},
+    Column{"p2_level", Integer, "", "Level of player 2 at the game's first round.", "1 to 6"},
+    Column{"speed", Text, "", "The speed entry chosen, as the server's list names it.", ""},
+    Column{"p1_display", Text, "", "Whether player 1 saw the partner's board.", kDisplays},
+    Column{"p2_display", Text, "", "Whether player 2 saw the partner's board.", kDisplays},
+    Column{"p1_figure", Text, "", "Picture file of player 1's figure.", ""},
+    Column{"p2_figure", Text, "", "Picture file of player 2's figure.", ""},
+    Column{"p1_start_choice", Text, "",
+           "How player 1's start cell was chosen, as the server's list names it.", ""},
+    Column{"p2_start_choice", Text, "",
+           "How player 2's start cell was chosen, as the server's list names it.", ""},
+    Column{"rounds", Integer, "rounds", "Rounds the game file counts.", ">= 1"},
+    Column{"rounds_present", Integer, "rounds", "Of those, rounds with a row and a round file.",
+           ">= 0"},
+    Column{"points", Integer, "rounds", "Rounds won in the game.", ">= 0"},
+    Column{"highscore", Integer, "rounds", "Longest series of won rounds in the game.", ">= 0"},
+    Column{"play_ms", Integer, "ms", "Sum of the durations of the game's rounds.", ">= 0"},
+    Column{"ending", Text, "", "How the game ended, as far as the files tell.",
+           "complete (every round present), last_round_missing (all but the last), "
+           "rounds_missing (others missing)"},
+};
+
+constexpr std::array kRoundColumns = {
+    Column{"game", Integer, "", "Game number; joins games.csv.", ">= 0"},
+    Column{"round", Integer, "", "Round number within the game, from 1.", ">= 1"},
+    Column{"round_file", Text, "", "The round's file in log/.", "r + six digits + .csv"},
+    Column{"start", DateTime, "s", "When the round was set up (to the second).", ""},
+    Column{"duration_ms", Integer, "ms", "From the round's set-up to its end.", ">= 0"},
+    Column{"won", Integer, "", "Whether the players met on matching cells.", kWon},
+    Column{"points_after", Integer, "rounds", "Rounds won in the game up to this one.", ">= 0"},
+    Column{"series_after", Integer, "rounds", "Won rounds in a row up to this one.", ">= 0"},
+    Column{"p1_subject", Integer, "", "Subject number of player 1; empty for none.", ">= 0"},
+    Column{"p2_subject", Integer, "", "Subject number of player 2; empty for none.", ">= 0"},
+    Column{"p1_level", Integer, "", "Level of player 1 in this round.", "1 to 6"},
+    Column{"p2_level", Integer, "", "Level of player 2 in this round.", "1 to 6"},
+    Column{"p1_display", Text, "", "Whether player 1 saw the partner's board.", kDisplays},
+    Column{"p2_display", Text, "", "Whether player 2 saw the partner's board.", kDisplays},
+    Column{"speed", Text, "", "The speed entry, as the server's list names it.", ""},
+    Column{"p1_figure", Text, "", "Picture file of player 1's figure.", ""},
+    Column{"p2_figure", Text, "", "Picture file of player 2's figure.", ""},
+    Column{"p1_start_cell", Text, "", "Player 1's cell at the start.", kCells},
+    Column{"p2_start_cell", Text, "", "Player 2's cell at the start.", kCells},
+    Column{"p1_end_cell", Text, "", "Player 1's cell at the end.", kCells},
+    Column{"p2_end_cell", Text, "", "Player 2's cell at the end.", kCells},
+    Column{"p1_moves", Integer, "moves", "Arrow moves of player 1 that were carried out.", ">= 0"},
+    Column{"p2_moves", Integer, "moves", "Arrow moves of player 2 that were carried out.", ">= 0"},
+};
+
+constexpr std::array kEventColumns = {
+    Column{"game", Integer, "", "Game number.", ">= 0"},
+    Column{"round", Integer, "", "Round number; with game joins rounds.csv.", ">= 1"},
+    Column{"round_ms", Integer, "ms", "Since the round's set-up.", ""},
+    Column{"time", DateTime, "ms", "Clock time: the round's start plus round_ms.", ""},
+    Column{"player", Integer, "", "Whose event; empty for the round's start.", kPlayers},
+    Column{"kind", Text, "", "What happened.",
+           "start (the round began), key (a key was taken), position (a figure arrived)"},
+    Column{"key", Text, "", "The key of a key event.", "space, left, up, right, down, other"},
+    Column{"key_code", Integer, "", "Windows virtual-key code of a key event.",
+           "32 space, 37 left, 38 up, 39 right, 40 down"},
+    Column{"cell", Text, "", "The cell a figure reached (position events).", kCells},
+};
+
+constexpr std::array kPositionColumns = {
+    Column{"game", Integer, "", "Game number.", ">= 0"},
+    Column{"round", Integer, "", "Round number.", ">= 1"},
+    Column{"line", Integer, "", "Running number of the position line in the game, from 0.", ">= 0"},
+    Column{"game_ms", Integer, "ms", "Since the game's start.", ">= 0"},
+    Column{"round_ms", Integer, "ms", "Since the round's set-up.", ""},
+    Column{"kind", Text, "", "What the line records.",
+           "start (round began), position (a figure arrived)"},
+    Column{"previous_won", Integer, "", "Whether the round before was won (0 in the first round).",
+           kWon},
+    Column{"series", Integer, "rounds", "Won rounds in a row before this round.", ">= 0"},
+    Column{"p1_cell", Text, "", "Player 1's cell at this moment.", kCells},
+    Column{"p2_cell", Text, "", "Player 2's cell at this moment.", kCells},
+    Column{"winning_pairs", Text, "",
+           "On start lines, every pair of cells (player 1 then player 2) that wins, separated by "
+           "spaces, e.g. \"top_left:bottom_right top_right:top_left\"; empty on position lines.",
+           ""},
+};
+
+constexpr std::array kSubjectColumns = {
+    Column{"subject", Integer, "", "Subject number; joins p1_subject and p2_subject.", ">= 0"},
+    Column{"subject_file", Text, "", "The subject's file in log/.", "p + six digits + .csv"},
+    Column{"name", Text, "", "Name or synonym.", ""},
+    Column{"comment", Text, "", "The experimenter's comment (line breaks kept).", ""},
+    Column{"created", DateTime, "s", "When the subject file was created.", ""},
+    Column{"points", Integer, "rounds", "Rounds won over all games.", ">= 0"},
+    Column{"record", Integer, "rounds", "Longest series of won rounds in one game.", ">= 0"},
+    Column{"rounds", Integer, "rounds", "Rounds played over all games.", ">= 0"},
+    Column{"play_ms", Integer, "ms", "Play time over all games.", ">= 0"},
+    Column{"games", Integer, "games", "Game rows in the subject file.", ">= 0"},
+};
+
+constexpr std::array kProblemColumns = {
+    Column{"file", Text, "", "The file concerned, relative to the lab folder.", ""},
+    Column{"line", Integer, "", "Its line, from 1; empty when the whole file is concerned.",
+           ">= 1"},
+    Column{"kind", Text, "", "What kind of disagreement (see the README).", ""},
+    Column{"problem", Text, "", "The disagreement in words.", ""},
+};
+
+// The stimulus columns of rounds.csv: for each player and cell, in the
+// board's reading order, the parts of the figure pair it shows.
+struct StimulusPart {
+    std::string_view suffix;
+    std::string_view meaning;
+    std::string_view allowed;
+};
+constexpr std::array<StimulusPart, 5> kStimulusParts = {{
+    {"colour", "colour of the first figure (levels 1 to 3)", kColours},
+    {"shape", "shape of the first figure (levels 2 to 6)", kShapes},
+    {"relation", "whether the two figures touch (levels 3, 5 and 6)", kRelations},
+    {"second_colour", "colour of the second figure (level 3)", kColours},
+    {"second_shape", "shape of the second figure (levels 3, 5 and 6)", kShapes},
+}};
+constexpr std::array<std::string_view, 4> kCellNames = {"top_left", "top_right", "bottom_left",
+                                                        "bottom_right"};
+
+// Storage for the names and meanings that are put together at start.
+struct Built {
+    std::deque<std::string> texts;
+    std::vector<Column> rounds;
+    std::array<Table, 6> tables;
+};
+
+std::string_view Keep(Built& built, std::string text) {
+    return built.texts.emplace_back(std::move(text));
+}
+
+Built Build() {
+    Built built;
+    built.rounds.assign(kRoundColumns.begin(), kRoundColumns.end());
+    for (const std::string_view player : {"p1", "p2"}) {
+        for (const std::string_view cell : kCellNames) {
+            for (const StimulusPart& part : kStimulusParts) {
+                const std::string name =
+                    std::string(player) + "_" + std::string(cell) + "_" + std::string(part.suffix);
+                std::string meaning = "Player " + std::string(player.substr(1)) + "'s " +
+                                      std::string(cell) + " cell: " + std::string(part.meaning) +
+                                      "; empty when its level has none.";
+                meaning[meaning.find('_')] = ' ';
+                built.rounds.push_back(
+                    {Keep(built, name), Text, "", Keep(built, meaning), part.allowed});
+            }
+        }
+    }
+    built.tables = {{
+        {"games.csv", "One row per game.", kGameColumns},
+        {"rounds.csv", "One row per round file.", built.rounds},
+        {"events.csv", "One row per line of a round file's event list.", kEventColumns},
+        {"positions.csv", "One row per line of a game's position file.", kPositionColumns},
+        {"subjects.csv", "One row per subject file.", kSubjectColumns},
+        {"problems.csv", "One row per disagreement between the lab's files.", kProblemColumns},
+    }};
+    return built;
+}
+
+}  // namespace
+
+std::span<const Table> Tables() {
+    static const Built built = Build();
+    return built.tables;
+}
+
+const Table& TableNamed(std::string_view file) {
+    for (const Table& table : Tables()) {
+        if (table.file == file) {
+            return table;
+        }
+    }
+    std::abort();
+}
+
+std::string_view TypeName(ColumnType type) {
+    switch (type) {
+        case Integer:
+            return "integer";
+        case Text:
+            return "text";
+        case DateTime:
+            return "datetime";
+    }
+    return "text";
+}
+
+}  // namespace quib::exporter

@@ -1,0 +1,44 @@
+#pragma once
+
+// The tidy tables quib_export writes, column by column. Every header row,
+// the codebook and the tests take the columns from here, so a column is
+// named, typed and explained in one place.
+
+#include <span>
+#include <string_view>
+
+namespace quib::exporter {
+
+// How a column's values are written. Empty cells mean "not known from the
+// files" in every type.
+enum class ColumnType {
+    Integer,   // plain signed decimal
+    Text,      // UTF-8
+    DateTime,  // ISO 8601 local time, "2026-12-10T14:03:12" (".250" when it has milliseconds)
+};
+
+struct Column {
+    std::string_view name;  // snake_case
+    ColumnType type;
+    std::string_view unit;     // "ms", "rounds", ...; empty for none
+    std::string_view meaning;  // one sentence for the codebook
+    std::string_view allowed;  // the values it may hold; empty for any of its type
+};
+
+struct Table {
+    std::string_view file;     // "rounds.csv"
+    std::string_view meaning;  // what one row is
+    std::span<const Column> columns;
+};
+
+// games.csv, rounds.csv, events.csv, positions.csv, subjects.csv,
+// problems.csv, in this order.
+std::span<const Table> Tables();
+
+// The table written to `file`; aborts on a name that is none of them, since
+// only the program's own names are passed.
+const Table& TableNamed(std::string_view file);
+
+std::string_view TypeName(ColumnType type);  // "integer", "text", "datetime"
+
+}  // namespace quib::exporter
