@@ -226,8 +226,8 @@ class Checker {
              {std::pair{kLogFolderName, *log}, std::pair{kPositionFolderName, log2}}) {
             for (const std::string& name : names) {
                 if (IsUnfinishedWrite(name)) {
-                    Problem(std::string(folder) + "/" + name, kWholeFile,
-                            std::string(kUnfinishedWrite));
+                    Problem(ProblemKind::UnfinishedWrite, std::string(folder) + "/" + name,
+                            kWholeFile, std::string(kUnfinishedWrite));
                 }
             }
         }
@@ -243,9 +243,9 @@ class Checker {
     // `line` from 0, as the lines are indexed; kWholeFile for none.
     static constexpr std::size_t kWholeFile = static_cast<std::size_t>(-1);
 
-    void Problem(std::string file, std::size_t line, std::string text) {
+    void Problem(ProblemKind kind, std::string file, std::size_t line, std::string text) {
         result_.problems.push_back(
-            {std::move(file), line == kWholeFile ? 0 : line + 1, std::move(text)});
+            {kind, std::move(file), line == kWholeFile ? 0 : line + 1, std::move(text)});
     }
 
     void ReadRoundFile(const std::string& name) {
@@ -254,11 +254,11 @@ class Checker {
         const std::string file = LogFile(name);
         const std::optional<Lines> lines = ReadLines(folders_.log / name);
         if (!lines) {
-            Problem(file, kWholeFile, "cannot be read");
+            Problem(ProblemKind::UnreadableFile, file, kWholeFile, "cannot be read");
             return;
         }
         if (lines->size() < kRoundFirstEvent) {
-            Problem(file, kWholeFile,
+            Problem(ProblemKind::ShortFile, file, kWholeFile,
                     "has " + std::to_string(lines->size()) + " lines, fewer than its header");
             return;
         }
@@ -266,13 +266,13 @@ class Checker {
         const std::optional<long long> number = Number(FieldAt(*lines, kRoundNumberLine, 2));
         const std::optional<long long> duration = Number(FieldAt(*lines, kRoundDurationLine, 2));
         if (!IsGameFileName(round.game)) {
-            Problem(file, kRoundGameLine, "names no game file");
+            Problem(ProblemKind::UnreadableLine, file, kRoundGameLine, "names no game file");
         }
         if (!number) {
-            Problem(file, kRoundNumberLine, "has no round number");
+            Problem(ProblemKind::UnreadableLine, file, kRoundNumberLine, "has no round number");
         }
         if (!duration) {
-            Problem(file, kRoundDurationLine, "Spieldauer: no number");
+            Problem(ProblemKind::UnreadableLine, file, kRoundDurationLine, "Spieldauer: no number");
         }
         if (!IsGameFileName(round.game) || !number || !duration) {
             return;
@@ -291,19 +291,20 @@ class Checker {
     std::optional<GameHeader> ReadHeader(const std::string& file, const std::string& name,
                                          const Lines& lines) {
         if (lines.size() < kGameFirstRow) {
-            Problem(file, kWholeFile,
+            Problem(ProblemKind::ShortFile, file, kWholeFile,
                     "has " + std::to_string(lines.size()) + " lines, fewer than its header");
             return std::nullopt;
         }
         if (FieldAt(lines, kGameNameLine, 4) != name) {
-            Problem(file, kGameNameLine,
+            Problem(ProblemKind::WrongGameName, file, kGameNameLine,
                     "names the game file " + std::string(FieldAt(lines, kGameNameLine, 4)));
         }
         GameHeader header;
         const auto number = [&](std::size_t line, int field, std::string_view label) {
             std::optional<long long> value = Number(FieldAt(lines, line, field));
             if (!value) {
-                Problem(file, line, std::string(label) + ": no number");
+                Problem(ProblemKind::UnreadableLine, file, line,
+                        std::string(label) + ": no number");
             }
             return value;
         };
@@ -321,13 +322,13 @@ class Checker {
         if (game.inLog) {
             CheckGameFile(name, game);
         } else {
-            Problem(PositionFile(name), kWholeFile,
+            Problem(ProblemKind::MissingGameFile, PositionFile(name), kWholeFile,
                     "has no game file " + LogFile(name) + " beside it");
         }
         if (game.inLog2) {
             CheckPositionFile(name, game);
         } else {
-            Problem(LogFile(name), kWholeFile,
+            Problem(ProblemKind::MissingPositionFile, LogFile(name), kWholeFile,
                     "has no position file " + PositionFile(name) + " beside it");
         }
     }
@@ -336,7 +337,7 @@ class Checker {
         const std::string file = LogFile(name);
         const std::optional<Lines> read = ReadLines(folders_.log / name);
         if (!read) {
-            Problem(file, kWholeFile, "cannot be read");
+            Problem(ProblemKind::UnreadableFile, file, kWholeFile, "cannot be read");
             return;
         }
         const Lines& lines = *read;
@@ -360,7 +361,7 @@ class Checker {
             const std::optional<long long> streak = Number(FieldAt(lines, i, 9));
             if (FieldCount(lines[i]) != kGameRowFields || !durationMs || !number || !points ||
                 !streak || (wonField != "0" && wonField != "1")) {
-                Problem(file, i, "is no round row");
+                Problem(ProblemKind::UnreadableLine, file, i, "is no round row");
                 game.allRowsRead = false;
                 continue;
             }
@@ -372,7 +373,7 @@ class Checker {
             run = won ? run + 1 : 0;
             longestRun = std::max(longestRun, run);
             if (*number != position) {
-                Problem(file, i,
+                Problem(ProblemKind::RoundNumbering, file, i,
                         "Runde: " + std::to_string(*number) + " in round row " +
                             std::to_string(position));
             }
@@ -380,12 +381,12 @@ class Checker {
             // before nor the rows' own count, so that one wrong row is
             // reported once and not again in every row after it.
             if (*points != previousPoints + won && *points != wonRows) {
-                Problem(file, i,
+                Problem(ProblemKind::RunningTotal, file, i,
                         "Punkte: " + std::to_string(*points) + ", but " + std::to_string(wonRows) +
                             " rounds won up to here");
             }
             if (*streak != (won ? previousStreak + 1 : 0) && *streak != run) {
-                Problem(file, i,
+                Problem(ProblemKind::RunningTotal, file, i,
                         "Serie: " + std::to_string(*streak) + ", but a run of " +
                             std::to_string(run) + " won rounds up to here");
             }
@@ -397,7 +398,7 @@ class Checker {
         const GameHeader& header = *game.logHeader;
         const long long rows = static_cast<long long>(lines.size() - kGameFirstRow);
         if (header.rounds && *header.rounds != rows) {
-            Problem(file, kGameRoundsLine,
+            Problem(ProblemKind::GameTotal, file, kGameRoundsLine,
                     "Runden: " + std::to_string(*header.rounds) + ", but " + std::to_string(rows) +
                         " round lines");
         }
@@ -405,18 +406,18 @@ class Checker {
             return;  // the sums below would miss the rows reported
         }
         if (header.points && *header.points != wonRows) {
-            Problem(file, kGamePointsLine,
+            Problem(ProblemKind::GameTotal, file, kGamePointsLine,
                     "Punkte: " + std::to_string(*header.points) + ", but " +
                         std::to_string(wonRows) + " won rounds");
         }
         if (header.best && *header.best != longestRun) {
-            Problem(file, kGamePointsLine,
+            Problem(ProblemKind::GameTotal, file, kGamePointsLine,
                     "Highscore: " + std::to_string(*header.best) +
                         ", but the longest run of won rounds is " + std::to_string(longestRun));
         }
         const std::string active = FormatClock(game.playMs / 1000);
         if (header.activeClock != active) {
-            Problem(file, kGameTimeLine,
+            Problem(ProblemKind::GameTotal, file, kGameTimeLine,
                     "davon aktiv: " + header.activeClock +
                         ", but the rounds' durations add up to " + active + " (" +
                         std::to_string(game.playMs) + " ms)");
@@ -428,34 +429,36 @@ class Checker {
                         bool won, std::set<std::string>& listed) {
         const auto found = rounds_.find(roundFile);
         if (found == rounds_.end()) {
-            Problem(file, line, roundFile + " is missing");
+            Problem(ProblemKind::MissingRoundFile, file, line, roundFile + " is missing");
             return;
         }
         RoundFile& round = found->second;
         if (!listed.insert(roundFile).second) {
-            Problem(file, line, roundFile + " is listed a second time");
+            Problem(ProblemKind::RoundListedTwice, file, line,
+                    roundFile + " is listed a second time");
             return;
         }
         if (!round.usable) {
             return;  // reported with the round file
         }
         if (round.game != game) {
-            Problem(file, line, roundFile + " belongs to " + round.game + " (its line 2)");
+            Problem(ProblemKind::RoundOfAnotherGame, file, line,
+                    roundFile + " belongs to " + round.game + " (its line 2)");
             return;
         }
         ++round.rowsInItsGame;
         if (round.number != number) {
-            Problem(file, line,
+            Problem(ProblemKind::RowAgainstRoundFile, file, line,
                     "Runde: " + std::to_string(number) + ", but " + roundFile + " is round " +
                         std::to_string(round.number));
         }
         if (round.durationMs != durationMs) {
-            Problem(file, line,
+            Problem(ProblemKind::RowAgainstRoundFile, file, line,
                     "Dauer (ms): " + std::to_string(durationMs) + ", but " + roundFile +
                         " has Spieldauer " + std::to_string(round.durationMs));
         }
         if (round.won != won) {
-            Problem(file, line,
+            Problem(ProblemKind::RowAgainstRoundFile, file, line,
                     std::string("Gewonnen: ") + (won ? "1" : "0") + ", but " + roundFile +
                         (round.won ? " was won" : " was lost"));
         }
@@ -474,7 +477,7 @@ class Checker {
         const std::string file = PositionFile(name);
         const std::optional<Lines> read = ReadLines(folders_.log2 / name);
         if (!read) {
-            Problem(file, kWholeFile, "cannot be read");
+            Problem(ProblemKind::UnreadableFile, file, kWholeFile, "cannot be read");
             return;
         }
         const Lines& lines = *read;
@@ -488,7 +491,7 @@ class Checker {
                                      std::optional<long long> here,
                                      std::optional<long long> there) {
                 if (here && there && *here != *there) {
-                    Problem(file, line,
+                    Problem(ProblemKind::PositionHeader, file, line,
                             std::string(label) + ": " + std::to_string(*here) + ", but " +
                                 LogFile(name) + " has " + std::to_string(*there));
                 }
@@ -506,7 +509,7 @@ class Checker {
             const std::optional<long long> move = Number(FieldAt(lines, i, 1));
             const std::optional<long long> round = Number(FieldAt(lines, i, 4));
             if (FieldCount(lines[i]) != kPositionFields || !move || !round) {
-                Problem(file, i, "is no position line");
+                Problem(ProblemKind::UnreadableLine, file, i, "is no position line");
                 ++expectedMove;
                 continue;
             }
@@ -514,12 +517,12 @@ class Checker {
             // one lost line is reported once.
             if (*move != expectedMove) {
                 Problem(
-                    file, i,
+                    ProblemKind::PositionNumbering, file, i,
                     "Zug: " + std::to_string(*move) + ", expected " + std::to_string(expectedMove));
             }
             expectedMove = *move + 1;
             if (*round < lastRound) {
-                Problem(file, i,
+                Problem(ProblemKind::PositionNumbering, file, i,
                         "a line of round " + std::to_string(*round) + " after round " +
                             std::to_string(lastRound));
                 continue;
@@ -543,7 +546,7 @@ class Checker {
         }
         for (const auto& [round, counts] : rounds) {
             if (!rowNumbers.contains(round)) {
-                Problem(file, counts.firstLine,
+                Problem(ProblemKind::PositionLines, file, counts.firstLine,
                         "lines of round " + std::to_string(round) + ", which has no row in " +
                             LogFile(name));
             }
@@ -555,25 +558,27 @@ class Checker {
         const std::string round = "round " + std::to_string(row.number);
         const auto found = rounds.find(row.number);
         if (found == rounds.end()) {
-            Problem(file, kWholeFile, "no lines of " + round + " (" + row.roundFile + ")");
+            Problem(ProblemKind::PositionLines, file, kWholeFile,
+                    "no lines of " + round + " (" + row.roundFile + ")");
             return;
         }
         const RoundLines& lines = found->second;
         if (lines.starts != 1) {
             // A start line that lost its list reads as an arrival: the
             // arrivals are not counted against the round file then.
-            Problem(file, lines.firstLine,
+            Problem(ProblemKind::PositionLines, file, lines.firstLine,
                     round + " has " + std::to_string(lines.starts) +
                         " start lines (with a list of possible targets), not 1");
             return;
         }
         if (!lines.startsWithStart) {
-            Problem(file, lines.firstLine, round + " begins with an arrival, not its start line");
+            Problem(ProblemKind::PositionLines, file, lines.firstLine,
+                    round + " begins with an arrival, not its start line");
         }
         const auto roundFile = rounds_.find(row.roundFile);
         if (roundFile != rounds_.end() && roundFile->second.usable &&
             roundFile->second.arrivals != lines.arrivals) {
-            Problem(file, lines.firstLine,
+            Problem(ProblemKind::PositionLines, file, lines.firstLine,
                     round + " has " + std::to_string(lines.arrivals) + " arrival lines, but " +
                         row.roundFile + " has " + std::to_string(roundFile->second.arrivals) +
                         " Position events");
@@ -586,14 +591,14 @@ class Checker {
         const std::optional<Lines> read = ReadLines(folders_.log / name);
         SubjectRows& known = subjects_[name];
         if (!read) {
-            Problem(file, kWholeFile, "cannot be read");
+            Problem(ProblemKind::UnreadableFile, file, kWholeFile, "cannot be read");
             return;
         }
         const Lines& lines = *read;
         const std::vector<std::string_view> views(lines.begin(), lines.end());
         const std::optional<SubjectLayout> layout = FindSubjectLayout(views, texts_);
         if (!layout) {
-            Problem(file, kWholeFile,
+            Problem(ProblemKind::SubjectLayout, file, kWholeFile,
                     "layout not recognised: its number, name, comment, points and rounds lines "
                     "are not there once each and in this order");
             return;
@@ -614,7 +619,7 @@ class Checker {
             const std::optional<long long> rowRounds = Number(field(i, 6));
             const std::optional<long long> rowMs = Number(field(i, 7));
             if (!rowPoints || !rowBest || !rowRounds || !rowMs) {
-                Problem(file, i, "is no game row");
+                Problem(ProblemKind::UnreadableLine, file, i, "is no game row");
                 allRowsRead = false;
                 continue;
             }
@@ -623,7 +628,7 @@ class Checker {
             rounds += *rowRounds;
             playMs += *rowMs;
             if (++known.rowsOfGame[game] > 1) {
-                Problem(file, i, "a second row of " + game);
+                Problem(ProblemKind::SubjectRowTwice, file, i, "a second row of " + game);
                 continue;
             }
             const auto found = games_.find(game);
@@ -641,7 +646,7 @@ class Checker {
                                std::string_view what) {
             const std::optional<long long> value = Number(field(line, n));
             if (value != sum) {
-                Problem(file, line,
+                Problem(ProblemKind::SubjectTotal, file, line,
                         std::string(label) + ": " + Text(value) + ", but " + std::string(what) +
                             " " + std::to_string(sum));
             }
@@ -653,7 +658,7 @@ class Checker {
         const std::optional<long long> recordedMs = Number(field(layout->roundsLine, 4));
         const std::string clock = FormatClock(recordedMs.value_or(0) / 1000);
         if (recordedMs && field(layout->roundsLine, 5) != clock) {
-            Problem(file, layout->roundsLine,
+            Problem(ProblemKind::SubjectTotal, file, layout->roundsLine,
                     "Spielzeit: " + std::string(field(layout->roundsLine, 5)) + ", but " +
                         std::to_string(*recordedMs) + " ms is " + clock);
         }
@@ -677,13 +682,14 @@ class Checker {
         const std::string gameFile = fromLog ? LogFile(gameName) : PositionFile(gameName);
         const auto seat = std::find(header->subjects.begin(), header->subjects.end(), name);
         if (seat == header->subjects.end()) {
-            Problem(file, line, gameFile + " does not name " + name + " as a player");
+            Problem(ProblemKind::SubjectRowAgainstGame, file, line,
+                    gameFile + " does not name " + name + " as a player");
         } else {
             const std::string& other = header->subjects[seat == header->subjects.begin() ? 1 : 0];
             // A subject who sat in both seats is the own partner.
             const std::string& expected = header->subjects[0] == header->subjects[1] ? name : other;
             if (partner != expected) {
-                Problem(file, line,
+                Problem(ProblemKind::SubjectRowAgainstGame, file, line,
                         "Gegner: " + (partner.empty() ? "none" : partner) + ", but " + gameFile +
                             " names " + (expected.empty() ? "none" : expected));
             }
@@ -691,7 +697,7 @@ class Checker {
         const auto compare = [&](std::string_view label, long long value,
                                  std::optional<long long> expected) {
             if (expected && value != *expected) {
-                Problem(file, line,
+                Problem(ProblemKind::SubjectRowAgainstGame, file, line,
                         std::string(label) + " of " + gameName + ": " + std::to_string(value) +
                             ", but " + gameFile + " has " + std::to_string(*expected));
             }
@@ -700,7 +706,7 @@ class Checker {
         compare("Highscore", row.best, header->best);
         compare("Runden", row.rounds, header->rounds);
         if (fromLog && game.allRowsRead && row.playMs != game.playMs) {
-            Problem(file, line,
+            Problem(ProblemKind::SubjectRowAgainstGame, file, line,
                     "Dauer (ms) of " + gameName + ": " + std::to_string(row.playMs) +
                         ", but the rounds of " + gameFile + " add up to " +
                         std::to_string(game.playMs));
@@ -723,10 +729,11 @@ class Checker {
                 }
                 const auto found = subjects_.find(subject);
                 if (found == subjects_.end()) {
-                    Problem(file, kGamePlayerLines[seat],
+                    Problem(ProblemKind::MissingSubjectFile, file, kGamePlayerLines[seat],
                             "names " + subject + ", which is not in " + kLogFolderName + "/");
                 } else if (found->second.readable && !found->second.rowsOfGame.contains(name)) {
-                    Problem(file, kGamePlayerLines[seat], subject + " has no row of this game");
+                    Problem(ProblemKind::MissingSubjectRow, file, kGamePlayerLines[seat],
+                            subject + " has no row of this game");
                 }
             }
         }
@@ -739,7 +746,7 @@ class Checker {
                 continue;
             }
             const auto game = games_.find(round.game);
-            Problem(LogFile(name), kRoundGameLine,
+            Problem(ProblemKind::RoundNotListed, LogFile(name), kRoundGameLine,
                     game != games_.end() && game->second.inLog
                         ? "listed in no row of " + LogFile(round.game)
                         : "names " + round.game + ", which is not in " + kLogFolderName + "/");
@@ -755,11 +762,61 @@ class Checker {
     std::map<std::string, SubjectRows> subjects_;
 };
 
+struct KindName {
+    ProblemKind kind;
+    std::string_view name;
+};
+constexpr std::array<KindName, 24> kKindNames = {{
+    {ProblemKind::UnfinishedWrite, "unfinished_write"},
+    {ProblemKind::UnreadableFile, "unreadable_file"},
+    {ProblemKind::ShortFile, "short_file"},
+    {ProblemKind::UnreadableLine, "unreadable_line"},
+    {ProblemKind::WrongGameName, "wrong_game_name"},
+    {ProblemKind::MissingGameFile, "missing_game_file"},
+    {ProblemKind::MissingPositionFile, "missing_position_file"},
+    {ProblemKind::RoundNumbering, "round_numbering"},
+    {ProblemKind::RunningTotal, "running_total"},
+    {ProblemKind::GameTotal, "game_total"},
+    {ProblemKind::MissingRoundFile, "missing_round_file"},
+    {ProblemKind::RoundListedTwice, "round_listed_twice"},
+    {ProblemKind::RoundOfAnotherGame, "round_of_another_game"},
+    {ProblemKind::RowAgainstRoundFile, "row_against_round_file"},
+    {ProblemKind::RoundNotListed, "round_not_listed"},
+    {ProblemKind::PositionHeader, "position_header"},
+    {ProblemKind::PositionNumbering, "position_numbering"},
+    {ProblemKind::PositionLines, "position_lines"},
+    {ProblemKind::SubjectLayout, "subject_layout"},
+    {ProblemKind::SubjectRowTwice, "subject_row_twice"},
+    {ProblemKind::SubjectTotal, "subject_total"},
+    {ProblemKind::SubjectRowAgainstGame, "subject_row_against_game"},
+    {ProblemKind::MissingSubjectFile, "missing_subject_file"},
+    {ProblemKind::MissingSubjectRow, "missing_subject_row"},
+}};
+
 std::string Count(int n, std::string_view one, std::string_view many) {
     return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
 }  // namespace
+
+std::span<const ProblemKind> AllProblemKinds() {
+    static const std::array<ProblemKind, kKindNames.size()> kinds = [] {
+        std::array<ProblemKind, kKindNames.size()> all{};
+        std::transform(kKindNames.begin(), kKindNames.end(), all.begin(),
+                       [](const KindName& entry) { return entry.kind; });
+        return all;
+    }();
+    return kinds;
+}
+
+std::string_view ProblemKindName(ProblemKind kind) {
+    for (const KindName& entry : kKindNames) {
+        if (entry.kind == kind) {
+            return entry.name;
+        }
+    }
+    return "unknown";
+}
 
 RecordsCheck CheckRecords(const fs::path& workDir, const ServerTexts& texts) {
     return Checker(workDir, texts).Run();
