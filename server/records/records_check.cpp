@@ -105,21 +105,6 @@ bool IsUnfinishedWrite(std::string_view name) {
            std::all_of(tail.begin(), tail.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
-// The names in a folder, sorted; nothing when it cannot be listed.
-std::optional<std::vector<std::string>> ListNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        names.push_back(it->path().filename().string());
-    }
-    if (error) {
-        return std::nullopt;
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::optional<Lines> ReadLines(const fs::path& file) {
     const std::optional<std::string> text = ReadWholeFile(file);
     if (!text) {
@@ -146,8 +131,7 @@ struct RoundFile {
     long long number = 0;
     long long durationMs = 0;
     bool won = false;
-    int arrivals = 0;       // "Position" events
-    int rowsInItsGame = 0;  // rows of the game it names that list it
+    int arrivals = 0;  // "Position" events
 };
 
 struct GameHeader {
@@ -190,47 +174,23 @@ class Checker {
             result_.unusable = workDir_.string() + " is no folder";
             return std::move(result_);
         }
-        const std::optional<std::vector<std::string>> log = ListNames(folders_.log);
-        if (!fs::is_directory(folders_.log) || !log) {
+        if (!fs::is_directory(folders_.log) || !ListLog()) {
             result_.unusable = folders_.log.string() +
                                " is no folder that can be listed (give the server's working "
                                "folder, which holds log/ and log2/)";
             return std::move(result_);
         }
         // A missing log2/ holds no position files; the games then lack them.
-        const std::vector<std::string> log2 =
-            ListNames(folders_.log2).value_or(std::vector<std::string>{});
-        for (const std::string& name : *log) {
-            if (IsNumberedFileName(name, 'r')) {
-                ReadRoundFile(name);
-            } else if (IsNumberedFileName(name, 'g')) {
-                games_[name].inLog = true;
-            }
-        }
-        for (const std::string& name : log2) {
-            if (IsNumberedFileName(name, 'g')) {
-                games_[name].inLog2 = true;
-            }
-        }
+        ListLog2();
         for (auto& [name, game] : games_) {
             CheckGame(name, game);
         }
-        for (const std::string& name : *log) {
-            if (IsNumberedFileName(name, 'p')) {
-                CheckSubjectFile(name);
-            }
+        std::sort(subjectFiles_.begin(), subjectFiles_.end());
+        for (const std::string& name : subjectFiles_) {
+            CheckSubjectFile(name);
         }
         CheckNamedSubjects();
         CheckRoundsListed();
-        for (const auto& [folder, names] :
-             {std::pair{kLogFolderName, *log}, std::pair{kPositionFolderName, log2}}) {
-            for (const std::string& name : names) {
-                if (IsUnfinishedWrite(name)) {
-                    Problem(ProblemKind::UnfinishedWrite, std::string(folder) + "/" + name,
-                            kWholeFile, std::string(kUnfinishedWrite));
-                }
-            }
-        }
         result_.games = static_cast<int>(games_.size());
         std::stable_sort(result_.problems.begin(), result_.problems.end(),
                          [](const RecordProblem& a, const RecordProblem& b) {
@@ -248,9 +208,68 @@ class Checker {
             {kind, std::move(file), line == kWholeFile ? 0 : line + 1, std::move(text)});
     }
 
-    void ReadRoundFile(const std::string& name) {
-        ++result_.rounds;
-        RoundFile& round = rounds_[name];
+    // The folders are gone through entry by entry and round files are kept
+    // as flags by number, so that the check needs the same memory for a lab
+    // of a hundred rounds and one of a hundred thousand.
+    bool ListLog() {
+        std::error_code error;
+        fs::directory_iterator it(folders_.log, error);
+        for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().string();
+            if (const std::optional<int> round = NumberInFileName(name, 'r')) {
+                roundExists_[static_cast<std::size_t>(*round)] = true;
+                ++result_.rounds;
+            } else if (IsNumberedFileName(name, 'g')) {
+                games_[name].inLog = true;
+            } else if (IsNumberedFileName(name, 'p')) {
+                subjectFiles_.push_back(name);
+            } else if (IsUnfinishedWrite(name)) {
+                Problem(ProblemKind::UnfinishedWrite, LogFile(name), kWholeFile,
+                        std::string(kUnfinishedWrite));
+            }
+        }
+        return !error;
+    }
+
+    void ListLog2() {
+        std::error_code error;
+        fs::directory_iterator it(folders_.log2, error);
+        for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().string();
+            if (IsNumberedFileName(name, 'g')) {
+                games_[name].inLog2 = true;
+            } else if (IsUnfinishedWrite(name)) {
+                Problem(ProblemKind::UnfinishedWrite, PositionFile(name), kWholeFile,
+                        std::string(kUnfinishedWrite));
+            }
+        }
+    }
+
+    // The round file `name` as read for the game being checked; read once
+    // per game, its problems reported at its first reading only.
+    RoundFile& Round(const std::string& name) {
+        const auto [entry, added] = gameRounds_.try_emplace(name);
+        if (added) {
+            const std::size_t number = static_cast<std::size_t>(*NumberInFileName(name, 'r'));
+            const bool first = !roundRead_[number];
+            roundRead_[number] = true;
+            ReadRoundFile(name, entry->second, first);
+        }
+        return entry->second;
+    }
+
+    bool RoundExists(const std::string& name) const {
+        const std::optional<int> number = NumberInFileName(name, 'r');
+        return number && roundExists_[static_cast<std::size_t>(*number)];
+    }
+
+    void ReadRoundFile(const std::string& name, RoundFile& round, bool report) {
+        const auto Problem = [&](ProblemKind kind, std::string file, std::size_t line,
+                                 std::string text) {
+            if (report) {
+                this->Problem(kind, std::move(file), line, std::move(text));
+            }
+        };
         const std::string file = LogFile(name);
         const std::optional<Lines> lines = ReadLines(folders_.log / name);
         if (!lines) {
@@ -284,7 +303,7 @@ class Checker {
         for (std::size_t i = kRoundFirstEvent; i < lines->size(); ++i) {
             round.arrivals += FieldAt(*lines, i, 4) == kArrivalWord;
         }
-        result_.wonRounds += round.won;
+        result_.wonRounds += report && round.won;
     }
 
     // The header's numbers, each reported when it is none.
@@ -319,6 +338,7 @@ class Checker {
     }
 
     void CheckGame(const std::string& name, Game& game) {
+        gameRounds_.clear();
         if (game.inLog) {
             CheckGameFile(name, game);
         } else {
@@ -331,6 +351,9 @@ class Checker {
             Problem(ProblemKind::MissingPositionFile, LogFile(name), kWholeFile,
                     "has no position file " + PositionFile(name) + " beside it");
         }
+        // The rows and round files were needed for this game alone.
+        game.rows = {};
+        gameRounds_.clear();
     }
 
     void CheckGameFile(const std::string& name, Game& game) {
@@ -427,12 +450,11 @@ class Checker {
     void CheckRowsRound(const std::string& file, const std::string& game, std::size_t line,
                         const std::string& roundFile, long long number, long long durationMs,
                         bool won, std::set<std::string>& listed) {
-        const auto found = rounds_.find(roundFile);
-        if (found == rounds_.end()) {
+        if (!RoundExists(roundFile)) {
             Problem(ProblemKind::MissingRoundFile, file, line, roundFile + " is missing");
             return;
         }
-        RoundFile& round = found->second;
+        RoundFile& round = Round(roundFile);
         if (!listed.insert(roundFile).second) {
             Problem(ProblemKind::RoundListedTwice, file, line,
                     roundFile + " is listed a second time");
@@ -446,7 +468,7 @@ class Checker {
                     roundFile + " belongs to " + round.game + " (its line 2)");
             return;
         }
-        ++round.rowsInItsGame;
+        roundListedInItsGame_[static_cast<std::size_t>(*NumberInFileName(roundFile, 'r'))] = true;
         if (round.number != number) {
             Problem(ProblemKind::RowAgainstRoundFile, file, line,
                     "Runde: " + std::to_string(number) + ", but " + roundFile + " is round " +
@@ -575,8 +597,8 @@ class Checker {
             Problem(ProblemKind::PositionLines, file, lines.firstLine,
                     round + " begins with an arrival, not its start line");
         }
-        const auto roundFile = rounds_.find(row.roundFile);
-        if (roundFile != rounds_.end() && roundFile->second.usable &&
+        const auto roundFile = gameRounds_.find(row.roundFile);
+        if (roundFile != gameRounds_.end() && roundFile->second.usable &&
             roundFile->second.arrivals != lines.arrivals) {
             Problem(ProblemKind::PositionLines, file, lines.firstLine,
                     round + " has " + std::to_string(lines.arrivals) + " arrival lines, but " +
@@ -741,8 +763,14 @@ class Checker {
 
     // Every round file is listed in the game it names.
     void CheckRoundsListed() {
-        for (const auto& [name, round] : rounds_) {
-            if (!round.usable || round.rowsInItsGame > 0) {
+        for (std::size_t number = 0; number < kRoundNumbers; ++number) {
+            if (!roundExists_[number] || roundListedInItsGame_[number]) {
+                continue;
+            }
+            const std::string name = NumberedFileName('r', static_cast<int>(number));
+            gameRounds_.clear();
+            const RoundFile& round = Round(name);
+            if (!round.usable) {
                 continue;
             }
             const auto game = games_.find(round.game);
@@ -757,8 +785,16 @@ class Checker {
     WorkFolders folders_;
     const ServerTexts& texts_;
     RecordsCheck result_;
-    std::map<std::string, RoundFile> rounds_;  // by file name
-    std::map<std::string, Game> games_;        // by file name, of log/ and log2/
+    // Round file numbers have six digits; per number whether log/ has the
+    // file, whether it has been read, and whether a row of its own game
+    // lists it.
+    static constexpr std::size_t kRoundNumbers = 1000000;
+    std::vector<bool> roundExists_ = std::vector<bool>(kRoundNumbers);
+    std::vector<bool> roundRead_ = std::vector<bool>(kRoundNumbers);
+    std::vector<bool> roundListedInItsGame_ = std::vector<bool>(kRoundNumbers);
+    std::map<std::string, RoundFile> gameRounds_;  // of the game being checked, by file name
+    std::map<std::string, Game> games_;            // by file name, of log/ and log2/
+    std::vector<std::string> subjectFiles_;
     std::map<std::string, SubjectRows> subjects_;
 };
 

@@ -84,8 +84,13 @@ struct GameRound {
 
 struct GameSummary {
     std::vector<std::string> fields;  // games.csv, "ending" and "rounds_present" filled at the end
-    long long expectedRounds = 0;
-    std::set<long long> present;
+    long long expectedRounds = 0;     // as the game's own files tell
+    long long present = 0;            // rounds with a row and their round file
+    // Rounds up to expectedRounds without row or file, and present rounds
+    // past it: only what is out of order is kept, so a game of a thousand
+    // rounds costs no more than one of ten.
+    std::vector<long long> missing;
+    std::set<long long> presentBeyond;
 };
 
 class Exporter {
@@ -94,7 +99,8 @@ class Exporter {
         : options_(options),
           vocabularies_(vocabularies),
           folders_(WorkFolders::In(options.labFolder)),
-          done_(kRoundNumbers, false) {}
+          roundExists_(kRoundNumbers),
+          done_(kRoundNumbers) {}
 
     ExportResult Run();
 
@@ -131,7 +137,13 @@ class Exporter {
     const ExportOptions& options_;
     const Vocabularies& vocabularies_;
     WorkFolders folders_;
-    std::vector<std::string> subjectNames_, gameNames_, roundNames_;
+    std::vector<std::string> subjectNames_, gameNames_;
+    // Round file numbers have six digits; per number whether log/ has the
+    // file and whether it has been exported, in fixed memory however many
+    // rounds a lab holds.
+    std::vector<bool> roundExists_;
+    std::size_t roundFiles_ = 0;
+    std::set<std::string> logGames_;
     std::set<std::string> log2Games_;
     std::size_t filesRead_ = 0;
     std::size_t filesTotal_ = 0;
@@ -164,30 +176,36 @@ std::optional<std::vector<std::string>> Names(const fs::path& folder) {
     return names;
 }
 
+// Lists log/ entry by entry without keeping its names: a lab's round files
+// are kept as flags by number.
 bool Exporter::ListFolders() {
-    const std::optional<std::vector<std::string>> log = Names(folders_.log);
-    if (!log) {
-        return false;
-    }
-    for (const std::string& name : *log) {
+    std::error_code error;
+    fs::directory_iterator it(folders_.log, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
         if (server::IsNumberedFileName(name, 'p')) {
             subjectNames_.push_back(name);
         } else if (server::IsNumberedFileName(name, 'g')) {
             gameNames_.push_back(name);
-        } else if (server::IsNumberedFileName(name, 'r')) {
-            roundNames_.push_back(name);
+            logGames_.insert(name);
+        } else if (const std::optional<int> round = server::NumberInFileName(name, 'r')) {
+            roundExists_[static_cast<std::size_t>(*round)] = true;
+            ++roundFiles_;
         }
+    }
+    if (error) {
+        return false;
     }
     for (const std::string& name : Names(folders_.log2).value_or(std::vector<std::string>{})) {
         if (server::IsNumberedFileName(name, 'g')) {
             log2Games_.insert(name);
-            if (!std::binary_search(gameNames_.begin(), gameNames_.end(), name)) {
-                gameNames_.insert(std::lower_bound(gameNames_.begin(), gameNames_.end(), name),
-                                  name);
-            }
+            gameNames_.push_back(name);
         }
     }
-    filesTotal_ = subjectNames_.size() + roundNames_.size() + gameNames_.size() + log2Games_.size();
+    std::sort(subjectNames_.begin(), subjectNames_.end());
+    std::sort(gameNames_.begin(), gameNames_.end());
+    gameNames_.erase(std::unique(gameNames_.begin(), gameNames_.end()), gameNames_.end());
+    filesTotal_ = subjectNames_.size() + roundFiles_ + gameNames_.size() + log2Games_.size();
     return true;
 }
 
@@ -220,8 +238,7 @@ std::optional<RoundFile> Exporter::ReadRound(const std::string& name) {
         return std::nullopt;  // a round listed twice is exported once
     }
     done_[static_cast<std::size_t>(*number)] = true;
-    std::error_code error;
-    if (!fs::exists(folders_.log / name, error)) {
+    if (!roundExists_[static_cast<std::size_t>(*number)]) {
         return std::nullopt;  // the records check reports it
     }
     const std::string file = RelativeName(kLogFolderName, name);
@@ -292,8 +309,7 @@ void Exporter::WriteRound(const std::string& name, const RoundFile& round, const
 void Exporter::ExportGame(const std::string& name) {
     std::optional<GameFile> gameFile;
     std::optional<PositionFile> positionFile;
-    if (std::binary_search(gameNames_.begin(), gameNames_.end(), name) &&
-        fs::exists(folders_.log / name)) {
+    if (logGames_.contains(name)) {
         const std::string file = RelativeName(kLogFolderName, name);
         if (const std::optional<std::string> text = Read(folders_.log / name, file)) {
             Parsed<GameFile> parsed = ParseGameFile(*text, vocabularies_);
@@ -334,6 +350,7 @@ void Exporter::ExportGame(const std::string& name) {
 
     GameSummary& summary = games_[header.number];
     std::vector<std::unique_ptr<RoundFile>> kept;
+    std::set<long long> presentRounds;
     std::map<long long, GameRound> rounds;
     for (const GameRow& row : rows) {
         std::optional<RoundFile> round = ReadRound(row.roundFile);
@@ -344,7 +361,8 @@ void Exporter::ExportGame(const std::string& name) {
         }
         WriteRound(row.roundFile, *round, &row, start);
         if (round->game == name && round->round == row.round) {
-            summary.present.insert(row.round);
+            ++summary.present;
+            presentRounds.insert(row.round);
             kept.push_back(std::make_unique<RoundFile>(std::move(*round)));
             entry.file = kept.back().get();
         }
@@ -352,8 +370,14 @@ void Exporter::ExportGame(const std::string& name) {
     if (positionFile) {
         WritePositions(header, positionFile->lines, rounds);
     }
-    summary.expectedRounds =
-        std::max({summary.expectedRounds, header.rounds, static_cast<long long>(rows.size())});
+    summary.expectedRounds = std::max(header.rounds, static_cast<long long>(rows.size()));
+    for (long long round = 1; round <= summary.expectedRounds; ++round) {
+        if (!presentRounds.contains(round)) {
+            summary.missing.push_back(round);
+        }
+    }
+    presentRounds.erase(presentRounds.begin(), presentRounds.upper_bound(summary.expectedRounds));
+    summary.presentBeyond = std::move(presentRounds);
     const std::array<Player, 2>& players = header.players;
     long long playMs = 0;
     for (const GameRow& row : rows) {
@@ -419,7 +443,11 @@ void Exporter::WritePositions(const GameHeader& header, const std::vector<Positi
 }
 
 void Exporter::ExportUnlistedRounds() {
-    for (const std::string& name : roundNames_) {
+    for (std::size_t number = 0; number < kRoundNumbers; ++number) {
+        if (!roundExists_[number] || done_[number]) {
+            continue;
+        }
+        const std::string name = server::NumberedFileName('r', static_cast<int>(number));
         std::optional<RoundFile> round = ReadRound(name);
         if (!round) {
             continue;
@@ -427,24 +455,29 @@ void Exporter::ExportUnlistedRounds() {
         const auto start = gameStartsByNumber_.find(round->gameNumber);
         WriteRound(name, *round, nullptr,
                    start != gameStartsByNumber_.end() ? start->second : std::string());
+        // A round file beyond what its game's files count: the game ended
+        // with rounds its game file lacks.
         if (const auto game = games_.find(round->gameNumber); game != games_.end()) {
-            game->second.expectedRounds = std::max(game->second.expectedRounds, round->round);
+            GameSummary& summary = game->second;
+            for (long long missing = summary.expectedRounds + 1; missing <= round->round;
+                 ++missing) {
+                summary.missing.push_back(missing);
+            }
+            summary.expectedRounds = std::max(summary.expectedRounds, round->round);
         }
     }
 }
 
 std::string Ending(const GameSummary& game) {
-    std::vector<long long> missing;
-    for (long long round = 1; round <= game.expectedRounds; ++round) {
-        if (!game.present.contains(round)) {
-            missing.push_back(round);
-        }
+    std::set<long long> missing(game.missing.begin(), game.missing.end());
+    for (const long long round : game.presentBeyond) {
+        missing.erase(round);
     }
     if (missing.empty()) {
         return "complete";
     }
-    return missing == std::vector<long long>{game.expectedRounds} ? "last_round_missing"
-                                                                  : "rounds_missing";
+    return missing == std::set<long long>{game.expectedRounds} ? "last_round_missing"
+                                                               : "rounds_missing";
 }
 
 ExportResult Exporter::Run() {
@@ -483,7 +516,7 @@ ExportResult Exporter::Run() {
         if (game.fields.empty()) {
             continue;  // only unlisted rounds name it
         }
-        game.fields[17] = Int(static_cast<long long>(game.present.size()));
+        game.fields[17] = Int(game.present);
         game.fields.back() = Ending(game);
         games_csv_->Row(game.fields);
     }
