@@ -231,10 +231,6 @@ int GamesFor(int rounds) {
     return std::max(1, rounds / 50);
 }
 
-int SubjectsFor(int rounds) {
-    return std::max(2, GamesFor(rounds) / 10);
-}
-
 StageResult RunStage(Stage stage, const fs::path& lab, const fs::path& out) {
     StageResult result;
     result.stage = stage;
@@ -289,12 +285,12 @@ std::optional<StageResult> ParseResultLine(std::string_view text) {
     return r;
 }
 
-int GenerateLabChild(const fs::path& lab, int rounds, std::uint32_t seed) {
+int GenerateLabChild(const fs::path& lab, int rounds, int games, std::uint32_t seed) {
     std::mt19937 random(seed);
     testing::SyntheticLabOptions options;
     options.rounds = rounds;
-    options.games = GamesFor(rounds);
-    options.subjects = SubjectsFor(rounds);
+    options.games = games > 0 ? std::min(games, rounds) : GamesFor(rounds);
+    options.subjects = std::max(2, options.games / 10);
     const auto before = std::chrono::steady_clock::now();
     const testing::SyntheticLab written = testing::WriteSyntheticLab(lab, options, random);
     const double seconds =
@@ -334,7 +330,7 @@ int RunExportBench(const BenchOptions& options, const fs::path& self) {
             std::cout << "writing a lab of " << rounds << " rounds into " << lab.string() << "\n";
             const ChildOutput generated =
                 RunChild(self, {"--child-generate", lab.string(), std::to_string(rounds),
-                                std::to_string(options.seed)});
+                                std::to_string(options.games), std::to_string(options.seed)});
             std::cout << generated.output;
             if (generated.status != 0) {
                 std::cerr << "the lab could not be written\n";

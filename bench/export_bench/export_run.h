@@ -53,6 +53,10 @@ struct BenchOptions {
     std::filesystem::path scratch = std::filesystem::temp_directory_path();
     bool keep = false;
     std::uint32_t seed = 1;
+    // Games per lab; 0 for some 50 rounds a game (GamesFor). A fixed number
+    // shows how memory grows with the rounds alone, the games left as they
+    // are.
+    int games = 0;
     std::vector<Stage> stages = {Stage::Read, Stage::Check, Stage::Export};
     // Each measuring child is held to one processor, as the target is one core.
     bool oneCore = true;
@@ -66,13 +70,12 @@ int RunExportBench(const BenchOptions& options, const std::filesystem::path& sel
 // The child processes' work, chosen by main() from the arguments RunExportBench
 // passes: write a lab of `rounds` rounds, or measure one stage; each prints
 // one line on standard output and returns the exit status.
-int GenerateLabChild(const std::filesystem::path& lab, int rounds, std::uint32_t seed);
+int GenerateLabChild(const std::filesystem::path& lab, int rounds, int games, std::uint32_t seed);
 int MeasureStageChild(Stage stage, const std::filesystem::path& lab,
                       const std::filesystem::path& out, bool oneCore);
 
-// The lab shape for a number of rounds: games of some 50 rounds, each
-// subject playing some 20 games with different partners.
+// The games of a lab of `rounds` rounds: some 50 rounds each. Each subject
+// plays some 20 games (a tenth as many subjects as games).
 int GamesFor(int rounds);
-int SubjectsFor(int rounds);
 
 }  // namespace quib::bench

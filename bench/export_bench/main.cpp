@@ -1,7 +1,7 @@
 // quib_export_bench: quib_export's speed and memory on synthetic labs (see
 // export_run.h).
 //   quib_export_bench [--rounds N[,N...]] [--lab DIR] [--scratch DIR] [--keep]
-//                     [--seed S] [--stages read,check,export] [--all-cores]
+//                     [--seed S] [--games G] [--stages read,check,export] [--all-cores]
 
 #include <unistd.h>
 
@@ -54,6 +54,11 @@ bool ParseOptions(int argc, char** argv, BenchOptions& options) {
                 options.lab = value;
             } else if (flag == "--scratch") {
                 options.scratch = value;
+            } else if (flag == "--games") {
+                options.games = std::stoi(value);
+                if (options.games < 1) {
+                    return false;
+                }
             } else if (flag == "--seed") {
                 options.seed = static_cast<std::uint32_t>(std::stoul(value));
             } else if (flag == "--stages") {
@@ -87,9 +92,9 @@ std::filesystem::path Self() {
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     try {
-        if (mode == "--child-generate" && argc == 5) {
-            return quib::bench::GenerateLabChild(argv[2], std::stoi(argv[3]),
-                                                 static_cast<std::uint32_t>(std::stoul(argv[4])));
+        if (mode == "--child-generate" && argc == 6) {
+            return quib::bench::GenerateLabChild(argv[2], std::stoi(argv[3]), std::stoi(argv[4]),
+                                                 static_cast<std::uint32_t>(std::stoul(argv[5])));
         }
         if (mode == "--child-stage" && argc == 6) {
             const std::optional<Stage> stage = quib::bench::StageNamed(argv[2]);
@@ -105,7 +110,7 @@ int main(int argc, char** argv) {
     BenchOptions options;
     if (!ParseOptions(argc, argv, options)) {
         std::cerr << "usage: quib_export_bench [--rounds N[,N...]] [--lab DIR] [--scratch DIR] "
-                     "[--keep] [--seed S] [--stages read,check,export] [--all-cores]\n";
+                     "[--keep] [--seed S] [--games G] [--stages read,check,export] [--all-cores]\n";
         return 2;
     }
     return quib::bench::RunExportBench(options, Self());

@@ -351,8 +351,9 @@ class Checker {
             Problem(ProblemKind::MissingPositionFile, LogFile(name), kWholeFile,
                     "has no position file " + PositionFile(name) + " beside it");
         }
-        // The rows and round files were needed for this game alone.
-        game.rows = {};
+        // The rows and round files were needed for this game alone (assigning
+        // an empty vector would keep its capacity).
+        std::vector<GameRow>().swap(game.rows);
         gameRounds_.clear();
     }
 
