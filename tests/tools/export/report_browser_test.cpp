@@ -1,0 +1,142 @@
+// The page as a browser shows it: headless Chromium (installed by
+// scripts/install-deps) opens the report of the fixture and takes a
+// screenshot, in which the charts must stand where the page puts them, at
+// their size and in their colours.
+
+#include "tools/export/report.h"
+
+#include "testing/scratch_directory.h"
+#include "tests/support/qt_app.h"
+
+#include "tests/tools/export/report_fixture.h"
+
+#include <QColor>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+namespace quib::exporter {
+namespace {
+
+using quib::testing::ScratchDirectory;
+
+// Chromium takes one to three seconds here; a minute leaves room for a
+// loaded machine without letting a hung browser stall the suite.
+constexpr int kChromiumMs = 60'000;
+
+// The page is laid out for this width; the height takes in the games table,
+// the first pair's charts and the first game's.
+constexpr int kWidth = 1280;
+constexpr int kHeight = 2400;
+
+// Anti-aliased edges blend a line's colour with the white behind it; its
+// middle keeps the colour within a step or two of rounding.
+constexpr int kColourTolerance = 6;
+
+// From a legend's line to the top of its chart's plot.
+constexpr int kLegendHeight = 20;
+
+// Where the pixels of one colour are in the screenshot.
+struct Spread {
+    int count = 0;
+    int top = INT_MAX;
+    int left = INT_MAX;
+    int right = -1;
+};
+
+Spread SpreadOf(const QImage& image, QRgb colour, int fromRow = 0, int toRow = INT_MAX) {
+    Spread spread;
+    for (int y = std::max(fromRow, 0); y < std::min(toRow, image.height()); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (std::abs(qRed(row[x]) - qRed(colour)) <= kColourTolerance &&
+                std::abs(qGreen(row[x]) - qGreen(colour)) <= kColourTolerance &&
+                std::abs(qBlue(row[x]) - qBlue(colour)) <= kColourTolerance) {
+                ++spread.count;
+                spread.top = std::min(spread.top, y);
+                spread.left = std::min(spread.left, x);
+                spread.right = std::max(spread.right, x);
+            }
+        }
+    }
+    return spread;
+}
+
+TEST(ReportInBrowser, ChromiumShowsTheChartsInTheirColours) {
+    quib::testing::EnsureApplication();
+    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    ASSERT_FALSE(chromium.isEmpty())
+        << "chromium is not installed; scripts/install-deps installs it";
+
+    ScratchDirectory scratch;
+    quib::testing::CopyReportFixture(scratch.path());
+    const std::filesystem::path page = scratch.path() / "report.html";
+    const ReportResult result = WriteReport(scratch.path(), page, "2026-12-11 10:00");
+    ASSERT_TRUE(result.written) << result.message;
+
+    const std::filesystem::path shot = scratch.path() / "report.png";
+    QProcess browser;
+    browser.setProcessChannelMode(QProcess::MergedChannels);
+    browser.start(chromium,
+                  {QStringLiteral("--headless"),
+                   // Chromium refuses to run as root (as CI does) inside its sandbox;
+                   // the page is our own and has no script.
+                   QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
+                   QStringLiteral("--disable-dev-shm-usage"), QStringLiteral("--no-first-run"),
+                   QStringLiteral("--disable-extensions"), QStringLiteral("--hide-scrollbars"),
+                   QStringLiteral("--user-data-dir=") +
+                       QString::fromStdString((scratch.path() / "profile").string()),
+                   QStringLiteral("--window-size=%1,%2").arg(kWidth).arg(kHeight),
+                   QStringLiteral("--screenshot=") + QString::fromStdString(shot.string()),
+                   QStringLiteral("file://") + QString::fromStdString(page.string())});
+    ASSERT_TRUE(browser.waitForStarted(kChromiumMs)) << browser.errorString().toStdString();
+    if (!browser.waitForFinished(kChromiumMs)) {
+        browser.kill();
+        browser.waitForFinished(5'000);
+        FAIL() << "chromium did not finish within " << kChromiumMs << " ms";
+    }
+    const QImage image =
+        QImage(QString::fromStdString(shot.string())).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(image.isNull()) << "no screenshot; chromium said:\n"
+                                 << browser.readAll().toStdString();
+    if (const char* keep = std::getenv("QUIB_REPORT_SCREENSHOT"); keep != nullptr) {
+        image.save(QString::fromLocal8Bit(keep));  // to look at it
+    }
+    ASSERT_EQ(image.width(), kWidth);
+
+    // The first pair's learning curve, then its results' bars, then the
+    // first game's three charts: the curve's dashed cumulative line runs
+    // across nearly all of its 1000 pixels, above the first bar.
+    const Spread bars = SpreadOf(image, qRgb(0x00, 0x9E, 0x73));
+    ASSERT_GT(bars.count, 1000) << "no results bars";
+    // The chart's legend stands above its plot.
+    const int plotTop = SpreadOf(image, qRgb(0xE6, 0x9F, 0x00)).top + kLegendHeight;
+    const Spread cumulative = SpreadOf(image, qRgb(0xE6, 0x9F, 0x00), plotTop, bars.top);
+    const Spread moving = SpreadOf(image, qRgb(0x00, 0x72, 0xB2), plotTop, bars.top);
+    EXPECT_GT(cumulative.count, 300);
+    EXPECT_GT(cumulative.right - cumulative.left, 800);
+    EXPECT_GT(moving.count, 100);
+    EXPECT_GT(moving.left, cumulative.left + 300);  // from the tenth round of 17 on
+    // Below the bars, the game's curve, durations and moves side by side.
+    const Spread durations = SpreadOf(image, qRgb(0xCC, 0x79, 0xA7));
+    const Spread player1 = SpreadOf(image, qRgb(0x56, 0xB4, 0xE9));
+    const Spread player2 = SpreadOf(image, qRgb(0xD5, 0x5E, 0x00));
+    const Spread gameCurve = SpreadOf(image, qRgb(0xE6, 0x9F, 0x00), bars.top, kHeight);
+    for (const Spread* spread : {&durations, &player1, &player2, &gameCurve}) {
+        EXPECT_GT(spread->count, 100);
+        EXPECT_GT(spread->top, bars.top);
+    }
+    EXPECT_LT(gameCurve.left, durations.left);
+    EXPECT_LT(durations.left, player1.left);
+}
+
+}  // namespace
+}  // namespace quib::exporter
