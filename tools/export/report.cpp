@@ -43,6 +43,10 @@ constexpr std::size_t kMostPoints = 600;
 // in the table beside the chart.
 constexpr std::size_t kMostBars = 40;
 
+// Series of at most this many rounds get a dot at each round: with more,
+// the dots would run into each other on a chart 400 pixels wide.
+constexpr std::size_t kMostDotted = 40;
+
 // Colours from the Okabe-Ito palette, which readers with any kind of colour
 // blindness still tell apart.
 const QColor kMovingColour(0x00, 0x72, 0xB2);      // blue
@@ -71,11 +75,11 @@ th, td { padding: 3px 8px; border-bottom: 1px solid #e4e4e4; text-align: left; v
 thead th { background: #f2f2f2; border-bottom: 1px solid #ccc; }
 .n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
 .nowrap { white-space: nowrap; }
-figure { margin: 8px 0 16px; }
+figure { margin: 8px 0 16px; max-width: 100%; }
 figcaption { font-size: 12px; max-width: 1000px; }
 svg.chart { display: block; max-width: 100%; height: auto; }
 .multiples { display: flex; flex-wrap: wrap; gap: 8px 16px; }
-.multiples figure { margin: 0; width: 400px; }
+.multiples figure { margin: 0; }
 .results { display: flex; flex-wrap: wrap; gap: 16px 32px; align-items: flex-start; }
 .results figure { margin: 0; }
 section.game { border-top: 1px solid #eee; margin-top: 16px; }
@@ -325,7 +329,7 @@ std::size_t LearningSeries(const std::vector<Outcome>& outcomes, LineChart& char
     }
     const std::size_t step =
         std::max(Pick(movingPoints, kMostPoints), Pick(cumulativePoints, kMostPoints));
-    const bool dots = outcomes.size() <= 40;
+    const bool dots = outcomes.size() <= kMostDotted;
     moving.dots = dots;
     cumulative.dots = false;
     moving.runs = {std::move(movingPoints)};
@@ -376,30 +380,55 @@ std::vector<double> MissingRounds(const GameRow& game, double offset) {
     return missing;
 }
 
-// Runs of a per-round value: broken where a round is missing or the value
-// is not known.
+// A game's rounds as drawn along a chart's x axis: at `offset` plus the
+// round number; `swapped` when the pair's first subject sat in seat 2.
+struct Span {
+    const GameRow* game = nullptr;
+    double offset = 0;
+    bool swapped = false;
+};
+
+// Runs of a per-round value: broken where a round is missing, the value is
+// not known or a game ends.
 template <typename Value>
-std::vector<std::vector<ChartPoint>> RoundRuns(const GameRow& game, Value value, double& highest) {
+std::vector<std::vector<ChartPoint>> RoundRuns(const std::vector<Span>& spans, Value value,
+                                               double& highest) {
     std::vector<std::vector<ChartPoint>> runs;
-    int previous = -1;
-    for (const RoundRow& round : game.roundRows) {
-        const std::optional<double> y = value(round);
-        if (!y) {
-            previous = -1;
-            continue;
+    for (const Span& span : spans) {
+        int previous = -1;
+        for (const RoundRow& round : span.game->roundRows) {
+            const std::optional<double> y = value(round, span.swapped);
+            if (!y) {
+                previous = -1;
+                continue;
+            }
+            if (previous < 0 || round.round != previous + 1) {
+                runs.emplace_back();
+            }
+            runs.back().push_back({span.offset + round.round, *y});
+            highest = std::max(highest, *y);
+            previous = round.round;
         }
-        if (runs.empty() || previous < 0 || round.round != previous + 1) {
-            runs.emplace_back();
-        }
-        runs.back().push_back({static_cast<double>(round.round), *y});
-        highest = std::max(highest, *y);
-        previous = round.round;
     }
     return runs;
 }
 
-std::string Figure(const std::string& svg, const std::string& caption) {
-    return "<figure>" + svg + "<figcaption>" + caption + "</figcaption></figure>\n";
+std::size_t RoundsIn(const std::vector<Span>& spans) {
+    std::size_t rounds = 0;
+    for (const Span& span : spans) {
+        rounds += span.game->roundRows.size();
+    }
+    return rounds;
+}
+
+std::string ThinnedNote(std::size_t step) {
+    return step > 1 ? " Each point is the mean of " + std::to_string(step) + " rounds." : "";
+}
+
+// A chart with its caption below, which wraps at the chart's width.
+std::string Figure(int width, const std::string& svg, const std::string& caption) {
+    return "<figure style=\"width: " + std::to_string(width) + "px\">" + svg + "<figcaption>" +
+           caption + "</figcaption></figure>\n";
 }
 
 // ---- Page -----------------------------------------------------------------
@@ -416,7 +445,16 @@ class Page {
     std::string PairSection(const Pair& pair, std::size_t number);
     std::string PairCurve(const Pair& pair) const;
     std::string Results(const Pair& pair) const;
-    std::string GameSection(const GameRow& game, const PairKey& key) const;
+    std::string PairRounds(const Pair& pair) const;
+    std::string GameSection(const GameRow& game) const;
+    // Charts' axes and marks: of one game's rounds, and of a pair's games
+    // one after the other (with `spans` telling where each game is).
+    LineChart GameFrame(const GameRow& game) const;
+    LineChart PairFrame(const Pair& pair, std::vector<Span>& spans) const;
+    std::string DurationsFigure(LineChart chart, const std::vector<Span>& spans) const;
+    std::string MovesFigure(LineChart chart, const std::vector<Span>& spans,
+                            const std::string& first, const std::string& second,
+                            const std::string& caption) const;
 
     const ReportData& data_;
     const Names& names_;
@@ -490,35 +528,22 @@ std::string Page::GamesTable() const {
 }
 
 std::string Page::PairCurve(const Pair& pair) const {
-    LineChart chart;
+    std::vector<Span> spans;
+    LineChart chart = PairFrame(pair, spans);
     chart.description = "Learning curve of " + names_.Plain(pair.key.first) + " and " +
                         names_.Plain(pair.key.second);
     chart.width = 1000;
     chart.height = 280;
-    chart.xLabel = "rounds of the pair's games, in order";
-    chart.markLabel = "missing round";
     std::vector<Outcome> outcomes;
-    double offset = 0;
-    for (const GameRow* game : pair.games) {
-        if (offset > 0) {
-            chart.separators.push_back(offset + 0.5);
-        } else {
-            chart.separators.push_back(0.5);
-        }
-        chart.separatorLabels.push_back("game " + std::to_string(game->game));
-        for (const RoundRow& round : game->roundRows) {
+    for (const Span& span : spans) {
+        for (const RoundRow& round : span.game->roundRows) {
             if (round.won) {
-                outcomes.push_back({offset + round.round, *round.won});
+                outcomes.push_back({span.offset + round.round, *round.won});
             }
         }
-        const std::vector<double> missing = MissingRounds(*game, offset);
-        chart.marks.insert(chart.marks.end(), missing.begin(), missing.end());
-        offset += LastRound(*game);
     }
-    chart.xMin = 0.5;
-    chart.xMax = std::max(offset, 1.0) + 0.5;
     const std::size_t step = LearningSeries(outcomes, chart);
-    return Figure(DrawLineChart(chart),
+    return Figure(chart.width, DrawLineChart(chart),
                   LearningCaption(step, outcomes.size()) +
                       " The window runs on from one game into the next; dotted lines mark where "
                       "a game begins.");
@@ -593,14 +618,97 @@ std::string Page::Results(const Pair& pair) const {
         if (tallies.size() > kMostBars) {
             caption += " The first " + std::to_string(kMostBars) + " rows of the table only.";
         }
-        html += Figure(DrawBarChart(chart), caption);
+        html += Figure(chart.width, DrawBarChart(chart), caption);
     }
     html += "</div>\n";
     return html;
 }
 
-std::string Page::GameSection(const GameRow& game, const PairKey& key) const {
-    (void)key;
+LineChart Page::GameFrame(const GameRow& game) const {
+    LineChart chart;
+    chart.width = 400;
+    chart.height = 230;
+    chart.xLabel = "round";
+    chart.xMin = 0.5;
+    chart.xMax = std::max(LastRound(game), 1) + 0.5;
+    chart.marks = MissingRounds(game, 0);
+    chart.markLabel = "missing";
+    return chart;
+}
+
+LineChart Page::PairFrame(const Pair& pair, std::vector<Span>& spans) const {
+    LineChart chart;
+    chart.xLabel = "rounds of the pair's games, in order";
+    chart.markLabel = "missing round";
+    spans.clear();
+    double offset = 0;
+    for (const GameRow* game : pair.games) {
+        chart.separators.push_back(offset + 0.5);
+        chart.separatorLabels.push_back("game " + std::to_string(game->game));
+        const std::vector<double> missing = MissingRounds(*game, offset);
+        chart.marks.insert(chart.marks.end(), missing.begin(), missing.end());
+        spans.push_back({game, offset, Swapped(*game, pair.key)});
+        offset += LastRound(*game);
+    }
+    chart.xMin = 0.5;
+    chart.xMax = std::max(offset, 1.0) + 0.5;
+    return chart;
+}
+
+std::string Page::DurationsFigure(LineChart chart, const std::vector<Span>& spans) const {
+    chart.yLabel = "duration (s)";
+    double longest = 0;
+    LineSeries duration{"duration", kDurationColour, Qt::SolidLine,
+                        RoundRuns(
+                            spans,
+                            [](const RoundRow& round, bool) -> std::optional<double> {
+                                if (!round.durationMs) {
+                                    return std::nullopt;
+                                }
+                                return *round.durationMs / 1000.0;
+                            },
+                            longest),
+                        RoundsIn(spans) <= kMostDotted};
+    const std::size_t step = Average(duration.runs, kMostPoints);
+    chart.yMax = AxisTop(longest, 5, false);
+    chart.series = {std::move(duration)};
+    return Figure(
+        chart.width, DrawLineChart(chart),
+        "Duration of each round in seconds, from its set-up to its end." + ThinnedNote(step));
+}
+
+std::string Page::MovesFigure(LineChart chart, const std::vector<Span>& spans,
+                              const std::string& first, const std::string& second,
+                              const std::string& caption) const {
+    chart.yLabel = "moves";
+    chart.yWhole = true;
+    double most = 0;
+    const bool dots = RoundsIn(spans) <= kMostDotted;
+    LineSeries a{first, kPlayer1Colour, Qt::SolidLine,
+                 RoundRuns(
+                     spans,
+                     [](const RoundRow& round, bool swapped) -> std::optional<double> {
+                         const std::optional<int>& moves = swapped ? round.p2Moves : round.p1Moves;
+                         return moves ? std::optional<double>(*moves) : std::nullopt;
+                     },
+                     most),
+                 dots};
+    LineSeries b{second, kPlayer2Colour, Qt::SolidLine,
+                 RoundRuns(
+                     spans,
+                     [](const RoundRow& round, bool swapped) -> std::optional<double> {
+                         const std::optional<int>& moves = swapped ? round.p1Moves : round.p2Moves;
+                         return moves ? std::optional<double>(*moves) : std::nullopt;
+                     },
+                     most),
+                 dots};
+    const std::size_t step = std::max(Average(a.runs, kMostPoints), Average(b.runs, kMostPoints));
+    chart.yMax = AxisTop(std::max(most, 1.0), 5, true);
+    chart.series = {std::move(a), std::move(b)};
+    return Figure(chart.width, DrawLineChart(chart), caption + ThinnedNote(step));
+}
+
+std::string Page::GameSection(const GameRow& game) const {
     const std::string number = std::to_string(game.game);
     std::string html = "<section class=\"game\" id=\"charts-" + number + "\"><h4>Game " + number +
                        "</h4>\n<p>" + StartText(game.start) +
@@ -614,18 +722,9 @@ std::string Page::GameSection(const GameRow& game, const PairKey& key) const {
         html += " of " + std::to_string(last);
     }
     html += ".</p>\n<div class=\"multiples\">\n";
-    const double xMax = std::max(last, 1) + 0.5;
-    const std::vector<double> missing = MissingRounds(game, 0);
 
-    LineChart curve;
+    LineChart curve = GameFrame(game);
     curve.description = "Learning curve of game " + number;
-    curve.width = 400;
-    curve.height = 230;
-    curve.xLabel = "round";
-    curve.xMin = 0.5;
-    curve.xMax = xMax;
-    curve.marks = missing;
-    curve.markLabel = "missing";
     std::vector<Outcome> outcomes;
     for (const RoundRow& round : game.roundRows) {
         if (round.won) {
@@ -635,81 +734,54 @@ std::string Page::GameSection(const GameRow& game, const PairKey& key) const {
     const std::size_t curveStep = LearningSeries(outcomes, curve);
     curve.series[0].label = "last " + std::to_string(kWindow);
     curve.series[1].label = "all so far";
-    html += Figure(DrawLineChart(curve), LearningCaption(curveStep, outcomes.size()));
+    html += Figure(curve.width, DrawLineChart(curve), LearningCaption(curveStep, outcomes.size()));
 
-    LineChart durations;
+    const std::vector<Span> spans = {{&game, 0, false}};
+    LineChart durations = GameFrame(game);
     durations.description = "Round durations of game " + number;
-    durations.width = 400;
-    durations.height = 230;
-    durations.xLabel = "round";
-    durations.yLabel = "duration (s)";
-    durations.xMin = 0.5;
-    durations.xMax = xMax;
-    durations.marks = missing;
-    durations.markLabel = "missing";
-    double longest = 0;
-    LineSeries duration{"duration", kDurationColour, Qt::SolidLine,
-                        RoundRuns(
-                            game,
-                            [](const RoundRow& round) -> std::optional<double> {
-                                if (!round.durationMs) {
-                                    return std::nullopt;
-                                }
-                                return *round.durationMs / 1000.0;
-                            },
-                            longest),
-                        game.roundRows.size() <= 40};
-    const std::size_t durationStep = Average(duration.runs, kMostPoints);
-    durations.yMax = AxisTop(longest, 5, false);
-    durations.series = {std::move(duration)};
-    std::string durationCaption = "Duration of each round in seconds, from its set-up to its end.";
-    if (durationStep > 1) {
-        durationCaption +=
-            " Each point is the mean of " + std::to_string(durationStep) + " rounds.";
-    }
-    html += Figure(DrawLineChart(durations), durationCaption);
+    html += DurationsFigure(std::move(durations), spans);
 
-    LineChart moves;
+    LineChart moves = GameFrame(game);
     moves.description = "Moves per round of game " + number;
-    moves.width = 400;
-    moves.height = 230;
-    moves.xLabel = "round";
-    moves.yLabel = "moves";
-    moves.yWhole = true;
-    moves.xMin = 0.5;
-    moves.xMax = xMax;
-    double most = 0;
-    const bool dots = game.roundRows.size() <= 40;
-    LineSeries p1{"player 1", kPlayer1Colour, Qt::SolidLine,
-                  RoundRuns(
-                      game,
-                      [](const RoundRow& round) -> std::optional<double> {
-                          return round.p1Moves ? std::optional<double>(*round.p1Moves)
-                                               : std::nullopt;
-                      },
-                      most),
-                  dots};
-    LineSeries p2{"player 2", kPlayer2Colour, Qt::SolidLine,
-                  RoundRuns(
-                      game,
-                      [](const RoundRow& round) -> std::optional<double> {
-                          return round.p2Moves ? std::optional<double>(*round.p2Moves)
-                                               : std::nullopt;
-                      },
-                      most),
-                  dots};
-    const std::size_t movesStep =
-        std::max(Average(p1.runs, kMostPoints), Average(p2.runs, kMostPoints));
-    moves.yMax = AxisTop(std::max(most, 1.0), 5, true);
-    moves.series = {std::move(p1), std::move(p2)};
-    std::string movesCaption = "Arrow moves carried out per round by player 1, " +
-                               names_.Subject(game.p1Subject) + ", and player 2, " +
-                               names_.Subject(game.p2Subject) + ".";
-    if (movesStep > 1) {
-        movesCaption += " Each point is the mean of " + std::to_string(movesStep) + " rounds.";
-    }
-    html += Figure(DrawLineChart(moves), movesCaption);
+    moves.marks.clear();
+    html += MovesFigure(std::move(moves), spans, "player 1", "player 2",
+                        "Arrow moves carried out per round by player 1, " +
+                            names_.Subject(game.p1Subject) + ", and player 2, " +
+                            names_.Subject(game.p2Subject) + ".");
     html += "</div></section>\n";
+    return html;
+}
+
+std::string Page::PairRounds(const Pair& pair) const {
+    std::vector<Span> spans;
+    LineChart durations = PairFrame(pair, spans);
+    durations.width = 610;
+    durations.height = 240;
+    durations.description = "Round durations of " + names_.Plain(pair.key.first) + " and " +
+                            names_.Plain(pair.key.second);
+    LineChart moves = PairFrame(pair, spans);
+    moves.width = 610;
+    moves.height = 240;
+    moves.description = "Moves per round of " + names_.Plain(pair.key.first) + " and " +
+                        names_.Plain(pair.key.second);
+    moves.marks.clear();
+    const bool subjects = pair.key.first || pair.key.second;
+    const auto label = [](const std::optional<long long>& subject) {
+        return subject ? "subject " + std::to_string(*subject) : std::string("no subject");
+    };
+    std::string html = "<div class=\"multiples\">\n" + DurationsFigure(std::move(durations), spans);
+    if (subjects) {
+        html +=
+            MovesFigure(std::move(moves), spans, label(pair.key.first), label(pair.key.second),
+                        "Arrow moves carried out per round by " + names_.Subject(pair.key.first) +
+                            " (sky blue) and " + names_.Subject(pair.key.second) +
+                            " (vermilion), in whichever seat they sat.");
+    } else {
+        html += MovesFigure(std::move(moves), spans, "player 1", "player 2",
+                            "Arrow moves carried out per round by player 1 (sky blue) and player 2 "
+                            "(vermilion).");
+    }
+    html += "</div>\n";
     return html;
 }
 
@@ -734,12 +806,13 @@ std::string Page::PairSection(const Pair& pair, std::size_t number) {
                        "); play time " + Clock(playMs) + ".</p>\n";
     html += "<h4>Learning curve</h4>\n" + PairCurve(pair);
     html += "<h4>Results per level and display</h4>\n" + Results(pair);
+    html += "<h4>Round durations and moves</h4>\n" + PairRounds(pair);
     std::vector<long long> left;
     for (const GameRow* game : pair.games) {
         if (gamesCharted_ < kGamesCharted) {
             ++gamesCharted_;
             charted_.insert(game->game);
-            html += GameSection(*game, pair.key);
+            html += GameSection(*game);
         } else {
             left.push_back(game->game);
         }

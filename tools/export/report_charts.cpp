@@ -22,7 +22,6 @@ namespace {
 // the page asks the browser for it first and then for Arial and Helvetica,
 // which have the same widths, so that text placed here fits there too.
 constexpr const char* kFontFamily = "Liberation Sans";
-constexpr std::string_view kFontAttribute = "font-family=\"Liberation Sans\"";
 constexpr std::string_view kPageFontAttribute =
     "font-family=\"Liberation Sans, Arial, Helvetica, sans-serif\"";
 constexpr int kFontPixels = 12;
@@ -62,13 +61,51 @@ QString TickText(double value, bool percent) {
     return QString::fromStdString(FormatNumber(value));
 }
 
+// One tag as Qt writes it, without the attributes that say what SVG
+// assumes anyway or what the root element says for all: Qt repeats an
+// identity transform, full opacity and the whole font on every group and
+// text, which would make up half of a chart's bytes. Attribute values hold
+// no quote: Qt escapes text, and our own values have none.
+void AppendTidyTag(std::string_view tag, std::string& out) {
+    const bool group = tag.starts_with("<g ");
+    std::size_t at = tag.find_first_of(" \n/>");
+    out.append(tag.substr(0, at));
+    while (at < tag.size()) {
+        const std::size_t name = tag.find_first_not_of(" \n", at);
+        if (name == std::string_view::npos) {
+            break;
+        }
+        const std::size_t equals = tag.find("=\"", name);
+        const std::size_t close =
+            equals == std::string_view::npos ? equals : tag.find('"', equals + 2);
+        if (close == std::string_view::npos ||
+            tag.substr(name, equals - name).find_first_of(" />") != std::string_view::npos) {
+            out.append(tag.substr(name));  // "/>" or ">"
+            break;
+        }
+        const std::string_view key = tag.substr(name, equals - name);
+        const std::string_view value = tag.substr(equals + 2, close - equals - 2);
+        const bool implied = (key == "transform" && value == "matrix(1,0,0,1,0,0)") ||
+                             ((key == "fill-opacity" || key == "stroke-opacity") && value == "1") ||
+                             (key == "vector-effect" && value == "none") || key == "font-family" ||
+                             (key == "font-weight" && value == "400") ||
+                             (key == "font-style" && value == "normal") ||
+                             (group && key == "font-size");
+        if (!implied) {
+            out += ' ';
+            out.append(tag.substr(name, close + 1 - name));
+        }
+        at = close + 1;
+    }
+}
+
 // Qt writes a root element of its own (with namespace declarations and a
 // size in millimetres) and a <title> and <desc> of its own after it; all of
 // that is replaced by a root element sized in CSS pixels whose title is the
-// chart's description, escaped.
+// chart's description, escaped, and which names the font for all text.
 std::string InlineSvg(const QByteArray& generated, int width, int height,
                       std::string_view description) {
-    std::string text = generated.toStdString();
+    const std::string text = generated.toStdString();
     std::size_t body = text.find("<svg");
     body = body == std::string::npos ? std::string::npos : text.find('>', body);
     if (body == std::string::npos) {
@@ -80,21 +117,22 @@ std::string InlineSvg(const QByteArray& generated, int width, int height,
         body = desc + std::string_view("</desc>").size();
     }
     std::string out;
-    out.reserve(text.size() - body + 256);
+    out.reserve((text.size() - body) / 2 + 256);
     const std::string title = EscapeHtml(description);
     out += "<svg class=\"chart\" width=\"" + std::to_string(width) + "\" height=\"" +
            std::to_string(height) + "\" viewBox=\"0 0 " + std::to_string(width) + " " +
-           std::to_string(height) + "\" role=\"img\" aria-label=\"" + title + "\">\n<title>" +
-           title + "</title>";
+           std::to_string(height) + "\" " + std::string(kPageFontAttribute) +
+           " role=\"img\" aria-label=\"" + title + "\">\n<title>" + title + "</title>";
     for (std::size_t at = body; at < text.size();) {
-        const std::size_t font = text.find(kFontAttribute, at);
-        if (font == std::string::npos) {
+        const std::size_t open = text.find('<', at);
+        const std::size_t close = open == std::string::npos ? open : text.find('>', open);
+        if (close == std::string::npos) {
             out.append(text, at, std::string::npos);
             break;
         }
-        out.append(text, at, font - at);
-        out += kPageFontAttribute;
-        at = font + kFontAttribute.size();
+        out.append(text, at, open - at);
+        AppendTidyTag(std::string_view(text).substr(open, close + 1 - open), out);
+        at = close + 1;
     }
     while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) {
         out.pop_back();

@@ -41,8 +41,10 @@ constexpr int kHeight = 2400;
 // middle keeps the colour within a step or two of rounding.
 constexpr int kColourTolerance = 6;
 
-// From a legend's line to the top of its chart's plot.
+// From a legend's line to the top of its chart's plot, and to the bottom
+// of a pair's durations and moves.
 constexpr int kLegendHeight = 20;
+constexpr int kPairChartHeight = 230;
 
 // Where the pixels of one colour are in the screenshot.
 struct Spread {
@@ -112,30 +114,51 @@ TEST(ReportInBrowser, ChromiumShowsTheChartsInTheirColours) {
     }
     ASSERT_EQ(image.width(), kWidth);
 
-    // The first pair's learning curve, then its results' bars, then the
-    // first game's three charts: the curve's dashed cumulative line runs
-    // across nearly all of its 1000 pixels, above the first bar.
-    const Spread bars = SpreadOf(image, qRgb(0x00, 0x9E, 0x73));
+    // The first pair's learning curve, then its results' bars: the curve's
+    // dashed cumulative line runs across nearly all of its 1000 pixels,
+    // above the first bar; its moving share begins at the pair's tenth
+    // round of 17.
+    const QRgb orange = qRgb(0xE6, 0x9F, 0x00);
+    const QRgb blue = qRgb(0x00, 0x72, 0xB2);
+    const QRgb green = qRgb(0x00, 0x9E, 0x73);
+    const QRgb purple = qRgb(0xCC, 0x79, 0xA7);
+    const QRgb sky = qRgb(0x56, 0xB4, 0xE9);
+    const QRgb vermilion = qRgb(0xD5, 0x5E, 0x00);
+    const Spread bars = SpreadOf(image, green);
     ASSERT_GT(bars.count, 1000) << "no results bars";
-    // The chart's legend stands above its plot.
-    const int plotTop = SpreadOf(image, qRgb(0xE6, 0x9F, 0x00)).top + kLegendHeight;
-    const Spread cumulative = SpreadOf(image, qRgb(0xE6, 0x9F, 0x00), plotTop, bars.top);
-    const Spread moving = SpreadOf(image, qRgb(0x00, 0x72, 0xB2), plotTop, bars.top);
+    const int plotTop = SpreadOf(image, orange).top + kLegendHeight;  // below the legend
+    const Spread cumulative = SpreadOf(image, orange, plotTop, bars.top);
+    const Spread moving = SpreadOf(image, blue, plotTop, bars.top);
     EXPECT_GT(cumulative.count, 300);
     EXPECT_GT(cumulative.right - cumulative.left, 800);
     EXPECT_GT(moving.count, 100);
-    EXPECT_GT(moving.left, cumulative.left + 300);  // from the tenth round of 17 on
-    // Below the bars, the game's curve, durations and moves side by side.
-    const Spread durations = SpreadOf(image, qRgb(0xCC, 0x79, 0xA7));
-    const Spread player1 = SpreadOf(image, qRgb(0x56, 0xB4, 0xE9));
-    const Spread player2 = SpreadOf(image, qRgb(0xD5, 0x5E, 0x00));
-    const Spread gameCurve = SpreadOf(image, qRgb(0xE6, 0x9F, 0x00), bars.top, kHeight);
-    for (const Spread* spread : {&durations, &player1, &player2, &gameCurve}) {
+    EXPECT_GT(moving.left, cumulative.left + 300);
+
+    // Below the bars, the pair's durations and moves side by side, each
+    // 610 pixels wide.
+    const int pairRow = SpreadOf(image, purple, bars.top).top;
+    const int gameRow = pairRow + kPairChartHeight;
+    const Spread pairDurations = SpreadOf(image, purple, pairRow, gameRow);
+    const Spread pairMoves = SpreadOf(image, sky, pairRow, gameRow);
+    ASSERT_GT(pairDurations.count, 100);
+    ASSERT_GT(pairMoves.count, 100);
+    EXPECT_LT(std::abs(pairDurations.top - pairMoves.top), 10);
+    EXPECT_GT(pairMoves.left, pairDurations.right);
+    EXPECT_GT(pairDurations.right - pairDurations.left, 400);
+    EXPECT_GT(SpreadOf(image, vermilion, pairRow, gameRow).count, 100);
+
+    // Below them, the first game's learning curve, durations and moves in a
+    // row of three.
+    const Spread gameCurve = SpreadOf(image, orange, gameRow);
+    const Spread gameDurations = SpreadOf(image, purple, gameRow);
+    const Spread gameMoves = SpreadOf(image, vermilion, gameRow);
+    for (const Spread* spread : {&gameCurve, &gameDurations, &gameMoves}) {
         EXPECT_GT(spread->count, 100);
-        EXPECT_GT(spread->top, bars.top);
     }
-    EXPECT_LT(gameCurve.left, durations.left);
-    EXPECT_LT(durations.left, player1.left);
+    EXPECT_LT(std::abs(gameCurve.top - gameDurations.top), 10);
+    EXPECT_LT(std::abs(gameDurations.top - gameMoves.top), 10);
+    EXPECT_LT(gameCurve.left, gameDurations.left);
+    EXPECT_LT(gameDurations.left, gameMoves.left);
 }
 
 }  // namespace

@@ -120,9 +120,10 @@ std::size_t LinesIn(const std::string& html, const std::string& colour) {
 
 TEST_F(ReportTest, PageIsSelfContainedWithOneSvgPerChart) {
     const std::string html = Page();
-    // Three pairs (1 and 2, 3 and 4, no subjects): a learning curve and a
-    // results chart each; four games: three charts each.
-    EXPECT_EQ(CountOf(html, "<svg"), 3u * 2 + 4u * 3);
+    // Three pairs (1 and 2, 3 and 4, no subjects): a learning curve, a
+    // results chart, durations and moves each; four games: a learning
+    // curve, durations and moves each.
+    EXPECT_EQ(CountOf(html, "<svg"), 3u * 4 + 4u * 3);
     EXPECT_EQ(CountOf(html, "</svg>"), CountOf(html, "<svg"));
     for (const std::string_view forbidden :
          {"<script", "<link", "<iframe", "<object", "<embed", "<img", "<image", "http://",
@@ -234,11 +235,28 @@ TEST_F(ReportTest, MissingRoundsAreMarkedAndBreakTheLines) {
     const std::string section = html.substr(game1, html.find("</section>", game1) - game1);
     EXPECT_NE(section.find("4 rounds of 5."), std::string::npos);
     // Durations and moves of rounds 1-2 and 4-5: two lines each, not one
-    // through the missing round 3.
+    // through the missing round 3; player 1's moves in round 5 are not
+    // known, which leaves round 4 a dot of its own.
     EXPECT_EQ(LinesIn(section, "#cc79a7"), 2u);  // durations
-    EXPECT_EQ(LinesIn(section, "#56b4e9"), 2u);  // player 1's moves
+    EXPECT_EQ(LinesIn(section, "#56b4e9"), 1u);  // player 1's moves
     EXPECT_EQ(LinesIn(section, "#d55e00"), 2u);  // player 2's moves
     EXPECT_NE(section.find(">missing</text>"), std::string::npos);
+}
+
+TEST_F(ReportTest, PairChartsFollowEachSubjectAcrossSeats) {
+    const std::string html = Page();
+    const std::size_t from = html.find("<h4>Round durations and moves</h4>");
+    const std::string block = html.substr(from, html.find("<section class=\"game\"", from) - from);
+    // Subject 1 sat in seat 1 in game 0 (moves of rounds 1-12 known) and in
+    // seat 2 in game 1 (rounds 1-2 and 4-5); subject 2 in seat 2 in game 0
+    // (rounds 1-11) and in seat 1 in game 1 (rounds 1-2 and 4).
+    EXPECT_EQ(LinesIn(block, "#56b4e9"), 3u);  // subject 1
+    EXPECT_EQ(LinesIn(block, "#d55e00"), 2u);  // subject 2
+    EXPECT_EQ(LinesIn(block, "#cc79a7"), 3u);  // durations: game 0, game 1 around round 3
+    EXPECT_NE(block.find(">subject 1</text>"), std::string::npos);
+    EXPECT_NE(block.find("Arrow moves carried out per round by subject 1 (Anna) (sky blue) and "
+                         "subject 2 (&lt;img src=x onerror=alert(1)&gt;) (vermilion)"),
+              std::string::npos);
 }
 
 TEST_F(ReportTest, AddedColumnsChangeNothing) {
