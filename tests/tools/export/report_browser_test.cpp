@@ -72,46 +72,61 @@ Spread SpreadOf(const QImage& image, QRgb colour, int fromRow = 0, int toRow = I
     return spread;
 }
 
-TEST(ReportInBrowser, ChromiumShowsTheChartsInTheirColours) {
+// The page of the tables in `tables` as headless Chromium shows it in a
+// window of `width` x `height`; a null image (and a failure) when it cannot.
+QImage Screenshot(const std::filesystem::path& tables, int width, int height) {
     quib::testing::EnsureApplication();
     const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
-    ASSERT_FALSE(chromium.isEmpty())
-        << "chromium is not installed; scripts/install-deps installs it";
-
+    if (chromium.isEmpty()) {
+        ADD_FAILURE() << "chromium is not installed; scripts/install-deps installs it";
+        return {};
+    }
     ScratchDirectory scratch;
-    quib::testing::CopyReportFixture(scratch.path());
+    for (const char* table : {"games.csv", "rounds.csv"}) {
+        std::filesystem::copy_file(tables / table, scratch.path() / table);
+    }
     const std::filesystem::path page = scratch.path() / "report.html";
-    const ReportResult result = WriteReport(scratch.path(), page, "2026-12-11 10:00");
-    ASSERT_TRUE(result.written) << result.message;
-
+    const ReportResult result = WriteReport(scratch.path(), page, "2026-12-10 17:30");
+    if (!result.written) {
+        ADD_FAILURE() << result.message;
+        return {};
+    }
     const std::filesystem::path shot = scratch.path() / "report.png";
     QProcess browser;
     browser.setProcessChannelMode(QProcess::MergedChannels);
     browser.start(chromium,
                   {QStringLiteral("--headless"),
-                   // Chromium refuses to run as root (as CI does) inside its sandbox;
-                   // the page is our own and has no script.
+                   // Chromium refuses to run as root (as CI does) inside its
+                   // sandbox; the page is our own and has no script.
                    QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
                    QStringLiteral("--disable-dev-shm-usage"), QStringLiteral("--no-first-run"),
                    QStringLiteral("--disable-extensions"), QStringLiteral("--hide-scrollbars"),
                    QStringLiteral("--user-data-dir=") +
                        QString::fromStdString((scratch.path() / "profile").string()),
-                   QStringLiteral("--window-size=%1,%2").arg(kWidth).arg(kHeight),
+                   QStringLiteral("--window-size=%1,%2").arg(width).arg(height),
                    QStringLiteral("--screenshot=") + QString::fromStdString(shot.string()),
                    QStringLiteral("file://") + QString::fromStdString(page.string())});
-    ASSERT_TRUE(browser.waitForStarted(kChromiumMs)) << browser.errorString().toStdString();
+    if (!browser.waitForStarted(kChromiumMs)) {
+        ADD_FAILURE() << "chromium does not start: " << browser.errorString().toStdString();
+        return {};
+    }
     if (!browser.waitForFinished(kChromiumMs)) {
         browser.kill();
         browser.waitForFinished(5'000);
-        FAIL() << "chromium did not finish within " << kChromiumMs << " ms";
+        ADD_FAILURE() << "chromium did not finish within " << kChromiumMs << " ms";
+        return {};
     }
     const QImage image =
         QImage(QString::fromStdString(shot.string())).convertToFormat(QImage::Format_RGB32);
-    ASSERT_FALSE(image.isNull()) << "no screenshot; chromium said:\n"
-                                 << browser.readAll().toStdString();
-    if (const char* keep = std::getenv("QUIB_REPORT_SCREENSHOT"); keep != nullptr) {
-        image.save(QString::fromLocal8Bit(keep));  // to look at it
+    if (image.isNull()) {
+        ADD_FAILURE() << "no screenshot; chromium said:\n" << browser.readAll().toStdString();
     }
+    return image;
+}
+
+TEST(ReportInBrowser, ChromiumShowsTheChartsInTheirColours) {
+    const QImage image = Screenshot(quib::testing::kReportFixture, kWidth, kHeight);
+    ASSERT_FALSE(image.isNull());
     ASSERT_EQ(image.width(), kWidth);
 
     // The first pair's learning curve, then its results' bars: the curve's
@@ -159,6 +174,34 @@ TEST(ReportInBrowser, ChromiumShowsTheChartsInTheirColours) {
     EXPECT_LT(std::abs(gameDurations.top - gameMoves.top), 10);
     EXPECT_LT(gameCurve.left, gameDurations.left);
     EXPECT_LT(gameDurations.left, gameMoves.left);
+}
+
+// The made-up tables of data/demo (two pairs, four games of 25 to 40 rounds
+// at levels 1 to 5, a round missing in one game and the last round in
+// another) give the README's picture of the page, saved as report.png in
+// $QUIB_SCREENSHOT_DIR when that is set (scripts/screenshots).
+TEST(ReportInBrowser, DemoTablesGiveTheReadmePicture) {
+    // The top of the page down to the first pair's durations and moves.
+    constexpr int kPictureHeight = 1410;
+    const QImage image = Screenshot(quib::testing::kReportFixture / "demo", kWidth, 1700);
+    ASSERT_FALSE(image.isNull());
+    const QImage picture = image.copy(0, 0, kWidth, kPictureHeight);
+    // The first pair played 84 rounds in three games: its moving share runs
+    // from the tenth over most of the 1000 pixels of its chart, above the
+    // bars of its three levels; its durations and moves follow within the
+    // picture.
+    const Spread bars = SpreadOf(picture, qRgb(0x00, 0x9E, 0x73));
+    ASSERT_GT(bars.count, 3000);
+    const int plotTop = SpreadOf(picture, qRgb(0xE6, 0x9F, 0x00)).top + kLegendHeight;
+    const Spread moving = SpreadOf(picture, qRgb(0x00, 0x72, 0xB2), plotTop, bars.top);
+    EXPECT_GT(moving.right - moving.left, 750);
+    const Spread durations = SpreadOf(picture, qRgb(0xCC, 0x79, 0xA7), bars.top);
+    EXPECT_GT(durations.count, 300);
+    EXPECT_LT(durations.top + kPairChartHeight, kPictureHeight);
+    if (const char* folder = std::getenv("QUIB_SCREENSHOT_DIR"); folder != nullptr) {
+        const QString file = QString::fromLocal8Bit(folder) + QStringLiteral("/report.png");
+        EXPECT_TRUE(picture.save(file)) << file.toStdString();
+    }
 }
 
 }  // namespace
