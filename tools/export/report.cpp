@@ -471,7 +471,7 @@ std::string Page::Summary() const {
     std::set<PairKey> pairs;
     for (const GameRow& game : data_.games) {
         present += static_cast<long long>(game.roundRows.size());
-        missing += LastRound(game) - static_cast<long long>(game.roundRows.size());
+        missing += std::max(0LL, LastRound(game) - static_cast<long long>(game.roundRows.size()));
         for (const RoundRow& round : game.roundRows) {
             known += round.won ? 1 : 0;
             won += round.won.value_or(0);
@@ -517,8 +517,10 @@ std::string Page::GamesTable() const {
             Known(game.p1Display) + " / " + Known(game.p2Display) + "</td><td>" +
             Known(game.speed) + "</td><td>" + Known(game.p1Figure) + " / " + Known(game.p2Figure) +
             "</td><td class=\"n\">" + Known(game.rounds) + "</td><td class=\"n\">" +
-            std::to_string(game.roundRows.size()) + "</td><td class=\"n\">" + Known(game.points) +
-            "</td><td class=\"n\">" + Known(game.highscore) + "</td><td class=\"n\">" +
+            // A game only rounds.csv names has its rows as its rounds present.
+            (game.line == 0 ? std::to_string(game.roundRows.size()) : Known(game.roundsPresent)) +
+            "</td><td class=\"n\">" + Known(game.points) + "</td><td class=\"n\">" +
+            Known(game.highscore) + "</td><td class=\"n\">" +
             (game.playMs ? Clock(*game.playMs) : std::string(kNotKnown)) + "</td><td>" +
             (game.line == 0 ? std::string("not in games.csv") : EndingText(game.ending)) +
             "</td></tr>\n";

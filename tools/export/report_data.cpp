@@ -13,6 +13,12 @@
 namespace quib::exporter {
 namespace {
 
+// The largest round number and round count read. A game of a million
+// rounds, a few seconds each, would go on for weeks: a larger number is not
+// from a session, and the charts would spend their width and their time on
+// rounds that were never played.
+constexpr long long kMostRounds = 1'000'000;
+
 constexpr std::string_view kGamesFile = "games.csv";
 constexpr std::string_view kRoundsFile = "rounds.csv";
 
@@ -174,8 +180,8 @@ bool ReadReportData(const std::filesystem::path& folder, ReportData& data, std::
             if (!row.Whole(g::kP1Subject, game.p1Subject) ||
                 !row.Whole(g::kP2Subject, game.p2Subject) ||
                 !row.Whole(g::kP1Level, game.p1Level) || !row.Whole(g::kP2Level, game.p2Level) ||
-                !row.Whole(g::kRounds, game.rounds) ||
-                !row.Whole(g::kRoundsPresent, game.roundsPresent) ||
+                !row.Whole(g::kRounds, game.rounds, 0, kMostRounds) ||
+                !row.Whole(g::kRoundsPresent, game.roundsPresent, 0, kMostRounds) ||
                 !row.Whole(g::kPoints, game.points) || !row.Whole(g::kHighscore, game.highscore) ||
                 !row.Whole(g::kPlayMs, game.playMs)) {
                 error = row.error;
@@ -199,7 +205,7 @@ bool ReadReportData(const std::filesystem::path& folder, ReportData& data, std::
             std::optional<long long> game;
             std::optional<int> round;
             RoundRow read;
-            if (!row.Whole(r::kGame, game) || !row.Whole(r::kRound, round, 1) ||
+            if (!row.Whole(r::kGame, game) || !row.Whole(r::kRound, round, 1, kMostRounds) ||
                 !row.Whole(r::kDurationMs, read.durationMs) ||
                 !row.Whole(r::kWon, read.won, 0, 1) || !row.Whole(r::kP1Level, read.p1Level) ||
                 !row.Whole(r::kP2Level, read.p2Level) || !row.Whole(r::kP1Moves, read.p1Moves) ||

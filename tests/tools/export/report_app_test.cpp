@@ -5,6 +5,7 @@
 #include "tools/export/report.h"
 
 #include "testing/scratch_directory.h"
+#include "tests/support/qt_app.h"  // for LeakSanitizer's view of fontconfig
 
 #include "tests/tools/export/report_fixture.h"
 

@@ -259,6 +259,37 @@ TEST_F(ReportTest, PairChartsFollowEachSubjectAcrossSeats) {
               std::string::npos);
 }
 
+TEST_F(ReportTest, RoundsOfAGameTheGamesTableLacksAreShown) {
+    WriteBytes(Folder() / "rounds.csv",
+               ReadBytes(Folder() / "rounds.csv") + ",2,9,1,5000,1,1,1,1,open,open,normal\n");
+    const std::string html = Page();
+    EXPECT_EQ(CellsOfRow(html, "<tr id=\"game-9\""),
+              (std::vector<std::string>{"9", kNotKnown, "no subject", "no subject",
+                                        std::string(kNotKnown) + " / " + kNotKnown,
+                                        std::string(kNotKnown) + " / " + kNotKnown, kNotKnown,
+                                        std::string(kNotKnown) + " / " + kNotKnown, kNotKnown, "1",
+                                        kNotKnown, kNotKnown, kNotKnown, "not in games.csv"}));
+    // With game 3 among the games without subjects: round 1 of game 9 is
+    // missing.
+    EXPECT_NE(html.find("5 games, 24 rounds (2 missing)"), std::string::npos);
+    EXPECT_NE(html.find("2 games, 4 rounds; 2 of 4 with a result won (50.0\xC2\xA0%)"),
+              std::string::npos);
+}
+
+TEST_F(ReportTest, TablesWithoutRowsGiveAPageWithoutCharts) {
+    for (const char* table : {"games.csv", "rounds.csv"}) {
+        const std::string text = ReadBytes(Folder() / table);
+        WriteBytes(Folder() / table, text.substr(0, text.find('\n') + 1));
+    }
+    const std::string html = Page();
+    EXPECT_EQ(CountOf(html, "<svg"), 0u);
+    EXPECT_NE(
+        html.find("<p class=\"summary\">0 games, 0 rounds, 0 pairs of subjects; 0 of 0 rounds "
+                  "with a result won (\xE2\x80\x93); play time 0:00.</p>"),
+        std::string::npos);
+    EXPECT_NE(html.find("No games."), std::string::npos);
+}
+
 TEST_F(ReportTest, AddedColumnsChangeNothing) {
     const std::string before = Page();
     std::string games = ReadBytes(Folder() / "games.csv");
@@ -339,6 +370,9 @@ TEST_F(ReportTest, TablesThatCannotBeReadAreNamedWithTheirLine) {
          "rounds.csv line 5: won is \"2\", out of range (0 to 1)"},
         {"a number too large", "rounds.csv", 24, ",3,3,1,99999999999,1,2,1,1,open,covered,normal",
          "rounds.csv line 24: duration_ms is \"99999999999\", out of range (0 to 2147483647)"},
+        {"a round number beyond any session", "rounds.csv", 24,
+         ",1000001,3,1,4000,1,2,1,1,open,covered,normal",
+         "rounds.csv line 24: round is \"1000001\", out of range (1 to 1000000)"},
         {"not UTF-8", "rounds.csv", 24, ",3,3,1,4000,1,2,1,1,open,covered,M\xFC",
          "rounds.csv line 24: not UTF-8"},
     };
