@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -108,6 +109,12 @@ char ReplaceUnconvertible(const Converter& decoder, std::string_view& utf8) {
 }  // namespace
 
 std::string Cp1252ToUtf8(std::string_view cp1252) {
+    // ASCII is the same in both; most texts are, and opening a converter
+    // costs more than the text.
+    if (std::all_of(cp1252.begin(), cp1252.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::string(cp1252);
+    }
     const Converter toUtf8("UTF-8", "WINDOWS-1252");
     std::string out;
     out.reserve(cp1252.size() * 3);

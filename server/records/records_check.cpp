@@ -105,21 +105,6 @@ bool IsUnfinishedWrite(std::string_view name) {
            std::all_of(tail.begin(), tail.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
-// The names in a folder, sorted; nothing when it cannot be listed.
-std::optional<std::vector<std::string>> ListNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        names.push_back(it->path().filename().string());
-    }
-    if (error) {
-        return std::nullopt;
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::optional<Lines> ReadLines(const fs::path& file) {
     const std::optional<std::string> text = ReadWholeFile(file);
     if (!text) {
@@ -146,8 +131,7 @@ struct RoundFile {
     long long number = 0;
     long long durationMs = 0;
     bool won = false;
-    int arrivals = 0;       // "Position" events
-    int rowsInItsGame = 0;  // rows of the game it names that list it
+    int arrivals = 0;  // "Position" events
 };
 
 struct GameHeader {
@@ -190,47 +174,23 @@ class Checker {
             result_.unusable = workDir_.string() + " is no folder";
             return std::move(result_);
         }
-        const std::optional<std::vector<std::string>> log = ListNames(folders_.log);
-        if (!fs::is_directory(folders_.log) || !log) {
+        if (!fs::is_directory(folders_.log) || !ListLog()) {
             result_.unusable = folders_.log.string() +
                                " is no folder that can be listed (give the server's working "
                                "folder, which holds log/ and log2/)";
             return std::move(result_);
         }
         // A missing log2/ holds no position files; the games then lack them.
-        const std::vector<std::string> log2 =
-            ListNames(folders_.log2).value_or(std::vector<std::string>{});
-        for (const std::string& name : *log) {
-            if (IsNumberedFileName(name, 'r')) {
-                ReadRoundFile(name);
-            } else if (IsNumberedFileName(name, 'g')) {
-                games_[name].inLog = true;
-            }
-        }
-        for (const std::string& name : log2) {
-            if (IsNumberedFileName(name, 'g')) {
-                games_[name].inLog2 = true;
-            }
-        }
+        ListLog2();
         for (auto& [name, game] : games_) {
             CheckGame(name, game);
         }
-        for (const std::string& name : *log) {
-            if (IsNumberedFileName(name, 'p')) {
-                CheckSubjectFile(name);
-            }
+        std::sort(subjectFiles_.begin(), subjectFiles_.end());
+        for (const std::string& name : subjectFiles_) {
+            CheckSubjectFile(name);
         }
         CheckNamedSubjects();
         CheckRoundsListed();
-        for (const auto& [folder, names] :
-             {std::pair{kLogFolderName, *log}, std::pair{kPositionFolderName, log2}}) {
-            for (const std::string& name : names) {
-                if (IsUnfinishedWrite(name)) {
-                    Problem(std::string(folder) + "/" + name, kWholeFile,
-                            std::string(kUnfinishedWrite));
-                }
-            }
-        }
         result_.games = static_cast<int>(games_.size());
         std::stable_sort(result_.problems.begin(), result_.problems.end(),
                          [](const RecordProblem& a, const RecordProblem& b) {
@@ -243,22 +203,81 @@ class Checker {
     // `line` from 0, as the lines are indexed; kWholeFile for none.
     static constexpr std::size_t kWholeFile = static_cast<std::size_t>(-1);
 
-    void Problem(std::string file, std::size_t line, std::string text) {
+    void Problem(ProblemKind kind, std::string file, std::size_t line, std::string text) {
         result_.problems.push_back(
-            {std::move(file), line == kWholeFile ? 0 : line + 1, std::move(text)});
+            {kind, std::move(file), line == kWholeFile ? 0 : line + 1, std::move(text)});
     }
 
-    void ReadRoundFile(const std::string& name) {
-        ++result_.rounds;
-        RoundFile& round = rounds_[name];
+    // The folders are gone through entry by entry and round files are kept
+    // as flags by number, so that the check needs the same memory for a lab
+    // of a hundred rounds and one of a hundred thousand.
+    bool ListLog() {
+        std::error_code error;
+        fs::directory_iterator it(folders_.log, error);
+        for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().string();
+            if (const std::optional<int> round = NumberInFileName(name, 'r')) {
+                roundExists_[static_cast<std::size_t>(*round)] = true;
+                ++result_.rounds;
+            } else if (IsNumberedFileName(name, 'g')) {
+                games_[name].inLog = true;
+            } else if (IsNumberedFileName(name, 'p')) {
+                subjectFiles_.push_back(name);
+            } else if (IsUnfinishedWrite(name)) {
+                Problem(ProblemKind::UnfinishedWrite, LogFile(name), kWholeFile,
+                        std::string(kUnfinishedWrite));
+            }
+        }
+        return !error;
+    }
+
+    void ListLog2() {
+        std::error_code error;
+        fs::directory_iterator it(folders_.log2, error);
+        for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().string();
+            if (IsNumberedFileName(name, 'g')) {
+                games_[name].inLog2 = true;
+            } else if (IsUnfinishedWrite(name)) {
+                Problem(ProblemKind::UnfinishedWrite, PositionFile(name), kWholeFile,
+                        std::string(kUnfinishedWrite));
+            }
+        }
+    }
+
+    // The round file `name` as read for the game being checked; read once
+    // per game, its problems reported at its first reading only.
+    RoundFile& Round(const std::string& name) {
+        const auto [entry, added] = gameRounds_.try_emplace(name);
+        if (added) {
+            const std::size_t number = static_cast<std::size_t>(*NumberInFileName(name, 'r'));
+            const bool first = !roundRead_[number];
+            roundRead_[number] = true;
+            ReadRoundFile(name, entry->second, first);
+        }
+        return entry->second;
+    }
+
+    bool RoundExists(const std::string& name) const {
+        const std::optional<int> number = NumberInFileName(name, 'r');
+        return number && roundExists_[static_cast<std::size_t>(*number)];
+    }
+
+    void ReadRoundFile(const std::string& name, RoundFile& round, bool report) {
+        const auto Problem = [&](ProblemKind kind, std::string file, std::size_t line,
+                                 std::string text) {
+            if (report) {
+                this->Problem(kind, std::move(file), line, std::move(text));
+            }
+        };
         const std::string file = LogFile(name);
         const std::optional<Lines> lines = ReadLines(folders_.log / name);
         if (!lines) {
-            Problem(file, kWholeFile, "cannot be read");
+            Problem(ProblemKind::UnreadableFile, file, kWholeFile, "cannot be read");
             return;
         }
         if (lines->size() < kRoundFirstEvent) {
-            Problem(file, kWholeFile,
+            Problem(ProblemKind::ShortFile, file, kWholeFile,
                     "has " + std::to_string(lines->size()) + " lines, fewer than its header");
             return;
         }
@@ -266,13 +285,13 @@ class Checker {
         const std::optional<long long> number = Number(FieldAt(*lines, kRoundNumberLine, 2));
         const std::optional<long long> duration = Number(FieldAt(*lines, kRoundDurationLine, 2));
         if (!IsGameFileName(round.game)) {
-            Problem(file, kRoundGameLine, "names no game file");
+            Problem(ProblemKind::UnreadableLine, file, kRoundGameLine, "names no game file");
         }
         if (!number) {
-            Problem(file, kRoundNumberLine, "has no round number");
+            Problem(ProblemKind::UnreadableLine, file, kRoundNumberLine, "has no round number");
         }
         if (!duration) {
-            Problem(file, kRoundDurationLine, "Spieldauer: no number");
+            Problem(ProblemKind::UnreadableLine, file, kRoundDurationLine, "Spieldauer: no number");
         }
         if (!IsGameFileName(round.game) || !number || !duration) {
             return;
@@ -284,26 +303,27 @@ class Checker {
         for (std::size_t i = kRoundFirstEvent; i < lines->size(); ++i) {
             round.arrivals += FieldAt(*lines, i, 4) == kArrivalWord;
         }
-        result_.wonRounds += round.won;
+        result_.wonRounds += report && round.won;
     }
 
     // The header's numbers, each reported when it is none.
     std::optional<GameHeader> ReadHeader(const std::string& file, const std::string& name,
                                          const Lines& lines) {
         if (lines.size() < kGameFirstRow) {
-            Problem(file, kWholeFile,
+            Problem(ProblemKind::ShortFile, file, kWholeFile,
                     "has " + std::to_string(lines.size()) + " lines, fewer than its header");
             return std::nullopt;
         }
         if (FieldAt(lines, kGameNameLine, 4) != name) {
-            Problem(file, kGameNameLine,
+            Problem(ProblemKind::WrongGameName, file, kGameNameLine,
                     "names the game file " + std::string(FieldAt(lines, kGameNameLine, 4)));
         }
         GameHeader header;
         const auto number = [&](std::size_t line, int field, std::string_view label) {
             std::optional<long long> value = Number(FieldAt(lines, line, field));
             if (!value) {
-                Problem(file, line, std::string(label) + ": no number");
+                Problem(ProblemKind::UnreadableLine, file, line,
+                        std::string(label) + ": no number");
             }
             return value;
         };
@@ -318,25 +338,29 @@ class Checker {
     }
 
     void CheckGame(const std::string& name, Game& game) {
+        gameRounds_.clear();
         if (game.inLog) {
             CheckGameFile(name, game);
         } else {
-            Problem(PositionFile(name), kWholeFile,
+            Problem(ProblemKind::MissingGameFile, PositionFile(name), kWholeFile,
                     "has no game file " + LogFile(name) + " beside it");
         }
         if (game.inLog2) {
             CheckPositionFile(name, game);
         } else {
-            Problem(LogFile(name), kWholeFile,
+            Problem(ProblemKind::MissingPositionFile, LogFile(name), kWholeFile,
                     "has no position file " + PositionFile(name) + " beside it");
         }
+        // The rows and round files were needed for this game alone.
+        game.rows = {};
+        gameRounds_.clear();
     }
 
     void CheckGameFile(const std::string& name, Game& game) {
         const std::string file = LogFile(name);
         const std::optional<Lines> read = ReadLines(folders_.log / name);
         if (!read) {
-            Problem(file, kWholeFile, "cannot be read");
+            Problem(ProblemKind::UnreadableFile, file, kWholeFile, "cannot be read");
             return;
         }
         const Lines& lines = *read;
@@ -360,7 +384,7 @@ class Checker {
             const std::optional<long long> streak = Number(FieldAt(lines, i, 9));
             if (FieldCount(lines[i]) != kGameRowFields || !durationMs || !number || !points ||
                 !streak || (wonField != "0" && wonField != "1")) {
-                Problem(file, i, "is no round row");
+                Problem(ProblemKind::UnreadableLine, file, i, "is no round row");
                 game.allRowsRead = false;
                 continue;
             }
@@ -372,7 +396,7 @@ class Checker {
             run = won ? run + 1 : 0;
             longestRun = std::max(longestRun, run);
             if (*number != position) {
-                Problem(file, i,
+                Problem(ProblemKind::RoundNumbering, file, i,
                         "Runde: " + std::to_string(*number) + " in round row " +
                             std::to_string(position));
             }
@@ -380,12 +404,12 @@ class Checker {
             // before nor the rows' own count, so that one wrong row is
             // reported once and not again in every row after it.
             if (*points != previousPoints + won && *points != wonRows) {
-                Problem(file, i,
+                Problem(ProblemKind::RunningTotal, file, i,
                         "Punkte: " + std::to_string(*points) + ", but " + std::to_string(wonRows) +
                             " rounds won up to here");
             }
             if (*streak != (won ? previousStreak + 1 : 0) && *streak != run) {
-                Problem(file, i,
+                Problem(ProblemKind::RunningTotal, file, i,
                         "Serie: " + std::to_string(*streak) + ", but a run of " +
                             std::to_string(run) + " won rounds up to here");
             }
@@ -397,7 +421,7 @@ class Checker {
         const GameHeader& header = *game.logHeader;
         const long long rows = static_cast<long long>(lines.size() - kGameFirstRow);
         if (header.rounds && *header.rounds != rows) {
-            Problem(file, kGameRoundsLine,
+            Problem(ProblemKind::GameTotal, file, kGameRoundsLine,
                     "Runden: " + std::to_string(*header.rounds) + ", but " + std::to_string(rows) +
                         " round lines");
         }
@@ -405,18 +429,18 @@ class Checker {
             return;  // the sums below would miss the rows reported
         }
         if (header.points && *header.points != wonRows) {
-            Problem(file, kGamePointsLine,
+            Problem(ProblemKind::GameTotal, file, kGamePointsLine,
                     "Punkte: " + std::to_string(*header.points) + ", but " +
                         std::to_string(wonRows) + " won rounds");
         }
         if (header.best && *header.best != longestRun) {
-            Problem(file, kGamePointsLine,
+            Problem(ProblemKind::GameTotal, file, kGamePointsLine,
                     "Highscore: " + std::to_string(*header.best) +
                         ", but the longest run of won rounds is " + std::to_string(longestRun));
         }
         const std::string active = FormatClock(game.playMs / 1000);
         if (header.activeClock != active) {
-            Problem(file, kGameTimeLine,
+            Problem(ProblemKind::GameTotal, file, kGameTimeLine,
                     "davon aktiv: " + header.activeClock +
                         ", but the rounds' durations add up to " + active + " (" +
                         std::to_string(game.playMs) + " ms)");
@@ -426,36 +450,37 @@ class Checker {
     void CheckRowsRound(const std::string& file, const std::string& game, std::size_t line,
                         const std::string& roundFile, long long number, long long durationMs,
                         bool won, std::set<std::string>& listed) {
-        const auto found = rounds_.find(roundFile);
-        if (found == rounds_.end()) {
-            Problem(file, line, roundFile + " is missing");
+        if (!RoundExists(roundFile)) {
+            Problem(ProblemKind::MissingRoundFile, file, line, roundFile + " is missing");
             return;
         }
-        RoundFile& round = found->second;
+        RoundFile& round = Round(roundFile);
         if (!listed.insert(roundFile).second) {
-            Problem(file, line, roundFile + " is listed a second time");
+            Problem(ProblemKind::RoundListedTwice, file, line,
+                    roundFile + " is listed a second time");
             return;
         }
         if (!round.usable) {
             return;  // reported with the round file
         }
         if (round.game != game) {
-            Problem(file, line, roundFile + " belongs to " + round.game + " (its line 2)");
+            Problem(ProblemKind::RoundOfAnotherGame, file, line,
+                    roundFile + " belongs to " + round.game + " (its line 2)");
             return;
         }
-        ++round.rowsInItsGame;
+        roundListedInItsGame_[static_cast<std::size_t>(*NumberInFileName(roundFile, 'r'))] = true;
         if (round.number != number) {
-            Problem(file, line,
+            Problem(ProblemKind::RowAgainstRoundFile, file, line,
                     "Runde: " + std::to_string(number) + ", but " + roundFile + " is round " +
                         std::to_string(round.number));
         }
         if (round.durationMs != durationMs) {
-            Problem(file, line,
+            Problem(ProblemKind::RowAgainstRoundFile, file, line,
                     "Dauer (ms): " + std::to_string(durationMs) + ", but " + roundFile +
                         " has Spieldauer " + std::to_string(round.durationMs));
         }
         if (round.won != won) {
-            Problem(file, line,
+            Problem(ProblemKind::RowAgainstRoundFile, file, line,
                     std::string("Gewonnen: ") + (won ? "1" : "0") + ", but " + roundFile +
                         (round.won ? " was won" : " was lost"));
         }
@@ -474,7 +499,7 @@ class Checker {
         const std::string file = PositionFile(name);
         const std::optional<Lines> read = ReadLines(folders_.log2 / name);
         if (!read) {
-            Problem(file, kWholeFile, "cannot be read");
+            Problem(ProblemKind::UnreadableFile, file, kWholeFile, "cannot be read");
             return;
         }
         const Lines& lines = *read;
@@ -488,7 +513,7 @@ class Checker {
                                      std::optional<long long> here,
                                      std::optional<long long> there) {
                 if (here && there && *here != *there) {
-                    Problem(file, line,
+                    Problem(ProblemKind::PositionHeader, file, line,
                             std::string(label) + ": " + std::to_string(*here) + ", but " +
                                 LogFile(name) + " has " + std::to_string(*there));
                 }
@@ -506,7 +531,7 @@ class Checker {
             const std::optional<long long> move = Number(FieldAt(lines, i, 1));
             const std::optional<long long> round = Number(FieldAt(lines, i, 4));
             if (FieldCount(lines[i]) != kPositionFields || !move || !round) {
-                Problem(file, i, "is no position line");
+                Problem(ProblemKind::UnreadableLine, file, i, "is no position line");
                 ++expectedMove;
                 continue;
             }
@@ -514,12 +539,12 @@ class Checker {
             // one lost line is reported once.
             if (*move != expectedMove) {
                 Problem(
-                    file, i,
+                    ProblemKind::PositionNumbering, file, i,
                     "Zug: " + std::to_string(*move) + ", expected " + std::to_string(expectedMove));
             }
             expectedMove = *move + 1;
             if (*round < lastRound) {
-                Problem(file, i,
+                Problem(ProblemKind::PositionNumbering, file, i,
                         "a line of round " + std::to_string(*round) + " after round " +
                             std::to_string(lastRound));
                 continue;
@@ -543,7 +568,7 @@ class Checker {
         }
         for (const auto& [round, counts] : rounds) {
             if (!rowNumbers.contains(round)) {
-                Problem(file, counts.firstLine,
+                Problem(ProblemKind::PositionLines, file, counts.firstLine,
                         "lines of round " + std::to_string(round) + ", which has no row in " +
                             LogFile(name));
             }
@@ -555,25 +580,27 @@ class Checker {
         const std::string round = "round " + std::to_string(row.number);
         const auto found = rounds.find(row.number);
         if (found == rounds.end()) {
-            Problem(file, kWholeFile, "no lines of " + round + " (" + row.roundFile + ")");
+            Problem(ProblemKind::PositionLines, file, kWholeFile,
+                    "no lines of " + round + " (" + row.roundFile + ")");
             return;
         }
         const RoundLines& lines = found->second;
         if (lines.starts != 1) {
             // A start line that lost its list reads as an arrival: the
             // arrivals are not counted against the round file then.
-            Problem(file, lines.firstLine,
+            Problem(ProblemKind::PositionLines, file, lines.firstLine,
                     round + " has " + std::to_string(lines.starts) +
                         " start lines (with a list of possible targets), not 1");
             return;
         }
         if (!lines.startsWithStart) {
-            Problem(file, lines.firstLine, round + " begins with an arrival, not its start line");
+            Problem(ProblemKind::PositionLines, file, lines.firstLine,
+                    round + " begins with an arrival, not its start line");
         }
-        const auto roundFile = rounds_.find(row.roundFile);
-        if (roundFile != rounds_.end() && roundFile->second.usable &&
+        const auto roundFile = gameRounds_.find(row.roundFile);
+        if (roundFile != gameRounds_.end() && roundFile->second.usable &&
             roundFile->second.arrivals != lines.arrivals) {
-            Problem(file, lines.firstLine,
+            Problem(ProblemKind::PositionLines, file, lines.firstLine,
                     round + " has " + std::to_string(lines.arrivals) + " arrival lines, but " +
                         row.roundFile + " has " + std::to_string(roundFile->second.arrivals) +
                         " Position events");
@@ -586,14 +613,14 @@ class Checker {
         const std::optional<Lines> read = ReadLines(folders_.log / name);
         SubjectRows& known = subjects_[name];
         if (!read) {
-            Problem(file, kWholeFile, "cannot be read");
+            Problem(ProblemKind::UnreadableFile, file, kWholeFile, "cannot be read");
             return;
         }
         const Lines& lines = *read;
         const std::vector<std::string_view> views(lines.begin(), lines.end());
         const std::optional<SubjectLayout> layout = FindSubjectLayout(views, texts_);
         if (!layout) {
-            Problem(file, kWholeFile,
+            Problem(ProblemKind::SubjectLayout, file, kWholeFile,
                     "layout not recognised: its number, name, comment, points and rounds lines "
                     "are not there once each and in this order");
             return;
@@ -614,7 +641,7 @@ class Checker {
             const std::optional<long long> rowRounds = Number(field(i, 6));
             const std::optional<long long> rowMs = Number(field(i, 7));
             if (!rowPoints || !rowBest || !rowRounds || !rowMs) {
-                Problem(file, i, "is no game row");
+                Problem(ProblemKind::UnreadableLine, file, i, "is no game row");
                 allRowsRead = false;
                 continue;
             }
@@ -623,7 +650,7 @@ class Checker {
             rounds += *rowRounds;
             playMs += *rowMs;
             if (++known.rowsOfGame[game] > 1) {
-                Problem(file, i, "a second row of " + game);
+                Problem(ProblemKind::SubjectRowTwice, file, i, "a second row of " + game);
                 continue;
             }
             const auto found = games_.find(game);
@@ -641,7 +668,7 @@ class Checker {
                                std::string_view what) {
             const std::optional<long long> value = Number(field(line, n));
             if (value != sum) {
-                Problem(file, line,
+                Problem(ProblemKind::SubjectTotal, file, line,
                         std::string(label) + ": " + Text(value) + ", but " + std::string(what) +
                             " " + std::to_string(sum));
             }
@@ -653,7 +680,7 @@ class Checker {
         const std::optional<long long> recordedMs = Number(field(layout->roundsLine, 4));
         const std::string clock = FormatClock(recordedMs.value_or(0) / 1000);
         if (recordedMs && field(layout->roundsLine, 5) != clock) {
-            Problem(file, layout->roundsLine,
+            Problem(ProblemKind::SubjectTotal, file, layout->roundsLine,
                     "Spielzeit: " + std::string(field(layout->roundsLine, 5)) + ", but " +
                         std::to_string(*recordedMs) + " ms is " + clock);
         }
@@ -677,13 +704,14 @@ class Checker {
         const std::string gameFile = fromLog ? LogFile(gameName) : PositionFile(gameName);
         const auto seat = std::find(header->subjects.begin(), header->subjects.end(), name);
         if (seat == header->subjects.end()) {
-            Problem(file, line, gameFile + " does not name " + name + " as a player");
+            Problem(ProblemKind::SubjectRowAgainstGame, file, line,
+                    gameFile + " does not name " + name + " as a player");
         } else {
             const std::string& other = header->subjects[seat == header->subjects.begin() ? 1 : 0];
             // A subject who sat in both seats is the own partner.
             const std::string& expected = header->subjects[0] == header->subjects[1] ? name : other;
             if (partner != expected) {
-                Problem(file, line,
+                Problem(ProblemKind::SubjectRowAgainstGame, file, line,
                         "Gegner: " + (partner.empty() ? "none" : partner) + ", but " + gameFile +
                             " names " + (expected.empty() ? "none" : expected));
             }
@@ -691,7 +719,7 @@ class Checker {
         const auto compare = [&](std::string_view label, long long value,
                                  std::optional<long long> expected) {
             if (expected && value != *expected) {
-                Problem(file, line,
+                Problem(ProblemKind::SubjectRowAgainstGame, file, line,
                         std::string(label) + " of " + gameName + ": " + std::to_string(value) +
                             ", but " + gameFile + " has " + std::to_string(*expected));
             }
@@ -700,7 +728,7 @@ class Checker {
         compare("Highscore", row.best, header->best);
         compare("Runden", row.rounds, header->rounds);
         if (fromLog && game.allRowsRead && row.playMs != game.playMs) {
-            Problem(file, line,
+            Problem(ProblemKind::SubjectRowAgainstGame, file, line,
                     "Dauer (ms) of " + gameName + ": " + std::to_string(row.playMs) +
                         ", but the rounds of " + gameFile + " add up to " +
                         std::to_string(game.playMs));
@@ -723,10 +751,11 @@ class Checker {
                 }
                 const auto found = subjects_.find(subject);
                 if (found == subjects_.end()) {
-                    Problem(file, kGamePlayerLines[seat],
+                    Problem(ProblemKind::MissingSubjectFile, file, kGamePlayerLines[seat],
                             "names " + subject + ", which is not in " + kLogFolderName + "/");
                 } else if (found->second.readable && !found->second.rowsOfGame.contains(name)) {
-                    Problem(file, kGamePlayerLines[seat], subject + " has no row of this game");
+                    Problem(ProblemKind::MissingSubjectRow, file, kGamePlayerLines[seat],
+                            subject + " has no row of this game");
                 }
             }
         }
@@ -734,12 +763,18 @@ class Checker {
 
     // Every round file is listed in the game it names.
     void CheckRoundsListed() {
-        for (const auto& [name, round] : rounds_) {
-            if (!round.usable || round.rowsInItsGame > 0) {
+        for (std::size_t number = 0; number < kRoundNumbers; ++number) {
+            if (!roundExists_[number] || roundListedInItsGame_[number]) {
+                continue;
+            }
+            const std::string name = NumberedFileName('r', static_cast<int>(number));
+            gameRounds_.clear();
+            const RoundFile& round = Round(name);
+            if (!round.usable) {
                 continue;
             }
             const auto game = games_.find(round.game);
-            Problem(LogFile(name), kRoundGameLine,
+            Problem(ProblemKind::RoundNotListed, LogFile(name), kRoundGameLine,
                     game != games_.end() && game->second.inLog
                         ? "listed in no row of " + LogFile(round.game)
                         : "names " + round.game + ", which is not in " + kLogFolderName + "/");
@@ -750,16 +785,74 @@ class Checker {
     WorkFolders folders_;
     const ServerTexts& texts_;
     RecordsCheck result_;
-    std::map<std::string, RoundFile> rounds_;  // by file name
-    std::map<std::string, Game> games_;        // by file name, of log/ and log2/
+    // Round file numbers have six digits; per number whether log/ has the
+    // file, whether it has been read, and whether a row of its own game
+    // lists it.
+    static constexpr std::size_t kRoundNumbers = 1000000;
+    std::vector<bool> roundExists_ = std::vector<bool>(kRoundNumbers);
+    std::vector<bool> roundRead_ = std::vector<bool>(kRoundNumbers);
+    std::vector<bool> roundListedInItsGame_ = std::vector<bool>(kRoundNumbers);
+    std::map<std::string, RoundFile> gameRounds_;  // of the game being checked, by file name
+    std::map<std::string, Game> games_;            // by file name, of log/ and log2/
+    std::vector<std::string> subjectFiles_;
     std::map<std::string, SubjectRows> subjects_;
 };
+
+struct KindName {
+    ProblemKind kind;
+    std::string_view name;
+};
+constexpr std::array<KindName, 24> kKindNames = {{
+    {ProblemKind::UnfinishedWrite, "unfinished_write"},
+    {ProblemKind::UnreadableFile, "unreadable_file"},
+    {ProblemKind::ShortFile, "short_file"},
+    {ProblemKind::UnreadableLine, "unreadable_line"},
+    {ProblemKind::WrongGameName, "wrong_game_name"},
+    {ProblemKind::MissingGameFile, "missing_game_file"},
+    {ProblemKind::MissingPositionFile, "missing_position_file"},
+    {ProblemKind::RoundNumbering, "round_numbering"},
+    {ProblemKind::RunningTotal, "running_total"},
+    {ProblemKind::GameTotal, "game_total"},
+    {ProblemKind::MissingRoundFile, "missing_round_file"},
+    {ProblemKind::RoundListedTwice, "round_listed_twice"},
+    {ProblemKind::RoundOfAnotherGame, "round_of_another_game"},
+    {ProblemKind::RowAgainstRoundFile, "row_against_round_file"},
+    {ProblemKind::RoundNotListed, "round_not_listed"},
+    {ProblemKind::PositionHeader, "position_header"},
+    {ProblemKind::PositionNumbering, "position_numbering"},
+    {ProblemKind::PositionLines, "position_lines"},
+    {ProblemKind::SubjectLayout, "subject_layout"},
+    {ProblemKind::SubjectRowTwice, "subject_row_twice"},
+    {ProblemKind::SubjectTotal, "subject_total"},
+    {ProblemKind::SubjectRowAgainstGame, "subject_row_against_game"},
+    {ProblemKind::MissingSubjectFile, "missing_subject_file"},
+    {ProblemKind::MissingSubjectRow, "missing_subject_row"},
+}};
 
 std::string Count(int n, std::string_view one, std::string_view many) {
     return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
 }  // namespace
+
+std::span<const ProblemKind> AllProblemKinds() {
+    static const std::array<ProblemKind, kKindNames.size()> kinds = [] {
+        std::array<ProblemKind, kKindNames.size()> all{};
+        std::transform(kKindNames.begin(), kKindNames.end(), all.begin(),
+                       [](const KindName& entry) { return entry.kind; });
+        return all;
+    }();
+    return kinds;
+}
+
+std::string_view ProblemKindName(ProblemKind kind) {
+    for (const KindName& entry : kKindNames) {
+        if (entry.kind == kind) {
+            return entry.name;
+        }
+    }
+    return "unknown";
+}
 
 RecordsCheck CheckRecords(const fs::path& workDir, const ServerTexts& texts) {
     return Checker(workDir, texts).Run();

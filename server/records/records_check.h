@@ -10,15 +10,53 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "server/core/texts.h"
 
 namespace quib::server {
 
+// What kind of disagreement a problem is; researchers' scripts and the
+// export's problems.csv sort problems by it.
+enum class ProblemKind {
+    UnfinishedWrite,        // a temporary file or journal of an interrupted write
+    UnreadableFile,         // a file that cannot be read
+    ShortFile,              // fewer lines than its header
+    UnreadableLine,         // a line or field that is not what the file has there
+    WrongGameName,          // a game or position file naming another game
+    MissingGameFile,        // a position file without its game file
+    MissingPositionFile,    // a game file without its position file
+    RoundNumbering,         // a game row numbered out of order
+    RunningTotal,           // a row's points or series that does not follow
+    GameTotal,              // a game header's totals against its rows
+    MissingRoundFile,       // a row's round file is not there
+    RoundListedTwice,       // two rows naming one round file
+    RoundOfAnotherGame,     // a row naming a round file of another game
+    RowAgainstRoundFile,    // a row's number, duration or result against its round file
+    RoundNotListed,         // a round file no row of its game names
+    PositionHeader,         // a position file's totals against its game file
+    PositionNumbering,      // position lines numbered or ordered wrongly
+    PositionLines,          // a round's position lines against its row and round file
+    SubjectLayout,          // a subject file whose lines cannot be found
+    SubjectRowTwice,        // two rows of one game in a subject file
+    SubjectTotal,           // a subject file's totals against its rows
+    SubjectRowAgainstGame,  // a subject's row against its game
+    MissingSubjectFile,     // a game naming a subject file that is not there
+    MissingSubjectRow,      // a subject file without the row of a game naming it
+};
+
+// Every kind, in the order above.
+std::span<const ProblemKind> AllProblemKinds();
+
+// The kind as a snake_case word: "missing_round_file".
+std::string_view ProblemKindName(ProblemKind kind);
+
 // One disagreement between the files.
 struct RecordProblem {
+    ProblemKind kind = ProblemKind::UnreadableLine;
     std::string file;      // relative to the working folder, "/" separated: "log/g000003.csv"
     std::size_t line = 0;  // from 1; 0 when it concerns the file as a whole
     std::string text;      // Windows-1252: it may quote a file's text

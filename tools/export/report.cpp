@@ -152,7 +152,7 @@ struct PairKey {
     std::optional<long long> first;
     std::optional<long long> second;
 
-    static PairKey Of(const GameRow& game) {
+    static PairKey Of(const ReportGame& game) {
         PairKey key{game.p1Subject, game.p2Subject};
         if (Before(key.second, key.first)) {
             std::swap(key.first, key.second);
@@ -172,12 +172,12 @@ struct PairKey {
 
 struct Pair {
     PairKey key;
-    std::vector<const GameRow*> games;  // in the order they were played
+    std::vector<const ReportGame*> games;  // in the order they were played
 };
 
 // When a game began, for ordering: a game whose start is not known sorts
 // by its number after those that have one.
-bool PlayedBefore(const GameRow* a, const GameRow* b) {
+bool PlayedBefore(const ReportGame* a, const ReportGame* b) {
     if (a->start.empty() != b->start.empty()) {
         return !a->start.empty();
     }
@@ -189,14 +189,14 @@ bool PlayedBefore(const GameRow* a, const GameRow* b) {
 
 // Whether the pair's first subject sat in seat 2 in `game`: then the game's
 // player 2 values are the pair's first ones.
-bool Swapped(const GameRow& game, const PairKey& key) {
+bool Swapped(const ReportGame& game, const PairKey& key) {
     return key.first && game.p1Subject != key.first;
 }
 
 class Names {
   public:
     explicit Names(const ReportData& data) {
-        for (const GameRow& game : data.games) {
+        for (const ReportGame& game : data.games) {
             Add(game.p1Subject, game.p1Name);
             Add(game.p2Subject, game.p2Name);
         }
@@ -358,7 +358,7 @@ std::string LearningCaption(std::size_t step, std::size_t outcomes) {
 
 // The last round number of a game: the rounds it counts, or its last round
 // present when that is later.
-int LastRound(const GameRow& game) {
+int LastRound(const ReportGame& game) {
     int last = game.rounds.value_or(0);
     if (!game.roundRows.empty()) {
         last = std::max(last, game.roundRows.back().round);
@@ -366,7 +366,7 @@ int LastRound(const GameRow& game) {
     return last;
 }
 
-std::vector<double> MissingRounds(const GameRow& game, double offset) {
+std::vector<double> MissingRounds(const ReportGame& game, double offset) {
     std::vector<double> missing;
     std::size_t next = 0;
     for (int round = 1; round <= LastRound(game); ++round) {
@@ -383,7 +383,7 @@ std::vector<double> MissingRounds(const GameRow& game, double offset) {
 // A game's rounds as drawn along a chart's x axis: at `offset` plus the
 // round number; `swapped` when the pair's first subject sat in seat 2.
 struct Span {
-    const GameRow* game = nullptr;
+    const ReportGame* game = nullptr;
     double offset = 0;
     bool swapped = false;
 };
@@ -396,7 +396,7 @@ std::vector<std::vector<ChartPoint>> RoundRuns(const std::vector<Span>& spans, V
     std::vector<std::vector<ChartPoint>> runs;
     for (const Span& span : spans) {
         int previous = -1;
-        for (const RoundRow& round : span.game->roundRows) {
+        for (const ReportRound& round : span.game->roundRows) {
             const std::optional<double> y = value(round, span.swapped);
             if (!y) {
                 previous = -1;
@@ -446,10 +446,10 @@ class Page {
     std::string PairCurve(const Pair& pair) const;
     std::string Results(const Pair& pair) const;
     std::string PairRounds(const Pair& pair) const;
-    std::string GameSection(const GameRow& game) const;
+    std::string GameSection(const ReportGame& game) const;
     // Charts' axes and marks: of one game's rounds, and of a pair's games
     // one after the other (with `spans` telling where each game is).
-    LineChart GameFrame(const GameRow& game) const;
+    LineChart GameFrame(const ReportGame& game) const;
     LineChart PairFrame(const Pair& pair, std::vector<Span>& spans) const;
     std::string DurationsFigure(LineChart chart, const std::vector<Span>& spans) const;
     std::string MovesFigure(LineChart chart, const std::vector<Span>& spans,
@@ -469,10 +469,10 @@ std::string Page::Summary() const {
     long long won = 0;
     long long playMs = 0;
     std::set<PairKey> pairs;
-    for (const GameRow& game : data_.games) {
+    for (const ReportGame& game : data_.games) {
         present += static_cast<long long>(game.roundRows.size());
         missing += std::max(0LL, LastRound(game) - static_cast<long long>(game.roundRows.size()));
-        for (const RoundRow& round : game.roundRows) {
+        for (const ReportRound& round : game.roundRows) {
             known += round.won ? 1 : 0;
             won += round.won.value_or(0);
         }
@@ -504,7 +504,7 @@ std::string Page::GamesTable() const {
         }
         return cell;
     };
-    for (const GameRow& game : data_.games) {
+    for (const ReportGame& game : data_.games) {
         const std::string number = std::to_string(game.game);
         html +=
             "<tr id=\"game-" + number + "\"><td class=\"n\">" +
@@ -538,7 +538,7 @@ std::string Page::PairCurve(const Pair& pair) const {
     chart.height = 280;
     std::vector<Outcome> outcomes;
     for (const Span& span : spans) {
-        for (const RoundRow& round : span.game->roundRows) {
+        for (const ReportRound& round : span.game->roundRows) {
             if (round.won) {
                 outcomes.push_back({span.offset + round.round, *round.won});
             }
@@ -561,9 +561,9 @@ std::string Page::Results(const Pair& pair) const {
     // seat 1 and 2 without subjects); a level not known sorts last.
     using Key = std::tuple<int, int, std::string, std::string>;
     std::map<Key, Tally> tallies;
-    for (const GameRow* game : pair.games) {
+    for (const ReportGame* game : pair.games) {
         const bool swapped = Swapped(*game, pair.key);
-        for (const RoundRow& round : game->roundRows) {
+        for (const ReportRound& round : game->roundRows) {
             const int l1 = round.p1Level.value_or(1000);
             const int l2 = round.p2Level.value_or(1000);
             Key key = swapped ? Key{l2, l1, round.p2Display, round.p1Display}
@@ -626,7 +626,7 @@ std::string Page::Results(const Pair& pair) const {
     return html;
 }
 
-LineChart Page::GameFrame(const GameRow& game) const {
+LineChart Page::GameFrame(const ReportGame& game) const {
     LineChart chart;
     chart.width = 400;
     chart.height = 230;
@@ -644,7 +644,7 @@ LineChart Page::PairFrame(const Pair& pair, std::vector<Span>& spans) const {
     chart.markLabel = "missing round";
     spans.clear();
     double offset = 0;
-    for (const GameRow* game : pair.games) {
+    for (const ReportGame* game : pair.games) {
         chart.separators.push_back(offset + 0.5);
         chart.separatorLabels.push_back("game " + std::to_string(game->game));
         const std::vector<double> missing = MissingRounds(*game, offset);
@@ -663,7 +663,7 @@ std::string Page::DurationsFigure(LineChart chart, const std::vector<Span>& span
     LineSeries duration{"duration", kDurationColour, Qt::SolidLine,
                         RoundRuns(
                             spans,
-                            [](const RoundRow& round, bool) -> std::optional<double> {
+                            [](const ReportRound& round, bool) -> std::optional<double> {
                                 if (!round.durationMs) {
                                     return std::nullopt;
                                 }
@@ -689,7 +689,7 @@ std::string Page::MovesFigure(LineChart chart, const std::vector<Span>& spans,
     LineSeries a{first, kPlayer1Colour, Qt::SolidLine,
                  RoundRuns(
                      spans,
-                     [](const RoundRow& round, bool swapped) -> std::optional<double> {
+                     [](const ReportRound& round, bool swapped) -> std::optional<double> {
                          const std::optional<int>& moves = swapped ? round.p2Moves : round.p1Moves;
                          return moves ? std::optional<double>(*moves) : std::nullopt;
                      },
@@ -698,7 +698,7 @@ std::string Page::MovesFigure(LineChart chart, const std::vector<Span>& spans,
     LineSeries b{second, kPlayer2Colour, Qt::SolidLine,
                  RoundRuns(
                      spans,
-                     [](const RoundRow& round, bool swapped) -> std::optional<double> {
+                     [](const ReportRound& round, bool swapped) -> std::optional<double> {
                          const std::optional<int>& moves = swapped ? round.p1Moves : round.p2Moves;
                          return moves ? std::optional<double>(*moves) : std::nullopt;
                      },
@@ -710,7 +710,7 @@ std::string Page::MovesFigure(LineChart chart, const std::vector<Span>& spans,
     return Figure(chart.width, DrawLineChart(chart), caption + ThinnedNote(step));
 }
 
-std::string Page::GameSection(const GameRow& game) const {
+std::string Page::GameSection(const ReportGame& game) const {
     const std::string number = std::to_string(game.game);
     std::string html = "<section class=\"game\" id=\"charts-" + number + "\"><h4>Game " + number +
                        "</h4>\n<p>" + StartText(game.start) +
@@ -728,7 +728,7 @@ std::string Page::GameSection(const GameRow& game) const {
     LineChart curve = GameFrame(game);
     curve.description = "Learning curve of game " + number;
     std::vector<Outcome> outcomes;
-    for (const RoundRow& round : game.roundRows) {
+    for (const ReportRound& round : game.roundRows) {
         if (round.won) {
             outcomes.push_back({static_cast<double>(round.round), *round.won});
         }
@@ -792,9 +792,9 @@ std::string Page::PairSection(const Pair& pair, std::size_t number) {
     long long known = 0;
     long long won = 0;
     long long playMs = 0;
-    for (const GameRow* game : pair.games) {
+    for (const ReportGame* game : pair.games) {
         present += static_cast<long long>(game->roundRows.size());
-        for (const RoundRow& round : game->roundRows) {
+        for (const ReportRound& round : game->roundRows) {
             known += round.won ? 1 : 0;
             won += round.won.value_or(0);
         }
@@ -810,7 +810,7 @@ std::string Page::PairSection(const Pair& pair, std::size_t number) {
     html += "<h4>Results per level and display</h4>\n" + Results(pair);
     html += "<h4>Round durations and moves</h4>\n" + PairRounds(pair);
     std::vector<long long> left;
-    for (const GameRow* game : pair.games) {
+    for (const ReportGame* game : pair.games) {
         if (gamesCharted_ < kGamesCharted) {
             ++gamesCharted_;
             charted_.insert(game->game);
@@ -836,7 +836,7 @@ std::string Page::PairSection(const Pair& pair, std::size_t number) {
 
 std::string Page::Build(const std::filesystem::path& folder, const std::string& madeAt) {
     std::map<PairKey, Pair> byKey;
-    for (const GameRow& game : data_.games) {
+    for (const ReportGame& game : data_.games) {
         Pair& pair = byKey[PairKey::Of(game)];
         pair.key = PairKey::Of(game);
         pair.games.push_back(&game);
@@ -897,6 +897,7 @@ ReportResult WriteReport(const std::filesystem::path& tablesFolder,
     }
     ReportData data;
     if (!ReadReportData(tablesFolder, data, result.message)) {
+        result.tablesUnreadable = true;
         return result;
     }
     const Names names(data);

@@ -11,6 +11,9 @@ namespace quib::exporter {
 
 struct ReportResult {
     bool written = false;
+    // Not written because a table is missing, lacks a column or has a row
+    // that cannot be read (otherwise: the page could not be written).
+    bool tablesUnreadable = false;
     std::string message;  // why not (UTF-8), naming the file and line
 };
 

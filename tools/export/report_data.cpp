@@ -149,7 +149,7 @@ bool ReadReportData(const std::filesystem::path& folder, ReportData& data, std::
         }
         while (reader->Next(cells)) {
             Row row(*reader, cells, index, kGameColumns, kGamesFile);
-            GameRow game;
+            ReportGame game;
             game.line = reader->RowLine();
             std::optional<long long> number;
             if (!row.Whole(g::kGame, number)) {
@@ -204,7 +204,7 @@ bool ReadReportData(const std::filesystem::path& folder, ReportData& data, std::
             Row row(*reader, cells, index, kRoundColumns, kRoundsFile);
             std::optional<long long> game;
             std::optional<int> round;
-            RoundRow read;
+            ReportRound read;
             if (!row.Whole(r::kGame, game) || !row.Whole(r::kRound, round, 1, kMostRounds) ||
                 !row.Whole(r::kDurationMs, read.durationMs) ||
                 !row.Whole(r::kWon, read.won, 0, 1) || !row.Whole(r::kP1Level, read.p1Level) ||
@@ -225,7 +225,7 @@ bool ReadReportData(const std::filesystem::path& folder, ReportData& data, std::
             // it gets a game of its own, of which nothing else is known.
             auto [at, added] = gameAt.emplace(*game, data.games.size());
             if (added) {
-                GameRow unknown;
+                ReportGame unknown;
                 unknown.game = *game;
                 data.games.push_back(std::move(unknown));
             }
@@ -237,10 +237,11 @@ bool ReadReportData(const std::filesystem::path& folder, ReportData& data, std::
         }
     }
     std::sort(data.games.begin(), data.games.end(),
-              [](const GameRow& a, const GameRow& b) { return a.game < b.game; });
-    for (GameRow& game : data.games) {
-        std::stable_sort(game.roundRows.begin(), game.roundRows.end(),
-                         [](const RoundRow& a, const RoundRow& b) { return a.round < b.round; });
+              [](const ReportGame& a, const ReportGame& b) { return a.game < b.game; });
+    for (ReportGame& game : data.games) {
+        std::stable_sort(
+            game.roundRows.begin(), game.roundRows.end(),
+            [](const ReportRound& a, const ReportRound& b) { return a.round < b.round; });
     }
     return true;
 }

@@ -14,7 +14,7 @@
 
 namespace quib::exporter {
 
-struct RoundRow {
+struct ReportRound {
     int round = 0;
     std::optional<int> durationMs;
     std::optional<int> won;  // 1 won, 0 lost
@@ -26,7 +26,7 @@ struct RoundRow {
     std::optional<int> p2Moves;
 };
 
-struct GameRow {
+struct ReportGame {
     long long game = 0;
     int line = 0;  // its line in games.csv; 0 for a game only rounds.csv names
     std::string start;
@@ -47,11 +47,11 @@ struct GameRow {
     std::optional<int> highscore;
     std::optional<long long> playMs;
     std::string ending;
-    std::vector<RoundRow> roundRows;  // in the order of their round numbers
+    std::vector<ReportRound> roundRows;  // in the order of their round numbers
 };
 
 struct ReportData {
-    std::vector<GameRow> games;  // in the order of their game numbers
+    std::vector<ReportGame> games;  // in the order of their game numbers
 };
 
 // Reads games.csv and rounds.csv in `folder` into `data`. False when a table

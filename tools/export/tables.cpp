@@ -132,6 +132,15 @@ constexpr std::array kProblemColumns = {
     Column{"problem", Text, "", "The disagreement in words.", ""},
 };
 
+constexpr std::array kCodebookColumns = {
+    Column{"table", Text, "", "The table's file.", ""},
+    Column{"column", Text, "", "The column's name in its header row.", ""},
+    Column{"type", Text, "", "How its values are written.", "integer, text, datetime"},
+    Column{"unit", Text, "", "The unit of its values; empty for none.", ""},
+    Column{"meaning", Text, "", "What it holds.", ""},
+    Column{"allowed", Text, "", "The values it may hold; empty for any of its type.", ""},
+};
+
 // The stimulus columns of rounds.csv: for each player and cell, in the
 // board's reading order, the parts of the figure pair it shows.
 struct StimulusPart {
@@ -153,7 +162,7 @@ constexpr std::array<std::string_view, 4> kCellNames = {"top_left", "top_right",
 struct Built {
     std::deque<std::string> texts;
     std::vector<Column> rounds;
-    std::array<Table, 6> tables;
+    std::array<Table, 7> tables;
 };
 
 std::string_view Keep(Built& built, std::string text) {
@@ -184,6 +193,7 @@ Built Build() {
         {"positions.csv", "One row per line of a game's position file.", kPositionColumns},
         {"subjects.csv", "One row per subject file.", kSubjectColumns},
         {"problems.csv", "One row per disagreement between the lab's files.", kProblemColumns},
+        {"codebook.csv", "One row per column of the tables above.", kCodebookColumns},
     }};
     return built;
 }

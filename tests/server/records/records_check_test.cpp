@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -121,6 +123,17 @@ const Case kCases[] = {
     {"ResultDiffers",
      [](const fs::path& d) { Edit(d / "log/r000003.csv", "Verloren", "Gewonnen"); },
      {"log/g000000.csv:23: Gewonnen: 0, but r000003.csv was won"}},
+    {"RoundFileUnreadable",
+     [](const fs::path& d) {
+         fs::remove(d / "log/r000001.csv");
+         fs::create_directory(d / "log/r000001.csv");
+     },
+     {"log/r000001.csv: cannot be read"}},
+    {"PositionFileNamesAnotherGame",
+     [](const fs::path& d) {
+         Edit(d / "log2/g000000.csv", "Datei:;g000000.csv", "Datei:;g000001.csv");
+     },
+     {"log2/g000000.csv:2: names the game file g000001.csv"}},
     {"RoundFileWithoutHeader",
      [](const fs::path& d) {
          const std::string text = ReadBytes(d / "log/r000002.csv");
@@ -327,6 +340,41 @@ const Case kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(, RecordsCase, ::testing::ValuesIn(kCases), quib::testing::CaseName());
+
+// Scripts sort the problems by kind: every kind the check knows is given to
+// the disagreement it names, and some case above shows each of them.
+TEST(ProblemKinds, EachIsGivenToTheDisagreementItNames) {
+    std::set<ProblemKind> seen;
+    for (const Case& c : kCases) {
+        ScratchDirectory lab;
+        fs::copy(QUIB_SCRIPTED_GAME_DIR, lab.path(), fs::copy_options::recursive);
+        c.change(lab.path());
+        for (const RecordProblem& problem : CheckRecords(lab.path(), ServerTexts()).problems) {
+            seen.insert(problem.kind);
+        }
+    }
+    for (const ProblemKind kind : AllProblemKinds()) {
+        EXPECT_TRUE(seen.contains(kind)) << ProblemKindName(kind) << " is given to no problem";
+    }
+    const std::map<std::string, ProblemKind> kindOfCase = {
+        {"RoundFileMissing", ProblemKind::MissingRoundFile},
+        {"RoundFileInNoRow", ProblemKind::RoundNotListed},
+        {"DurationDiffers", ProblemKind::RowAgainstRoundFile},
+        {"RoundFileWithoutHeader", ProblemKind::ShortFile},
+    };
+    for (const Case& c : kCases) {
+        const auto kind = kindOfCase.find(c.name);
+        if (kind == kindOfCase.end()) {
+            continue;
+        }
+        ScratchDirectory lab;
+        fs::copy(QUIB_SCRIPTED_GAME_DIR, lab.path(), fs::copy_options::recursive);
+        c.change(lab.path());
+        const RecordsCheck check = CheckRecords(lab.path(), ServerTexts());
+        ASSERT_EQ(check.problems.size(), 1u) << c.name;
+        EXPECT_EQ(ProblemKindName(check.problems[0].kind), ProblemKindName(kind->second)) << c.name;
+    }
+}
 
 }  // namespace
 }  // namespace quib::server

@@ -176,14 +176,13 @@ TEST(ReportInBrowser, ChromiumShowsTheChartsInTheirColours) {
     EXPECT_LT(gameDurations.left, gameMoves.left);
 }
 
-// The made-up tables of data/demo (two pairs, four games of 25 to 40 rounds
-// at levels 1 to 5, a round missing in one game and the last round in
-// another) give the README's picture of the page, saved as report.png in
-// $QUIB_SCREENSHOT_DIR when that is set (scripts/screenshots).
+// The made-up tables of data/report_demo give the README's picture of the
+// page, saved as report.png in $QUIB_SCREENSHOT_DIR when that is set
+// (scripts/screenshots).
 TEST(ReportInBrowser, DemoTablesGiveTheReadmePicture) {
     // The top of the page down to the first pair's durations and moves.
     constexpr int kPictureHeight = 1410;
-    const QImage image = Screenshot(quib::testing::kReportFixture / "demo", kWidth, 1700);
+    const QImage image = Screenshot(quib::testing::kReportDemo, kWidth, 1700);
     ASSERT_FALSE(image.isNull());
     const QImage picture = image.copy(0, 0, kWidth, kPictureHeight);
     // The first pair played 84 rounds in three games: its moving share runs

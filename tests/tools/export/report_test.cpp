@@ -1,4 +1,5 @@
 #include "tools/export/report.h"
+#include "tools/export/lab_export.h"
 #include "tools/export/report_data.h"
 #include "tools/export/tables.h"
 
@@ -314,6 +315,32 @@ TEST_F(ReportTest, AddedColumnsChangeNothing) {
     EXPECT_EQ(Page(), before);
 }
 
+// The tables quib_export writes of a lab made by the server's own game and
+// record functions (four games of four subjects, a round file lost).
+TEST_F(ReportTest, TheExportOfALabGivesItsPage) {
+    ExportOptions options;
+    options.labFolder = std::filesystem::path(QUIB_TEST_DATA_DIR) / "study_lab";
+    options.outFolder = Folder() / "tables";
+    options.allowProblems = true;
+    const ExportResult exported = ExportLab(options);
+    ASSERT_EQ(exported.status, kExportProblems) << exported.message;
+    const ReportResult result = WriteReport(options.outFolder, PageFile(), kMadeAt);
+    ASSERT_TRUE(result.written) << result.message;
+    const std::string html = ReadBytes(PageFile());
+    EXPECT_EQ(CountOf(html, "<svg"), 3u * 4 + 4u * 3);
+    EXPECT_EQ(
+        CellsOfRow(html, "<tr id=\"game-1\""),
+        (std::vector<std::string>{"1", "2026-01-05 08:44:41", "2 Chlo\xC3\xA9", "3 Dieter", "1 / 1",
+                                  "covered / covered", "schnell", "gesicht0.png / gesicht0.png",
+                                  "4", "3", "2", "2", "0:17", "last round missing"}));
+    EXPECT_NE(html.find("<p class=\"summary\">4 games, 23 rounds (1 missing), 3 pairs of "
+                        "subjects; 15 of 23 rounds with a result won (65.2\xC2\xA0%); play time "
+                        "2:03.</p>"),
+              std::string::npos);
+    EXPECT_NE(html.find("<h3>Subject 0 (Anna) and subject 1 (B\xC3\xA4rbel)</h3>"),
+              std::string::npos);
+}
+
 TEST(ReportColumns, TheReportReadsColumnsTheTablesHave) {
     for (const auto& [file, names] :
          {std::pair{"games.csv", GameColumnsRead()}, std::pair{"rounds.csv", RoundColumnsRead()}}) {
@@ -387,6 +414,7 @@ TEST_F(ReportTest, TablesThatCannotBeReadAreNamedWithTheirLine) {
         }
         const ReportResult result = WriteReport(Folder(), PageFile(), kMadeAt);
         EXPECT_FALSE(result.written);
+        EXPECT_TRUE(result.tablesUnreadable);
         if (c.message.ends_with("in ")) {
             EXPECT_EQ(result.message, c.message + Folder().string());
         } else {
@@ -400,6 +428,7 @@ TEST_F(ReportTest, APageThatCannotBeWrittenIsNamed) {
     const std::filesystem::path file = Folder() / "no such folder" / "report.html";
     const ReportResult result = WriteReport(Folder(), file, kMadeAt);
     EXPECT_FALSE(result.written);
+    EXPECT_FALSE(result.tablesUnreadable);
     EXPECT_TRUE(result.message.starts_with("cannot write " + file.string())) << result.message;
 }
 

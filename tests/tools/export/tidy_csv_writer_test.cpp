@@ -1,0 +1,35 @@
+#include "tools/export/tidy_csv_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/scratch_directory.h"
+
+namespace quib::exporter {
+namespace {
+
+TEST(QuoteField, QuotesOnlyWhatNeedsIt) {
+    EXPECT_EQ(QuoteField("J\xC3\xBCrgen"), "J\xC3\xBCrgen");
+    EXPECT_EQ(QuoteField(""), "");
+    EXPECT_EQ(QuoteField("a,b"), "\"a,b\"");
+    EXPECT_EQ(QuoteField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(QuoteField("two\r\nlines"), "\"two\r\nlines\"");
+}
+
+TEST(TableFile, TakesItsNameOnlyWhenFinished) {
+    quib::testing::ScratchDirectory dir;
+    const Table& table = TableNamed("problems.csv");
+    {
+        TableFile unfinished(dir.path(), table);
+        unfinished.Row({"log/g000000.csv", "3", "game_total", "a, \"b\""});
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "an abandoned table was left behind";
+    TableFile file(dir.path(), table);
+    file.Row({"log/g000000.csv", "3", "game_total", "a, \"b\""});
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "problems.csv"));
+    ASSERT_TRUE(file.Finish());
+    EXPECT_EQ(quib::testing::ReadBytes(dir.path() / "problems.csv"),
+              "file,line,kind,problem\nlog/g000000.csv,3,game_total,\"a, \"\"b\"\"\"\n");
+}
+
+}  // namespace
+}  // namespace quib::exporter
