@@ -25,18 +25,16 @@ namespace {
 // the share by no more than a tenth.
 constexpr int kWindow = 10;
 
-// Games that get charts of their own (in the order the page lists them).
-// Each game's three charts take 10 to 40 kB of the page; 60 games keep it at
-// a few megabytes, which a browser opens at once, while hundreds of games
-// would make it slow to open and too long to read. Every game is still in
-// the games table and in its pair's charts.
+// Pairs and games that get charts of their own, in the order the page
+// lists them. A pair's four charts take up to 60 kB of the page, a game's
+// three up to 30 kB; 60 of each keep the page at a few megabytes (about
+// 6 MB for 300 games of 1000 rounds), which a browser opens at once, while
+// hundreds would make it slow to open (16 MB for the same games in 240
+// pairs) and too long to read.
+// Every game is still in the games table and, up to the 60th pair, in its
+// pair's charts; every pair keeps its summary and its table of results.
+constexpr std::size_t kPairsCharted = 60;
 constexpr std::size_t kGamesCharted = 60;
-
-// Points of one line: about the width of a plot in pixels; more would show
-// nothing more and only make the page larger and slower. Longer series are
-// thinned (a curve drawn at every k-th round, per-round values averaged over
-// k rounds), and the caption says so.
-constexpr std::size_t kMostPoints = 600;
 
 // Bars of one results chart: 40 rows of 22 pixels already fill a screen. A
 // pair that played more combinations of levels and displays has all of them
@@ -46,6 +44,9 @@ constexpr std::size_t kMostBars = 40;
 // Series of at most this many rounds get a dot at each round: with more,
 // the dots would run into each other on a chart 400 pixels wide.
 constexpr std::size_t kMostDotted = 40;
+
+// Pairs the contents list unfolded: a dozen links fill a few lines.
+constexpr std::size_t kPairsListed = 12;
 
 // Colours from the Okabe-Ito palette, which readers with any kind of colour
 // blindness still tell apart.
@@ -68,7 +69,8 @@ h4 { font-size: 15px; margin: 20px 0 6px; }
 p { margin: 4px 0 8px; }
 .made, .note, figcaption { color: #555; }
 .summary { font-size: 15px; }
-nav ul { margin: 4px 0; padding-left: 20px; columns: 2; }
+nav ul { margin: 4px 0; padding-left: 20px; columns: 3; }
+summary { cursor: pointer; color: #555; }
 .scroll { overflow-x: auto; }
 table { border-collapse: collapse; font-size: 13px; }
 th, td { padding: 3px 8px; border-bottom: 1px solid #e4e4e4; text-align: left; vertical-align: top; }
@@ -138,6 +140,18 @@ std::string EndingText(const std::string& ending) {
         return "rounds missing";
     }
     return Known(ending);
+}
+
+// "1st", "2nd", "3rd", "4th", "11th", "22nd".
+std::string Ordinal(std::size_t number) {
+    const std::size_t lastTwo = number % 100;
+    const std::size_t last = number % 10;
+    const char* suffix = (lastTwo >= 11 && lastTwo <= 13) ? "th"
+                         : last == 1                      ? "st"
+                         : last == 2                      ? "nd"
+                         : last == 3                      ? "rd"
+                                                          : "th";
+    return std::to_string(number) + suffix;
 }
 
 std::string Plural(long long count, std::string_view one, std::string_view many) {
@@ -252,6 +266,13 @@ std::string PairTitle(const PairKey& key, const Names& names) {
 
 // ---- Series ---------------------------------------------------------------
 
+// Points of one line: one per pixel column of the plot. A longer series is
+// thinned (a curve drawn at every k-th round, per-round values averaged over
+// k rounds), and the caption says so.
+std::size_t MostPoints(const LineChart& chart) {
+    return static_cast<std::size_t>(PlotWidth(chart));
+}
+
 // Every k-th point of `points` and the last, so that at most `most` remain;
 // k, 1 when nothing was left out.
 std::size_t Pick(std::vector<ChartPoint>& points, std::size_t most) {
@@ -328,7 +349,7 @@ std::size_t LearningSeries(const std::vector<Outcome>& outcomes, LineChart& char
         }
     }
     const std::size_t step =
-        std::max(Pick(movingPoints, kMostPoints), Pick(cumulativePoints, kMostPoints));
+        std::max(Pick(movingPoints, MostPoints(chart)), Pick(cumulativePoints, MostPoints(chart)));
     const bool dots = outcomes.size() <= kMostDotted;
     moving.dots = dots;
     cumulative.dots = false;
@@ -344,14 +365,14 @@ std::size_t LearningSeries(const std::vector<Outcome>& outcomes, LineChart& char
 
 std::string LearningCaption(std::size_t step, std::size_t outcomes) {
     std::string caption = "Share of rounds won, over the last " + std::to_string(kWindow) +
-                          " rounds with a result (solid blue, from the " + std::to_string(kWindow) +
-                          "th such round on) and over all rounds so far (dashed orange).";
+                          " rounds with a result (solid blue, from the " + Ordinal(kWindow) +
+                          " such round on) and over all rounds so far (dashed orange).";
     if (outcomes < static_cast<std::size_t>(kWindow)) {
         caption +=
             " Fewer than " + std::to_string(kWindow) + " rounds with a result: no moving share.";
     }
     if (step > 1) {
-        caption += " Drawn at every " + std::to_string(step) + "th round.";
+        caption += " Drawn at every " + Ordinal(step) + " round.";
     }
     return caption;
 }
@@ -444,7 +465,7 @@ class Page {
     std::string GamesTable() const;
     std::string PairSection(const Pair& pair, std::size_t number);
     std::string PairCurve(const Pair& pair) const;
-    std::string Results(const Pair& pair) const;
+    std::string Results(const Pair& pair, bool withChart) const;
     std::string PairRounds(const Pair& pair) const;
     std::string GameSection(const ReportGame& game) const;
     // Charts' axes and marks: of one game's rounds, and of a pair's games
@@ -458,6 +479,7 @@ class Page {
 
     const ReportData& data_;
     const Names& names_;
+    std::size_t pairsCharted_ = 0;
     std::size_t gamesCharted_ = 0;
     std::set<long long> charted_;
 };
@@ -551,7 +573,7 @@ std::string Page::PairCurve(const Pair& pair) const {
                       "a game begins.");
 }
 
-std::string Page::Results(const Pair& pair) const {
+std::string Page::Results(const Pair& pair, bool withChart) const {
     struct Tally {
         long long rounds = 0;
         long long known = 0;
@@ -615,7 +637,7 @@ std::string Page::Results(const Pair& pair) const {
     table += "</tbody></table>\n";
     std::string html = "<p class=\"note\">Levels and displays as " + whose +
                        "; shares of the rounds with a result.</p>\n<div class=\"results\">" + table;
-    if (!chart.bars.empty()) {
+    if (withChart && !chart.bars.empty()) {
         std::string caption = "Share of rounds won per levels and displays.";
         if (tallies.size() > kMostBars) {
             caption += " The first " + std::to_string(kMostBars) + " rows of the table only.";
@@ -671,7 +693,7 @@ std::string Page::DurationsFigure(LineChart chart, const std::vector<Span>& span
                             },
                             longest),
                         RoundsIn(spans) <= kMostDotted};
-    const std::size_t step = Average(duration.runs, kMostPoints);
+    const std::size_t step = Average(duration.runs, MostPoints(chart));
     chart.yMax = AxisTop(longest, 5, false);
     chart.series = {std::move(duration)};
     return Figure(
@@ -704,7 +726,8 @@ std::string Page::MovesFigure(LineChart chart, const std::vector<Span>& spans,
                      },
                      most),
                  dots};
-    const std::size_t step = std::max(Average(a.runs, kMostPoints), Average(b.runs, kMostPoints));
+    const std::size_t step =
+        std::max(Average(a.runs, MostPoints(chart)), Average(b.runs, MostPoints(chart)));
     chart.yMax = AxisTop(std::max(most, 1.0), 5, true);
     chart.series = {std::move(a), std::move(b)};
     return Figure(chart.width, DrawLineChart(chart), caption + ThinnedNote(step));
@@ -806,8 +829,16 @@ std::string Page::PairSection(const Pair& pair, std::size_t number) {
                        Plural(present, "round", "rounds") + "; " + std::to_string(won) + " of " +
                        std::to_string(known) + " with a result won (" + Percent(won, known) +
                        "); play time " + Clock(playMs) + ".</p>\n";
+    const bool charts = pairsCharted_ < kPairsCharted;
+    if (!charts) {
+        html += "<h4>Results per level and display</h4>\n" + Results(pair, false);
+        html += "<p class=\"note\">No charts for this pair: the page draws them for its first " +
+                std::to_string(kPairsCharted) + " pairs only, to stay quick to open.</p>\n";
+        return html + "</section>\n";
+    }
+    ++pairsCharted_;
     html += "<h4>Learning curve</h4>\n" + PairCurve(pair);
-    html += "<h4>Results per level and display</h4>\n" + Results(pair);
+    html += "<h4>Results per level and display</h4>\n" + Results(pair, true);
     html += "<h4>Round durations and moves</h4>\n" + PairRounds(pair);
     std::vector<long long> left;
     for (const ReportGame* game : pair.games) {
@@ -863,12 +894,24 @@ std::string Page::Build(const std::filesystem::path& folder, const std::string& 
     html += "<p class=\"made\">Made " + E(madeAt) + " from the tables in " + E(folder.string()) +
             ".</p>\n";
     html += "<p class=\"summary\">" + Summary() + "</p>\n";
-    html += "<nav><ul><li><a href=\"#games\">Games</a></li>";
+    // The contents: the games and each pair. A long list of pairs starts
+    // folded (a <details> element, which needs no script) so that the games
+    // table stays near the top.
+    std::string pairLinks;
     for (std::size_t i = 0; i < pairs.size(); ++i) {
-        html += "<li><a href=\"#pair-" + std::to_string(i + 1) + "\">" +
-                PairTitle(pairs[i].key, names_) + "</a></li>";
+        pairLinks += "<li><a href=\"#pair-" + std::to_string(i + 1) + "\">" +
+                     PairTitle(pairs[i].key, names_) + "</a></li>";
     }
-    html += "</ul></nav>\n";
+    html +=
+        "<nav><p><a href=\"#games\">Games</a> \xC2\xB7 <a href=\"#pairs\">Pairs of "
+        "subjects</a></p>\n";
+    if (pairs.size() > kPairsListed) {
+        html += "<details><summary>" + std::to_string(pairs.size()) +
+                " pairs of subjects</summary><ul>" + pairLinks + "</ul></details>";
+    } else {
+        html += "<ul>" + pairLinks + "</ul>";
+    }
+    html += "</nav>\n";
     html += "<h2 id=\"games\">Games</h2>\n" + GamesTable();
     html += "<h2 id=\"pairs\">Pairs of subjects</h2>\n";
     if (pairs.empty()) {

@@ -30,6 +30,11 @@ constexpr int kSmallFontPixels = 10;
 // leaves room for the other entries of a chart 400 pixels wide.
 constexpr double kLegendTextWidth = 150;
 
+// A line chart's margins left of its plot (the y axis's ticks and label)
+// and right of it.
+constexpr int kLineLeft = 58;
+constexpr int kLineRight = 16;
+
 const QColor kInk(0x33, 0x33, 0x33);
 const QColor kGrid(0xe3, 0xe3, 0xe3);
 const QColor kAxis(0x55, 0x55, 0x55);
@@ -243,17 +248,19 @@ double AxisTop(double high, int count, bool whole) {
     return std::ceil(high / step - 1e-9) * step;
 }
 
+int PlotWidth(const LineChart& chart) {
+    return std::max(chart.width - kLineLeft - kLineRight, 1);
+}
+
 std::string DrawLineChart(const LineChart& chart) {
     return RenderSvg(chart.width, chart.height, chart.description, [&](QPainter& painter) {
         const QFont font = ChartFont(kFontPixels);
         const QFont small = ChartFont(kSmallFontPixels);
         const QFontMetricsF metrics(font);
         const QFontMetricsF smallMetrics(small);
-        const double left = 58;
-        const double right = 16;
         const double top = 38;
         const double bottom = 44;
-        const QRectF plot(left, top, chart.width - left - right, chart.height - top - bottom);
+        const QRectF plot(kLineLeft, top, PlotWidth(chart), chart.height - top - bottom);
         const double xSpan = chart.xMax > chart.xMin ? chart.xMax - chart.xMin : 1;
         const double ySpan = chart.yMax > chart.yMin ? chart.yMax - chart.yMin : 1;
         const auto px = [&](double x) {

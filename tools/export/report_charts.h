@@ -70,6 +70,10 @@ struct BarChart {
     std::vector<Bar> bars;
 };
 
+// The width of a line chart's plot in pixels. A line of more points than
+// that shows nothing more, and only makes the page larger and slower.
+int PlotWidth(const LineChart& chart);
+
 // Each returns one <svg> element (UTF-8): no XML prolog, no namespace
 // declarations (an <svg> inside HTML needs none), sized in CSS pixels.
 std::string DrawLineChart(const LineChart& chart);

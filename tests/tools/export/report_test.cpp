@@ -439,13 +439,17 @@ TEST_F(ReportTest, ManyAndLongGamesGiveAPageOfBoundedSize) {
         "p2_display,p1_figure,p2_figure,rounds,rounds_present,points,highscore,play_ms,ending\n";
     std::string rounds =
         "game,round,duration_ms,won,p1_level,p2_level,p1_display,p2_display,p1_moves,p2_moves\n";
+    // Games 0 to 119: 40 pairs of three games (pair k: games k, k + 40 and
+    // k + 80); games 120 to 149: 30 more pairs of one game. Game 0 is long.
     constexpr int kGames = 150;
+    constexpr int kPairs = 70;
     constexpr int kLongGame = 5000;
     for (int game = 0; game < kGames; ++game) {
         const int count = game == 0 ? kLongGame : 20;
+        const int pair = game < 120 ? game % 40 : game - 80;
         const std::string number = std::to_string(game);
-        games += number + ",2026-12-10T10:00:00," + std::to_string(2 * game) + ",A," +
-                 std::to_string(2 * game + 1) + ",B,1,1,normal,open,open,a.png,b.png," +
+        games += number + ",2026-12-10T10:00:00," + std::to_string(2 * pair) + ",A," +
+                 std::to_string(2 * pair + 1) + ",B,1,1,normal,open,open,a.png,b.png," +
                  std::to_string(count) + "," + std::to_string(count) + ",0,0,0,complete\n";
         for (int round = 1; round <= count; ++round) {
             rounds += number + "," + std::to_string(round) + "," +
@@ -458,25 +462,34 @@ TEST_F(ReportTest, ManyAndLongGamesGiveAPageOfBoundedSize) {
     WriteBytes(Folder() / "rounds.csv", rounds);
     const std::string html = Page();
 
-    // Every game in the table and in its pair's charts; charts of their own
-    // for the first 60.
+    // Every game in the table, every pair with its results; charts for the
+    // first 60 pairs (the 40 of three games, 20 of one) and the first 60
+    // games (those of the first 20 pairs).
     EXPECT_EQ(CountOf(html, "<tr id=\"game-"), static_cast<std::size_t>(kGames));
-    EXPECT_EQ(CountOf(html, "<section class=\"pair\""), static_cast<std::size_t>(kGames));
+    EXPECT_EQ(CountOf(html, "<section class=\"pair\""), static_cast<std::size_t>(kPairs));
+    EXPECT_EQ(CountOf(html, "<table class=\"levels\""), static_cast<std::size_t>(kPairs));
+    EXPECT_EQ(CountOf(html, "<h4>Learning curve</h4>"), 60u);
     EXPECT_EQ(CountOf(html, "<section class=\"game\""), 60u);
-    EXPECT_NE(html.find("No charts of their own for game 60: the page draws them for its first 60 "
-                        "games only"),
+    EXPECT_EQ(CountOf(html, "<svg"), 60u * 4 + 60u * 3);
+    EXPECT_NE(html.find("<details><summary>70 pairs of subjects</summary>"), std::string::npos);
+    EXPECT_EQ(CountOf(html, "No charts for this pair: the page draws them for its first 60 pairs"),
+              static_cast<std::size_t>(kPairs) - 60);
+    EXPECT_NE(html.find("No charts of their own for games 20, 60, 100: the page draws them for its "
+                        "first 60 games only"),
               std::string::npos);
-    // The 5000 rounds of game 0 in lines of at most 600 points and a few.
+    // The 5000 rounds of game 0 in lines of at most one point per pixel
+    // column: its own charts' plots are 326 pixels wide, its pair's curve's
+    // 926.
     static const std::regex points("points=\"([^\"]*)\"");
     std::size_t most = 0;
     for (auto it = std::sregex_iterator(html.begin(), html.end(), points);
          it != std::sregex_iterator(); ++it) {
         most = std::max(most, CountOf((*it)[1].str(), ","));
     }
-    EXPECT_GE(most, 500u);
-    EXPECT_LE(most, 602u);
-    EXPECT_NE(html.find("Each point is the mean of 9 rounds."), std::string::npos);
-    EXPECT_NE(html.find("Drawn at every 9th round."), std::string::npos);
+    EXPECT_GE(most, 800u);
+    EXPECT_LE(most, 927u);
+    EXPECT_NE(html.find("Each point is the mean of 16 rounds."), std::string::npos);  // 5000 / 326
+    EXPECT_NE(html.find("Drawn at every 6th round."), std::string::npos);             // 5000 / 926
     EXPECT_LT(html.size(), 8u * 1024 * 1024);
 }
 
