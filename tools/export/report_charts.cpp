@@ -26,7 +26,7 @@ constexpr std::string_view kPageFontAttribute =
     "font-family=\"Liberation Sans, Arial, Helvetica, sans-serif\"";
 constexpr int kFontPixels = 12;
 constexpr int kSmallFontPixels = 10;
-// A legend entry's text is cut to this width, so that a long subject name
+// A legend entry's text is cut to this width, so that a long label
 // leaves room for the other entries of a chart 400 pixels wide.
 constexpr double kLegendTextWidth = 150;
 
