@@ -18,6 +18,7 @@
 #include "server/core/texts.h"
 #include "server/records/records_check.h"
 #include "testing/e2e/child_group.h"
+#include "testing/e2e/export_checks.h"
 #include "testing/e2e/lab_session.h"
 #include "testing/e2e/private_network.h"
 #include "testing/e2e/wait_for.h"
@@ -193,6 +194,15 @@ class Soak {
             std::cout << "soak: every round has its round file, game line and position lines; "
                          "the subject totals are the sums of their rows"
                       << std::endl;
+        }
+        // What the researchers get out of it: quib_export's tables agree
+        // with the files.
+        const fs::path exported = Dir().parent_path() / "export";
+        e2e::CheckExport(Dir(), exported);
+        if (!::testing::Test::HasFailure()) {
+            std::cout << "soak: quib_export found nothing to report; its tables agree with the "
+                         "files ("
+                      << exported.string() << ")" << std::endl;
         }
     }
 

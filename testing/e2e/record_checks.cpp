@@ -9,6 +9,7 @@
 
 #include "server/core/texts.h"
 #include "server/records/records_check.h"
+#include "testing/e2e/export_checks.h"
 #include "testing/scratch_directory.h"
 
 namespace quib::e2e {
@@ -347,6 +348,8 @@ void CheckRecords(const fs::path& serverDir, const GameChoices& choices,
     for (const server::RecordProblem& problem : check.problems) {
         ADD_FAILURE() << server::ProblemLine(problem);
     }
+    // And quib_export makes tables of them that agree with the files.
+    CheckExport(serverDir, serverDir.parent_path() / "export");
 }
 
 }  // namespace quib::e2e

@@ -14,6 +14,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [[ -x "$prefix/bin/quib_bot" ]] || fail "bin/quib_bot missing"
+# The export runs from the installed tree without a display.
+"$prefix/bin/quib_export" --help 2>&1 | grep -q "usage: quib_export" || fail "bin/quib_export does not start"
 for launcher in quib-server quib-client; do
   program=${launcher/-/_}
   [[ -x "$prefix/bin/$launcher" ]] || fail "launcher bin/$launcher missing"

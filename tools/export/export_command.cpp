@@ -5,6 +5,7 @@
 
 #include "tools/export/lab_export.h"
 #include "tools/export/report.h"
+#include "tools/export/report_app.h"
 
 namespace quib::exporter {
 namespace {
@@ -46,13 +47,15 @@ class ProgressBar {
 
 int MakeReport(const std::string& report, const std::filesystem::path& tables, std::ostream& out,
                std::ostream& err) {
-    const ReportResult result = WriteReport(tables, report);
-    if (!result.written) {
-        err << "quib_export: " << result.message << "\n";
-        return kExportCannotWrite;
-    }
-    out << "report written to " << report << "\n";
-    return kExportClean;
+    return RunWithGuiApplication([&] {
+        const ReportResult result = WriteReport(tables, report);
+        if (!result.written) {
+            err << "quib_export: " << result.message << "\n";
+            return result.tablesUnreadable ? kExportUnreadable : kExportCannotWrite;
+        }
+        out << "report written to " << report << "\n";
+        return kExportClean;
+    });
 }
 
 }  // namespace
@@ -136,8 +139,12 @@ int RunExportCommand(const CommandLine& line, std::ostream& out, std::ostream& e
         return result.status;
     }
     const bool tables = result.status == kExportClean || line.allowProblems;
-    out << result.games << " games, " << result.rounds << " rounds; " << result.problems
-        << (result.problems == 1 ? " problem" : " problems") << " (problems.csv); "
+    const auto count = [](std::size_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    out << count(static_cast<std::size_t>(result.games), "game", "games") << ", "
+        << count(static_cast<std::size_t>(result.rounds), "round", "rounds") << "; "
+        << count(result.problems, "problem", "problems") << " (problems.csv); "
         << (tables ? "tables written to " + line.out
                    : "no tables written: the files disagree (--allow-problems writes them)")
         << "\n";

@@ -1,0 +1,19 @@
+#pragma once
+
+// What quib_export makes of the records a session left: the real program
+// run on the server's working folder must find nothing to report, and its
+// tables must agree with the record files, read here on their own.
+
+#include <filesystem>
+
+namespace quib::e2e {
+
+// Runs quib_export on `serverDir` into `outDir` and checks, with gtest
+// expectations: exit status 0; a row of rounds.csv per round file with the
+// file's game, round, duration and result; a row of events.csv per event
+// line of the round files; a row of positions.csv per line of the position
+// files; a row of games.csv per game file with its rounds and points; a row
+// of subjects.csv per subject file; problems.csv empty.
+void CheckExport(const std::filesystem::path& serverDir, const std::filesystem::path& outDir);
+
+}  // namespace quib::e2e
