@@ -76,10 +76,12 @@ std::string RelativeName(std::string_view folder, std::string_view name) {
     return std::string(folder) + "/" + std::string(name);
 }
 
-// One round of a game with what is known of it.
+// One round of a game with what its position lines need: the row and, when
+// its round file was read, the times of the round's start and arrival
+// events, in order (the round file itself is not kept).
 struct GameRound {
     const GameRow* row = nullptr;
-    const RoundFile* file = nullptr;
+    std::optional<std::vector<long long>> lineMs;
 };
 
 struct GameSummary {
@@ -349,7 +351,6 @@ void Exporter::ExportGame(const std::string& name) {
     }
 
     GameSummary& summary = games_[header.number];
-    std::vector<std::unique_ptr<RoundFile>> kept;
     std::set<long long> presentRounds;
     std::map<long long, GameRound> rounds;
     for (const GameRow& row : rows) {
@@ -363,8 +364,12 @@ void Exporter::ExportGame(const std::string& name) {
         if (round->game == name && round->round == row.round) {
             ++summary.present;
             presentRounds.insert(row.round);
-            kept.push_back(std::make_unique<RoundFile>(std::move(*round)));
-            entry.file = kept.back().get();
+            std::vector<long long>& lineMs = entry.lineMs.emplace();
+            for (const RoundEvent& event : round->events) {
+                if (event.kind != EventKind::Key) {
+                    lineMs.push_back(event.ms);
+                }
+            }
         }
     }
     if (positionFile) {
@@ -418,18 +423,10 @@ void Exporter::WritePositions(const GameHeader& header, const std::vector<Positi
         std::string roundMs;
         std::string gameMs;
         if (const auto found = rounds.find(line.round);
-            found != rounds.end() && found->second.file != nullptr) {
-            std::size_t index = 0;
-            for (const RoundEvent& event : found->second.file->events) {
-                if (event.kind == EventKind::Key) {
-                    continue;
-                }
-                if (index++ == k) {
-                    roundMs = Int(event.ms);
-                    gameMs = Int(found->second.row->offsetMs + event.ms);
-                    break;
-                }
-            }
+            found != rounds.end() && found->second.lineMs && k < found->second.lineMs->size()) {
+            const long long ms = (*found->second.lineMs)[k];
+            roundMs = Int(ms);
+            gameMs = Int(found->second.row->offsetMs + ms);
         }
         std::string pairs;
         for (const auto& pair : line.winningPairs) {
