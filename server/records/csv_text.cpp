@@ -84,4 +84,20 @@ std::string SetCsvField(std::string_view text, int line, int field, std::string_
     return result;
 }
 
+std::optional<long long> StrictNumber(std::string_view text) {
+    const bool negative = text.starts_with('-');
+    if (negative) {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 18 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    for (const char c : text) {
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
 }  // namespace quib::server

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,5 +30,10 @@ std::string_view CsvField(std::string_view line, int n);
 // before its LF. Shared with the record writer, which rewrites totals in
 // subject files with it.
 std::string SetCsvField(std::string_view text, int line, int field, std::string_view value);
+
+// A field read as a number, strictly: a signed decimal as the record files
+// write them, nothing for any other text (blanks included). 18 digits
+// always fit.
+std::optional<long long> StrictNumber(std::string_view text);
 
 }  // namespace quib::server

@@ -55,25 +55,6 @@ constexpr std::string_view kUnfinishedWrite =
     "unfinished write; start the server once to complete it";
 
 using Lines = std::vector<std::string>;
-
-// A signed decimal number, as the files write them; nothing for any other
-// text. 18 digits always fit.
-std::optional<long long> Number(std::string_view text) {
-    const bool negative = text.starts_with('-');
-    if (negative) {
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text.size() > 18 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return std::nullopt;
-    }
-    long long value = 0;
-    for (const char c : text) {
-        value = value * 10 + (c - '0');
-    }
-    return negative ? -value : value;
-}
-
 std::string Text(std::optional<long long> value) {
     return value ? std::to_string(*value) : "no number";
 }
@@ -282,8 +263,9 @@ class Checker {
             return;
         }
         round.game = FieldAt(*lines, kRoundGameLine, 4);
-        const std::optional<long long> number = Number(FieldAt(*lines, kRoundNumberLine, 2));
-        const std::optional<long long> duration = Number(FieldAt(*lines, kRoundDurationLine, 2));
+        const std::optional<long long> number = StrictNumber(FieldAt(*lines, kRoundNumberLine, 2));
+        const std::optional<long long> duration =
+            StrictNumber(FieldAt(*lines, kRoundDurationLine, 2));
         if (!IsGameFileName(round.game)) {
             Problem(ProblemKind::UnreadableLine, file, kRoundGameLine, "names no game file");
         }
@@ -320,7 +302,7 @@ class Checker {
         }
         GameHeader header;
         const auto number = [&](std::size_t line, int field, std::string_view label) {
-            std::optional<long long> value = Number(FieldAt(lines, line, field));
+            std::optional<long long> value = StrictNumber(FieldAt(lines, line, field));
             if (!value) {
                 Problem(ProblemKind::UnreadableLine, file, line,
                         std::string(label) + ": no number");
@@ -379,10 +361,10 @@ class Checker {
         for (std::size_t i = kGameFirstRow; i < lines.size(); ++i) {
             const long long position = static_cast<long long>(i - kGameFirstRow) + 1;
             const std::string_view wonField = FieldAt(lines, i, 7);
-            const std::optional<long long> durationMs = Number(FieldAt(lines, i, 3));
-            const std::optional<long long> number = Number(FieldAt(lines, i, 5));
-            const std::optional<long long> points = Number(FieldAt(lines, i, 8));
-            const std::optional<long long> streak = Number(FieldAt(lines, i, 9));
+            const std::optional<long long> durationMs = StrictNumber(FieldAt(lines, i, 3));
+            const std::optional<long long> number = StrictNumber(FieldAt(lines, i, 5));
+            const std::optional<long long> points = StrictNumber(FieldAt(lines, i, 8));
+            const std::optional<long long> streak = StrictNumber(FieldAt(lines, i, 9));
             if (FieldCount(lines[i]) != kGameRowFields || !durationMs || !number || !points ||
                 !streak || (wonField != "0" && wonField != "1")) {
                 Problem(ProblemKind::UnreadableLine, file, i, "is no round row");
@@ -529,8 +511,8 @@ class Checker {
         long long expectedMove = 0;
         long long lastRound = 0;
         for (std::size_t i = kGameFirstRow; i < lines.size(); ++i) {
-            const std::optional<long long> move = Number(FieldAt(lines, i, 1));
-            const std::optional<long long> round = Number(FieldAt(lines, i, 4));
+            const std::optional<long long> move = StrictNumber(FieldAt(lines, i, 1));
+            const std::optional<long long> round = StrictNumber(FieldAt(lines, i, 4));
             if (FieldCount(lines[i]) != kPositionFields || !move || !round) {
                 Problem(ProblemKind::UnreadableLine, file, i, "is no position line");
                 ++expectedMove;
@@ -637,10 +619,10 @@ class Checker {
         bool allRowsRead = true;
         for (const std::size_t i : layout->gameRows) {
             const std::string game(field(i, 1));
-            const std::optional<long long> rowPoints = Number(field(i, 4));
-            const std::optional<long long> rowBest = Number(field(i, 5));
-            const std::optional<long long> rowRounds = Number(field(i, 6));
-            const std::optional<long long> rowMs = Number(field(i, 7));
+            const std::optional<long long> rowPoints = StrictNumber(field(i, 4));
+            const std::optional<long long> rowBest = StrictNumber(field(i, 5));
+            const std::optional<long long> rowRounds = StrictNumber(field(i, 6));
+            const std::optional<long long> rowMs = StrictNumber(field(i, 7));
             if (!rowPoints || !rowBest || !rowRounds || !rowMs) {
                 Problem(ProblemKind::UnreadableLine, file, i, "is no game row");
                 allRowsRead = false;
@@ -667,7 +649,7 @@ class Checker {
         }
         const auto total = [&](std::size_t line, int n, std::string_view label, long long sum,
                                std::string_view what) {
-            const std::optional<long long> value = Number(field(line, n));
+            const std::optional<long long> value = StrictNumber(field(line, n));
             if (value != sum) {
                 Problem(ProblemKind::SubjectTotal, file, line,
                         std::string(label) + ": " + Text(value) + ", but " + std::string(what) +
@@ -678,7 +660,7 @@ class Checker {
         total(layout->pointsLine, 4, "Rekord", record, "the rows' highest Highscore is");
         total(layout->roundsLine, 2, "Runden", rounds, "the rows add up to");
         total(layout->roundsLine, 4, "Spielzeit", playMs, "the rows add up to");
-        const std::optional<long long> recordedMs = Number(field(layout->roundsLine, 4));
+        const std::optional<long long> recordedMs = StrictNumber(field(layout->roundsLine, 4));
         const std::string clock = FormatClock(recordedMs.value_or(0) / 1000);
         if (recordedMs && field(layout->roundsLine, 5) != clock) {
             Problem(ProblemKind::SubjectTotal, file, layout->roundsLine,

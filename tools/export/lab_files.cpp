@@ -14,6 +14,7 @@ namespace {
 
 using server::CsvField;
 using server::SplitLines;
+using server::StrictNumber;
 using server::TrimSpaces;
 using Lines = std::vector<std::string_view>;
 
@@ -50,24 +51,8 @@ std::string_view Field(const Lines& lines, std::size_t line, int n) {
     return CsvField(Line(lines, line), n);
 }
 
-std::optional<long long> Number(std::string_view text) {
-    const bool negative = text.starts_with('-');
-    if (negative) {
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text.size() > 18 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return std::nullopt;
-    }
-    long long value = 0;
-    for (const char c : text) {
-        value = value * 10 + (c - '0');
-    }
-    return negative ? -value : value;
-}
-
 long long NumberAt(std::size_t line, std::string_view text, std::string_view what) {
-    const std::optional<long long> value = Number(text);
+    const std::optional<long long> value = StrictNumber(text);
     if (!value) {
         Fail(line, std::string(what) + " \"" + std::string(text) + "\" is no number");
     }
@@ -84,7 +69,7 @@ long long ClockSeconds(std::size_t line, std::string_view text) {
     int parts = 0;
     for (std::string_view rest = text; parts < 3; ++parts) {
         const std::size_t colon = rest.find(':');
-        const std::optional<long long> part = Number(rest.substr(0, colon));
+        const std::optional<long long> part = StrictNumber(rest.substr(0, colon));
         if (!part || *part < 0 || (parts == 2) != (colon == std::string_view::npos)) {
             Fail(line, "time \"" + std::string(text) + "\" is no hh:mm:ss");
         }
