@@ -784,32 +784,55 @@ class Checker {
 struct KindName {
     ProblemKind kind;
     std::string_view name;
+    std::string_view meaning;
 };
 constexpr std::array<KindName, 24> kKindNames = {{
-    {ProblemKind::UnfinishedWrite, "unfinished_write"},
-    {ProblemKind::UnreadableFile, "unreadable_file"},
-    {ProblemKind::ShortFile, "short_file"},
-    {ProblemKind::UnreadableLine, "unreadable_line"},
-    {ProblemKind::WrongGameName, "wrong_game_name"},
-    {ProblemKind::MissingGameFile, "missing_game_file"},
-    {ProblemKind::MissingPositionFile, "missing_position_file"},
-    {ProblemKind::RoundNumbering, "round_numbering"},
-    {ProblemKind::RunningTotal, "running_total"},
-    {ProblemKind::GameTotal, "game_total"},
-    {ProblemKind::MissingRoundFile, "missing_round_file"},
-    {ProblemKind::RoundListedTwice, "round_listed_twice"},
-    {ProblemKind::RoundOfAnotherGame, "round_of_another_game"},
-    {ProblemKind::RowAgainstRoundFile, "row_against_round_file"},
-    {ProblemKind::RoundNotListed, "round_not_listed"},
-    {ProblemKind::PositionHeader, "position_header"},
-    {ProblemKind::PositionNumbering, "position_numbering"},
-    {ProblemKind::PositionLines, "position_lines"},
-    {ProblemKind::SubjectLayout, "subject_layout"},
-    {ProblemKind::SubjectRowTwice, "subject_row_twice"},
-    {ProblemKind::SubjectTotal, "subject_total"},
-    {ProblemKind::SubjectRowAgainstGame, "subject_row_against_game"},
-    {ProblemKind::MissingSubjectFile, "missing_subject_file"},
-    {ProblemKind::MissingSubjectRow, "missing_subject_row"},
+    {ProblemKind::UnfinishedWrite, "unfinished_write",
+     "a temporary file or the journal of a write the server did not finish (start the server once "
+     "to complete it)"},
+    {ProblemKind::UnreadableFile, "unreadable_file", "a file that cannot be read"},
+    {ProblemKind::ShortFile, "short_file", "a file with fewer lines than its header"},
+    {ProblemKind::UnreadableLine, "unreadable_line",
+     "a line or field that is not what the file has there (no number, no round row, no position "
+     "line)"},
+    {ProblemKind::WrongGameName, "wrong_game_name",
+     "a game or position file whose header names another game"},
+    {ProblemKind::MissingGameFile, "missing_game_file",
+     "a position file in log2/ without its game file in log/"},
+    {ProblemKind::MissingPositionFile, "missing_position_file",
+     "a game file in log/ without its position file in log2/"},
+    {ProblemKind::RoundNumbering, "round_numbering",
+     "a game row whose round number is not its place among the rows"},
+    {ProblemKind::RunningTotal, "running_total",
+     "a game row whose points or series do not follow from the rows before it"},
+    {ProblemKind::GameTotal, "game_total",
+     "a game header whose points, highscore, rounds or active time do not follow from its rows"},
+    {ProblemKind::MissingRoundFile, "missing_round_file",
+     "a game row whose round file is not in log/"},
+    {ProblemKind::RoundListedTwice, "round_listed_twice", "a round file named by two rows"},
+    {ProblemKind::RoundOfAnotherGame, "round_of_another_game",
+     "a game row naming a round file that belongs to another game"},
+    {ProblemKind::RowAgainstRoundFile, "row_against_round_file",
+     "a game row whose round number, duration or result differs from its round file"},
+    {ProblemKind::RoundNotListed, "round_not_listed", "a round file that no row of its game names"},
+    {ProblemKind::PositionHeader, "position_header",
+     "a position file whose totals differ from its game file"},
+    {ProblemKind::PositionNumbering, "position_numbering",
+     "position lines numbered with a gap or out of round order"},
+    {ProblemKind::PositionLines, "position_lines",
+     "a round whose start and arrival lines in the position file differ from its row and its round "
+     "file"},
+    {ProblemKind::SubjectLayout, "subject_layout",
+     "a subject file whose number, name, comment, points and rounds lines cannot be found"},
+    {ProblemKind::SubjectRowTwice, "subject_row_twice", "a subject file with two rows of one game"},
+    {ProblemKind::SubjectTotal, "subject_total",
+     "a subject file whose totals are not the sums of its rows"},
+    {ProblemKind::SubjectRowAgainstGame, "subject_row_against_game",
+     "a subject row whose partner, points, highscore, rounds or duration differ from its game"},
+    {ProblemKind::MissingSubjectFile, "missing_subject_file",
+     "a game naming a subject file that is not in log/"},
+    {ProblemKind::MissingSubjectRow, "missing_subject_row",
+     "a subject file without the row of a game that names it"},
 }};
 
 std::string Count(int n, std::string_view one, std::string_view many) {
@@ -826,6 +849,15 @@ std::span<const ProblemKind> AllProblemKinds() {
         return all;
     }();
     return kinds;
+}
+
+std::string_view ProblemKindMeaning(ProblemKind kind) {
+    for (const KindName& entry : kKindNames) {
+        if (entry.kind == kind) {
+            return entry.meaning;
+        }
+    }
+    return "";
 }
 
 std::string_view ProblemKindName(ProblemKind kind) {

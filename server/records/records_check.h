@@ -53,6 +53,8 @@ std::span<const ProblemKind> AllProblemKinds();
 
 // The kind as a snake_case word: "missing_round_file".
 std::string_view ProblemKindName(ProblemKind kind);
+// What the kind means, in a sentence for researchers.
+std::string_view ProblemKindMeaning(ProblemKind kind);
 
 // One disagreement between the files.
 struct RecordProblem {

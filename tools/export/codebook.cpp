@@ -65,6 +65,16 @@ std::string CodebookMarkdown() {
                     " | " + MarkdownCell(Allowed(column)) + " |\n";
         }
     }
+    page +=
+        "\n## Kinds of problem\n\nThe values of `kind` in problems.csv.\n\n| kind | meaning "
+        "|\n|---|---|\n";
+    for (const server::ProblemKind kind : server::AllProblemKinds()) {
+        page += "| `" + std::string(server::ProblemKindName(kind)) + "` | " +
+                MarkdownCell(server::ProblemKindMeaning(kind)) + " |\n";
+    }
+    page += "| `" + std::string(kCannotParseKind) +
+            "` | a file or line quib_export cannot read (its words fit no known language, or it "
+            "is not laid out as the server writes it); it is left out of the tables |\n";
     return page;
 }
 

@@ -191,6 +191,22 @@ INSTANTIATE_TEST_SUITE_P(, MissingRoundCase,
                                            MissingRound{"Second", "r000001.csv", "rounds_missing"}),
                          quib::testing::CaseName());
 
+// Every disagreement the records check finds is a row of problems.csv with
+// its kind, file and line, in the order of the files.
+TEST_F(ExportedLab, ProblemsAreListedWithTheirKinds) {
+    fs::remove(lab() / "log2/g000000.csv");
+    WriteBytes(lab() / "log/.r000004.csv.abcdefgh", "");
+    Edit("log/p000005.csv", "Punkte;3;Rekord;3", "Punkte;4;Rekord;3");
+    EXPECT_EQ(Export().status, kExportProblems);
+    EXPECT_EQ(ReadBytes(out() / "problems.csv"),
+              "file,line,kind,problem\n"
+              "log/.r000004.csv.abcdefgh,,unfinished_write,unfinished write; start the server "
+              "once to complete it\n"
+              "log/g000000.csv,,missing_position_file,has no position file log2/g000000.csv "
+              "beside it\n"
+              "log/p000005.csv,7,subject_total,\"Punkte: 4, but the rows add up to 3\"\n");
+}
+
 TEST_F(ExportedLab, AFileItCannotReadIsNamedWithItsLine) {
     Edit("log/r000001.csv", "A/B;gr\xFCn;", "A/B;lila;");
     const ExportResult result = Export(true);
