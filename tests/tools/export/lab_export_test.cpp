@@ -157,6 +157,50 @@ TEST_F(ExportedLab, ALabInEnglishGivesTheSameTables) {
     }
 }
 
+// A lab's own translation: given with --lang, or lying in the lab folder
+// as the server's language files do.
+TEST_F(ExportedLab, ALabInItsOwnLanguageIsReadWithItsLanguageFile) {
+    ReplaceFields({{"Rundenprotokoll", "Rundenbericht"},
+                   {"Spielprotokoll (Verweisend)", "Spielbericht (verweisend)"},
+                   {"Spielprotokoll", "Spielbericht"},
+                   {"rot", "rood"},
+                   {"gelb", "geel"},
+                   {"gr\xFCn", "groen"},
+                   {"blau", "blauw"}});
+    const std::string language =
+        "[Allgemein]\nLanguage = Testisch\n[Text]\ntxt162 = Rundenbericht\n"
+        "txt106 = Spielbericht\ntxt107 = (verweisend)\ntxt93 = rood\ntxt94 = geel\n"
+        "txt95 = groen\ntxt96 = blauw\n";
+    WriteBytes(dir.path() / "quib_server_nl.lang", language);
+
+    const ExportResult unknown = Export();
+    EXPECT_EQ(unknown.status, kExportUnreadable);
+    EXPECT_NE(unknown.message.find("log/r000000.csv:1: \"Rundenbericht\" is the title of a round "
+                                   "file in no known language (give the lab's language file with "
+                                   "--lang)"),
+              std::string::npos)
+        << unknown.message;
+
+    ExportOptions options;
+    options.labFolder = lab();
+    options.outFolder = out();
+    options.languageFile = dir.path() / "quib_server_nl.lang";
+    const ExportResult given = ExportLab(options);
+    EXPECT_EQ(given.status, kExportClean) << given.message;
+
+    fs::copy_file(dir.path() / "quib_server_nl.lang", lab() / "quib_server_nl.lang");
+    const ExportResult inTheLab = Export();
+    EXPECT_EQ(inTheLab.status, kExportClean) << inTheLab.message;
+    for (const char* table : kTables) {
+        EXPECT_EQ(ReadBytes(out() / table),
+                  ReadBytes(fs::path(QUIB_TEST_DATA_DIR) / "scripted_game" / table))
+            << table;
+    }
+
+    options.languageFile = dir.path() / "missing.lang";
+    EXPECT_EQ(ExportLab(options).status, kExportUsage);
+}
+
 struct MissingRound {
     const char* name;
     const char* removed;
