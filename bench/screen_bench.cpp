@@ -6,100 +6,45 @@
 // board opened beside it, both composed and presented.
 #include <benchmark/benchmark.h>
 
-#include <memory>
-
-#include "common/work_folders.h"
-#include "server/core/server_state.h"
-#include "server/core/texts.h"
-#include "server/engine/engine.h"
-#include "server/engine/screen_composition.h"
+#include "bench/seat_screen_game.h"
 
 namespace {
 
+using quib::bench::SeatScreenGame;
 using namespace quib::server;
 
-struct Bench {
-    ServerState state;
-    ServerTexts texts;
-    std::unique_ptr<Engine> engine =
-        std::make_unique<Engine>(state, texts, quib::WorkFolders{QUIB_GRAFIK_DIR, {}, {}});
-
-    Bench() {
-        for (int seat = 0; seat < kSeats; ++seat) {
-            SeatRecord& r = engine->game().seats[seat];
-            r.level = 3;
-            r.boardColour = Rgb(225, 225, 225);
-            for (int q = 0; q < kCells; ++q) {
-                r.shapeA[q] = q;
-                r.shapeB[q] = 3 - q;
-                r.colourA[q] = Rgb(255, 100, 100);
-                r.colourB[q] = Rgb(100, 100, 255);
-                r.contact[q] = q % 2;
-            }
-            r.displayMode = DisplayOpen;
-            r.statusTextSent = r.statusText;
-            r.scoreTextSent = r.scoreText;
-        }
-        Update();  // the first update sends everything
-    }
-
-    void Update() {
-        engine->ComposeUpdateFrame(0, 0);
-        engine->links().links[0].sender.FinishFrame();
-        engine->MirrorSentFrame(0);
-    }
-
-    // Both figures on the board, each with its picture already sent.
-    void ShowFigures() {
-        for (int seat = 0; seat < kSeats; ++seat) {
-            SeatRecord& r = engine->game().seats[seat];
-            r.ownFigureVisible = 1;
-            r.partnerFigureVisible = 1;
-            r.pictureName = "bauer0.png";
-            r.partnerPictureName = "bauer1.png";
-        }
-        Update();
-    }
-};
+double FrameBytes(const SeatScreenGame& game) {
+    return static_cast<double>(game.engine->links().links[0].sender.length());
+}
 
 void BM_SteadyStateUpdate(benchmark::State& state) {
-    Bench bench;
+    SeatScreenGame game;
     for (auto _ : state) {
-        bench.Update();
+        game.Update();
     }
-    state.counters["frame_bytes"] =
-        static_cast<double>(bench.engine->links().links[0].sender.length());
+    state.counters["frame_bytes"] = FrameBytes(game);
 }
 
 void BM_Level3BoardUpdate(benchmark::State& state) {
-    Bench bench;
-    SeatRecord& r = bench.engine->game().seats[0];
+    SeatScreenGame game;
+    SeatRecord& r = game.engine->game().seats[0];
     for (auto _ : state) {
         r.ownBoardDrawn = 0;
         r.partnerBoardDrawn = 0;
-        bench.Update();
+        game.Update();
     }
-    state.counters["frame_bytes"] =
-        static_cast<double>(bench.engine->links().links[0].sender.length());
+    state.counters["frame_bytes"] = FrameBytes(game);
 }
 
 // Both figures walk back and forth across the board: every update moves the
 // own figure a step, follows the partner's and presents both views.
 void BM_MovingFiguresUpdate(benchmark::State& state) {
-    Bench bench;
-    bench.ShowFigures();
-    bench.state.settings.speed = 1;
-    SeatRecord& own = bench.engine->game().seats[0];
-    SeatRecord& partner = bench.engine->game().seats[1];
+    SeatScreenGame game;
+    game.ShowFigures();
     for (auto _ : state) {
-        if (own.shownX == own.targetX) {
-            own.targetX = own.targetX == 0.25f ? 0.75f : 0.25f;
-        }
-        partner.shownY = own.shownX;
-        bench.Update();
+        game.MoveFigures();
     }
-    state.counters["frame_bytes"] =
-        static_cast<double>(bench.engine->links().links[0].sender.length());
+    state.counters["frame_bytes"] = FrameBytes(game);
 }
 
 BENCHMARK(BM_SteadyStateUpdate)->Name("update_seat_screen/steady_state");

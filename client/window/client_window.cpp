@@ -169,6 +169,12 @@ void ClientWindow::PlaceFields() {
     SetGeometry(rightText_, placed.rightText);
 }
 
+void ShowPresentsIn(DrawingExecutor& drawing, ClientWindow& window) {
+    drawing.onPresent = [&drawing, &window] {
+        window.PostFrontImages(*drawing.Image(0), *drawing.Image(2));
+    };
+}
+
 void ClientWindow::UpdateForeground() {
     const bool active = isActiveWindow();
     foreground_.store(active);

@@ -22,6 +22,7 @@
 #include "client/client_settings.h"
 #include "client/key_state.h"
 #include "client/screen_geometry.h"
+#include "common/drawing.h"
 #include "common/queued_calls.h"
 #include "protocol/messages.h"
 
@@ -90,5 +91,9 @@ class ClientWindow : public QWidget {
     std::atomic<bool> foreground_{false};
     QueuedCalls posted_;
 };
+
+// From now on every present of `drawing` hands the two front images to the
+// window, on whichever thread draws.
+void ShowPresentsIn(DrawingExecutor& drawing, ClientWindow& window);
 
 }  // namespace quib::client
