@@ -79,10 +79,18 @@ std::int64_t ClippedArea(const QImage& target, const QRect& bounds) {
     return Area(bounds.intersected(target.rect()).size());
 }
 
+// Both end points included. (QRect(from, to).normalized() would leave out
+// a row and a column at each end of a line drawn up or to the left: it takes
+// a rectangle of negative size to end before its corner.)
+QRect LineBounds(QPoint from, QPoint to) {
+    return QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                 QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())));
+}
+
 // A one pixel line writes about as many pixels as the longer side of its
 // box, as far as the box lies on the target.
 std::int64_t LineLength(const QImage& target, QPoint from, QPoint to) {
-    const QRect box = QRect(from, to).normalized().intersected(target.rect());
+    const QRect box = LineBounds(from, to).intersected(target.rect());
     return std::max(box.width(), box.height());
 }
 
@@ -208,7 +216,9 @@ bool DrawingExecutor::CreateImage(Body body) {
     if (image.isNull()) {
         return false;
     }
+    const QRect area = image.rect();
     store_.Put(*index, std::move(image));
+    Touch(*index, area);
     return true;
 }
 
@@ -233,7 +243,9 @@ bool DrawingExecutor::LoadPicture(Body body) {
         store_.Free(*index);
         return false;
     }
+    const QRect area = picture.rect();
     store_.Put(*index, std::move(picture));
+    Touch(*index, area);
     return true;
 }
 
@@ -259,11 +271,12 @@ bool DrawingExecutor::DrawImage(Body body) {
     if (target && source) {
         // Drawing an image onto itself reads from a copy of it.
         const std::int64_t selfCopy = source == target ? Area(target->size()) : 0;
-        if (!ChargeDrawing(*target,
-                           selfCopy + ClippedArea(*target, QRect(*topLeft, source->size())))) {
+        const QRect area(*topLeft, source->size());
+        if (!ChargeDrawing(*target, selfCopy + ClippedArea(*target, area))) {
             return false;
         }
         DrawImageOver(*target, *source, *topLeft);
+        TouchTarget(area);
     }
     return true;
 }
@@ -306,6 +319,7 @@ bool DrawingExecutor::Plot(Body body) {
             return false;
         }
         DrawPlot(*target, *at, WireColour(message->colour));
+        TouchTarget(QRect(*at, QSize(1, 1)));
     }
     return true;
 }
@@ -325,6 +339,7 @@ bool DrawingExecutor::Line(Body body) {
             return false;
         }
         DrawLine(*target, *from, *to, WireColour(message->colour));
+        TouchTarget(LineBounds(*from, *to));
     }
     return true;
 }
@@ -346,6 +361,7 @@ bool DrawingExecutor::Box(Body body) {
             return false;
         }
         DrawBox(*target, box, WireColour(message->colour), Style());
+        TouchTarget(box);
     }
     return true;
 }
@@ -363,10 +379,12 @@ bool DrawingExecutor::Circle(Body body) {
     if (QImage* target = Target()) {
         // A radius is a length: its sign does not matter.
         const int r = std::abs(*radius);
-        if (!ChargeDrawing(*target, ClippedArea(*target, EllipseBounds(*centre, r, r)))) {
+        const QRect bounds = EllipseBounds(*centre, r, r);
+        if (!ChargeDrawing(*target, ClippedArea(*target, bounds))) {
             return false;
         }
         DrawEllipse(*target, *centre, r, r, WireColour(message->colour), Style());
+        TouchTarget(bounds);
     }
     return true;
 }
@@ -385,10 +403,12 @@ bool DrawingExecutor::Ellipse(Body body) {
     if (QImage* target = Target()) {
         const int rx = std::abs(*radiusX);
         const int ry = std::abs(*radiusY);
-        if (!ChargeDrawing(*target, ClippedArea(*target, EllipseBounds(*centre, rx, ry)))) {
+        const QRect bounds = EllipseBounds(*centre, rx, ry);
+        if (!ChargeDrawing(*target, ClippedArea(*target, bounds))) {
             return false;
         }
         DrawEllipse(*target, *centre, rx, ry, WireColour(message->colour), Style());
+        TouchTarget(bounds);
     }
     return true;
 }
@@ -411,6 +431,7 @@ bool DrawingExecutor::Fill(Body body) {
             border = WireColour(message->borderColour).rgb();
         }
         FloodFill(*target, *start, border, WireColour(message->colour).rgb());
+        TouchTarget(target->rect());
     }
     return true;
 }
@@ -433,10 +454,12 @@ bool DrawingExecutor::Polygon(Body body) {
     }
     if (QImage* target = Target()) {
         const std::span<const QPoint> corners(points.data(), message->count);
-        if (!ChargeDrawing(*target, ClippedArea(*target, PointsBounds(corners)))) {
+        const QRect bounds = PointsBounds(corners);
+        if (!ChargeDrawing(*target, ClippedArea(*target, bounds))) {
             return false;
         }
         DrawPolygon(*target, corners, WireColour(message->pen), WireColour(message->brush));
+        TouchTarget(bounds);
     }
     return true;
 }
@@ -465,7 +488,12 @@ bool DrawingExecutor::Present() {
         const QImage* backImage = store_.Find(back);
         if (frontImage && backImage) {
             CopyImage(*frontImage, *backImage);
+            // Since the last present, front and back were alike except where
+            // either was drawn on.
+            presented_[front] = (touched_[front] | touched_[back]).intersected(frontImage->rect());
         }
+        touched_[front] = QRect();
+        touched_[back] = QRect();
     }
     if (onPresent) {
         onPresent();
@@ -475,6 +503,22 @@ bool DrawingExecutor::Present() {
 
 bool DrawingExecutor::ChargeDrawing(const QImage& target, std::int64_t written) {
     return work_.Charge(CopyWork(target) + written);
+}
+
+QRect DrawingExecutor::PresentedArea(int frontIndex) const {
+    return frontIndex == 0 || frontIndex == 2 ? presented_[static_cast<std::size_t>(frontIndex)]
+                                              : QRect();
+}
+
+void DrawingExecutor::Touch(int index, const QRect& area) {
+    const QImage* image = store_.Find(index);
+    if (!ImageStore::IsScreenImage(index) || image == nullptr) {
+        return;
+    }
+    const QRect clipped = area.intersected(image->rect());
+    if (!clipped.isEmpty()) {
+        touched_[static_cast<std::size_t>(index)] |= clipped;
+    }
 }
 
 QImage* DrawingExecutor::Target() {

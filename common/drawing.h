@@ -15,8 +15,10 @@
 // detaches from them, so a copy never changes under its reader.
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -92,6 +94,13 @@ class DrawingExecutor {
     // no image.
     QSize SlotSize(std::int8_t slot) const;
 
+    // The part of front image 0 or 2 (in its pixels) that the last present
+    // may have changed: the union of the rectangles the messages since the
+    // present before touched on that front image and on its back buffer.
+    // Outside it the front image is what it was before that present. Empty
+    // before the first present and for any other index.
+    QRect PresentedArea(int frontIndex) const;
+
     // Called at the end of message 254, after both front images are copied.
     std::function<void()> onPresent;
 
@@ -123,6 +132,10 @@ class DrawingExecutor {
 
     // The open target's image; nullptr when none is open or its slot is empty.
     QImage* Target();
+    // Notes that `area` of the image at `index` may have changed; only the
+    // four screen images keep the note, until the next present.
+    void Touch(int index, const QRect& area);
+    void TouchTarget(const QRect& area) { Touch(*state_.target, area); }
     ShapeStyle Style() const;
     // Charges the frame for drawing `written` pixels on the target; false
     // when the frame's work would go beyond its limit.
@@ -133,6 +146,10 @@ class DrawingExecutor {
     ImageStore store_;
     DrawingState state_;
     WorkBudget work_;
+    // Per screen image, the part changed since the last present.
+    std::array<QRect, ImageStore::kScreenImages> touched_{};
+    // Per front image (0 and 2), what the last present changed of it.
+    std::array<QRect, ImageStore::kScreenImages> presented_{};
 };
 
 }  // namespace quib
