@@ -269,10 +269,14 @@ bool DrawingExecutor::DrawImage(Body body) {
     QImage* target = Target();
     const QImage* source = store_.Find(*index);
     if (target && source) {
-        // Drawing an image onto itself reads from a copy of it.
-        const std::int64_t selfCopy = source == target ? Area(target->size()) : 0;
         const QRect area(*topLeft, source->size());
-        if (!ChargeDrawing(*target, selfCopy + ClippedArea(*target, area))) {
+        // Replacing the target by the source shares the source's pixels and
+        // writes none: the drawing that next detaches the target pays for
+        // the copy. Drawing an image onto itself reads from a copy of it.
+        if (ReplacesWhole(*target, *source, *topLeft)) {
+            // nothing to charge
+        } else if (!ChargeDrawing(*target, (source == target ? Area(target->size()) : 0) +
+                                               ClippedArea(*target, area))) {
             return false;
         }
         DrawImageOver(*target, *source, *topLeft);
@@ -464,36 +468,41 @@ bool DrawingExecutor::Polygon(Body body) {
     return true;
 }
 
-// Copies both back buffers onto the front images in one go; the open target
-// and its state are left as they are.
+// Copies both back buffers onto the front images in one go, as far as
+// either was drawn on since the last present: everywhere else the two are
+// alike already. The open target and its state are left as they are.
 bool DrawingExecutor::Present() {
     constexpr std::array<std::array<int, 2>, 2> kFrontFromBack = {{{0, 1}, {2, 3}}};
+    std::array<QRect, 2> changed{};
     std::int64_t work = 0;
-    for (const auto& [front, back] : kFrontFromBack) {
+    for (std::size_t side = 0; side < kFrontFromBack.size(); ++side) {
+        const auto [front, back] = kFrontFromBack[side];
         const QImage* frontImage = store_.Find(front);
         const QImage* backImage = store_.Find(back);
-        // Images of one size and format come to share their pixels (the
-        // copy is charged to the drawing that needs it); others are drawn.
-        if (frontImage && backImage &&
-            (frontImage->size() != backImage->size() ||
-             frontImage->format() != backImage->format())) {
-            work += CopyWork(*frontImage) + Area(frontImage->size());
+        if (frontImage == nullptr || backImage == nullptr) {
+            continue;  // only when the screen images could not be made
+        }
+        changed[side] =
+            (touched_[static_cast<std::size_t>(front)] | touched_[static_cast<std::size_t>(back)])
+                .intersected(frontImage->rect());
+        const QRect copied = changed[side].intersected(backImage->rect());
+        if (!copied.isEmpty()) {
+            work += CopyWork(*frontImage) + Area(copied.size());
         }
     }
     if (!work_.Charge(work)) {
         return false;
     }
-    for (const auto& [front, back] : kFrontFromBack) {
+    for (std::size_t side = 0; side < kFrontFromBack.size(); ++side) {
+        const auto [front, back] = kFrontFromBack[side];
         QImage* frontImage = store_.Find(front);
         const QImage* backImage = store_.Find(back);
-        if (frontImage && backImage) {
-            CopyImage(*frontImage, *backImage);
-            // Since the last present, front and back were alike except where
-            // either was drawn on.
-            presented_[front] = (touched_[front] | touched_[back]).intersected(frontImage->rect());
+        if (frontImage != nullptr && backImage != nullptr) {
+            CopyImageArea(*frontImage, *backImage, changed[side]);
         }
-        touched_[front] = QRect();
-        touched_[back] = QRect();
+        presented_[static_cast<std::size_t>(front)] = changed[side];
+        touched_[static_cast<std::size_t>(front)] = QRect();
+        touched_[static_cast<std::size_t>(back)] = QRect();
     }
     if (onPresent) {
         onPresent();

@@ -8,11 +8,19 @@
 // state: the open target (message 200 .. 201) with its drawing mode and its
 // front and back colours.
 //
+// Each message notes the rectangle it touched on the four screen images; a
+// present copies onto each front image only the part where it or its back
+// buffer was touched since the present before, and tells which part that
+// was (PresentedArea), so that whoever shows the front images need take and
+// repaint only that part.
+//
 // Threads: one executor per screen (per seat on the server, one in the player
 // program), used by one thread only, the one that receives or builds that
-// screen's frames. To show the front images on another thread, take copies in
-// onPresent: QImage copies share the pixels and the executor's next drawing
-// detaches from them, so a copy never changes under its reader.
+// screen's frames. To show the front images on another thread, copy in
+// onPresent what the present changed (common/image_change.h). A present
+// writes into the front images in place; a QImage copy that shares their
+// pixels is detached from first, so it never changes under its reader, but
+// that detaching costs a copy of the whole image at every present.
 
 #include <QImage>
 #include <QRect>
