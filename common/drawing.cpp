@@ -218,6 +218,7 @@ bool DrawingExecutor::CreateImage(Body body) {
     }
     const QRect area = image.rect();
     store_.Put(*index, std::move(image));
+    Replaced(*index);
     Touch(*index, area);
     return true;
 }
@@ -240,11 +241,14 @@ bool DrawingExecutor::LoadPicture(Body body) {
         return scale_.IsImageSize(size) && store_.Fits(*index, size) && work_.Charge(Area(size));
     });
     if (picture.isNull()) {
-        store_.Free(*index);
+        if (store_.Free(*index)) {
+            Replaced(*index);
+        }
         return false;
     }
     const QRect area = picture.rect();
     store_.Put(*index, std::move(picture));
+    Replaced(*index);
     Touch(*index, area);
     return true;
 }
@@ -253,7 +257,11 @@ bool DrawingExecutor::FreeImage(Body body) {
     const auto message = Decode<protocol::FreeImage>(body);
     const std::optional<int> index =
         message ? ImageStore::IndexOfSlot(message->slot) : std::nullopt;
-    return index && store_.Free(*index);
+    if (!index || !store_.Free(*index)) {
+        return false;
+    }
+    Replaced(*index);
+    return true;
 }
 
 bool DrawingExecutor::DrawImage(Body body) {
@@ -269,19 +277,48 @@ bool DrawingExecutor::DrawImage(Body body) {
     QImage* target = Target();
     const QImage* source = store_.Find(*index);
     if (target && source) {
-        const QRect area(*topLeft, source->size());
-        // Replacing the target by the source shares the source's pixels and
-        // writes none: the drawing that next detaches the target pays for
-        // the copy. Drawing an image onto itself reads from a copy of it.
         if (ReplacesWhole(*target, *source, *topLeft)) {
-            // nothing to charge
-        } else if (!ChargeDrawing(*target, (source == target ? Area(target->size()) : 0) +
-                                               ClippedArea(*target, area))) {
+            // An opaque image drawn whole onto itself changes nothing.
+            return source == target || CoverWith(*state_.target, *index);
+        }
+        const QRect area(*topLeft, source->size());
+        // Drawing an image onto itself reads from a copy of it.
+        const std::int64_t selfCopy = source == target ? Area(target->size()) : 0;
+        if (!ChargeDrawing(*target, selfCopy + ClippedArea(*target, area))) {
             return false;
         }
         DrawImageOver(*target, *source, *topLeft);
         TouchTarget(area);
     }
+    return true;
+}
+
+// Where the target is a copy of this very source, unchanged since, only the
+// part drawn on since is copied back. Otherwise the target shares the
+// source's pixels, which writes none: the drawing that next detaches it pays
+// for the copy.
+bool DrawingExecutor::CoverWith(int targetIndex, int sourceIndex) {
+    QImage& target = *store_.Find(targetIndex);
+    const QImage& source = *store_.Find(sourceIndex);
+    CopyOf& copy = copyOf_[static_cast<std::size_t>(targetIndex)];
+    if (copy.source == sourceIndex &&
+        copy.version == versions_[static_cast<std::size_t>(sourceIndex)]) {
+        const QRect differs = copy.differs;
+        if (differs.isEmpty()) {
+            return true;
+        }
+        if (!ChargeDrawing(target, Area(differs.size()))) {
+            return false;
+        }
+        CopyImageArea(target, source, differs);
+        Touch(targetIndex, differs);
+        copy.differs = QRect();
+        return true;
+    }
+    target = source;
+    Replaced(targetIndex);
+    Touch(targetIndex, target.rect());
+    copy = CopyOf{sourceIndex, versions_[static_cast<std::size_t>(sourceIndex)], QRect()};
     return true;
 }
 
@@ -499,6 +536,7 @@ bool DrawingExecutor::Present() {
         const QImage* backImage = store_.Find(back);
         if (frontImage != nullptr && backImage != nullptr) {
             CopyImageArea(*frontImage, *backImage, changed[side]);
+            Touch(front, changed[side].intersected(backImage->rect()));
         }
         presented_[static_cast<std::size_t>(front)] = changed[side];
         touched_[static_cast<std::size_t>(front)] = QRect();
@@ -521,13 +559,25 @@ QRect DrawingExecutor::PresentedArea(int frontIndex) const {
 
 void DrawingExecutor::Touch(int index, const QRect& area) {
     const QImage* image = store_.Find(index);
-    if (!ImageStore::IsScreenImage(index) || image == nullptr) {
+    if (image == nullptr) {
         return;
     }
     const QRect clipped = area.intersected(image->rect());
-    if (!clipped.isEmpty()) {
-        touched_[static_cast<std::size_t>(index)] |= clipped;
+    if (clipped.isEmpty()) {
+        return;
     }
+    const auto i = static_cast<std::size_t>(index);
+    versions_[i] = ++lastVersion_;
+    copyOf_[i].differs |= clipped;
+    if (ImageStore::IsScreenImage(index)) {
+        touched_[i] |= clipped;
+    }
+}
+
+void DrawingExecutor::Replaced(int index) {
+    const auto i = static_cast<std::size_t>(index);
+    versions_[i] = ++lastVersion_;
+    copyOf_[i] = CopyOf{};
 }
 
 QImage* DrawingExecutor::Target() {

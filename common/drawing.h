@@ -140,10 +140,16 @@ class DrawingExecutor {
 
     // The open target's image; nullptr when none is open or its slot is empty.
     QImage* Target();
-    // Notes that `area` of the image at `index` may have changed; only the
-    // four screen images keep the note, until the next present.
+    // Notes that `area` of the image at `index` may have changed: the image
+    // is in a new version, and a screen image keeps the area until the next
+    // present.
     void Touch(int index, const QRect& area);
     void TouchTarget(const QRect& area) { Touch(*state_.target, area); }
+    // The image at `index` was replaced or freed.
+    void Replaced(int index);
+    // Message 220 with an opaque image of the target's size and format at
+    // (0, 0): the target becomes a copy of the source.
+    bool CoverWith(int targetIndex, int sourceIndex);
     ShapeStyle Style() const;
     // Charges the frame for drawing `written` pixels on the target; false
     // when the frame's work would go beyond its limit.
@@ -158,6 +164,20 @@ class DrawingExecutor {
     std::array<QRect, ImageStore::kScreenImages> touched_{};
     // Per front image (0 and 2), what the last present changed of it.
     std::array<QRect, ImageStore::kScreenImages> presented_{};
+
+    // Per store index, a number that changes whenever the image does.
+    std::array<std::uint64_t, ImageStore::kCapacity> versions_{};
+    std::uint64_t lastVersion_ = 0;
+    // What an image was last covered with whole, and where it has been
+    // drawn on since. A view that each frame starts from its background
+    // picture then gets back only the part the frame before drew over
+    // (its figure), not a copy of the whole picture.
+    struct CopyOf {
+        int source = -1;            // store index; -1: not a copy
+        std::uint64_t version = 0;  // the source's version it is a copy of
+        QRect differs;              // where it may differ from that source
+    };
+    std::array<CopyOf, ImageStore::kCapacity> copyOf_{};
 };
 
 }  // namespace quib

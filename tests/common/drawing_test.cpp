@@ -13,10 +13,12 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "common/image_store.h"
 #include "common/shapes.h"
 #include "protocol/frame.h"
 #include "protocol/messages.h"
@@ -1032,6 +1034,7 @@ TEST_F(DrawingTest, MovingFigureIsShownAsAWholeRedrawWouldShowIt) {
     walk.emplace_back(80, 85);  // a jump across the view
     walk.emplace_back(80, 85);  // and standing still
     QImage previous = screen_.Image(kLeftFront)->copy();
+    std::optional<QRect> figureBefore;
     for (const QPoint& at : walk) {
         SCOPED_TRACE(::testing::Message() << "figure at " << at.x() << "," << at.y());
         ASSERT_TRUE(RunMessages(screen_,
@@ -1045,9 +1048,150 @@ TEST_F(DrawingTest, MovingFigureIsShownAsAWholeRedrawWouldShowIt) {
         const QRect changed = DifferenceBounds(previous, front);
         EXPECT_EQ(changed.intersected(screen_.PresentedArea(kLeftFront)), changed)
             << "a changed pixel outside the presented area";
+        // The view gets back from the board only where the figure stood, so
+        // the present changes no more than where it stood and stands.
+        const QRect figureNow = QRect(at, loaded.size()).intersected(board.rect());
+        if (figureBefore) {
+            EXPECT_EQ(screen_.PresentedArea(kLeftFront), *figureBefore | figureNow);
+        }
+        figureBefore = figureNow;
         previous = front.copy();
     }
 }
+
+// Frames that cover a view (or any image) whole with a picture and draw over
+// it, with what may make the covered image no longer a copy of the picture
+// but for what was drawn over it. Each runs on a screen that covers as the
+// game's frames do, and on one that first paints the covered image over
+// whole, so that it can only cover by copying the whole picture; the two
+// must hold the same pixels in every image after every frame.
+RawMessage Cover(std::int8_t slot) {
+    // Type 0 is no message: the runner makes it message 220 at (0, 0).
+    return RawMessage{0, {static_cast<std::uint8_t>(slot)}};
+}
+
+Messages Expanded(const Messages& frame, bool paintOverFirst) {
+    Messages messages;
+    for (const RawMessage& message : frame) {
+        if (message.type != 0) {
+            messages.push_back(message);
+            continue;
+        }
+        if (paintOverFirst) {
+            messages.push_back(Raw(protocol::Box{0, 0, 16, 16, 0x00808080}));
+        }
+        messages.push_back(
+            Raw(protocol::DrawImage{static_cast<std::int8_t>(message.body[0]), 0, 0}));
+    }
+    return messages;
+}
+
+struct CoverCase {
+    const char* name;
+    std::vector<Messages> frames;
+};
+
+void PrintTo(const CoverCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+RawMessage FigureAt(int x, int y) {
+    return Raw(protocol::DrawImage{2, Px(x), Px(y)});
+}
+
+// Slot 0 and slot 1: two boards; slot 2: the figure.
+Messages Boards() {
+    return {Raw(protocol::CreateImage{0, 1, 1}),
+            Raw(protocol::BeginDrawing{0}),
+            Raw(protocol::Box{0, 0, 1, 1, kWhite}),
+            Raw(protocol::Box{0, 0, Px(50), Px(50), kRed}),
+            Raw(protocol::CreateImage{1, 1, 1}),
+            Raw(protocol::BeginDrawing{1}),
+            Raw(protocol::Box{0, Px(50), 1, Px(50), kGreen}),
+            Raw(protocol::CreateImage{2, Px(20), Px(20)}),
+            Raw(protocol::BeginDrawing{2}),
+            Raw(protocol::Circle{Px(10), Px(10), Px(8), kGreen}),
+            Raw(protocol::EndDrawing{})};
+}
+
+Messages ViewFrame(std::int8_t board, int x, int y) {
+    return {Raw(protocol::BeginDrawing{-1}), Cover(board), FigureAt(x, y),
+            Raw(protocol::EndDrawing{}), Raw(protocol::Present{})};
+}
+
+std::vector<CoverCase> CoverCases() {
+    const Messages redrawn = {Raw(protocol::BeginDrawing{0}),
+                              Raw(protocol::Box{Px(70), Px(10), Px(20), Px(20), kGreen})};
+    Messages boardRedrawn = redrawn;
+    for (const RawMessage& m : ViewFrame(0, 40, 40)) {
+        boardRedrawn.push_back(m);
+    }
+    Messages boardReplaced = {Raw(protocol::CreateImage{0, 1, 1})};
+    for (const RawMessage& m : ViewFrame(0, 40, 40)) {
+        boardReplaced.push_back(m);
+    }
+    Messages backBufferReplaced = {Raw(protocol::CreateImage{-1, 1, 1})};
+    for (const RawMessage& m : ViewFrame(0, 40, 40)) {
+        backBufferReplaced.push_back(m);
+    }
+    return {
+        {"FigureWalks",
+         {Boards(), ViewFrame(0, 10, 10), ViewFrame(0, 14, 12), ViewFrame(0, 18, 14),
+          ViewFrame(0, 70, 70), ViewFrame(0, 70, 70)}},
+        {"BoardDrawnOnBetweenFrames", {Boards(), ViewFrame(0, 10, 10), boardRedrawn}},
+        {"BoardDrawnOnOnceCovered",
+         {Boards(),
+          ViewFrame(0, 10, 10),
+          {Raw(protocol::BeginDrawing{-1}), Cover(0), Raw(protocol::BeginDrawing{0}),
+           Raw(protocol::Box{Px(60), Px(60), Px(30), Px(30), kGreen}),
+           Raw(protocol::BeginDrawing{-1}), FigureAt(12, 10), Raw(protocol::Present{})},
+          ViewFrame(0, 14, 10)}},
+        {"BoardReplaced", {Boards(), ViewFrame(0, 10, 10), boardReplaced}},
+        {"BoardFreedAndMadeAgain",
+         {Boards(),
+          ViewFrame(0, 10, 10),
+          {Raw(protocol::FreeImage{0}), Raw(protocol::CreateImage{0, 1, 1}),
+           Raw(protocol::BeginDrawing{0}), Raw(protocol::Box{0, 0, 1, 1, kRed})},
+          ViewFrame(0, 12, 10)}},
+        {"ViewDrawnOnBesideTheFigure",
+         {Boards(),
+          {Raw(protocol::BeginDrawing{-1}), Cover(0), FigureAt(10, 10),
+           Raw(protocol::Line{Px(0), Px(99), Px(99), Px(60), kGreen}), Raw(protocol::Present{})},
+          ViewFrame(0, 12, 10)}},
+        {"CoveredWithTheOtherBoardAndBack",
+         {Boards(), ViewFrame(0, 10, 10), ViewFrame(1, 12, 10), ViewFrame(0, 14, 10)}},
+        {"BackBufferReplaced", {Boards(), ViewFrame(0, 10, 10), backBufferReplaced}},
+        {"ShownImageAsTheBoard",
+         {Boards(),
+          ViewFrame(0, 10, 10),
+          {Raw(protocol::CreateImage{5, 1, 1}), Raw(protocol::BeginDrawing{5}), Cover(-4),
+           Raw(protocol::BeginDrawing{-1}), FigureAt(60, 60), Raw(protocol::Present{})},
+          {Raw(protocol::BeginDrawing{5}), Cover(-4)}}},
+    };
+}
+
+class CoverTest : public DrawingTest, public ::testing::WithParamInterface<CoverCase> {};
+
+TEST_P(CoverTest, LeavesTheImagesAsCoveringByAWholeCopyWould) {
+    DrawingExecutor wholeCopies{DrawingConfig{kUnit, kUnit, pictures_, 1.0f}};
+    const std::vector<Messages>& frames = GetParam().frames;
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        SCOPED_TRACE(::testing::Message() << "frame " << f);
+        ASSERT_TRUE(RunMessages(screen_, Expanded(frames[f], false)));
+        ASSERT_TRUE(RunMessages(wholeCopies, Expanded(frames[f], true)));
+        for (int index = 0; index < ImageStore::kCapacity; ++index) {
+            const QImage* image = screen_.Image(index);
+            const QImage* expected = wholeCopies.Image(index);
+            ASSERT_EQ(image == nullptr, expected == nullptr) << "index " << index;
+            if (image != nullptr) {
+                ASSERT_TRUE(PixelsAre(image, [&](int x, int y) { return RgbAt(*expected, x, y); }))
+                    << "index " << index;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, CoverTest, ::testing::ValuesIn(CoverCases()), testing::CaseName());
 
 }  // namespace
 }  // namespace quib
