@@ -165,8 +165,15 @@ void CopyImageArea(QImage& target, const QImage& source, const QRect& area) {
         source.depth() % 8 == 0) {
         const auto offset = static_cast<std::size_t>(clipped.left() * source.depth() / 8);
         const auto bytes = static_cast<std::size_t>(clipped.width() * source.depth() / 8);
-        for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
-            std::memcpy(target.scanLine(y) + offset, source.constScanLine(y) + offset, bytes);
+        // bits() detaches the target once, where scanLine() would look at
+        // every row.
+        uchar* to = target.bits();
+        const uchar* from = source.constBits();
+        const auto toLine = static_cast<std::size_t>(target.bytesPerLine());
+        const auto fromLine = static_cast<std::size_t>(source.bytesPerLine());
+        for (auto y = static_cast<std::size_t>(clipped.top());
+             y <= static_cast<std::size_t>(clipped.bottom()); ++y) {
+            std::memcpy(to + y * toLine + offset, from + y * fromLine + offset, bytes);
         }
         return;
     }
