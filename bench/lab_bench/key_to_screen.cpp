@@ -19,9 +19,8 @@ using Clock = ScreenProbe::Clock;
 
 // How often the figure's band is read while a press is on its way: the
 // first change is known to within this step plus one read's round trip.
-// Reading a 360 x 16 band takes the X server a few hundredths of a
-// millisecond, so reading it every millisecond leaves it idle nearly all the
-// time.
+// A read of the 360 x 16 band takes about 0.1 ms with its round trip, so
+// reading it every millisecond leaves the X server idle most of the time.
 constexpr auto kPollStep = 1ms;
 // While waiting for the figure to arrive the band is read less often.
 constexpr auto kStillStep = 5ms;
