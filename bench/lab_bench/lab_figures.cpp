@@ -36,6 +36,68 @@ void Threads(std::ostream& out, const char* program, const std::map<std::string,
     }
 }
 
+// "median / 95th percentile / worst" of `values`, in ms.
+std::string Spread(const std::vector<double>& values) {
+    return Format("%.1f", Percentile(values, 0.5)) + Format(" / %.1f", Percentile(values, 0.95)) +
+           Format(" / %.1f ms", Percentile(values, 1.0));
+}
+
+void KeyToScreenRows(const LabFigures& f, std::ostream& out) {
+    const KeyToScreenFigures& k = f.keyToScreen;
+    if (k.typed == 0) {
+        return;
+    }
+    const double exchange = k.exchangeMs > 0 ? k.exchangeMs : kTickMs + f.roundTripMs;
+    const auto row = [&](const std::string& what, double share, double target) {
+        const double ms = Percentile(k.screenMs, share);
+        Row(out, what, Format("%.1f ms", ms) + Format(" = %.2f exch.", ms / exchange),
+            target > 0 ? Format("<= %.1f exch.", target) : "-",
+            target > 0 ? Verdict(!k.screenMs.empty() && ms <= target * exchange) : "-");
+    };
+    row("key to screen, median (" + std::to_string(k.screenMs.size()) + " presses)", 0.5, 1.5);
+    row("key to screen, 95th percentile", 0.95, 0);
+    row("key to screen, worst", 1.0, 2.5);
+    Row(out, "key to screen: typed / not shown / stayed",
+        std::to_string(k.typed) + " / " + std::to_string(k.notShown) + " / " +
+            std::to_string(k.stayed),
+        "- / 0 / 0", Verdict(k.notShown == 0 && k.stayed == 0));
+}
+
+void KeyToScreenParts(const LabFigures& f, std::ostream& out) {
+    const KeyToScreenFigures& k = f.keyToScreen;
+    if (k.typed == 0) {
+        return;
+    }
+    out << "\nkey to screen: " << k.typed << " arrows typed, " << k.screenMs.size()
+        << " seen on the screen, " << k.notShown << " not within 500 ms, " << k.stayed
+        << " left the figure where it was, " << k.unsettled
+        << " times the view stood still between two cells; exchange of the real player "
+        << Format("%.2f ms", k.exchangeMs) << ", pauses before the presses 0 .. "
+        << Format("%.1f ms", k.pauseSpanMs) << "\n";
+    out << "  median / 95th percentile / worst:\n";
+    out << "  key sent -> figure's pixels changed:      " << Spread(k.screenMs) << "\n";
+    if (!k.wireProblem.empty()) {
+        out << "  the exchange was not watched: " << k.wireProblem << "\n";
+    } else {
+        std::vector<double> rhythm;
+        for (std::size_t i = 0; i < k.keyToReplyMs.size(); ++i) {
+            rhythm.push_back(k.keyToReplyMs[i] + k.replyToFrameMs[i]);
+        }
+        out << "  taken apart on the wire (" << k.keyToReplyMs.size() << " presses):\n";
+        out << "    key sent -> reply reporting it left:    " << Spread(k.keyToReplyMs) << "\n";
+        out << "    reply -> frame with the move arrived:   " << Spread(k.replyToFrameMs) << "\n";
+        out << "    exchange rhythm (the two together):     " << Spread(rhythm) << "\n";
+        out << "    frame arrived -> pixels seen changed:   " << Spread(k.frameToScreenMs) << "\n";
+    }
+    out << "  change known to within (polling):         " << Spread(k.resolutionMs) << "\n";
+    out << "  X server had handled the key (XSync):     " << Spread(k.keyTakenMs) << "\n";
+    out << "  one read of the figure's band:            " << Spread(k.grabMs) << "\n";
+    out << "  X server, a request that does nothing:    " << Format("%.3f ms", k.xRoundTripMs)
+        << "\n";
+    out << "  X server, putting a view-sized picture:   "
+        << (k.sharedPutMs ? Format("%.3f ms", *k.sharedPutMs) : std::string("no MIT-SHM")) << "\n";
+}
+
 }  // namespace
 
 double Percentile(std::vector<double> values, double share) {
@@ -83,6 +145,7 @@ void PrintFigures(const LabFigures& f, std::ostream& out) {
         std::to_string(f.realPresses) + " / " + std::to_string(f.realJourneys), "-", "-");
     Row(out, "frames before the reply (rhythm)", std::to_string(f.rhythmViolations), "0",
         Verdict(f.rhythmViolations == 0));
+    KeyToScreenRows(f, out);
     Row(out, "quib_server CPU, idle", Format("%.2f %%", f.idle.serverCpu), "< 2 %",
         Verdict(f.idle.serverCpu < 2));
     Row(out, "quib_server CPU, both figures moving", Format("%.2f %%", f.playing.serverCpu),
@@ -106,7 +169,9 @@ void PrintFigures(const LabFigures& f, std::ostream& out) {
         out << Format(" %.0f:", sample.second) << " " << sample.serverRssKb << " "
             << sample.clientRssKb << ",";
     }
-    out << "\n\nper thread, idle:\n";
+    out << "\n";
+    KeyToScreenParts(f, out);
+    out << "\nper thread, idle:\n";
     Threads(out, "quib_server", f.idle.serverThreads);
     Threads(out, "quib_client", f.idle.clientThreads);
     out << "per thread, playing:\n";

@@ -3,6 +3,7 @@
 // The figures one lab run yields, and the table they are printed as.
 
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,6 +27,28 @@ struct MemorySample {
     long clientRssKb = 0;
 };
 
+// Arrows typed into the real player's window until its figure's pixels
+// changed on the X server; all times in ms.
+struct KeyToScreenFigures {
+    int typed = 0;
+    std::vector<double> screenMs;      // per press shown: key sent to the change seen
+    std::vector<double> resolutionMs;  // the span the change is known to lie in
+    std::vector<double> keyTakenMs;    // key sent until the X server had handled it
+    std::vector<double> grabMs;        // one read of the figure's band
+    int notShown = 0;
+    int stayed = 0;     // the figure ended where it started
+    int unsettled = 0;  // the view stood still with the figure between cells
+    // The presses the wire showed whole, taken apart along the exchange.
+    std::vector<double> keyToReplyMs, replyToFrameMs, frameToScreenMs;
+    double exchangeMs = 0;   // median time between the real player's replies
+    double pauseSpanMs = 0;  // the pauses before the presses: 0 .. this
+    // The X server: putting a picture of the own view's size from shared
+    // memory, and a request that does nothing (round trips included).
+    std::optional<double> sharedPutMs;
+    double xRoundTripMs = 0;
+    std::string wireProblem;  // why the exchange was not watched, if it was not
+};
+
 struct LabFigures {
     double serverListenMs = 0;
     double clientWindowMs = 0;
@@ -42,6 +65,7 @@ struct LabFigures {
     long serverRssStartKb = 0, serverRssEndKb = 0;
     long clientRssStartKb = 0, clientRssEndKb = 0;
     std::vector<MemorySample> rssDuringGame;
+    KeyToScreenFigures keyToScreen;
 };
 
 // The value below which `share` of the values lie (nearest rank); 0 for none.

@@ -7,9 +7,11 @@
 #include <functional>
 #include <thread>
 
+#include "bench/lab_bench/key_to_screen.h"
 #include "bench/lab_bench/measuring_player.h"
 #include "bench/lab_bench/proc_stats.h"
 #include "bench/lab_bench/socket_stats.h"
+#include "bench/lab_bench/wire_watch.h"
 #include "protocol/server_port.h"
 #include "testing/e2e/figure_pictures.h"
 #include "testing/e2e/lab_session.h"
@@ -31,6 +33,16 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kRealPlayerPace = 800ms;
 constexpr int kRoundTripSamples = 2000;
 constexpr double kMemorySamplePeriodSeconds = 15;
+// A press of the key-to-screen phase takes a journey across a cell (some
+// 0.65 s) and a rest; the watchdog allows three times that.
+constexpr unsigned kWatchdogSecondsPerPress = 3;
+// The real player's exchange is taken from the wire for this long before
+// the presses, to spread their pauses over a whole number of exchanges.
+constexpr auto kExchangeSample = 2s;
+constexpr int kPauseExchanges = 4;
+constexpr double kFallbackPauseSpanMs = 100;
+// Rounds of the X server's timings.
+constexpr int kXRounds = 200;
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -98,6 +110,67 @@ void StartRound(e2e::LabSession& lab, MeasuringPlayer& player) {
         << "the round did not start; status \"" << player.status() << "\"";
 }
 
+// Arrows typed into the real player's window through the X server while
+// the measuring player keeps moving, each timed until the real player's
+// window shows its figure moving; the exchange of the real player watched
+// on the loopback interface meanwhile.
+void MeasureKeyToScreenPhase(e2e::LabSession& lab, const LabOptions& options,
+                             KeyToScreenFigures& out) {
+    ASSERT_NO_FATAL_FAILURE(lab.FocusPlayer(0));
+    ScreenProbe probe;
+    std::string error;
+    ASSERT_TRUE(probe.Open(lab.displayName(), lab.playerWindow(0), &error)) << error;
+    const auto sockets = PlayerSockets(protocol::kServerPort);
+    const auto client = sockets.find(lab.playerPid(0));
+    const int port = client == sockets.end() ? 0 : client->second.localPort;
+    WireWatch wire;
+    if (port == 0) {
+        out.wireProblem = "ss shows no connection of the player program";
+    } else if (!wire.Start(protocol::kServerPort, &error)) {
+        out.wireProblem = error;
+    }
+    std::vector<WireEvent> events;
+    double pauseSpanMs = kFallbackPauseSpanMs;
+    if (out.wireProblem.empty()) {
+        std::this_thread::sleep_for(kExchangeSample);
+        events = wire.Take();
+        const double exchange = MedianExchangeMs(events, port);
+        if (exchange > 0) {
+            pauseSpanMs = kPauseExchanges * exchange;
+        }
+    }
+    KeyToScreenRecord record;
+    const KeyToScreenOptions measure{options.presses, e2e::kClientOwnView, pauseSpanMs,
+                                     options.shotDir};
+    ASSERT_NO_FATAL_FAILURE(MeasureKeyToScreen(probe, measure, &record));
+    wire.Stop();
+    const std::vector<WireEvent> more = wire.Take();
+    events.insert(events.end(), more.begin(), more.end());
+    out.pauseSpanMs = pauseSpanMs;
+    out.sharedPutMs =
+        probe.SharedPutMs(e2e::kClientOwnView.side, e2e::kClientOwnView.side, kXRounds);
+    out.xRoundTripMs = probe.RoundTripMs(kXRounds);
+    out.typed = static_cast<int>(record.shown.size()) + record.notShown;
+    out.notShown = record.notShown;
+    out.stayed = record.stayed;
+    out.unsettled = record.unsettled;
+    out.grabMs = record.grabMs;
+    out.exchangeMs = MedianExchangeMs(events, port);
+    for (const ScreenPress& press : record.shown) {
+        out.screenMs.push_back(press.screenMs);
+        out.resolutionMs.push_back(press.resolutionMs);
+        out.keyTakenMs.push_back(press.keyTakenMs);
+        const auto seen =
+            press.sent + std::chrono::duration_cast<Clock::duration>(
+                             std::chrono::duration<double, std::milli>(press.screenMs));
+        if (const auto split = SplitPress(events, port, press.sent, press.vk, seen)) {
+            out.keyToReplyMs.push_back(split->keyToReply);
+            out.replyToFrameMs.push_back(split->replyToFrame);
+            out.frameToScreenMs.push_back(split->frameToScreen);
+        }
+    }
+}
+
 void SaveShot(e2e::LabSession& lab, const fs::path& dir) {
     if (dir.empty()) {
         return;
@@ -126,7 +199,8 @@ void SetUpGame(e2e::LabSession& lab, int speed) {
 }
 
 void MeasureLab(const LabOptions& options, LabFigures& figures) {
-    e2e::ArmWatchdog(static_cast<unsigned>(options.idleSeconds + options.playSeconds) + 300);
+    e2e::ArmWatchdog(static_cast<unsigned>(options.idleSeconds + options.playSeconds) + 300 +
+                     kWatchdogSecondsPerPress * static_cast<unsigned>(options.presses));
     quib::testing::ScratchDirectory scratch;
     e2e::LabSession lab(scratch.path());
     ASSERT_NO_FATAL_FAILURE(lab.Start(1));
@@ -182,6 +256,9 @@ void MeasureLab(const LabOptions& options, LabFigures& figures) {
     figures.realJourneys = played.partnerJourneys;
     figures.rhythmViolations = seat2.RhythmViolations();
     EXPECT_FALSE(played.reactions.empty()) << "no press of the measuring player moved its figure";
+    if (options.presses > 0) {
+        ASSERT_NO_FATAL_FAILURE(MeasureKeyToScreenPhase(lab, options, figures.keyToScreen));
+    }
     ASSERT_NO_FATAL_FAILURE(SaveShot(lab, options.shotDir));
 
     seat2.Close();

@@ -10,7 +10,12 @@ namespace quib::bench {
 struct LabOptions {
     double idleSeconds = 30;
     double playSeconds = 180;
-    // Receives a screenshot of the server's window while both figures move.
+    // Arrows typed into the real player's window and timed until the
+    // screen shows them, after the playing; 0 leaves this out.
+    int presses = 300;
+    // Receives a screenshot of the server's window while both figures move,
+    // and pictures of the region of the player's window read for the key
+    // to screen.
     std::filesystem::path shotDir;
 };
 

@@ -1,6 +1,6 @@
 // quib_lab_bench: the whole system's speed, processor use, memory and
 // start-up on this machine, measured in one lab run (see lab_run.h).
-//   quib_lab_bench [--idle S] [--play S] [--shots DIR]
+//   quib_lab_bench [--idle S] [--play S] [--presses N] [--shots DIR]
 
 #include <gtest/gtest.h>
 
@@ -24,6 +24,8 @@ bool ParseOptions(int argc, char** argv, quib::bench::LabOptions& options) {
                 options.idleSeconds = std::stod(value);
             } else if (flag == "--play") {
                 options.playSeconds = std::stod(value);
+            } else if (flag == "--presses") {
+                options.presses = std::stoi(value);
             } else if (flag == "--shots") {
                 options.shotDir = value;
             } else {
@@ -33,7 +35,7 @@ bool ParseOptions(int argc, char** argv, quib::bench::LabOptions& options) {
             return false;
         }
     }
-    return options.idleSeconds > 0 && options.playSeconds > 0;
+    return options.idleSeconds > 0 && options.playSeconds > 0 && options.presses >= 0;
 }
 
 class LabBench : public ::testing::Test {
@@ -53,7 +55,8 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     quib::bench::LabOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::cerr << "usage: quib_lab_bench [--idle SECONDS] [--play SECONDS] [--shots DIR]\n";
+        std::cerr << "usage: quib_lab_bench [--idle SECONDS] [--play SECONDS] [--presses N] "
+                     "[--shots DIR]\n";
         return 2;
     }
     quib::bench::LabFigures figures;

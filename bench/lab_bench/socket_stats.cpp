@@ -27,6 +27,23 @@ long Counter(const std::string& line, const std::string& key) {
     return std::stol(line.substr(at + key.size() + 1));
 }
 
+// The port of the local address, the third field of a socket line:
+// "0 0 127.0.0.1:40112 127.0.0.1:6832 users:...".
+int LocalPort(const std::string& line) {
+    std::istringstream fields(line);
+    std::string receiveQueue, sendQueue, local;
+    fields >> receiveQueue >> sendQueue >> local;
+    const auto colon = local.rfind(':');
+    if (colon == std::string::npos) {
+        return 0;
+    }
+    try {
+        return std::stoi(local.substr(colon + 1));
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
 class Fd {
   public:
     explicit Fd(int fd) : fd_(fd) {}
@@ -49,6 +66,7 @@ std::map<pid_t, SegmentCounts> ParsePlayerSockets(const std::string& ssOutput) {
     std::map<pid_t, SegmentCounts> sockets;
     std::istringstream lines(ssOutput);
     pid_t owner = -1;
+    int port = 0;
     for (std::string line; std::getline(lines, line);) {
         if (line.empty()) {
             continue;
@@ -57,10 +75,12 @@ std::map<pid_t, SegmentCounts> ParsePlayerSockets(const std::string& ssOutput) {
             const auto at = line.find("pid=");
             owner =
                 at == std::string::npos ? -1 : static_cast<pid_t>(std::stol(line.substr(at + 4)));
+            port = LocalPort(line);
             continue;
         }
         if (owner > 0) {
-            sockets[owner] = {Counter(line, "data_segs_in:"), Counter(line, "data_segs_out:")};
+            sockets[owner] = {Counter(line, "data_segs_in:"), Counter(line, "data_segs_out:"),
+                              port};
         }
     }
     return sockets;

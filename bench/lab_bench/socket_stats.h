@@ -11,8 +11,9 @@
 namespace quib::bench {
 
 struct SegmentCounts {
-    long in = 0;   // data segments received: frames, on a player's side
-    long out = 0;  // data segments sent: replies
+    long in = 0;        // data segments received: frames, on a player's side
+    long out = 0;       // data segments sent: replies
+    int localPort = 0;  // the player's end of the connection
 };
 
 // The player side of every established connection to `port`, by the id of

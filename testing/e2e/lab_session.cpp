@@ -204,10 +204,14 @@ void LabSession::CreateSubject(int seat, const std::string& name) {
 // There is no window manager: the test gives the window the keyboard focus
 // itself, which is what makes it the active window for Qt, and the player
 // program reports keys only while its window is the active one.
-void LabSession::PressKey(int seat, const std::string& key) {
+void LabSession::FocusPlayer(int seat) {
     ASSERT_TRUE(x_->Focus(clientWindows_[seat]));
     ASSERT_EQ(x_->FocusedWindow(), std::optional<WindowId>(clientWindows_[seat]))
         << "player " << seat + 1 << "'s window did not get the keyboard";
+}
+
+void LabSession::PressKey(int seat, const std::string& key) {
+    ASSERT_NO_FATAL_FAILURE(FocusPlayer(seat));
     ASSERT_TRUE(x_->Keys({key}));
 }
 

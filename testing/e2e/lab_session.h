@@ -41,6 +41,10 @@ class LabSession {
     void Stop();
 
     const std::filesystem::path& serverDir() const { return serverDir_; }
+    // The private X server (":N") and a player's main window on it, for a
+    // caller that talks to the X server itself.
+    const std::string& displayName() const { return xvfb_.name(); }
+    WindowId playerWindow(int seat) const { return clientWindows_[seat]; }
     pid_t serverPid() const { return server_.pid(); }
     pid_t playerPid(int seat) const { return clients_[seat].pid(); }
     bool ServerRunning() { return server_.Running(); }
@@ -68,6 +72,9 @@ class LabSession {
     // "Neuen Probanten erstellen ..." in the seat's selector, then the name
     // into the input box; waits for the subject file.
     void CreateSubject(int seat, const std::string& name);
+    // Gives a player's window the keyboard and checks that the X server
+    // reports it as focused.
+    void FocusPlayer(int seat);
     // A key typed into a player's window, which gets the keyboard first.
     void PressKey(int seat, const std::string& key);
 

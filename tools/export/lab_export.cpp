@@ -28,6 +28,10 @@ namespace fs = std::filesystem;
 // have been exported, in fixed memory however many rounds a lab holds.
 constexpr std::size_t kRoundNumbers = 1000000;
 
+// Problems shown on the terminal: enough to see what kind of damage a lab
+// has, few enough not to bury the summary (problems.csv has them all).
+constexpr std::size_t kProblemsShown = 20;
+
 std::string Utf8(std::string_view cp1252) {
     return Cp1252ToUtf8(cp1252);
 }
@@ -525,10 +529,22 @@ ExportResult Exporter::Run() {
     result.status = !parseErrors_.empty() ? kExportUnreadable
                     : problems.empty()    ? kExportClean
                                           : kExportProblems;
+    // The terminal shows the first problems; problems.csv has them all.
+    std::vector<std::string> lines;
     for (const Unreadable& unreadable : parseErrors_) {
-        result.message += unreadable.file +
-                          (unreadable.line > 0 ? ":" + std::to_string(unreadable.line) : "") +
-                          ": " + unreadable.text + "\n";
+        lines.push_back(unreadable.file +
+                        (unreadable.line > 0 ? ":" + std::to_string(unreadable.line) : "") + ": " +
+                        unreadable.text);
+    }
+    for (const server::RecordProblem& problem : problems) {
+        lines.push_back(Utf8(server::ProblemLine(problem)));
+    }
+    for (std::size_t i = 0; i < std::min(lines.size(), kProblemsShown); ++i) {
+        result.message += lines[i] + "\n";
+    }
+    if (lines.size() > kProblemsShown) {
+        result.message +=
+            "... and " + std::to_string(lines.size() - kProblemsShown) + " more in problems.csv\n";
     }
     const bool writeTables = result.status == kExportClean || options_.allowProblems;
     bool written = WriteProblems(problems);

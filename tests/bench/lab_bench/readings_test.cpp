@@ -21,13 +21,15 @@ constexpr const char* kSsOutput =
     "0 0 127.0.0.1:40120 127.0.0.1:6832 users:((\"quib_lab_bench\",pid=4030,fd=5))\n"
     "\t cubic wscale:7,7 rto:204 rtt:0.02/0.01 segs_out:3 segs_in:2 data_segs_out:1 send 1Gbps\n";
 
-TEST(PlayerSockets, ReadsBothCountersPerProcess) {
+TEST(PlayerSockets, ReadsBothCountersAndTheLocalPortPerProcess) {
     const auto sockets = ParsePlayerSockets(kSsOutput);
     ASSERT_EQ(sockets.size(), 2u);
     EXPECT_EQ(sockets.at(4043).out, 779);
     EXPECT_EQ(sockets.at(4043).in, 780);
+    EXPECT_EQ(sockets.at(4043).localPort, 40112);
     EXPECT_EQ(sockets.at(4030).out, 1);
     EXPECT_EQ(sockets.at(4030).in, 0);
+    EXPECT_EQ(sockets.at(4030).localPort, 40120);
 }
 
 TEST(PlayerSockets, NothingFromEmptyOutput) {

@@ -94,6 +94,7 @@ TEST_F(Command, ALabWithProblemsGetsNoTablesUnlessAllowed) {
     EXPECT_EQ(Run(line), kExportProblems);
     EXPECT_NE(out.str().find("1 problem (problems.csv); no tables written"), std::string::npos)
         << out.str();
+    EXPECT_EQ(err.str(), "log/g000001.csv:23: r000007.csv is missing\n");
     EXPECT_FALSE(fs::exists(dir.path() / "out" / "games.csv"));
     line.allowProblems = true;
     EXPECT_EQ(Run(line), kExportProblems);

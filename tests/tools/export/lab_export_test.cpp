@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -249,6 +250,18 @@ TEST_F(ExportedLab, ProblemsAreListedWithTheirKinds) {
               "log/g000000.csv,,missing_position_file,has no position file log2/g000000.csv "
               "beside it\n"
               "log/p000005.csv,7,subject_total,\"Punkte: 4, but the rows add up to 3\"\n");
+}
+
+TEST_F(ExportedLab, TheTerminalShowsTheFirstTwentyProblems) {
+    for (int i = 0; i < 25; ++i) {
+        WriteBytes(lab() / "log" / (".r0001" + std::to_string(10 + i) + ".csv.abcdefgh"), "");
+    }
+    const ExportResult result = Export();
+    EXPECT_EQ(result.problems, 25u);
+    EXPECT_EQ(std::count(result.message.begin(), result.message.end(), '\n'), 21);
+    EXPECT_TRUE(result.message.starts_with("log/.r000110.csv.abcdefgh: unfinished write"))
+        << result.message;
+    EXPECT_TRUE(result.message.ends_with("\n... and 5 more in problems.csv\n")) << result.message;
 }
 
 TEST_F(ExportedLab, AFileItCannotReadIsNamedWithItsLine) {
