@@ -4,108 +4,134 @@
 // moves both figures one step and presents both views; the largest frame is
 // a whole board of the shapes level with two shapes per cell, the partner's
 // board opened beside it, both composed and presented.
+//
+// And the window thread's part of the common frame: taking what changed of
+// the seat's mirror views through the engine's door and painting it in the
+// window's picture fields (on Qt's offscreen platform).
 #include <benchmark/benchmark.h>
 
-#include <memory>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QPaintEvent>
+#include <QRect>
+#include <QWidget>
 
-#include "common/work_folders.h"
-#include "server/core/server_state.h"
-#include "server/core/texts.h"
-#include "server/engine/engine.h"
-#include "server/engine/screen_composition.h"
+#include <mutex>
+#include <optional>
+
+#include "bench/seat_screen_game.h"
+#include "server/core/window/picture_field.h"
+#include "server/engine/engine_door.h"
 
 namespace {
 
+using quib::bench::SeatScreenGame;
 using namespace quib::server;
 
-struct Bench {
-    ServerState state;
-    ServerTexts texts;
-    std::unique_ptr<Engine> engine =
-        std::make_unique<Engine>(state, texts, quib::WorkFolders{QUIB_GRAFIK_DIR, {}, {}});
-
-    Bench() {
-        for (int seat = 0; seat < kSeats; ++seat) {
-            SeatRecord& r = engine->game().seats[seat];
-            r.level = 3;
-            r.boardColour = Rgb(225, 225, 225);
-            for (int q = 0; q < kCells; ++q) {
-                r.shapeA[q] = q;
-                r.shapeB[q] = 3 - q;
-                r.colourA[q] = Rgb(255, 100, 100);
-                r.colourB[q] = Rgb(100, 100, 255);
-                r.contact[q] = q % 2;
-            }
-            r.displayMode = DisplayOpen;
-            r.statusTextSent = r.statusText;
-            r.scoreTextSent = r.scoreText;
-        }
-        Update();  // the first update sends everything
-    }
-
-    void Update() {
-        engine->ComposeUpdateFrame(0, 0);
-        engine->links().links[0].sender.FinishFrame();
-        engine->MirrorSentFrame(0);
-    }
-
-    // Both figures on the board, each with its picture already sent.
-    void ShowFigures() {
-        for (int seat = 0; seat < kSeats; ++seat) {
-            SeatRecord& r = engine->game().seats[seat];
-            r.ownFigureVisible = 1;
-            r.partnerFigureVisible = 1;
-            r.pictureName = "bauer0.png";
-            r.partnerPictureName = "bauer1.png";
-        }
-        Update();
-    }
-};
+double FrameBytes(const SeatScreenGame& game) {
+    return static_cast<double>(game.engine->links().links[0].sender.length());
+}
 
 void BM_SteadyStateUpdate(benchmark::State& state) {
-    Bench bench;
+    SeatScreenGame game;
     for (auto _ : state) {
-        bench.Update();
+        game.Update();
     }
-    state.counters["frame_bytes"] =
-        static_cast<double>(bench.engine->links().links[0].sender.length());
+    state.counters["frame_bytes"] = FrameBytes(game);
 }
 
 void BM_Level3BoardUpdate(benchmark::State& state) {
-    Bench bench;
-    SeatRecord& r = bench.engine->game().seats[0];
+    SeatScreenGame game;
+    SeatRecord& r = game.engine->game().seats[0];
     for (auto _ : state) {
         r.ownBoardDrawn = 0;
         r.partnerBoardDrawn = 0;
-        bench.Update();
+        game.Update();
     }
-    state.counters["frame_bytes"] =
-        static_cast<double>(bench.engine->links().links[0].sender.length());
+    state.counters["frame_bytes"] = FrameBytes(game);
 }
 
 // Both figures walk back and forth across the board: every update moves the
 // own figure a step, follows the partner's and presents both views.
 void BM_MovingFiguresUpdate(benchmark::State& state) {
-    Bench bench;
-    bench.ShowFigures();
-    bench.state.settings.speed = 1;
-    SeatRecord& own = bench.engine->game().seats[0];
-    SeatRecord& partner = bench.engine->game().seats[1];
+    SeatScreenGame game;
+    game.ShowFigures();
     for (auto _ : state) {
-        if (own.shownX == own.targetX) {
-            own.targetX = own.targetX == 0.25f ? 0.75f : 0.25f;
-        }
-        partner.shownY = own.shownX;
-        bench.Update();
+        game.MoveFigures();
     }
-    state.counters["frame_bytes"] =
-        static_cast<double>(bench.engine->links().links[0].sender.length());
+    state.counters["frame_bytes"] = FrameBytes(game);
+}
+
+// Adds up the pixels of every paint event of a widget.
+class PaintedPixels : public QObject {
+  public:
+    explicit PaintedPixels(QWidget* widget) { widget->installEventFilter(this); }
+    double pixels = 0;
+
+  protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
+                pixels += static_cast<double>(rect.width()) * rect.height();
+            }
+        }
+        return false;
+    }
+};
+
+// The window shows a seat's mirrors at most every 40 ms, every second frame
+// or so; here it shows them after every frame.
+void BM_ShowMovingMirrors(benchmark::State& state) {
+    SeatScreenGame game;
+    game.ShowFigures();
+    EngineDoor door(*game.engine);
+    QWidget window;
+    window.resize(680, 500);
+    PictureField screen(480, 480, &window);
+    screen.setGeometry(10, 10, 480, 480);
+    PictureField partnerView(170, 170, &window);
+    partnerView.setGeometry(500, 10, 170, 170);
+    window.show();
+    QCoreApplication::processEvents();
+    PaintedPixels painted(&screen);
+    PaintedPixels partnerPainted(&partnerView);
+    for (auto _ : state) {
+        state.PauseTiming();
+        game.MoveFigures();
+        state.ResumeTiming();
+        {
+            std::lock_guard guard(game.state.lock);
+            if (const std::optional<Mirrors::Changes> changes = door.TakeMirrorChanges(0)) {
+                screen.ShowChange(changes->screen);
+                partnerView.ShowChange(changes->partnerView);
+            }
+        }
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    state.counters["painted_pixels"] = benchmark::Counter(painted.pixels + partnerPainted.pixels,
+                                                          benchmark::Counter::kAvgIterations);
 }
 
 BENCHMARK(BM_SteadyStateUpdate)->Name("update_seat_screen/steady_state");
 BENCHMARK(BM_MovingFiguresUpdate)->Name("update_seat_screen/moving_figures");
 BENCHMARK(BM_Level3BoardUpdate)->Name("update_seat_screen/level3_board_with_mirror");
+BENCHMARK(BM_ShowMovingMirrors)->Name("show_seat_mirrors/moving_figures");
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // Qt's update timer at 0 ms: the paint a change asks for comes at once
+    // instead of after the platform's usual 5 ms.
+    qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

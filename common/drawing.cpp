@@ -79,10 +79,18 @@ std::int64_t ClippedArea(const QImage& target, const QRect& bounds) {
     return Area(bounds.intersected(target.rect()).size());
 }
 
+// Both end points included. (QRect(from, to).normalized() would leave out
+// a row and a column at each end of a line drawn up or to the left: it takes
+// a rectangle of negative size to end before its corner.)
+QRect LineBounds(QPoint from, QPoint to) {
+    return QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                 QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())));
+}
+
 // A one pixel line writes about as many pixels as the longer side of its
 // box, as far as the box lies on the target.
 std::int64_t LineLength(const QImage& target, QPoint from, QPoint to) {
-    const QRect box = QRect(from, to).normalized().intersected(target.rect());
+    const QRect box = LineBounds(from, to).intersected(target.rect());
     return std::max(box.width(), box.height());
 }
 
@@ -208,7 +216,10 @@ bool DrawingExecutor::CreateImage(Body body) {
     if (image.isNull()) {
         return false;
     }
+    const QRect area = image.rect();
     store_.Put(*index, std::move(image));
+    Replaced(*index);
+    Touch(*index, area);
     return true;
 }
 
@@ -230,10 +241,15 @@ bool DrawingExecutor::LoadPicture(Body body) {
         return scale_.IsImageSize(size) && store_.Fits(*index, size) && work_.Charge(Area(size));
     });
     if (picture.isNull()) {
-        store_.Free(*index);
+        if (store_.Free(*index)) {
+            Replaced(*index);
+        }
         return false;
     }
+    const QRect area = picture.rect();
     store_.Put(*index, std::move(picture));
+    Replaced(*index);
+    Touch(*index, area);
     return true;
 }
 
@@ -241,7 +257,11 @@ bool DrawingExecutor::FreeImage(Body body) {
     const auto message = Decode<protocol::FreeImage>(body);
     const std::optional<int> index =
         message ? ImageStore::IndexOfSlot(message->slot) : std::nullopt;
-    return index && store_.Free(*index);
+    if (!index || !store_.Free(*index)) {
+        return false;
+    }
+    Replaced(*index);
+    return true;
 }
 
 bool DrawingExecutor::DrawImage(Body body) {
@@ -257,14 +277,48 @@ bool DrawingExecutor::DrawImage(Body body) {
     QImage* target = Target();
     const QImage* source = store_.Find(*index);
     if (target && source) {
+        if (ReplacesWhole(*target, *source, *topLeft)) {
+            // An opaque image drawn whole onto itself changes nothing.
+            return source == target || CoverWith(*state_.target, *index);
+        }
+        const QRect area(*topLeft, source->size());
         // Drawing an image onto itself reads from a copy of it.
         const std::int64_t selfCopy = source == target ? Area(target->size()) : 0;
-        if (!ChargeDrawing(*target,
-                           selfCopy + ClippedArea(*target, QRect(*topLeft, source->size())))) {
+        if (!ChargeDrawing(*target, selfCopy + ClippedArea(*target, area))) {
             return false;
         }
         DrawImageOver(*target, *source, *topLeft);
+        TouchTarget(area);
     }
+    return true;
+}
+
+// Where the target is a copy of this very source, unchanged since, only the
+// part drawn on since is copied back. Otherwise the target shares the
+// source's pixels, which writes none: the drawing that next detaches it pays
+// for the copy.
+bool DrawingExecutor::CoverWith(int targetIndex, int sourceIndex) {
+    QImage& target = *store_.Find(targetIndex);
+    const QImage& source = *store_.Find(sourceIndex);
+    CopyOf& copy = copyOf_[static_cast<std::size_t>(targetIndex)];
+    if (copy.source == sourceIndex &&
+        copy.version == versions_[static_cast<std::size_t>(sourceIndex)]) {
+        const QRect differs = copy.differs;
+        if (differs.isEmpty()) {
+            return true;
+        }
+        if (!ChargeDrawing(target, Area(differs.size()))) {
+            return false;
+        }
+        CopyImageArea(target, source, differs);
+        Touch(targetIndex, differs);
+        copy.differs = QRect();
+        return true;
+    }
+    target = source;
+    Replaced(targetIndex);
+    Touch(targetIndex, target.rect());
+    copy = CopyOf{sourceIndex, versions_[static_cast<std::size_t>(sourceIndex)], QRect()};
     return true;
 }
 
@@ -306,6 +360,7 @@ bool DrawingExecutor::Plot(Body body) {
             return false;
         }
         DrawPlot(*target, *at, WireColour(message->colour));
+        TouchTarget(QRect(*at, QSize(1, 1)));
     }
     return true;
 }
@@ -325,6 +380,7 @@ bool DrawingExecutor::Line(Body body) {
             return false;
         }
         DrawLine(*target, *from, *to, WireColour(message->colour));
+        TouchTarget(LineBounds(*from, *to));
     }
     return true;
 }
@@ -346,6 +402,7 @@ bool DrawingExecutor::Box(Body body) {
             return false;
         }
         DrawBox(*target, box, WireColour(message->colour), Style());
+        TouchTarget(box);
     }
     return true;
 }
@@ -363,10 +420,12 @@ bool DrawingExecutor::Circle(Body body) {
     if (QImage* target = Target()) {
         // A radius is a length: its sign does not matter.
         const int r = std::abs(*radius);
-        if (!ChargeDrawing(*target, ClippedArea(*target, EllipseBounds(*centre, r, r)))) {
+        const QRect bounds = EllipseBounds(*centre, r, r);
+        if (!ChargeDrawing(*target, ClippedArea(*target, bounds))) {
             return false;
         }
         DrawEllipse(*target, *centre, r, r, WireColour(message->colour), Style());
+        TouchTarget(bounds);
     }
     return true;
 }
@@ -385,10 +444,12 @@ bool DrawingExecutor::Ellipse(Body body) {
     if (QImage* target = Target()) {
         const int rx = std::abs(*radiusX);
         const int ry = std::abs(*radiusY);
-        if (!ChargeDrawing(*target, ClippedArea(*target, EllipseBounds(*centre, rx, ry)))) {
+        const QRect bounds = EllipseBounds(*centre, rx, ry);
+        if (!ChargeDrawing(*target, ClippedArea(*target, bounds))) {
             return false;
         }
         DrawEllipse(*target, *centre, rx, ry, WireColour(message->colour), Style());
+        TouchTarget(bounds);
     }
     return true;
 }
@@ -411,6 +472,7 @@ bool DrawingExecutor::Fill(Body body) {
             border = WireColour(message->borderColour).rgb();
         }
         FloodFill(*target, *start, border, WireColour(message->colour).rgb());
+        TouchTarget(target->rect());
     }
     return true;
 }
@@ -433,39 +495,52 @@ bool DrawingExecutor::Polygon(Body body) {
     }
     if (QImage* target = Target()) {
         const std::span<const QPoint> corners(points.data(), message->count);
-        if (!ChargeDrawing(*target, ClippedArea(*target, PointsBounds(corners)))) {
+        const QRect bounds = PointsBounds(corners);
+        if (!ChargeDrawing(*target, ClippedArea(*target, bounds))) {
             return false;
         }
         DrawPolygon(*target, corners, WireColour(message->pen), WireColour(message->brush));
+        TouchTarget(bounds);
     }
     return true;
 }
 
-// Copies both back buffers onto the front images in one go; the open target
-// and its state are left as they are.
+// Copies both back buffers onto the front images in one go, as far as
+// either was drawn on since the last present: everywhere else the two are
+// alike already. The open target and its state are left as they are.
 bool DrawingExecutor::Present() {
     constexpr std::array<std::array<int, 2>, 2> kFrontFromBack = {{{0, 1}, {2, 3}}};
+    std::array<QRect, 2> changed{};
     std::int64_t work = 0;
-    for (const auto& [front, back] : kFrontFromBack) {
+    for (std::size_t side = 0; side < kFrontFromBack.size(); ++side) {
+        const auto [front, back] = kFrontFromBack[side];
         const QImage* frontImage = store_.Find(front);
         const QImage* backImage = store_.Find(back);
-        // Images of one size and format come to share their pixels (the
-        // copy is charged to the drawing that needs it); others are drawn.
-        if (frontImage && backImage &&
-            (frontImage->size() != backImage->size() ||
-             frontImage->format() != backImage->format())) {
-            work += CopyWork(*frontImage) + Area(frontImage->size());
+        if (frontImage == nullptr || backImage == nullptr) {
+            continue;  // only when the screen images could not be made
+        }
+        changed[side] =
+            (touched_[static_cast<std::size_t>(front)] | touched_[static_cast<std::size_t>(back)])
+                .intersected(frontImage->rect());
+        const QRect copied = changed[side].intersected(backImage->rect());
+        if (!copied.isEmpty()) {
+            work += CopyWork(*frontImage) + Area(copied.size());
         }
     }
     if (!work_.Charge(work)) {
         return false;
     }
-    for (const auto& [front, back] : kFrontFromBack) {
+    for (std::size_t side = 0; side < kFrontFromBack.size(); ++side) {
+        const auto [front, back] = kFrontFromBack[side];
         QImage* frontImage = store_.Find(front);
         const QImage* backImage = store_.Find(back);
-        if (frontImage && backImage) {
-            CopyImage(*frontImage, *backImage);
+        if (frontImage != nullptr && backImage != nullptr) {
+            CopyImageArea(*frontImage, *backImage, changed[side]);
+            Touch(front, changed[side].intersected(backImage->rect()));
         }
+        presented_[static_cast<std::size_t>(front)] = changed[side];
+        touched_[static_cast<std::size_t>(front)] = QRect();
+        touched_[static_cast<std::size_t>(back)] = QRect();
     }
     if (onPresent) {
         onPresent();
@@ -475,6 +550,34 @@ bool DrawingExecutor::Present() {
 
 bool DrawingExecutor::ChargeDrawing(const QImage& target, std::int64_t written) {
     return work_.Charge(CopyWork(target) + written);
+}
+
+QRect DrawingExecutor::PresentedArea(int frontIndex) const {
+    return frontIndex == 0 || frontIndex == 2 ? presented_[static_cast<std::size_t>(frontIndex)]
+                                              : QRect();
+}
+
+void DrawingExecutor::Touch(int index, const QRect& area) {
+    const QImage* image = store_.Find(index);
+    if (image == nullptr) {
+        return;
+    }
+    const QRect clipped = area.intersected(image->rect());
+    if (clipped.isEmpty()) {
+        return;
+    }
+    const auto i = static_cast<std::size_t>(index);
+    versions_[i] = ++lastVersion_;
+    copyOf_[i].differs |= clipped;
+    if (ImageStore::IsScreenImage(index)) {
+        touched_[i] |= clipped;
+    }
+}
+
+void DrawingExecutor::Replaced(int index) {
+    const auto i = static_cast<std::size_t>(index);
+    versions_[i] = ++lastVersion_;
+    copyOf_[i] = CopyOf{};
 }
 
 QImage* DrawingExecutor::Target() {

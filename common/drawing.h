@@ -8,15 +8,25 @@
 // state: the open target (message 200 .. 201) with its drawing mode and its
 // front and back colours.
 //
+// Each message notes the rectangle it touched on the four screen images; a
+// present copies onto each front image only the part where it or its back
+// buffer was touched since the present before, and tells which part that
+// was (PresentedArea), so that whoever shows the front images need take and
+// repaint only that part.
+//
 // Threads: one executor per screen (per seat on the server, one in the player
 // program), used by one thread only, the one that receives or builds that
-// screen's frames. To show the front images on another thread, take copies in
-// onPresent: QImage copies share the pixels and the executor's next drawing
-// detaches from them, so a copy never changes under its reader.
+// screen's frames. To show the front images on another thread, copy in
+// onPresent what the present changed (common/image_change.h). A present
+// writes into the front images in place; a QImage copy that shares their
+// pixels is detached from first, so it never changes under its reader, but
+// that detaching costs a copy of the whole image at every present.
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -92,6 +102,13 @@ class DrawingExecutor {
     // no image.
     QSize SlotSize(std::int8_t slot) const;
 
+    // The part of front image 0 or 2 (in its pixels) that the last present
+    // may have changed: the union of the rectangles the messages since the
+    // present before touched on that front image and on its back buffer.
+    // Outside it the front image is what it was before that present. Empty
+    // before the first present and for any other index.
+    QRect PresentedArea(int frontIndex) const;
+
     // Called at the end of message 254, after both front images are copied.
     std::function<void()> onPresent;
 
@@ -123,6 +140,16 @@ class DrawingExecutor {
 
     // The open target's image; nullptr when none is open or its slot is empty.
     QImage* Target();
+    // Notes that `area` of the image at `index` may have changed: the image
+    // is in a new version, and a screen image keeps the area until the next
+    // present.
+    void Touch(int index, const QRect& area);
+    void TouchTarget(const QRect& area) { Touch(*state_.target, area); }
+    // The image at `index` was replaced or freed.
+    void Replaced(int index);
+    // Message 220 with an opaque image of the target's size and format at
+    // (0, 0): the target becomes a copy of the source.
+    bool CoverWith(int targetIndex, int sourceIndex);
     ShapeStyle Style() const;
     // Charges the frame for drawing `written` pixels on the target; false
     // when the frame's work would go beyond its limit.
@@ -133,6 +160,24 @@ class DrawingExecutor {
     ImageStore store_;
     DrawingState state_;
     WorkBudget work_;
+    // Per screen image, the part changed since the last present.
+    std::array<QRect, ImageStore::kScreenImages> touched_{};
+    // Per front image (0 and 2), what the last present changed of it.
+    std::array<QRect, ImageStore::kScreenImages> presented_{};
+
+    // Per store index, a number that changes whenever the image does.
+    std::array<std::uint64_t, ImageStore::kCapacity> versions_{};
+    std::uint64_t lastVersion_ = 0;
+    // What an image was last covered with whole, and where it has been
+    // drawn on since. A view that each frame starts from its background
+    // picture then gets back only the part the frame before drew over
+    // (its figure), not a copy of the whole picture.
+    struct CopyOf {
+        int source = -1;            // store index; -1: not a copy
+        std::uint64_t version = 0;  // the source's version it is a copy of
+        QRect differs;              // where it may differ from that source
+    };
+    std::array<CopyOf, ImageStore::kCapacity> copyOf_{};
 };
 
 }  // namespace quib

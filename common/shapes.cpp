@@ -4,7 +4,9 @@
 #include <QPen>
 
 #include <array>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 namespace quib {
 namespace {
@@ -134,12 +136,16 @@ void DrawPolygon(QImage& target, std::span<const QPoint> points, const QColor& p
     }
 }
 
+bool ReplacesWhole(const QImage& target, const QImage& source, QPoint topLeft) {
+    return topLeft == QPoint(0, 0) && source.size() == target.size() &&
+           source.format() == target.format() && !source.hasAlphaChannel();
+}
+
 void DrawImageOver(QImage& target, const QImage& source, QPoint topLeft) {
     // An opaque image that covers the whole target replaces it: the two share
     // their pixels until either is drawn on, which saves a full copy for
     // every view that starts from its background picture.
-    if (topLeft == QPoint(0, 0) && source.size() == target.size() &&
-        source.format() == target.format() && !source.hasAlphaChannel()) {
+    if (ReplacesWhole(target, source, topLeft)) {
         target = source;
         return;
     }
@@ -150,15 +156,31 @@ void DrawImageOver(QImage& target, const QImage& source, QPoint topLeft) {
     painter.drawImage(topLeft, snapshot);
 }
 
-void CopyImage(QImage& target, const QImage& source) {
-    if (target.size() == source.size() && target.format() == source.format()) {
-        target = source;
+void CopyImageArea(QImage& target, const QImage& source, const QRect& area) {
+    const QRect clipped = area.intersected(target.rect()).intersected(source.rect());
+    if (clipped.isEmpty()) {
+        return;
+    }
+    if (target.size() == source.size() && target.format() == source.format() &&
+        source.depth() % 8 == 0) {
+        const auto offset = static_cast<std::size_t>(clipped.left() * source.depth() / 8);
+        const auto bytes = static_cast<std::size_t>(clipped.width() * source.depth() / 8);
+        // bits() detaches the target once, where scanLine() would look at
+        // every row.
+        uchar* to = target.bits();
+        const uchar* from = source.constBits();
+        const auto toLine = static_cast<std::size_t>(target.bytesPerLine());
+        const auto fromLine = static_cast<std::size_t>(source.bytesPerLine());
+        for (auto y = static_cast<std::size_t>(clipped.top());
+             y <= static_cast<std::size_t>(clipped.bottom()); ++y) {
+            std::memcpy(to + y * toLine + offset, from + y * fromLine + offset, bytes);
+        }
         return;
     }
     const QImage snapshot = source;
     QPainter painter(&target);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(0, 0), snapshot);
+    painter.drawImage(clipped.topLeft(), snapshot, clipped);
 }
 
 }  // namespace quib

@@ -47,10 +47,15 @@ void DrawPolygon(QImage& target, std::span<const QPoint> points, const QColor& p
 // a plain copy). Source and target may be the same image.
 void DrawImageOver(QImage& target, const QImage& source, QPoint topLeft);
 
-// Replaces the target's pixels from (0, 0) with the source's, alpha ignored.
-// Images of the same size and format then share their pixels (the copy is
-// made only when one of them is drawn on next), which makes presenting a
-// screen nearly free.
-void CopyImage(QImage& target, const QImage& source);
+// Whether DrawImageOver replaces the target by the source, sharing its
+// pixels instead of drawing: an opaque source of the target's size and
+// format at (0, 0).
+bool ReplacesWhole(const QImage& target, const QImage& source, QPoint topLeft);
+
+// Replaces the target's pixels within `area` (clipped to both images) with
+// the source's at the same place, alpha ignored; the target keeps its own
+// pixels everywhere else. Images of one size and format get the very bytes,
+// row by row, and share nothing afterwards; others are drawn.
+void CopyImageArea(QImage& target, const QImage& source, const QRect& area);
 
 }  // namespace quib

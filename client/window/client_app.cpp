@@ -126,10 +126,7 @@ void ClientApp::StartNetwork() {
     // From here on the session and the drawing belong to the network thread;
     // what they show reaches the window queued.
     ClientWindow* window = window_.get();
-    DrawingExecutor* drawing = drawing_.get();
-    drawing_->onPresent = [drawing, window] {
-        window->PostFrontImages(*drawing->Image(0), *drawing->Image(2));
-    };
+    ShowPresentsIn(*drawing_, *window);
     session_ = std::make_unique<ClientSession>(
         *drawing_, [window](TextField field, protocol::Colour colour, std::string_view text) {
             window->PostText(field, colour, text);

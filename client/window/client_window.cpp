@@ -6,11 +6,12 @@
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QPalette>
-#include <QPixmap>
 #include <QResizeEvent>
 #include <QString>
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <string>
 
 #include "common/codepage.h"
@@ -43,10 +44,10 @@ void SetGeometry(QLabel* label, const FieldRect& rect) {
 
 // The sunken border goes around the picture, not over its edge: every pixel
 // of the image lands where the server drew it.
-void SetPictureGeometry(QLabel* label, const FieldRect& rect) {
-    const int border = label->frameWidth();
-    label->setGeometry(rect.x - border, rect.y - border, rect.width + 2 * border,
-                       rect.height + 2 * border);
+void SetPictureGeometry(PictureView* view, const FieldRect& rect) {
+    const int border = view->frameWidth();
+    view->setGeometry(rect.x - border, rect.y - border, rect.width + 2 * border,
+                      rect.height + 2 * border);
 }
 
 }  // namespace
@@ -59,8 +60,8 @@ ClientWindow::ClientWindow(const ClientSettings& settings, KeyState& keys, std::
       baseFontSize_(settings.baseFontSize),
       keys_(keys),
       geometry_(ComputeScreenGeometry(baseHight_, baseFontSize_, 0, 0)),
-      leftPicture_(MakeField(this)),
-      rightPicture_(MakeField(this)),
+      leftPicture_(new PictureView(this)),
+      rightPicture_(new PictureView(this)),
       leftText_(MakeTextField(this, baseFontSize_)),
       rightText_(MakeTextField(this, baseFontSize_)) {
     setWindowTitle(QString::fromStdString(Cp1252ToUtf8(title)));
@@ -75,8 +76,8 @@ ClientWindow::ClientWindow(const ClientSettings& settings, KeyState& keys, std::
 }
 
 void ClientWindow::ShowFrontImages(const QImage& left, const QImage& right) {
-    leftPicture_->setPixmap(QPixmap::fromImage(left));
-    rightPicture_->setPixmap(QPixmap::fromImage(right));
+    leftPicture_->Show(left);
+    rightPicture_->Show(right);
 }
 
 void ClientWindow::ShowText(TextField field, protocol::Colour colour, std::string_view text) {
@@ -89,9 +90,11 @@ void ClientWindow::ShowText(TextField field, protocol::Colour colour, std::strin
     label->setText(QStringLiteral(" ") + QString::fromStdString(Cp1252ToUtf8(text)));
 }
 
-void ClientWindow::PostFrontImages(QImage left, QImage right) {
-    Post(
-        [this, left = std::move(left), right = std::move(right)] { ShowFrontImages(left, right); });
+void ClientWindow::PostFrontChanges(ImageChange left, ImageChange right) {
+    Post([this, left = std::move(left), right = std::move(right)] {
+        leftPicture_->ShowChange(left);
+        rightPicture_->ShowChange(right);
+    });
 }
 
 void ClientWindow::PostText(TextField field, protocol::Colour colour, std::string_view text) {
@@ -167,6 +170,28 @@ void ClientWindow::PlaceFields() {
     SetPictureGeometry(rightPicture_, placed.rightPicture);
     SetGeometry(leftText_, placed.leftText);
     SetGeometry(rightText_, placed.rightText);
+}
+
+void ShowPresentsIn(DrawingExecutor& drawing, ClientWindow& window) {
+    // The sizes the window shows, kept by the drawing thread: a front image
+    // replaced by one of another size goes over whole.
+    std::array<QSize, 2> shown = {drawing.Image(0)->size(), drawing.Image(2)->size()};
+    drawing.onPresent = [&drawing, &window, shown]() mutable {
+        std::array<ImageChange, 2> changes;
+        bool changed = false;
+        for (std::size_t side = 0; side < 2; ++side) {
+            const int front = static_cast<int>(2 * side);
+            const QImage& image = *drawing.Image(front);
+            const QRect area =
+                image.size() == shown[side] ? drawing.PresentedArea(front) : image.rect();
+            shown[side] = image.size();
+            changes[side] = TakeChange(image, area);
+            changed = changed || !changes[side].pixels.isNull();
+        }
+        if (changed) {
+            window.PostFrontChanges(std::move(changes[0]), std::move(changes[1]));
+        }
+    };
 }
 
 void ClientWindow::UpdateForeground() {

@@ -3,7 +3,7 @@
 // The player's window: two picture fields showing the front images, and two
 // text fields below them (the left one is the status line).
 //
-// Threads: the window lives on the GUI thread. PostFrontImages, PostText and
+// Threads: the window lives on the GUI thread. PostFrontChanges, PostText and
 // Post may be called from any thread (the network thread): they queue the
 // change to the GUI thread and never touch a widget themselves. foreground()
 // is the flag the network thread reads to decide whether replies carry keys;
@@ -22,6 +22,9 @@
 #include "client/client_settings.h"
 #include "client/key_state.h"
 #include "client/screen_geometry.h"
+#include "client/window/picture_view.h"
+#include "common/drawing.h"
+#include "common/image_change.h"
 #include "common/queued_calls.h"
 #include "protocol/messages.h"
 
@@ -37,15 +40,16 @@ class ClientWindow : public QWidget {
     ClientWindow(const ClientSettings& settings, KeyState& keys, std::string_view title,
                  QWidget* parent = nullptr);
 
-    // GUI thread only.
+    // GUI thread only: the whole images.
     void ShowFrontImages(const QImage& left, const QImage& right);
     // A blank and the Windows-1252 `text` in the field; its background
     // colour too unless `colour` is kNoColour.
     void ShowText(TextField field, protocol::Colour colour, std::string_view text);
 
-    // Any thread: the same, queued to the GUI thread. The images are copies
-    // that share pixels, so the sender may go on drawing.
-    void PostFrontImages(QImage left, QImage right);
+    // Any thread: the changed parts of the front images, queued to the GUI
+    // thread (a change without pixels leaves its picture as it is). The
+    // changes are copies, so the sender may go on drawing.
+    void PostFrontChanges(ImageChange left, ImageChange right);
     void PostText(TextField field, protocol::Colour colour, std::string_view text);
     // Any thread: `call` runs on the GUI thread, after the changes posted
     // before it.
@@ -55,7 +59,7 @@ class ClientWindow : public QWidget {
     const std::atomic<bool>& foreground() const { return foreground_; }
 
     const ScreenGeometry& screenGeometry() const { return geometry_; }
-    QLabel* picture(TextField side) const {
+    PictureView* picture(TextField side) const {
         return side == TextField::Left ? leftPicture_ : rightPicture_;
     }
     QLabel* text(TextField field) const {
@@ -83,12 +87,17 @@ class ClientWindow : public QWidget {
     bool sizeFixedWhenMaximised_ = false;
     KeyState& keys_;
     ScreenGeometry geometry_;
-    QLabel* leftPicture_;
-    QLabel* rightPicture_;
+    PictureView* leftPicture_;
+    PictureView* rightPicture_;
     QLabel* leftText_;
     QLabel* rightText_;
     std::atomic<bool> foreground_{false};
     QueuedCalls posted_;
 };
+
+// From now on every present of `drawing` hands what it changed of the two
+// front images to the window, on whichever thread draws. The window is to
+// show the drawing's front images as they are at this call.
+void ShowPresentsIn(DrawingExecutor& drawing, ClientWindow& window);
 
 }  // namespace quib::client

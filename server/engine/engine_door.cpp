@@ -43,11 +43,11 @@ bool EngineDoor::SetSettings(const GameSettings& settings) {
     return true;
 }
 
-std::optional<EngineDoor::SeatViews> EngineDoor::Mirrors(int seat) const {
+std::optional<Mirrors::Changes> EngineDoor::TakeMirrorChanges(int seat) {
     if (!Open()) {
         return std::nullopt;
     }
-    return SeatViews{engine_.mirrors().Screen(seat), engine_.mirrors().PartnerView(seat)};
+    return engine_.mirrors().TakeChanges(seat);
 }
 
 std::optional<QImage> EngineDoor::Graph(int seat) const {

@@ -38,11 +38,9 @@ class EngineDoor {
     bool SetSettings(const GameSettings& settings);
 
     // --- Views ---
-    struct SeatViews {
-        QImage screen;       // 480 x 480, shares its pixels with the engine's
-        QImage partnerView;  // 170 x 170
-    };
-    std::optional<SeatViews> Mirrors(int seat) const;
+    // What changed of the seat's mirror views (480 x 480 own screen, 170 x
+    // 170 partner view) since the last call, as copies of the changed parts.
+    std::optional<Mirrors::Changes> TakeMirrorChanges(int seat);
     std::optional<QImage> Graph(int seat) const;
     std::optional<ServerStatistics> Statistics() const;
     std::optional<bool> SeatConnected(int seat) const;

@@ -28,7 +28,7 @@ SeatMirror::SeatMirror(const std::filesystem::path& pictureDir,
     // when the screen store's present reports them.
     screen.onPresent = [this] {
         if (onPresent) {
-            onPresent(*screen.Image(0), *partnerView.Image(2));
+            onPresent();
         }
     };
 }

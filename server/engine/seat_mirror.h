@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
 #include <cstdint>
@@ -41,9 +42,15 @@ class SeatMirror {
     // Pixel size of the slot's image at 480 pixels per unit.
     QSize SlotSize(std::int8_t slot) const { return screen.SlotSize(slot); }
 
-    // Called at the end of message 254 with the own view (480 pixels) and
-    // the partner view (170 pixels).
-    std::function<void(const QImage& ownView, const QImage& partnerView)> onPresent;
+    // The own view (480 pixels) and the partner view (170 pixels) as the
+    // last present left them, and the part of each it changed.
+    const QImage& OwnView() const { return *screen.Image(0); }
+    QRect OwnViewChange() const { return screen.PresentedArea(0); }
+    const QImage& PartnerView() const { return *partnerView.Image(2); }
+    QRect PartnerViewChange() const { return partnerView.PresentedArea(2); }
+
+    // Called at the end of message 254, once both views are presented.
+    std::function<void()> onPresent;
 
     DrawingExecutor screen;
     DrawingExecutor partnerView;

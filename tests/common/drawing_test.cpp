@@ -13,10 +13,13 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "common/image_store.h"
+#include "common/shapes.h"
 #include "protocol/frame.h"
 #include "protocol/messages.h"
 #include "testing/scratch_directory.h"
@@ -182,8 +185,9 @@ TEST_F(DrawingTest, PresentCopiesEachBackBufferOntoItsOwnFrontImage) {
     EXPECT_TRUE(copiedBeforeCall);
 }
 
-// Presenting and covering a view with a whole picture share pixels rather
-// than copy them; whatever is drawn next must still land on one image only.
+// Covering a view with a whole picture shares its pixels rather than copying
+// them; whatever is drawn next must still land on one image only, and the
+// image a present showed keeps what it showed.
 TEST_F(DrawingTest, DrawingAfterPresentTouchesNeitherTheShownImageNorThePicture) {
     const QRect all(0, 0, kUnit, kUnit);
     const QRect mark(10, 10, 5, 5);
@@ -823,7 +827,6 @@ void PrintTo(const HeavyFrameCase& row, std::ostream* out) {
 }
 
 std::vector<HeavyFrameCase> HeavyFrameCases() {
-    const RawMessage plot = Raw(protocol::Plot{0, 0, kRed});
     return {
         {"FillsOfTheWholeImage", {Raw(protocol::Fill{1, 1, kRed, protocol::kNoColour})}, 5},
         {"BoxesOverTheImage", {Raw(protocol::Box{0, 0, 4, 4, kRed})}, 5},
@@ -836,11 +839,13 @@ std::vector<HeavyFrameCase> HeavyFrameCases() {
         {"LinesAcrossTheImage", {Raw(protocol::Line{0, 0, 4, 4, kRed})}, 1700},
         {"ImagesCreated", {Raw(protocol::CreateImage{1, 4, 4})}, 5},
         {"PicturesLoaded", {Raw(protocol::LoadPicture{1, {"large.png"}})}, 5},
-        // Each present shares the back buffer's pixels with the shown image,
-        // so the next plot on it copies the whole image.
-        {"PlotsAfterPresents",
-         {Raw(protocol::BeginDrawing{-1}), plot, Raw(protocol::Present{})},
-         70},
+        // Each present copies what was drawn on the back buffer: 50 boxes
+        // over the view alone stay within the frame's work, presented after
+        // each they do not.
+        {"ViewsDrawnWholeAndPresented",
+         {Raw(protocol::BeginDrawing{-1}), Raw(protocol::Box{0, 0, 1, 1, kRed}),
+          Raw(protocol::Present{})},
+         50},
     };
 }
 
@@ -872,6 +877,321 @@ TEST_F(DrawingTest, WithoutAFrameWorkLimitTheHeaviestFrameIsDrawn) {
     frame.insert(frame.end(), fills.begin(), fills.end());
     EXPECT_TRUE(RunMessages(screen_, frame));
 }
+
+// --- what a present changes ---------------------------------------------------
+
+// The smallest rectangle holding every pixel whose colour differs.
+QRect DifferenceBounds(const QImage& before, const QImage& after) {
+    QRect bounds;
+    for (int y = 0; y < after.height(); ++y) {
+        for (int x = 0; x < after.width(); ++x) {
+            if (RgbAt(before, x, y) != RgbAt(after, x, y)) {
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return bounds;
+}
+
+// What a present must leave on a front image: the back buffer wherever it
+// lies, the front image as it was before the present elsewhere.
+::testing::AssertionResult PresentedCorrectly(const QImage& front, const QImage& back,
+                                              const QImage& frontBefore) {
+    return PixelsAre(&front, [&](int x, int y) {
+        return back.rect().contains(x, y) ? RgbAt(back, x, y) : RgbAt(frontBefore, x, y);
+    });
+}
+
+struct PresentedAreaCase {
+    const char* name;
+    Messages drawing;  // drawn after both views were presented red and green
+    QRect left;        // what the present then changes on each front image
+    QRect right;
+};
+
+void PrintTo(const PresentedAreaCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+std::vector<PresentedAreaCase> PresentedAreaCases() {
+    protocol::Polygon triangle{};
+    triangle.pen = kWhite;
+    triangle.brush = kGreen;
+    triangle.points[0] = {Px(20), Px(30)};
+    triangle.points[1] = {Px(60), Px(35)};
+    triangle.points[2] = {Px(40), Px(70)};
+    triangle.count = 3;
+    return {
+        {"NothingDrawn", {Raw(protocol::EndDrawing{})}, {}, {}},
+        {"TwoDistantSpots",
+         {Raw(protocol::BeginDrawing{-1}), Raw(protocol::Plot{Px(5), Px(5), kGreen}),
+          Raw(protocol::Box{Px(80), Px(80), Px(10), Px(10), kWhite})},
+         QRect(QPoint(5, 5), QPoint(89, 89)),
+         {}},
+        {"LineUpwards",
+         {Raw(protocol::BeginDrawing{-1}),
+          Raw(protocol::Line{Px(10), Px(90), Px(40), Px(20), kWhite})},
+         QRect(QPoint(10, 20), QPoint(40, 90)),
+         {}},
+        {"OutlinedCircle",
+         {Raw(protocol::BeginDrawing{-1}), Raw(protocol::DrawingMode{protocol::kModeOutline}),
+          Raw(protocol::Circle{Px(50), Px(40), Px(12), kWhite})},
+         QRect(QPoint(38, 28), QPoint(62, 52)),
+         {}},
+        {"XorEllipseOverTheEdge",
+         {Raw(protocol::BeginDrawing{-1}), Raw(protocol::DrawingMode{protocol::kModeXor}),
+          Raw(protocol::Ellipse{Px(95), Px(50), Px(10), Px(4), kWhite})},
+         QRect(QPoint(85, 46), QPoint(99, 54)),
+         {}},
+        {"Polygon", {Raw(protocol::BeginDrawing{-1}), Raw(triangle)}, QRect(20, 30, 41, 41), {}},
+        {"FillOfTheWholeView",
+         {Raw(protocol::BeginDrawing{-1}),
+          Raw(protocol::Fill{Px(1), Px(1), kWhite, protocol::kNoColour})},
+         QRect(0, 0, kUnit, kUnit),
+         {}},
+        {"PictureHalfOutside",
+         {Raw(protocol::CreateImage{0, Px(30), Px(20)}), Raw(protocol::BeginDrawing{0}),
+          Raw(protocol::Box{0, 0, 1, 1, kWhite}), Raw(protocol::BeginDrawing{-1}),
+          Raw(protocol::DrawImage{0, Px(85), Px(-5)})},
+         QRect(QPoint(85, 0), QPoint(99, 14)),
+         {}},
+        {"OnlyThePartnerView",
+         {Raw(protocol::BeginDrawing{-2}), Raw(protocol::Box{Px(30), Px(40), Px(5), Px(6), kRed})},
+         {},
+         QRect(30, 40, 5, 6)},
+        // A smaller back buffer is presented over the front image's top left
+        // corner; the rest keeps what was drawn on the front image itself.
+        {"SmallerBackBufferAndDrawingOnTheFrontImage",
+         {Raw(protocol::CreateImage{-1, Px(50), Px(40)}), Raw(protocol::BeginDrawing{-4}),
+          Raw(protocol::Box{Px(70), Px(80), Px(10), Px(10), kWhite})},
+         QRect(QPoint(0, 0), QPoint(79, 89)),
+         {}},
+    };
+}
+
+class PresentedAreaTest : public DrawingTest,
+                          public ::testing::WithParamInterface<PresentedAreaCase> {};
+
+TEST_P(PresentedAreaTest, HoldsEveryChangedPixelAndTheFrontImagesShowTheBackBuffers) {
+    const PresentedAreaCase& row = GetParam();
+    ASSERT_TRUE(
+        RunMessages(screen_, {Raw(protocol::BeginDrawing{-1}), Raw(protocol::Box{0, 0, 1, 1, kRed}),
+                              Raw(protocol::BeginDrawing{-2}),
+                              Raw(protocol::Box{0, 0, 1, 1, kGreen}), Raw(protocol::Present{})}));
+    const std::array<QImage, 2> shown = {screen_.Image(kLeftFront)->copy(),
+                                         screen_.Image(kRightFront)->copy()};
+    ASSERT_TRUE(RunMessages(screen_, row.drawing));
+    const std::array<QImage, 2> beforePresent = {screen_.Image(kLeftFront)->copy(),
+                                                 screen_.Image(kRightFront)->copy()};
+    ASSERT_TRUE(RunMessages(screen_, {Raw(protocol::Present{})}));
+
+    const std::array<int, 2> fronts = {kLeftFront, kRightFront};
+    const std::array<int, 2> backs = {kLeftBack, kRightBack};
+    const std::array<QRect, 2> expected = {row.left, row.right};
+    for (std::size_t side = 0; side < 2; ++side) {
+        SCOPED_TRACE(side == 0 ? "left" : "right");
+        const QImage& front = *screen_.Image(fronts[side]);
+        EXPECT_TRUE(PresentedCorrectly(front, *screen_.Image(backs[side]), beforePresent[side]));
+        EXPECT_EQ(DifferenceBounds(shown[side], front), expected[side]) << "the case's drawing";
+        EXPECT_EQ(screen_.PresentedArea(fronts[side]), expected[side]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, PresentedAreaTest, ::testing::ValuesIn(PresentedAreaCases()),
+                         testing::CaseName());
+
+// The game's common frame: each view starts from its whole board picture and
+// the figure is drawn over it. Across a walk there and back, jumps included,
+// every present must show exactly the board with the figure at its place.
+TEST_F(DrawingTest, MovingFigureIsShownAsAWholeRedrawWouldShowIt) {
+    QImage figure(24, 18, QImage::Format_ARGB32);
+    figure.fill(qRgba(0, 0, 0, 0));
+    for (int y = 0; y < figure.height(); ++y) {
+        for (int x = 0; x < figure.width(); ++x) {
+            if ((x - 12) * (x - 12) + (y - 9) * (y - 9) < 70) {
+                figure.setPixel(x, y, qRgba(200, 40, 160, x < 12 ? 255 : 120));
+            }
+        }
+    }
+    SavePicture(pictures_ / "figur0.png", figure);
+    ASSERT_TRUE(RunMessages(
+        screen_,
+        {Raw(protocol::CreateImage{0, 1, 1}), Raw(protocol::BeginDrawing{0}),
+         Raw(protocol::Box{0, 0, 1, 1, kWhite}), Raw(protocol::Box{0, 0, Px(50), Px(50), kRed}),
+         Raw(protocol::Line{Px(50), 0, Px(50), 1, kGreen}), Raw(protocol::EndDrawing{}),
+         Raw(protocol::LoadPicture{2, {"figur0.png"}})}));
+    const QImage board = screen_.Image(kSlot0)->copy();
+    const QImage loaded = screen_.Image(kSlot0 + 2)->copy();
+
+    std::vector<QPoint> walk;
+    for (int x = -10; x <= 90; x += 3) {
+        walk.emplace_back(x, 40);
+    }
+    for (int x = 90; x >= 0; x -= 7) {
+        walk.emplace_back(x, 45 + x / 10);
+    }
+    walk.emplace_back(5, 5);
+    walk.emplace_back(80, 85);  // a jump across the view
+    walk.emplace_back(80, 85);  // and standing still
+    QImage previous = screen_.Image(kLeftFront)->copy();
+    std::optional<QRect> figureBefore;
+    for (const QPoint& at : walk) {
+        SCOPED_TRACE(::testing::Message() << "figure at " << at.x() << "," << at.y());
+        ASSERT_TRUE(RunMessages(screen_,
+                                {Raw(protocol::BeginDrawing{-1}), Raw(protocol::DrawImage{0, 0, 0}),
+                                 Raw(protocol::DrawImage{2, Px(at.x()), Px(at.y())}),
+                                 Raw(protocol::EndDrawing{}), Raw(protocol::Present{})}));
+        QImage expected = board.copy();
+        DrawImageOver(expected, loaded, at);
+        const QImage& front = *screen_.Image(kLeftFront);
+        ASSERT_TRUE(PixelsAre(&front, [&](int x, int y) { return RgbAt(expected, x, y); }));
+        const QRect changed = DifferenceBounds(previous, front);
+        EXPECT_EQ(changed.intersected(screen_.PresentedArea(kLeftFront)), changed)
+            << "a changed pixel outside the presented area";
+        // The view gets back from the board only where the figure stood, so
+        // the present changes no more than where it stood and stands.
+        const QRect figureNow = QRect(at, loaded.size()).intersected(board.rect());
+        if (figureBefore) {
+            EXPECT_EQ(screen_.PresentedArea(kLeftFront), *figureBefore | figureNow);
+        }
+        figureBefore = figureNow;
+        previous = front.copy();
+    }
+}
+
+// Frames that cover a view (or any image) whole with a picture and draw over
+// it, with what may make the covered image no longer a copy of the picture
+// but for what was drawn over it. Each runs on a screen that covers as the
+// game's frames do, and on one that first paints the covered image over
+// whole, so that it can only cover by copying the whole picture; the two
+// must hold the same pixels in every image after every frame.
+RawMessage Cover(std::int8_t slot) {
+    // Type 0 is no message: the runner makes it message 220 at (0, 0).
+    return RawMessage{0, {static_cast<std::uint8_t>(slot)}};
+}
+
+Messages Expanded(const Messages& frame, bool paintOverFirst) {
+    Messages messages;
+    for (const RawMessage& message : frame) {
+        if (message.type != 0) {
+            messages.push_back(message);
+            continue;
+        }
+        if (paintOverFirst) {
+            messages.push_back(Raw(protocol::Box{0, 0, 16, 16, 0x00808080}));
+        }
+        messages.push_back(
+            Raw(protocol::DrawImage{static_cast<std::int8_t>(message.body[0]), 0, 0}));
+    }
+    return messages;
+}
+
+struct CoverCase {
+    const char* name;
+    std::vector<Messages> frames;
+};
+
+void PrintTo(const CoverCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+RawMessage FigureAt(int x, int y) {
+    return Raw(protocol::DrawImage{2, Px(x), Px(y)});
+}
+
+// Slot 0 and slot 1: two boards; slot 2: the figure.
+Messages Boards() {
+    return {Raw(protocol::CreateImage{0, 1, 1}),
+            Raw(protocol::BeginDrawing{0}),
+            Raw(protocol::Box{0, 0, 1, 1, kWhite}),
+            Raw(protocol::Box{0, 0, Px(50), Px(50), kRed}),
+            Raw(protocol::CreateImage{1, 1, 1}),
+            Raw(protocol::BeginDrawing{1}),
+            Raw(protocol::Box{0, Px(50), 1, Px(50), kGreen}),
+            Raw(protocol::CreateImage{2, Px(20), Px(20)}),
+            Raw(protocol::BeginDrawing{2}),
+            Raw(protocol::Circle{Px(10), Px(10), Px(8), kGreen}),
+            Raw(protocol::EndDrawing{})};
+}
+
+Messages ViewFrame(std::int8_t board, int x, int y) {
+    return {Raw(protocol::BeginDrawing{-1}), Cover(board), FigureAt(x, y),
+            Raw(protocol::EndDrawing{}), Raw(protocol::Present{})};
+}
+
+std::vector<CoverCase> CoverCases() {
+    const Messages redrawn = {Raw(protocol::BeginDrawing{0}),
+                              Raw(protocol::Box{Px(70), Px(10), Px(20), Px(20), kGreen})};
+    Messages boardRedrawn = redrawn;
+    for (const RawMessage& m : ViewFrame(0, 40, 40)) {
+        boardRedrawn.push_back(m);
+    }
+    Messages boardReplaced = {Raw(protocol::CreateImage{0, 1, 1})};
+    for (const RawMessage& m : ViewFrame(0, 40, 40)) {
+        boardReplaced.push_back(m);
+    }
+    Messages backBufferReplaced = {Raw(protocol::CreateImage{-1, 1, 1})};
+    for (const RawMessage& m : ViewFrame(0, 40, 40)) {
+        backBufferReplaced.push_back(m);
+    }
+    return {
+        {"FigureWalks",
+         {Boards(), ViewFrame(0, 10, 10), ViewFrame(0, 14, 12), ViewFrame(0, 18, 14),
+          ViewFrame(0, 70, 70), ViewFrame(0, 70, 70)}},
+        {"BoardDrawnOnBetweenFrames", {Boards(), ViewFrame(0, 10, 10), boardRedrawn}},
+        {"BoardDrawnOnOnceCovered",
+         {Boards(),
+          ViewFrame(0, 10, 10),
+          {Raw(protocol::BeginDrawing{-1}), Cover(0), Raw(protocol::BeginDrawing{0}),
+           Raw(protocol::Box{Px(60), Px(60), Px(30), Px(30), kGreen}),
+           Raw(protocol::BeginDrawing{-1}), FigureAt(12, 10), Raw(protocol::Present{})},
+          ViewFrame(0, 14, 10)}},
+        {"BoardReplaced", {Boards(), ViewFrame(0, 10, 10), boardReplaced}},
+        {"BoardFreedAndMadeAgain",
+         {Boards(),
+          ViewFrame(0, 10, 10),
+          {Raw(protocol::FreeImage{0}), Raw(protocol::CreateImage{0, 1, 1}),
+           Raw(protocol::BeginDrawing{0}), Raw(protocol::Box{0, 0, 1, 1, kRed})},
+          ViewFrame(0, 12, 10)}},
+        {"ViewDrawnOnBesideTheFigure",
+         {Boards(),
+          {Raw(protocol::BeginDrawing{-1}), Cover(0), FigureAt(10, 10),
+           Raw(protocol::Line{Px(0), Px(99), Px(99), Px(60), kGreen}), Raw(protocol::Present{})},
+          ViewFrame(0, 12, 10)}},
+        {"CoveredWithTheOtherBoardAndBack",
+         {Boards(), ViewFrame(0, 10, 10), ViewFrame(1, 12, 10), ViewFrame(0, 14, 10)}},
+        {"BackBufferReplaced", {Boards(), ViewFrame(0, 10, 10), backBufferReplaced}},
+        {"ShownImageAsTheBoard",
+         {Boards(),
+          ViewFrame(0, 10, 10),
+          {Raw(protocol::CreateImage{5, 1, 1}), Raw(protocol::BeginDrawing{5}), Cover(-4),
+           Raw(protocol::BeginDrawing{-1}), FigureAt(60, 60), Raw(protocol::Present{})},
+          {Raw(protocol::BeginDrawing{5}), Cover(-4)}}},
+    };
+}
+
+class CoverTest : public DrawingTest, public ::testing::WithParamInterface<CoverCase> {};
+
+TEST_P(CoverTest, LeavesTheImagesAsCoveringByAWholeCopyWould) {
+    DrawingExecutor wholeCopies{DrawingConfig{kUnit, kUnit, pictures_, 1.0f}};
+    const std::vector<Messages>& frames = GetParam().frames;
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        SCOPED_TRACE(::testing::Message() << "frame " << f);
+        ASSERT_TRUE(RunMessages(screen_, Expanded(frames[f], false)));
+        ASSERT_TRUE(RunMessages(wholeCopies, Expanded(frames[f], true)));
+        for (int index = 0; index < ImageStore::kCapacity; ++index) {
+            const QImage* image = screen_.Image(index);
+            const QImage* expected = wholeCopies.Image(index);
+            ASSERT_EQ(image == nullptr, expected == nullptr) << "index " << index;
+            if (image != nullptr) {
+                ASSERT_TRUE(PixelsAre(image, [&](int x, int y) { return RgbAt(*expected, x, y); }))
+                    << "index " << index;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, CoverTest, ::testing::ValuesIn(CoverCases()), testing::CaseName());
 
 }  // namespace
 }  // namespace quib

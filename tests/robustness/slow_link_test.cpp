@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
-#include <QPixmap>
 
 #include <algorithm>
 #include <chrono>
@@ -167,8 +166,8 @@ TEST_P(SlowLink, EveryFrameGetsOneReplyAndTheExchangeGoesOn) {
         // The player's screen shows what the server's mirror of it shows.
         const bool same = quib::testing::ProcessEventsUntil(
             [&] {
-                const QPixmap shown = app.window().picture(TextField::Left)->pixmap();
-                return shown.toImage().convertToFormat(QImage::Format_RGB32) == ServerMirror();
+                const QImage& shown = app.window().picture(TextField::Left)->image();
+                return shown.convertToFormat(QImage::Format_RGB32) == ServerMirror();
             },
             kDeadline);
         const QImage mirror = ServerMirror();

@@ -16,6 +16,13 @@ void PictureField::Show(const QImage& image) {
     update();
 }
 
+void PictureField::ShowChange(const ImageChange& change) {
+    const QRect changed = ApplyChange(image_, change);
+    if (!changed.isEmpty()) {
+        update(changed);
+    }
+}
+
 void PictureField::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.drawImage(event->rect().topLeft(), image_, event->rect());

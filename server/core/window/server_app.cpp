@@ -389,12 +389,13 @@ void ServerApp::ShowMirrorsIfDue(int seat) {
     }
     state_.refreshBoard[s] = 0;
     mirrorsShownAt_[s] = now;
-    // The fields keep the images as they are: they share their pixels with
-    // the engine's, which never paints shared pixels, and are painted later,
-    // outside the lock.
-    if (const std::optional<EngineDoor::SeatViews> views = door_->Mirrors(seat)) {
-        window_->Picture(control::Seat(seat, control::kBoard))->Show(views->screen);
-        window_->Picture(control::Seat(seat, control::kPartnerView))->Show(views->partnerView);
+    // The fields keep copies of the views of their own: the changed parts
+    // are copied under the lock, put onto them and painted later, outside
+    // it, and only where they changed.
+    if (const std::optional<Mirrors::Changes> changes = door_->TakeMirrorChanges(seat)) {
+        window_->Picture(control::Seat(seat, control::kBoard))->ShowChange(changes->screen);
+        window_->Picture(control::Seat(seat, control::kPartnerView))
+            ->ShowChange(changes->partnerView);
     }
 }
 

@@ -260,7 +260,7 @@ TEST_P(ClientAppAcceptedSettingTest, WindowOpensWithItsTwoPictures) {
     EXPECT_TRUE(app.window().isVisible());
     const int unit = app.window().screenGeometry().unit;
     for (const TextField side : {TextField::Left, TextField::Right}) {
-        EXPECT_EQ(app.window().picture(side)->pixmap().size(), QSize(unit, unit));
+        EXPECT_EQ(app.window().picture(side)->image().size(), QSize(unit, unit));
     }
 }
 

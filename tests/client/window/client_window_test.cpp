@@ -3,13 +3,16 @@
 #include <QColor>
 #include <QCoreApplication>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPalette>
-#include <QPixmap>
+#include <QRegion>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bitset>
+#include <cstddef>
 #include <initializer_list>
 #include <ostream>
 #include <string>
@@ -18,6 +21,7 @@
 
 #include "client/client_settings.h"
 #include "client/key_state.h"
+#include "common/image_change.h"
 #include "tests/support/case_name.h"
 #include "tests/support/qt_app.h"
 
@@ -44,9 +48,9 @@ class ClientWindowTest : public ::testing::Test {
 // Where a picture field shows its image, in window coordinates: inside the
 // field's border.
 QRect PictureArea(const ClientWindow& window, TextField field) {
-    const QLabel* label = window.picture(field);
-    const QRect contents = label->contentsRect();
-    return QRect(label->mapTo(&window, contents.topLeft()), contents.size());
+    const PictureView* view = window.picture(field);
+    const QRect contents = view->contentsRect();
+    return QRect(view->mapTo(&window, contents.topLeft()), contents.size());
 }
 
 // The front image with a mark of its own colour on each edge row and column
@@ -156,20 +160,84 @@ TEST_F(ClientWindowTest, NoColourKeepsTheBackground) {
               QColor(255, 75, 150));
 }
 
-TEST_F(ClientWindowTest, QueuedFrontImagesAreShown) {
+QImage Filled(QColor colour) {
+    QImage image(360, 360, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The rectangles each picture field was asked to repaint.
+class PaintedRegions : public QObject {
+  public:
+    explicit PaintedRegions(const ClientWindow& window) {
+        for (const TextField side : {TextField::Left, TextField::Right}) {
+            window.picture(side)->installEventFilter(this);
+            fields_[static_cast<std::size_t>(side)] = window.picture(side);
+        }
+    }
+
+    std::array<QRegion, 2> painted;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            for (std::size_t side = 0; side < 2; ++side) {
+                if (watched == fields_[side]) {
+                    painted[side] += static_cast<QPaintEvent*>(event)->region();
+                }
+            }
+        }
+        return false;
+    }
+
+  private:
+    std::array<const QObject*, 2> fields_{};
+};
+
+TEST_F(ClientWindowTest, QueuedFrontChangesAreShownAndRepaintOnlyWhatChanged) {
     ClientWindow window(settings_, keys_, "Title");
-    QImage left(360, 360, QImage::Format_RGB32);
-    left.fill(QColor(255, 0, 0));
-    QImage right(360, 360, QImage::Format_RGB32);
-    right.fill(QColor(0, 0, 255));
-    std::thread network([&] { window.PostFrontImages(left, right); });
-    network.join();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    PaintedRegions regions(window);
+    const QImage red = Filled(Qt::red);
+    const QImage blue = Filled(Qt::blue);
+    std::thread whole([&] {
+        window.PostFrontChanges(TakeChange(red, red.rect()), TakeChange(blue, blue.rect()));
+    });
+    whole.join();
     DeliverQueued();
-    const QImage shownLeft = window.picture(TextField::Left)->pixmap().toImage();
-    const QImage shownRight = window.picture(TextField::Right)->pixmap().toImage();
-    ASSERT_EQ(shownLeft.size(), QSize(360, 360));
-    EXPECT_EQ(shownLeft.pixelColor(10, 10), QColor(255, 0, 0));
-    EXPECT_EQ(shownRight.pixelColor(10, 10), QColor(0, 0, 255));
+    EXPECT_EQ(window.picture(TextField::Left)->image().pixelColor(10, 10), QColor(Qt::red));
+    EXPECT_EQ(window.picture(TextField::Right)->image().pixelColor(10, 10), QColor(Qt::blue));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !regions.painted[0].isEmpty() && !regions.painted[1].isEmpty(); }, 2000));
+    regions.painted = {};
+
+    const QRect mark(100, 50, 20, 10);
+    const QImage green = Filled(Qt::green);
+    std::thread part(
+        [&] { window.PostFrontChanges(TakeChange(green, mark), TakeChange(blue, QRect())); });
+    part.join();
+    // Queued, not yet shown: the posting thread touched no widget.
+    EXPECT_EQ(window.picture(TextField::Left)->image().pixelColor(mark.topLeft()), QColor(Qt::red));
+    DeliverQueued();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !regions.painted[0].isEmpty(); }, 2000));
+
+    const QImage& left = window.picture(TextField::Left)->image();
+    int wrong = 0;
+    for (int y = 0; y < left.height(); ++y) {
+        for (int x = 0; x < left.width(); ++x) {
+            wrong += left.pixelColor(x, y) !=
+                     (mark.contains(x, y) ? QColor(Qt::green) : QColor(Qt::red));
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "pixels of the left picture other than the change and red around it";
+    const QPoint inside = window.picture(TextField::Left)->contentsRect().topLeft();
+    EXPECT_EQ(regions.painted[0], QRegion(mark.translated(inside)));
+    EXPECT_TRUE(regions.painted[1].isEmpty()) << "the right picture did not change";
+    const QImage shown = window.grab().toImage();
+    const QPoint onWindow = window.picture(TextField::Left)->mapTo(&window, inside);
+    EXPECT_EQ(shown.pixelColor(onWindow + mark.topLeft()), QColor(Qt::green));
+    EXPECT_EQ(shown.pixelColor(onWindow + mark.topLeft() - QPoint(1, 0)), QColor(Qt::red));
 }
 
 TEST_F(ClientWindowTest, KeyPressAndReleaseReachTheKeyState) {

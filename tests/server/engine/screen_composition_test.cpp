@@ -3,11 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/drawing_values.h"
+#include "common/image_change.h"
+#include "common/picture_cache.h"
+#include "protocol/frame.h"
 #include "protocol/messages.h"
 #include "tests/server/engine/game_fixture.h"
 #include "tests/support/case_name.h"
@@ -376,6 +382,111 @@ TEST_F(ScreenComposition, FigureLoadedInTheSameFrameIsCentredByItsSize) {
     EXPECT_FLOAT_EQ(figure.y, 0.75f - 20.0f / 480.0f);
     EXPECT_EQ(engine->mirrors().Screen(0).pixelColor(120, 360), QColor(200, 40, 160))
         << "the mirror shows the figure at the same place";
+}
+
+// A figure picture with a see-through rim, so that it blends into the board.
+void SaveFigure(const std::filesystem::path& file, QColor colour) {
+    QImage picture(72, 64, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const int d = (x - 36) * (x - 36) + (y - 32) * (y - 32);
+            if (d < 900) {
+                colour.setAlpha(d < 600 ? 255 : 100);
+                picture.setPixelColor(x, y, colour);
+            }
+        }
+    }
+    ASSERT_TRUE(picture.save(QString::fromStdString(file.string()), "PNG"));
+}
+
+// Draws the frames on the mirror.
+void Execute(SeatMirror& mirror, std::span<const std::uint8_t> frame) {
+    ASSERT_TRUE(protocol::ExecuteFrame(frame, [&mirror](std::uint8_t type, auto body) {
+        return type < 200 || mirror.Execute(type, body);
+    }));
+}
+
+// Every frame of both figures walking (the partner's finished frame coming
+// and going, a figure jumping) is drawn over what the frame before left on
+// the mirror, touching only what moved. The mirror must show what a mirror
+// drawing the whole views afresh shows, and the window's copies, which take
+// the changes only every other frame, what the mirror shows.
+TEST_F(ScreenComposition, MovingFiguresLeaveTheMirrorAsAWholeRedrawWould) {
+    SaveFigure(grafikDir() / "figur0.png", QColor(200, 40, 160));
+    SaveFigure(grafikDir() / "figur1.png", QColor(40, 160, 200));
+    engine->game().BeginRoundRecord(now);
+    state.gameState = Running;
+    state.settings.speed = 2;
+    for (int s = 0; s < kSeats; ++s) {
+        SeatRecord& r = SentSeat(s);
+        r.level = 3;
+        r.boardColour = Rgb(225, 225, 225);
+        for (int q = 0; q < kCells; ++q) {
+            r.shapeA[q] = q;
+            r.shapeB[q] = 3 - q;
+            r.colourA[q] = kRed;
+            r.colourB[q] = kBlue;
+            r.contact[q] = q % 2;
+        }
+        r.displayMode = DisplayOpen;
+        r.ownBoardDrawn = 0;
+        r.partnerBoardDrawn = 0;
+        r.ownFigureVisible = 1;
+        r.partnerFigureVisible = 1;
+        r.pictureName = "figur0.png";
+        r.partnerPictureName = "figur1.png";
+        r.pictureSent = 0;
+        r.partnerPictureSent = 0;
+    }
+    SeatRecord& own = seat(0);
+    SeatRecord& partner = seat(1);
+    Update(0);
+    const std::vector<std::uint8_t> first = frame;
+    QImage shownScreen;
+    QImage shownPartnerView;
+    const auto takeChanges = [&] {
+        const Mirrors::Changes changes = engine->mirrors().TakeChanges(0);
+        ApplyChange(shownScreen, changes.screen);
+        ApplyChange(shownPartnerView, changes.partnerView);
+    };
+    takeChanges();
+
+    for (int step = 0; step < 90; ++step) {
+        SCOPED_TRACE(::testing::Message() << "step " << step);
+        if (own.shownX == own.targetX) {
+            own.targetX = own.targetX == 0.25f ? 0.75f : 0.25f;
+        }
+        partner.shownX = 1.0f - own.shownX;
+        partner.shownY = own.shownX;
+        partner.readyState = step >= 30 && step < 50 ? 1 : 0;
+        if (step == 60) {
+            own.shownY = own.targetY = 0.75f;  // a jump to the lower row
+        }
+        Update(0);
+        ASSERT_EQ(state.refreshBoard[0], 1);
+
+        SeatMirror afresh(grafikDir(), std::make_shared<PictureCache>());
+        ASSERT_NO_FATAL_FAILURE(Execute(afresh, first));
+        // Both views painted over whole: the frame's drawing starts from
+        // nothing it left itself.
+        auto blackout = std::make_unique<protocol::SendBuffer>();
+        blackout->StartFrame();
+        for (const std::int8_t view : {protocol::kOwnViewSlot, protocol::kPartnerViewSlot}) {
+            protocol::Append(*blackout, protocol::BeginDrawing{view});
+            protocol::Append(*blackout, protocol::Box{0.0f, 0.0f, 1.0f, 1.0f, 0});
+        }
+        ASSERT_NO_FATAL_FAILURE(Execute(afresh, blackout->FinishFrame()));
+        ASSERT_NO_FATAL_FAILURE(Execute(afresh, frame));
+        ASSERT_TRUE(engine->mirrors().Screen(0) == afresh.OwnView());
+        ASSERT_TRUE(engine->mirrors().PartnerView(0) == afresh.PartnerView());
+
+        if (step % 2 == 1) {
+            takeChanges();
+            ASSERT_TRUE(shownScreen == engine->mirrors().Screen(0));
+            ASSERT_TRUE(shownPartnerView == engine->mirrors().PartnerView(0));
+        }
+    }
 }
 
 }  // namespace

@@ -42,9 +42,9 @@ TEST(SeatMirror, PresentsTheOwnViewAt480AndThePartnerViewAt170) {
     SeatMirror mirror{std::filesystem::path(), std::make_shared<PictureCache>()};
     QImage own;
     QImage partner;
-    mirror.onPresent = [&](const QImage& ownView, const QImage& partnerView) {
-        own = ownView;
-        partner = partnerView;
+    mirror.onPresent = [&] {
+        own = mirror.OwnView().copy();
+        partner = mirror.PartnerView().copy();
     };
     ASSERT_TRUE(RunFrame(
         mirror, protocol::CreateImage{0, 1.0f, 1.0f}, protocol::BeginDrawing{0},

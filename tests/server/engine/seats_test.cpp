@@ -10,9 +10,13 @@
 #include <array>
 #include <bitset>
 #include <cerrno>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "common/key_codes.h"
+#include "protocol/frame.h"
+#include "protocol/messages.h"
 #include "tests/server/engine/engine_fixture.h"
 #include "tests/support/case_name.h"
 
@@ -22,10 +26,21 @@ namespace {
 using quib::testing::EngineFixture;
 using tools::TestClient;
 
-QImage WhiteImage(int side) {
-    QImage image(side, side, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    return image;
+// What a frame that paints both views white and presents them does to the
+// seat's mirror.
+void PresentWhite(SeatMirror& mirror) {
+    constexpr protocol::Colour kWhite = 0x00FFFFFF;
+    auto frame = std::make_unique<protocol::SendBuffer>();
+    frame->StartFrame();
+    for (const std::int8_t view : {protocol::kOwnViewSlot, protocol::kPartnerViewSlot}) {
+        protocol::Append(*frame, protocol::BeginDrawing{view});
+        protocol::Append(*frame, protocol::Box{0.0f, 0.0f, 1.0f, 1.0f, kWhite});
+    }
+    protocol::Append(*frame, protocol::Present{});
+    ASSERT_TRUE(protocol::ExecuteFrame(
+        frame->FinishFrame(), [&mirror](std::uint8_t type, std::span<const std::uint8_t> body) {
+            return mirror.Execute(type, body);
+        }));
 }
 
 bool AllBlack(const QImage& image) {
@@ -157,7 +172,9 @@ TEST_F(Seats, LosingAConnectionClearsThePanelAndRebuildsBothScreens) {
     TestClient second;
     ASSERT_EQ(SeatAndGreet(first), 0);
     ASSERT_EQ(SeatAndGreet(second), 1);
-    engine->mirrors().Mirror(1).onPresent(WhiteImage(480), WhiteImage(170));
+    PresentWhite(engine->mirrors().Mirror(1));
+    ASSERT_EQ(engine->mirrors().Screen(1).pixel(240, 240), qRgb(255, 255, 255));
+    ASSERT_EQ(engine->mirrors().PartnerView(1).pixel(85, 85), qRgb(255, 255, 255));
     for (SeatRecord& seat : engine->game().seats) {
         seat.scoreTextSent = seat.scoreText;
         seat.ownBoardDrawn = 1;

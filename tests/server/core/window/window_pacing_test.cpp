@@ -7,7 +7,10 @@
 #include <QCoreApplication>
 
 #include <memory>
+#include <span>
 
+#include "protocol/frame.h"
+#include "protocol/messages.h"
 #include "server/core/window/server_app.h"
 #include "testing/scratch_directory.h"
 #include "tests/server/core/window/scripted_dialogs.h"
@@ -18,12 +21,6 @@ namespace {
 
 using quib::testing::ScratchDirectory;
 using quib::testing::WriteBytes;
-
-QImage Filled(int side, Qt::GlobalColor colour) {
-    QImage image(side, side, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
 
 class WindowPacing : public ::testing::Test {
   protected:
@@ -37,10 +34,25 @@ class WindowPacing : public ::testing::Test {
         ASSERT_TRUE(app->Start());
     }
 
-    // What the network thread's mirror does when a frame presents.
+    // A frame that paints both views of seat 1 in one colour and presents
+    // them, drawn on the seat's mirror as the network thread does.
     void Present(Qt::GlobalColor colour) {
+        const QColor rgb(colour);
+        const auto wire =
+            static_cast<protocol::Colour>(rgb.red() | rgb.green() << 8 | rgb.blue() << 16);
+        auto frame = std::make_unique<protocol::SendBuffer>();
+        frame->StartFrame();
+        for (const std::int8_t view : {protocol::kOwnViewSlot, protocol::kPartnerViewSlot}) {
+            protocol::Append(*frame, protocol::BeginDrawing{view});
+            protocol::Append(*frame, protocol::Box{0.0f, 0.0f, 1.0f, 1.0f, wire});
+        }
+        protocol::Append(*frame, protocol::Present{});
         std::lock_guard guard(app->state().lock);
-        app->engine().mirrors().Mirror(0).onPresent(Filled(480, colour), Filled(170, colour));
+        SeatMirror& mirror = app->engine().mirrors().Mirror(0);
+        ASSERT_TRUE(protocol::ExecuteFrame(
+            frame->FinishFrame(), [&mirror](std::uint8_t type, std::span<const std::uint8_t> body) {
+                return mirror.Execute(type, body);
+            }));
     }
 
     QColor ShownBoard() const {
