@@ -325,6 +325,7 @@ void ServerApp::Iterate() {
     }
     RetryRefusedCommands();
     ApplyDeferredUpdates();
+    ShowTakenMirrorChanges();
     ShowLiveTime();
     DrainLog();
     HandleQuit();
@@ -345,11 +346,10 @@ void ServerApp::ApplyDeferredUpdates() {
             }
         }
     }
+    if (state_.refreshBoard[0] || state_.refreshBoard[1]) {
+        ShowMirrorsIfDue();
+    }
     for (int seat = 0; seat < 2; ++seat) {
-        const auto s = static_cast<std::size_t>(seat);
-        if (state_.refreshBoard[s]) {
-            ShowMirrorsIfDue(seat);
-        }
         ShowStatusSlot(seat, control::Seat(seat, control::kLowerStatus));
         ShowStatusSlot(seat + 2, control::Seat(seat, control::kUpperStatus));
     }
@@ -375,10 +375,9 @@ void ServerApp::ApplyDeferredUpdates() {
     }
 }
 
-void ServerApp::ShowMirrorsIfDue(int seat) {
-    const auto s = static_cast<std::size_t>(seat);
+void ServerApp::ShowMirrorsIfDue() {
     const std::uint32_t now = options_.clock();
-    const std::uint32_t since = ElapsedMs(now, mirrorsShownAt_[s]);
+    const std::uint32_t since = ElapsedMs(now, mirrorsShownAt_);
     if (since < kMirrorRefreshMs) {
         const int wait = static_cast<int>(kMirrorRefreshMs - since);
         if (!mirrorTimer_.isActive() || mirrorTimer_.remainingTime() > wait) {
@@ -387,15 +386,28 @@ void ServerApp::ShowMirrorsIfDue(int seat) {
         state_.boardRefreshTimed = 1;
         return;
     }
-    state_.refreshBoard[s] = 0;
-    mirrorsShownAt_[s] = now;
-    // The fields keep copies of the views of their own: the changed parts
-    // are copied under the lock, put onto them and painted later, outside
-    // it, and only where they changed.
-    if (const std::optional<Mirrors::Changes> changes = door_->TakeMirrorChanges(seat)) {
-        window_->Picture(control::Seat(seat, control::kBoard))->ShowChange(changes->screen);
-        window_->Picture(control::Seat(seat, control::kPartnerView))
-            ->ShowChange(changes->partnerView);
+    mirrorsShownAt_ = now;
+    for (int seat = 0; seat < 2; ++seat) {
+        const auto s = static_cast<std::size_t>(seat);
+        if (state_.refreshBoard[s]) {
+            state_.refreshBoard[s] = 0;
+            takenMirrorChanges_[s] = door_->TakeMirrorChanges(seat);
+        }
+    }
+}
+
+// The taken parts are the window's own copies: putting them onto the
+// fields needs no lock, and the network thread need not wait for it.
+void ServerApp::ShowTakenMirrorChanges() {
+    for (int seat = 0; seat < 2; ++seat) {
+        std::optional<Mirrors::Changes>& changes =
+            takenMirrorChanges_[static_cast<std::size_t>(seat)];
+        if (changes) {
+            window_->Picture(control::Seat(seat, control::kBoard))->ShowChange(changes->screen);
+            window_->Picture(control::Seat(seat, control::kPartnerView))
+                ->ShowChange(changes->partnerView);
+            changes.reset();
+        }
     }
 }
 

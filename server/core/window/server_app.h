@@ -95,9 +95,11 @@ class ServerApp : public QObject {
     void FillFigureLists();
     void DrainLog();
     void ApplyDeferredUpdates();
-    // Shows the seat's changed mirrors if they are due, else sets the timer
-    // for when they are. Under the lock.
-    void ShowMirrorsIfDue(int seat);
+    // Takes the changed parts of the seats' mirrors if a showing is due,
+    // else sets the timer for when it is; under the lock.
+    // ShowTakenMirrorChanges then puts them on the window, outside it.
+    void ShowMirrorsIfDue();
+    void ShowTakenMirrorChanges();
     void ShowStatusSlot(int slot, int controlId);
     void ShowStatistics();
     void ShowLiveTime();
@@ -130,8 +132,11 @@ class ServerApp : public QObject {
     // The mirrors change with every frame a player is sent, up to 40 times
     // a second per seat; the window shows them at most every
     // kMirrorRefreshMs, which looks smooth and leaves the processor to the
-    // game. The timer brings a change that had to wait.
-    std::array<std::uint32_t, 2> mirrorsShownAt_{};
+    // game. Both seats are shown at the same moments: each showing costs a
+    // repaint of the window and a trip to the display, which the two seats
+    // then share. The timer brings a change that had to wait.
+    std::uint32_t mirrorsShownAt_ = 0;
+    std::array<std::optional<Mirrors::Changes>, 2> takenMirrorChanges_;
     QTimer mirrorTimer_;
     // The network thread's wake-ups of the main loop.
     QueuedCalls wakeUps_;

@@ -1,6 +1,6 @@
 // The window's own pacing, against a clock the test moves by hand: the
-// mirrors are shown at most every 40 ms, and the live round time counts from
-// the round's set-up.
+// mirrors of both seats are shown together, at most every 40 ms, and the live round time counts
+// from the round's set-up.
 
 #include <gtest/gtest.h>
 
@@ -34,9 +34,9 @@ class WindowPacing : public ::testing::Test {
         ASSERT_TRUE(app->Start());
     }
 
-    // A frame that paints both views of seat 1 in one colour and presents
+    // A frame that paints both views of a seat in one colour and presents
     // them, drawn on the seat's mirror as the network thread does.
-    void Present(Qt::GlobalColor colour) {
+    void Present(Qt::GlobalColor colour, int seat = 0) {
         const QColor rgb(colour);
         const auto wire =
             static_cast<protocol::Colour>(rgb.red() | rgb.green() << 8 | rgb.blue() << 16);
@@ -48,15 +48,18 @@ class WindowPacing : public ::testing::Test {
         }
         protocol::Append(*frame, protocol::Present{});
         std::lock_guard guard(app->state().lock);
-        SeatMirror& mirror = app->engine().mirrors().Mirror(0);
+        SeatMirror& mirror = app->engine().mirrors().Mirror(seat);
         ASSERT_TRUE(protocol::ExecuteFrame(
             frame->FinishFrame(), [&mirror](std::uint8_t type, std::span<const std::uint8_t> body) {
                 return mirror.Execute(type, body);
             }));
     }
 
-    QColor ShownBoard() const {
-        return app->window()->Picture(control::Seat(0, control::kBoard))->image().pixelColor(5, 5);
+    QColor ShownBoard(int seat = 0) const {
+        return app->window()
+            ->Picture(control::Seat(seat, control::kBoard))
+            ->image()
+            .pixelColor(5, 5);
     }
 
     ScratchDirectory dir;
@@ -88,6 +91,27 @@ TEST_F(WindowPacing, MirrorsAreShownAtMostEvery40Ms) {
     now += 1;
     app->Iterate();
     EXPECT_EQ(ShownBoard(), QColor(Qt::green)) << "40 ms after the last showing";
+}
+
+TEST_F(WindowPacing, BothSeatsAreShownAtTheSameMoments) {
+    Present(Qt::red, 0);
+    app->Iterate();
+    ASSERT_EQ(ShownBoard(0), QColor(Qt::red));
+
+    now += 10;
+    Present(Qt::blue, 1);
+    app->Iterate();
+    EXPECT_EQ(ShownBoard(1), QColor(Qt::black))
+        << "a change of the other seat waits for the next showing too";
+
+    now += 30;
+    Present(Qt::green, 0);
+    app->Iterate();
+    EXPECT_EQ(ShownBoard(0), QColor(Qt::green));
+    EXPECT_EQ(ShownBoard(1), QColor(Qt::blue)) << "both seats shown in one go";
+    std::lock_guard guard(app->state().lock);
+    EXPECT_EQ(app->state().refreshBoard[0], 0);
+    EXPECT_EQ(app->state().refreshBoard[1], 0);
 }
 
 TEST_F(WindowPacing, LiveRoundTimeCountsFromTheRoundsSetUp) {
