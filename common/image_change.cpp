@@ -2,6 +2,9 @@
 
 #include <QPainter>
 
+#include <cstddef>
+#include <cstring>
+
 namespace quib {
 
 ImageChange TakeChange(const QImage& image, const QRect& area) {
@@ -26,10 +29,29 @@ QRect ApplyChange(QImage& shown, const ImageChange& change) {
     if (change.pixels.isNull() || shown.isNull()) {
         return changed;
     }
+    const QRect part = QRect(change.at, change.pixels.size()).intersected(shown.rect());
+    if (part.isEmpty()) {
+        return changed;
+    }
+    if (shown.format() == change.pixels.format() && shown.depth() % 8 == 0) {
+        // Row by row: the same bytes a painter would write, without setting
+        // one up for every change.
+        const auto bytesPerPixel = static_cast<std::size_t>(shown.depth() / 8);
+        const auto bytes = static_cast<std::size_t>(part.width()) * bytesPerPixel;
+        const QPoint from = part.topLeft() - change.at;
+        for (int row = 0; row < part.height(); ++row) {
+            std::memcpy(shown.scanLine(part.top() + row) +
+                            static_cast<std::size_t>(part.left()) * bytesPerPixel,
+                        change.pixels.constScanLine(from.y() + row) +
+                            static_cast<std::size_t>(from.x()) * bytesPerPixel,
+                        bytes);
+        }
+        return changed | part;
+    }
     QPainter painter(&shown);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(change.at, change.pixels);
-    return changed | QRect(change.at, change.pixels.size()).intersected(shown.rect());
+    return changed | part;
 }
 
 }  // namespace quib
