@@ -38,7 +38,11 @@ void PictureView::paintEvent(QPaintEvent* event) {
     for (const QRect& rest : QRegion(event->rect()).subtracted(QRegion(picture))) {
         painter.fillRect(rest, palette().window());
     }
-    drawFrame(&painter);
+    // A change of the picture alone leaves the sunken border as it is:
+    // drawing it through the style costs more than the change itself.
+    if (!contents.contains(event->rect())) {
+        drawFrame(&painter);
+    }
 }
 
 }  // namespace quib::client
