@@ -18,7 +18,11 @@ namespace quib::server {
 // engine must outlive this object (its destructor stops the thread).
 class NetworkThread {
   public:
-    static constexpr int kMaxPassPauseMs = 10;
+    // One exchange: the experimenter's commands and the game's own timed
+    // steps are noticed within the time a player's screen takes to change
+    // anyway, while two players exchanging frames wake the thread no more
+    // often than their replies and frames do.
+    static constexpr int kMaxPassPauseMs = 25;
 
     explicit NetworkThread(Engine& engine);
     ~NetworkThread();
@@ -41,6 +45,8 @@ class NetworkThread {
 
   private:
     void Loop();
+
+    static constexpr unsigned long kTimerSlackNs = 1000;
 
     Engine& engine_;
     std::atomic<bool> stopRequested_{false};
