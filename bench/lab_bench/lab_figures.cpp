@@ -15,6 +15,8 @@ std::string Format(const char* format, double value) {
     return text;
 }
 
+constexpr long kFlatMemoryKb = 1024;
+
 std::string Verdict(bool met) {
     return met ? "met" : "MISSED";
 }
@@ -114,9 +116,12 @@ void PrintFigures(const LabFigures& f, std::ostream& out) {
     const double limit = 1000.0 / (kTickMs + f.roundTripMs);
     std::vector<double> exchanges(f.reactionExchanges.begin(), f.reactionExchanges.end());
     const double worstExchanges = exchanges.empty() ? 0 : Percentile(exchanges, 1.0);
-    const auto rateRow = [&](const std::string& what, double rate) {
+    // Waiting, the exchange is the protocol's rhythm and little else; with
+    // the figures moving the real player program draws every frame before it
+    // answers, and the bar is the one it is measured against.
+    const auto rateRow = [&](const std::string& what, double rate, double share) {
         Row(out, what, Format("%.2f/s", rate) + Format(" = %.1f %% of limit", 100 * rate / limit),
-            ">= 97 %", Verdict(rate >= 0.97 * limit));
+            Format(">= %.0f %%", 100 * share), Verdict(rate >= share * limit));
     };
     out << "loopback round trip " << Format("%.3f ms", f.roundTripMs) << ", exchange limit "
         << Format("%.2f frames/s", limit) << "; idle " << Format("%.0f s", f.idle.seconds)
@@ -124,10 +129,10 @@ void PrintFigures(const LabFigures& f, std::ostream& out) {
     Row(out, "what", "measured", "target", "result");
     out << "|----------------------------------------------|----------------------------|"
            "----------------|--------|\n";
-    rateRow("exchange rate, seat 1 (real client), idle", f.idle.clientRate);
-    rateRow("exchange rate, seat 2 (measuring), idle", f.idle.measuringRate);
-    rateRow("exchange rate, seat 1 (real client), playing", f.playing.clientRate);
-    rateRow("exchange rate, seat 2 (measuring), playing", f.playing.measuringRate);
+    rateRow("exchange rate, seat 1 (real client), idle", f.idle.clientRate, 0.97);
+    rateRow("exchange rate, seat 2 (measuring), idle", f.idle.measuringRate, 0.97);
+    rateRow("exchange rate, seat 1 (real client), playing", f.playing.clientRate, 0.99);
+    rateRow("exchange rate, seat 2 (measuring), playing", f.playing.measuringRate, 0.97);
     Row(out, "frame gap p50 / p99 / max, playing",
         Format("%.1f", f.playing.gapP50) + Format(" / %.1f", f.playing.gapP99) +
             Format(" / %.1f ms", f.playing.gapMax),
@@ -149,19 +154,22 @@ void PrintFigures(const LabFigures& f, std::ostream& out) {
     Row(out, "quib_server CPU, idle", Format("%.2f %%", f.idle.serverCpu), "< 2 %",
         Verdict(f.idle.serverCpu < 2));
     Row(out, "quib_server CPU, both figures moving", Format("%.2f %%", f.playing.serverCpu),
-        "< 5 %", Verdict(f.playing.serverCpu < 5));
+        "< 2 %", Verdict(f.playing.serverCpu < 2));
     Row(out, "quib_client CPU, waiting", Format("%.2f %%", f.idle.clientCpu), "< 2 %",
         Verdict(f.idle.clientCpu < 2));
-    Row(out, "quib_client CPU, figures moving", Format("%.2f %%", f.playing.clientCpu), "< 5 %",
-        Verdict(f.playing.clientCpu < 5));
+    Row(out, "quib_client CPU, figures moving", Format("%.2f %%", f.playing.clientCpu), "< 1.5 %",
+        Verdict(f.playing.clientCpu < 1.5));
     Row(out, "quib_server peak RSS (VmHWM)", std::to_string(f.serverHwmKb) + " kB", "-", "-");
     Row(out, "quib_client peak RSS (VmHWM)", std::to_string(f.clientHwmKb) + " kB", "-", "-");
+    // Flat: the allocator may keep a few more pages than at the start, but a
+    // kilobyte kept per frame would be 14 MB over the game's three minutes.
+    const auto flat = [](long start, long end) { return end - start <= kFlatMemoryKb; };
     Row(out, "quib_server RSS start -> end of game",
         std::to_string(f.serverRssStartKb) + " -> " + std::to_string(f.serverRssEndKb) + " kB",
-        "no growth", "-");
+        "< +1 MB", Verdict(flat(f.serverRssStartKb, f.serverRssEndKb)));
     Row(out, "quib_client RSS start -> end of game",
         std::to_string(f.clientRssStartKb) + " -> " + std::to_string(f.clientRssEndKb) + " kB",
-        "no growth", "-");
+        "< +1 MB", Verdict(flat(f.clientRssStartKb, f.clientRssEndKb)));
     Row(out, "server listening after start", Format("%.0f ms", f.serverListenMs), "-", "-");
     Row(out, "client window shown after start", Format("%.0f ms", f.clientWindowMs), "-", "-");
     out << "\nresident size during the game (s: server kB, client kB):";
