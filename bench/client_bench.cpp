@@ -21,6 +21,7 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <memory>
 #include <string_view>
 
 #include "bench/seat_screen_game.h"
@@ -49,7 +50,7 @@ class PlayerScreen {
           window_(settings_, keys_, "client_bench") {
         window_.ShowFrontImages(*drawing_.Image(0), *drawing_.Image(2));
         window_.show();
-        ShowPresentsIn(drawing_, window_);
+        handOver_ = std::make_unique<client::PresentHandOver>(drawing_, window_);
         for (const bench::Frame& frame : frames_.setup) {
             Execute(frame);
             Show();
@@ -60,6 +61,7 @@ class PlayerScreen {
     void Execute(const bench::Frame& frame) {
         const auto reply = session_.HandleFrame(frame, inputs_);
         benchmark::DoNotOptimize(reply.data());
+        handOver_->HandOver();  // once the reply is out
     }
 
     // The window thread's part: the images handed over, then the paint they
@@ -86,6 +88,7 @@ class PlayerScreen {
     DrawingExecutor drawing_;
     ClientSession session_;
     ClientWindow window_;
+    std::unique_ptr<client::PresentHandOver> handOver_;
     ReplyInputs inputs_{"client-bench", true, &keys_};
     std::size_t next_ = 0;
 };

@@ -174,6 +174,9 @@ bool ClientNetworkLoop::AnswerFrame() {
         onOutcome_(NetworkOutcome::SendFailed);
         return false;
     }
+    if (afterReply_) {
+        afterReply_();
+    }
     return true;
 }
 

@@ -60,6 +60,11 @@ class ClientNetworkLoop {
     ClientNetworkLoop(const ClientNetworkLoop&) = delete;
     ClientNetworkLoop& operator=(const ClientNetworkLoop&) = delete;
 
+    // Called on the network thread after each reply has gone out: the work
+    // of a frame that need not hold up its reply (handing the pictures to
+    // the window). Set before Start.
+    void SetAfterReply(std::function<void()> afterReply) { afterReply_ = std::move(afterReply); }
+
     // Starts the thread; call once.
     void Start();
 
@@ -81,6 +86,7 @@ class ClientNetworkLoop {
     const std::atomic<bool>& foreground_;
     KeyState* keys_;
     OutcomeHandler onOutcome_;
+    std::function<void()> afterReply_;
     // 64 KiB: allocated once, reused for every frame.
     std::unique_ptr<protocol::FrameReceiver> receiver_;
     std::atomic<bool> quit_{false};

@@ -126,7 +126,7 @@ void ClientApp::StartNetwork() {
     // From here on the session and the drawing belong to the network thread;
     // what they show reaches the window queued.
     ClientWindow* window = window_.get();
-    ShowPresentsIn(*drawing_, *window);
+    handOver_ = std::make_unique<PresentHandOver>(*drawing_, *window);
     session_ = std::make_unique<ClientSession>(
         *drawing_, [window](TextField field, protocol::Colour colour, std::string_view text) {
             window->PostText(field, colour, text);
@@ -136,6 +136,7 @@ void ClientApp::StartNetwork() {
         [this, window](NetworkOutcome outcome) {
             window->Post([this, outcome] { OnNetworkOutcome(outcome); });
         });
+    loop_->SetAfterReply([handOver = handOver_.get()] { handOver->HandOver(); });
     loop_->Start();
 }
 

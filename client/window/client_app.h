@@ -96,6 +96,7 @@ class ClientApp {
     // then what it draws into and reports to.
     std::unique_ptr<DrawingExecutor> drawing_;
     std::unique_ptr<ClientWindow> window_;
+    std::unique_ptr<PresentHandOver> handOver_;
     std::unique_ptr<ClientSession> session_;
     UniqueFd socket_;
     std::unique_ptr<ClientNetworkLoop> loop_;

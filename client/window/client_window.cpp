@@ -172,26 +172,45 @@ void ClientWindow::PlaceFields() {
     SetGeometry(rightText_, placed.rightText);
 }
 
-void ShowPresentsIn(DrawingExecutor& drawing, ClientWindow& window) {
-    // The sizes the window shows, kept by the drawing thread: a front image
-    // replaced by one of another size goes over whole.
-    std::array<QSize, 2> shown = {drawing.Image(0)->size(), drawing.Image(2)->size()};
-    drawing.onPresent = [&drawing, &window, shown]() mutable {
-        std::array<ImageChange, 2> changes;
-        bool changed = false;
-        for (std::size_t side = 0; side < 2; ++side) {
-            const int front = static_cast<int>(2 * side);
-            const QImage& image = *drawing.Image(front);
-            const QRect area =
-                image.size() == shown[side] ? drawing.PresentedArea(front) : image.rect();
-            shown[side] = image.size();
-            changes[side] = TakeChange(image, area);
-            changed = changed || !changes[side].pixels.isNull();
+PresentHandOver::PresentHandOver(DrawingExecutor& drawing, ClientWindow& window)
+    : drawing_(drawing),
+      window_(window),
+      shown_{drawing.Image(0)->size(), drawing.Image(2)->size()} {
+    drawing_.onPresent = [this] { Note(); };
+}
+
+PresentHandOver::~PresentHandOver() {
+    drawing_.onPresent = nullptr;
+}
+
+// The copies are taken at the present, so the window gets the front images
+// as presented; a second present in the same frame takes the union again.
+void PresentHandOver::Note() {
+    for (std::size_t side = 0; side < pending_.size(); ++side) {
+        const QImage& image = *drawing_.Image(static_cast<int>(2 * side));
+        const QRect area = image.size() == shown_[side]
+                               ? drawing_.PresentedArea(static_cast<int>(2 * side))
+                               : image.rect();
+        shown_[side] = image.size();
+        if (!area.isEmpty()) {
+            pending_[side] |= area;
+            changes_[side] = TakeChange(image, pending_[side]);
         }
-        if (changed) {
-            window.PostFrontChanges(std::move(changes[0]), std::move(changes[1]));
+    }
+}
+
+void PresentHandOver::HandOver() {
+    if (pending_[0].isEmpty() && pending_[1].isEmpty()) {
+        return;
+    }
+    for (std::size_t side = 0; side < pending_.size(); ++side) {
+        if (pending_[side].isEmpty()) {  // nothing of this side: no pixels, its size
+            changes_[side] = TakeChange(*drawing_.Image(static_cast<int>(2 * side)), QRect());
         }
-    };
+    }
+    window_.PostFrontChanges(std::move(changes_[0]), std::move(changes_[1]));
+    changes_ = {};
+    pending_ = {};
 }
 
 void ClientWindow::UpdateForeground() {

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QWidget>
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -95,9 +96,33 @@ class ClientWindow : public QWidget {
     QueuedCalls posted_;
 };
 
-// From now on every present of `drawing` hands what it changed of the two
-// front images to the window, on whichever thread draws. The window is to
-// show the drawing's front images as they are at this call.
-void ShowPresentsIn(DrawingExecutor& drawing, ClientWindow& window);
+// Hands the window what the presents of `drawing` changed of its two front
+// images, on the thread that draws. Each present takes a copy of the part
+// it changed; HandOver, called once the frame is answered, posts what the
+// presents since took. The reply thus never waits for the window's wake-up,
+// and a frame with several presents is handed over once.
+// The window is to show the drawing's front images as they are when this
+// is made; both must outlive it.
+class PresentHandOver {
+  public:
+    PresentHandOver(DrawingExecutor& drawing, ClientWindow& window);
+    ~PresentHandOver();
+    PresentHandOver(const PresentHandOver&) = delete;
+    PresentHandOver& operator=(const PresentHandOver&) = delete;
+
+    void HandOver();
+
+  private:
+    void Note();
+
+    DrawingExecutor& drawing_;
+    ClientWindow& window_;
+    // The sizes the window shows: a front image replaced by one of another
+    // size goes over whole.
+    std::array<QSize, 2> shown_;
+    // Changed since the last hand-over, and a copy of that part.
+    std::array<QRect, 2> pending_;
+    std::array<ImageChange, 2> changes_;
+};
 
 }  // namespace quib::client

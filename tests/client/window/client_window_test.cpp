@@ -19,9 +19,13 @@
 #include <thread>
 #include <vector>
 
+#include "client/client_session.h"
 #include "client/client_settings.h"
 #include "client/key_state.h"
+#include "common/drawing.h"
 #include "common/image_change.h"
+#include "protocol/frame.h"
+#include "protocol/messages.h"
 #include "tests/support/case_name.h"
 #include "tests/support/qt_app.h"
 
@@ -238,6 +242,46 @@ TEST_F(ClientWindowTest, QueuedFrontChangesAreShownAndRepaintOnlyWhatChanged) {
     const QPoint onWindow = window.picture(TextField::Left)->mapTo(&window, inside);
     EXPECT_EQ(shown.pixelColor(onWindow + mark.topLeft()), QColor(Qt::green));
     EXPECT_EQ(shown.pixelColor(onWindow + mark.topLeft() - QPoint(1, 0)), QColor(Qt::red));
+}
+
+// The network thread's hand-over: a frame's presents reach the window only
+// once the frame is answered, all of them in one go and as presented.
+TEST_F(ClientWindowTest, PresentsReachTheWindowWhenHandedOverAsPresented) {
+    ClientWindow window(settings_, keys_, "Title");
+    DrawingExecutor drawing(DrawingConfig{360, 360, {}, 0.75f});
+    window.ShowFrontImages(*drawing.Image(0), *drawing.Image(2));
+    const QImage rightBefore = window.picture(TextField::Right)->image().copy();
+    PresentHandOver handOver(drawing, window);
+    ClientSession session(drawing, [](TextField, protocol::Colour, std::string_view) {});
+    const ReplyInputs inputs{"test", false, nullptr};
+
+    // Two presents in one frame, each with a box of its own, and after the
+    // last one a box drawn but not presented.
+    protocol::SendBuffer frame;
+    frame.StartFrame();
+    protocol::Append(frame, protocol::BeginDrawing{protocol::kOwnViewSlot});
+    protocol::Append(frame, protocol::Box{0.1f, 0.1f, 0.2f, 0.2f, 0x0000FF});
+    protocol::Append(frame, protocol::Present{});
+    protocol::Append(frame, protocol::Box{0.6f, 0.5f, 0.2f, 0.3f, 0x00FF00});
+    protocol::Append(frame, protocol::Present{});
+    protocol::Append(frame, protocol::Box{0.4f, 0.8f, 0.1f, 0.1f, 0xFF0000});
+    ASSERT_EQ(session.HandleFrame(frame.FinishFrame(), inputs).size(), 14u);
+    const QImage presented = drawing.Image(0)->copy();
+    DeliverQueued();
+    EXPECT_EQ(window.picture(TextField::Left)->image().pixelColor(50, 50), QColor(Qt::black))
+        << "nothing shown before the hand-over";
+
+    handOver.HandOver();
+    DeliverQueued();
+    EXPECT_EQ(window.picture(TextField::Left)->image(), presented);
+    EXPECT_EQ(window.picture(TextField::Left)->image().pixelColor(50, 50), QColor(Qt::red));
+    EXPECT_EQ(window.picture(TextField::Left)->image().pixelColor(250, 220), QColor(Qt::green));
+    EXPECT_EQ(window.picture(TextField::Right)->image(), rightBefore)
+        << "the side no present changed stays as it was";
+
+    handOver.HandOver();  // nothing presented since
+    DeliverQueued();
+    EXPECT_EQ(window.picture(TextField::Left)->image(), presented);
 }
 
 TEST_F(ClientWindowTest, KeyPressAndReleaseReachTheKeyState) {
