@@ -24,6 +24,7 @@
 #include <memory>
 #include <string_view>
 
+#include "bench/painted_pixels.h"
 #include "bench/seat_screen_game.h"
 #include "client/client_session.h"
 #include "client/client_settings.h"
@@ -36,6 +37,7 @@ namespace {
 
 using namespace quib;
 using namespace quib::client;
+using quib::bench::PaintedPixels;
 
 class PlayerScreen {
   public:
@@ -102,29 +104,6 @@ void BM_ExecuteMovingFigure(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-
-// Adds up the pixels of every paint event of the window and its fields.
-class PaintedPixels : public QObject {
-  public:
-    explicit PaintedPixels(QWidget* window) {
-        window->installEventFilter(this);
-        for (QWidget* child : window->findChildren<QWidget*>()) {
-            child->installEventFilter(this);
-        }
-    }
-
-    double pixels = 0;
-
-  protected:
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
-                pixels += static_cast<double>(rect.width()) * rect.height();
-            }
-        }
-        return false;
-    }
-};
 
 void BM_ExecuteAndShowMovingFigure(benchmark::State& state) {
     PlayerScreen screen;

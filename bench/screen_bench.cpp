@@ -21,6 +21,7 @@
 #include <mutex>
 #include <optional>
 
+#include "bench/painted_pixels.h"
 #include "bench/seat_screen_game.h"
 #include "server/core/window/picture_field.h"
 #include "server/engine/engine_door.h"
@@ -29,6 +30,7 @@ namespace {
 
 using quib::bench::SeatScreenGame;
 using namespace quib::server;
+using quib::bench::PaintedPixels;
 
 double FrameBytes(const SeatScreenGame& game) {
     return static_cast<double>(game.engine->links().links[0].sender.length());
@@ -63,23 +65,6 @@ void BM_MovingFiguresUpdate(benchmark::State& state) {
     }
     state.counters["frame_bytes"] = FrameBytes(game);
 }
-
-// Adds up the pixels of every paint event of a widget.
-class PaintedPixels : public QObject {
-  public:
-    explicit PaintedPixels(QWidget* widget) { widget->installEventFilter(this); }
-    double pixels = 0;
-
-  protected:
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
-                pixels += static_cast<double>(rect.width()) * rect.height();
-            }
-        }
-        return false;
-    }
-};
 
 // The window shows a seat's mirrors at most every 40 ms, every second frame
 // or so; here it shows them after every frame.
