@@ -12,7 +12,6 @@
 // 450: pictures of 360 pixels), in a real window on Qt's offscreen platform.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -120,15 +119,3 @@ BENCHMARK(BM_ExecuteMovingFigure)->Name("client_screen/execute_moving_figure");
 BENCHMARK(BM_ExecuteAndShowMovingFigure)->Name("client_screen/execute_and_show_moving_figure");
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,7 +10,6 @@
 // window's picture fields (on Qt's offscreen platform).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -86,12 +85,16 @@ void BM_ShowMovingMirrors(benchmark::State& state) {
         state.PauseTiming();
         game.MoveFigures();
         state.ResumeTiming();
+        // Taken under the lock, put on the fields outside it, as the window
+        // does.
+        std::optional<Mirrors::Changes> changes;
         {
             std::lock_guard guard(game.state.lock);
-            if (const std::optional<Mirrors::Changes> changes = door.TakeMirrorChanges(0)) {
-                screen.ShowChange(changes->screen);
-                partnerView.ShowChange(changes->partnerView);
-            }
+            changes = door.TakeMirrorChanges(0);
+        }
+        if (changes) {
+            screen.ShowChange(changes->screen);
+            partnerView.ShowChange(changes->partnerView);
         }
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
@@ -106,17 +109,3 @@ BENCHMARK(BM_Level3BoardUpdate)->Name("update_seat_screen/level3_board_with_mirr
 BENCHMARK(BM_ShowMovingMirrors)->Name("show_seat_mirrors/moving_figures");
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    // Qt's update timer at 0 ms: the paint a change asks for comes at once
-    // instead of after the platform's usual 5 ms.
-    qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
