@@ -42,12 +42,12 @@ void Engine::PrepareStart() {
     }
 }
 
-void Engine::RunPass(std::uint32_t now, SocketEvent event) {
+void Engine::RunPass(Moment now, SocketEvent event) {
     std::lock_guard guard(state.lock);
     state.engineBusy = 1;
     links_.BeginPass();
-    links_.HandleSocketEvent(event, now);
-    GameStep(now);
+    links_.HandleSocketEvent(event, now.ms);
+    GameStep(now.ms);
     for (int seat = 0; seat < kSeats; ++seat) {
         links_.ServiceSeat(seat, now);
     }

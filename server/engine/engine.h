@@ -54,16 +54,22 @@ class Engine final : private SeatLinkHandler {
     // Start-up: the seats' graphs begin counting from `now`.
     void StartLinks(std::uint32_t now) { links_.Start(now); }
 
-    // Waits at most `timeoutMs` for the next socket event, outside stateLock.
-    SocketEvent NextSocketEvent(int timeoutMs) { return links_.NextSocketEvent(timeoutMs); }
+    // Waits at most `timeout` for the next socket event, outside stateLock.
+    SocketEvent NextSocketEvent(std::chrono::microseconds timeout) {
+        return links_.NextSocketEvent(timeout);
+    }
     // One pass of the network thread: under state.lock with engineBusy = 1,
     // handles `event`, runs one game step, writes a finished round's files,
     // services seat 0 and then seat 1.
-    void RunPass(std::uint32_t now, SocketEvent event);
-    // The same with the event taken without waiting.
-    void RunPass(std::uint32_t now) { RunPass(now, NextSocketEvent(0)); }
-    int MsUntilNextPass(std::uint32_t now, int limitMs) const {
-        return links_.MsUntilNextPass(now, limitMs);
+    void RunPass(Moment now, SocketEvent event);
+    // The same at a moment in whole milliseconds, with the event taken
+    // without waiting or given.
+    void RunPass(std::uint32_t nowMs) {
+        RunPass(Moment::FromMs(nowMs), NextSocketEvent(std::chrono::microseconds(0)));
+    }
+    void RunPass(std::uint32_t nowMs, SocketEvent event) { RunPass(Moment::FromMs(nowMs), event); }
+    std::chrono::microseconds TimeUntilNextPass(Moment now, std::chrono::milliseconds limit) const {
+        return links_.TimeUntilNextPass(now, limit);
     }
     // One game step followed by the files of a round it finished.
     void GameStep(std::uint32_t now);

@@ -8,7 +8,9 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 
 namespace quib::server {
 
@@ -89,7 +91,8 @@ void Listener::Close() {
     port_ = 0;
 }
 
-SocketEvent Listener::Poll(std::span<const WatchedConnection> connections, int timeoutMs) {
+SocketEvent Listener::Poll(std::span<const WatchedConnection> connections,
+                           std::chrono::microseconds timeout) {
     pollSet_.clear();
     if (isOpen()) {
         pollSet_.push_back({listenFd_, POLLIN, 0});
@@ -98,7 +101,13 @@ SocketEvent Listener::Poll(std::span<const WatchedConnection> connections, int t
         const short events = watched.read ? POLLIN : 0;
         pollSet_.push_back({watched.connection, events, 0});
     }
-    if (poll(pollSet_.data(), pollSet_.size(), timeoutMs) <= 0) {
+    // To the microsecond: a frame is due 25 ms after a reply, not up to a
+    // millisecond later.
+    timeout = std::max(timeout, std::chrono::microseconds(0));
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+    const timespec wait{static_cast<time_t>(seconds.count()),
+                        static_cast<long>((timeout - seconds).count() * 1000)};
+    if (ppoll(pollSet_.data(), pollSet_.size(), &wait, nullptr) <= 0) {
         return {};
     }
     const std::size_t count = pollSet_.size();

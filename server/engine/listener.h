@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -45,12 +46,13 @@ class Listener {
     // The port actually bound; 0 while closed.
     std::uint16_t port() const { return port_; }
 
-    // Waits at most `timeoutMs` (0: not at all) for the listener and the
+    // Waits at most `timeout` (0: not at all) for the listener and the
     // given connections and reports ONE event: a new connection (already
     // accepted, non-blocking, without send delay), data to read, or a lost
     // connection. When several are ready, the one after the last reported
     // comes first, so a busy connection cannot starve the others.
-    SocketEvent Poll(std::span<const WatchedConnection> connections, int timeoutMs);
+    SocketEvent Poll(std::span<const WatchedConnection> connections,
+                     std::chrono::microseconds timeout);
 
   private:
     SocketEvent Accept();

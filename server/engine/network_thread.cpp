@@ -40,9 +40,9 @@ void NetworkThread::Loop() {
         // engine's next timed work, so waiting players cost next to no
         // processor time; the limit bounds how late the thread notices the
         // experimenter's start, stop and abort.
-        const SocketEvent event = engine_.NextSocketEvent(
-            engine_.MsUntilNextPass(MonotonicMilliseconds(), kMaxPassPauseMs));
-        engine_.RunPass(MonotonicMilliseconds(), event);
+        const SocketEvent event =
+            engine_.NextSocketEvent(engine_.TimeUntilNextPass(MonotonicMoment(), kMaxPassPause));
+        engine_.RunPass(MonotonicMoment(), event);
         if (afterPass_) {
             afterPass_();
         }

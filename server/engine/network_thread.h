@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -10,7 +11,7 @@ namespace quib::server {
 
 // The server's network thread: runs the engine's passes one after another
 // until it is stopped. Between two passes it waits for socket activity until
-// the engine has timed work (at most kMaxPassPauseMs), outside stateLock,
+// the engine has timed work (at most kMaxPassPause), outside stateLock,
 // which is the main thread's window for its deferred updates.
 //
 // Start and Stop are called by the main thread; the engine belongs to the
@@ -22,7 +23,7 @@ class NetworkThread {
     // steps are noticed within the time a player's screen takes to change
     // anyway, while two players exchanging frames wake the thread no more
     // often than their replies and frames do.
-    static constexpr int kMaxPassPauseMs = 25;
+    static constexpr std::chrono::milliseconds kMaxPassPause{25};
 
     explicit NetworkThread(Engine& engine);
     ~NetworkThread();

@@ -23,6 +23,9 @@ struct SeatLink {
     // Time of the last send, the last reply taken in or the last time-out
     // mark (millisecond timer, wrapping).
     std::uint32_t lastEventTime = 0;
+    // When the last reply was taken in (microsecond timer, wrapping): the
+    // next frame goes out 25 ms after it, to the microsecond.
+    std::uint32_t replyTakenUs = 0;
     std::int32_t connectionState = LinkFree;
     // The receive side: TCP may split a reply over several reads, so the
     // receiver completes it before it counts; a finished reply (Complete or

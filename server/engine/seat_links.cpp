@@ -20,6 +20,14 @@ namespace {
 constexpr std::uint64_t kGraphPixels = ConnectionGraph::kHeight;
 constexpr std::uint64_t kFullScaleMs = kUpdatePauseMs;
 
+// The time until `since` + `pause` has passed on a wrapping timer counting
+// in `Ticks`; 0 when it has.
+template <typename Ticks>
+Ticks Remaining(std::uint32_t now, std::uint32_t since, std::uint32_t pause) {
+    const std::uint32_t elapsed = now - since;
+    return Ticks(elapsed >= pause ? 0 : pause - elapsed);
+}
+
 }  // namespace
 
 SeatLinks::SeatLinks(ServerState& state, SeatLinkHandler& handler)
@@ -35,7 +43,7 @@ void SeatLinks::Start(std::uint32_t now) {
     }
 }
 
-SocketEvent SeatLinks::NextSocketEvent(int timeoutMs) {
+SocketEvent SeatLinks::NextSocketEvent(std::chrono::microseconds timeout) {
     std::array<WatchedConnection, kSeats> watched;
     std::size_t count = 0;
     for (const SeatLink& link : links) {
@@ -45,7 +53,7 @@ SocketEvent SeatLinks::NextSocketEvent(int timeoutMs) {
             watched[count++] = {link.connection, !ReplyWaiting(link)};
         }
     }
-    return listener.Poll(std::span(watched.data(), count), timeoutMs);
+    return listener.Poll(std::span(watched.data(), count), timeout);
 }
 
 void SeatLinks::HandleSocketEvent(const SocketEvent& event, std::uint32_t now) {
@@ -153,7 +161,8 @@ void SeatLinks::HandleDisconnect(int connection, std::uint32_t now) {
     state_.refreshControls = 1;
 }
 
-void SeatLinks::ServiceSeat(int seat, std::uint32_t now) {
+void SeatLinks::ServiceSeat(int seat, Moment moment) {
+    const std::uint32_t now = moment.ms;
     SeatLink& link = links[seat];
     link.receiver.Expire(now);
     Colour colour = kGraphNeutral;
@@ -168,7 +177,7 @@ void SeatLinks::ServiceSeat(int seat, std::uint32_t now) {
             break;
         case LinkIdle:
             colour = kGraphIdle;
-            if (ElapsedMs(now, link.lastEventTime) >= kUpdatePauseMs) {
+            if (ElapsedUs(moment.us, link.replyTakenUs) >= kUpdatePauseUs) {
                 handler_.ComposeFrame(seat, link.sender, now);
                 SendFrame(seat, now);
                 handler_.FrameSent(seat, link.sender.bytes());
@@ -177,7 +186,7 @@ void SeatLinks::ServiceSeat(int seat, std::uint32_t now) {
         case LinkAwaitingReply:
             colour = kGraphAwaiting;
             if (ReplyWaiting(link)) {
-                TakeReply(seat, now);
+                TakeReply(seat, moment);
             }
             break;
         default:
@@ -191,39 +200,39 @@ void SeatLinks::ServiceSeat(int seat, std::uint32_t now) {
     }
 }
 
-int SeatLinks::MsUntilNextPass(std::uint32_t now, int limitMs) const {
+std::chrono::microseconds SeatLinks::TimeUntilNextPass(Moment now,
+                                                       std::chrono::milliseconds limit) const {
+    using std::chrono::microseconds;
+    using std::chrono::milliseconds;
     if (replyTakenInPass_) {
-        return 0;
+        return microseconds(0);
     }
-    // Milliseconds until `since` + `pauseMs` has passed; 0 when it has.
-    const auto until = [now](std::uint32_t since, std::uint32_t pauseMs) {
-        const std::uint32_t elapsed = ElapsedMs(now, since);
-        return elapsed >= pauseMs ? 0 : static_cast<int>(pauseMs - elapsed);
-    };
-    int wait = limitMs;
+    microseconds wait = limit;
     for (const SeatLink& link : links) {
         switch (link.connectionState) {
             case LinkGreeting:
-                return 0;
+                return microseconds(0);
             case LinkIdle:
-                wait = std::min(wait, until(link.lastEventTime, kUpdatePauseMs));
+                wait = std::min<microseconds>(
+                    wait, Remaining<microseconds>(now.us, link.replyTakenUs, kUpdatePauseUs));
                 break;
             case LinkAwaitingReply:
                 if (ReplyWaiting(link)) {
-                    return 0;
+                    return microseconds(0);
                 }
                 break;
             default:
                 break;
         }
         // The time-out mark is due once more than kReplyWatchMs have passed.
-        wait = std::min(wait, until(link.lastEventTime, kReplyWatchMs + 1));
-        const int expiry = link.receiver.MsUntilExpiry(now);
+        wait = std::min<microseconds>(
+            wait, Remaining<milliseconds>(now.ms, link.lastEventTime, kReplyWatchMs + 1));
+        const int expiry = link.receiver.MsUntilExpiry(now.ms);
         if (expiry >= 0) {
-            wait = std::min(wait, expiry);
+            wait = std::min<microseconds>(wait, milliseconds(expiry));
         }
     }
-    return std::max(wait, 0);
+    return std::max(wait, microseconds(0));
 }
 
 void SeatLinks::SendFrame(int seat, std::uint32_t now) {
@@ -233,7 +242,8 @@ void SeatLinks::SendFrame(int seat, std::uint32_t now) {
     link.connectionState = LinkAwaitingReply;
 }
 
-void SeatLinks::TakeReply(int seat, std::uint32_t now) {
+void SeatLinks::TakeReply(int seat, Moment moment) {
+    const std::uint32_t now = moment.ms;
     SeatLink& link = links[seat];
     ProcessReply(seat);
     replyTakenInPass_ = true;
@@ -245,6 +255,7 @@ void SeatLinks::TakeReply(int seat, std::uint32_t now) {
         std::clamp<std::uint64_t>(roundTrip * kGraphPixels / kFullScaleMs, 1, kGraphPixels);
     AddGraphColumn(seat, static_cast<int>(height), slow ? kGraphSlowReply : kGraphFastReply);
     link.lastEventTime = now;
+    link.replyTakenUs = moment.us;
 }
 
 void SeatLinks::AddGraphColumn(int seat, int height, Colour colour) {

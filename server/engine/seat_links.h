@@ -1,11 +1,13 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "common/clock.h"
 #include "protocol/frame.h"
 #include "server/core/server_state.h"
 #include "server/engine/connection_graph.h"
@@ -19,6 +21,7 @@ namespace quib::server {
 inline constexpr std::uint32_t kReplyWatchMs = 200;
 // The pause between a reply taken in and the seat's next frame.
 inline constexpr std::uint32_t kUpdatePauseMs = 25;
+inline constexpr std::uint32_t kUpdatePauseUs = kUpdatePauseMs * 1000;
 
 // Colours of the connection-quality graph (0x00BBGGRR).
 inline constexpr Colour kGraphNeutral = Rgb(255, 255, 255);
@@ -63,10 +66,10 @@ class SeatLinks {
     // last event, so that the first free-seat marks come 200 ms later.
     void Start(std::uint32_t now);
 
-    // Waits at most `timeoutMs` for the next socket event and takes it (a
+    // Waits at most `timeout` for the next socket event and takes it (a
     // new connection is accepted, nothing is read yet). Called outside
     // state.lock, so the thread's wait does not hold up the main thread.
-    SocketEvent NextSocketEvent(int timeoutMs);
+    SocketEvent NextSocketEvent(std::chrono::microseconds timeout);
     void HandleSocketEvent(const SocketEvent& event, std::uint32_t now);
     void HandleConnect(int connection, std::uint32_t now);
     void HandleData(int connection, std::uint32_t now);
@@ -74,7 +77,7 @@ class SeatLinks {
 
     // The per-seat exchange step: greets, sends the next frame, takes a reply
     // in, draws the connection graph.
-    void ServiceSeat(int seat, std::uint32_t now);
+    void ServiceSeat(int seat, Moment now);
     // Checks and parses the seat's waiting reply and executes it: fills the
     // seat's keys (cleared first, also for a bad reply) and reports the host
     // name. Does not clear the receiver.
@@ -82,11 +85,12 @@ class SeatLinks {
     // Called at the start of every pass.
     void BeginPass() { replyTakenInPass_ = false; }
     // How long the thread may wait for a socket event before the next pass
-    // has timed work to do (a frame due 25 ms after a reply, a time-out mark,
-    // an unfinished reply reaching its limit), at most `limitMs`. 0 after a
-    // pass that took in a reply, so its keys are acted on at once and their
-    // times in the round file are those of their arrival.
-    int MsUntilNextPass(std::uint32_t now, int limitMs) const;
+    // has timed work to do (a frame due 25 ms after a reply, to the
+    // microsecond; a time-out mark or an unfinished reply reaching its
+    // limit, in whole milliseconds), at most `limit`. 0 after a pass that
+    // took in a reply, so its keys are acted on at once and their times in
+    // the round file are those of their arrival.
+    std::chrono::microseconds TimeUntilNextPass(Moment now, std::chrono::milliseconds limit) const;
 
     // Shutdown: closes both seats' connections and the listening socket.
     void CloseAll();
@@ -102,7 +106,7 @@ class SeatLinks {
   private:
     int ChooseSeat(const std::string& peerAddress) const;
     void SendFrame(int seat, std::uint32_t now);
-    void TakeReply(int seat, std::uint32_t now);
+    void TakeReply(int seat, Moment now);
     bool ExecuteReplyMessage(int seat, std::uint8_t type, std::span<const std::uint8_t> body,
                              std::span<std::int32_t> keys);
     void AddGraphColumn(int seat, int height, Colour colour);

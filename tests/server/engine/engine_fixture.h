@@ -55,7 +55,7 @@ class EngineFixture : public ::testing::Test {
             if (std::chrono::steady_clock::now() > end) {
                 return false;
             }
-            const server::SocketEvent event = engine->NextSocketEvent(2);
+            const server::SocketEvent event = engine->NextSocketEvent(std::chrono::milliseconds(2));
             now += stepMs;
             engine->RunPass(now, event);
         }

@@ -75,6 +75,44 @@ TEST_F(Exchange, TheNextFrameGoesOut25msAfterTheReply) {
     EXPECT_TRUE(quib::testing::IsUpdateFrame(client.Frames()[1]));
 }
 
+// Counted in whole milliseconds, a reply taken in late in a millisecond
+// would get its next frame up to a millisecond early or late; the pause is
+// 25 ms to the microsecond, also where the microsecond timer wraps.
+struct PauseCase {
+    const char* name;
+    std::uint32_t replyUs;  // when the reply is taken in
+};
+
+class ExchangePause : public Exchange, public ::testing::WithParamInterface<PauseCase> {};
+
+TEST_P(ExchangePause, TheNextFrameGoesOutWhen25msHavePassedToTheMicrosecond) {
+    using namespace std::chrono_literals;
+    TestClient client;
+    const int seat = Seat(client);
+    const Moment reply{now, GetParam().replyUs};
+    const auto end = std::chrono::steady_clock::now() + kDeadline;
+    while (link(seat).connectionState != LinkIdle && std::chrono::steady_clock::now() < end) {
+        engine->RunPass(reply, engine->NextSocketEvent(2ms));
+    }
+    ASSERT_EQ(link(seat).connectionState, LinkIdle);
+
+    const Moment almost{now + 25, reply.us + kUpdatePauseUs - 1};
+    engine->RunPass(almost, {});
+    EXPECT_EQ(link(seat).connectionState, LinkIdle);
+    EXPECT_EQ(engine->TimeUntilNextPass(almost, 25ms), 1us);
+
+    const Moment due{now + 25, reply.us + kUpdatePauseUs};
+    engine->RunPass(due, {});
+    EXPECT_EQ(link(seat).connectionState, LinkAwaitingReply);
+    ASSERT_TRUE(PumpUntil([&] { return client.FramesReceived() == 2; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExchangePause,
+                         ::testing::Values(PauseCase{"LateInAMillisecond", 50000U * 1000U + 700U},
+                                           PauseCase{"WhereTheMicrosecondTimerWraps",
+                                                     0xFFFFFFFFU - 300U}),
+                         quib::testing::CaseName());
+
 TEST_F(Exchange, AReplyArrivingInTwoPiecesIsOneReply) {
     TestClient client;
     client.SetAnswering(false);
@@ -235,7 +273,7 @@ TEST_P(RoundTripColumn, IsDrawnWhenTheReplyIsTakenIn) {
     ASSERT_EQ(seat.receiver.Received(reply.size(), now), Status::Complete);
 
     now += c.roundTripMs;
-    engine->links().ServiceSeat(1, now);
+    engine->links().ServiceSeat(1, Moment::FromMs(now));
     EXPECT_EQ(seat.connectionState, LinkIdle);
     EXPECT_EQ(seat.lastEventTime, now);
     EXPECT_EQ(engine->game().keyTable[1][kKeyRight], 1);
@@ -275,15 +313,15 @@ TEST_P(ReplyWatch, MarksEvery200ms) {
     seat.lastEventTime = c.start;
     const QImage& graph = engine->links().graphs[0].image();
 
-    engine->links().ServiceSeat(0, c.start + 200);
+    engine->links().ServiceSeat(0, Moment::FromMs(c.start + 200));
     EXPECT_EQ(BarHeight(graph, kRightmostColumn, c.colour), 0);
     EXPECT_EQ(state.refreshStrips, 0);
-    engine->links().ServiceSeat(0, c.start + 201);
+    engine->links().ServiceSeat(0, Moment::FromMs(c.start + 201));
     EXPECT_EQ(BarHeight(graph, kRightmostColumn, c.colour), 20);
     EXPECT_EQ(state.refreshStrips, 1);
-    engine->links().ServiceSeat(0, c.start + 401);
+    engine->links().ServiceSeat(0, Moment::FromMs(c.start + 401));
     EXPECT_EQ(BarHeight(graph, kRightmostColumn - 1, c.colour), 0);
-    engine->links().ServiceSeat(0, c.start + 402);
+    engine->links().ServiceSeat(0, Moment::FromMs(c.start + 402));
     EXPECT_EQ(BarHeight(graph, kRightmostColumn - 1, c.colour), 20);
     EXPECT_EQ(BarHeight(graph, kRightmostColumn, c.colour), 20);
     EXPECT_EQ(seat.connectionState, c.connectionState);

@@ -20,6 +20,7 @@ namespace quib::server {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 constexpr auto kDeadline = std::chrono::seconds(5);
 
 // A plain blocking client socket connected to 127.0.0.1:port.
@@ -44,7 +45,7 @@ void SendText(int fd, const std::string& text) {
 SocketEvent NextEvent(Listener& listener, const std::vector<WatchedConnection>& watched) {
     const auto end = Clock::now() + kDeadline;
     while (Clock::now() < end) {
-        const SocketEvent event = listener.Poll(watched, 20);
+        const SocketEvent event = listener.Poll(watched, 20ms);
         if (event.kind != SocketEventKind::None) {
             return event;
         }
@@ -90,11 +91,11 @@ TEST_F(ListenerTest, APortAlreadyTakenCannotBeOpened) {
     EXPECT_FALSE(second.Open(listener.port()));
     EXPECT_FALSE(second.isOpen());
     EXPECT_EQ(second.port(), 0);
-    EXPECT_EQ(second.Poll({}, 0).kind, SocketEventKind::None);
+    EXPECT_EQ(second.Poll({}, 0ms).kind, SocketEventKind::None);
 }
 
 TEST_F(ListenerTest, NothingHappeningIsNone) {
-    EXPECT_EQ(listener.Poll({}, 0).kind, SocketEventKind::None);
+    EXPECT_EQ(listener.Poll({}, 0ms).kind, SocketEventKind::None);
 }
 
 TEST_F(ListenerTest, AnAcceptedConnectionIsNonBlockingWithoutSendDelay) {
@@ -186,7 +187,7 @@ TEST_F(ListenerTest, AConnectionNotToBeReadHidesItsDataButNotItsLoss) {
     const std::vector<WatchedConnection> muted = {{connection, false}};
     // The data is there (a reading poll sees it) but a muted one does not.
     EXPECT_EQ(NextEvent(listener, {{connection, true}}).kind, SocketEventKind::Data);
-    EXPECT_EQ(listener.Poll(muted, 50).kind, SocketEventKind::None);
+    EXPECT_EQ(listener.Poll(muted, 50ms).kind, SocketEventKind::None);
 
     // A reset connection fails outright, which even a muted watch reports.
     const linger reset{1, 0};

@@ -221,8 +221,8 @@ TEST_F(Seats, DataFromAConnectionWithoutASeatIsReadAndDropped) {
               static_cast<ssize_t>(garbage.size()));
 
     engine->links().HandleData(pair[1], now);
-    engine->links().ServiceSeat(0, now);
-    engine->links().ServiceSeat(1, now);
+    engine->links().ServiceSeat(0, Moment::FromMs(now));
+    engine->links().ServiceSeat(1, Moment::FromMs(now));
 
     char probe = 0;
     EXPECT_EQ(recv(pair[1], &probe, 1, MSG_PEEK | MSG_DONTWAIT), -1) << "data left unread";
