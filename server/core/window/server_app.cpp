@@ -337,17 +337,21 @@ void ServerApp::ApplyDeferredUpdates() {
         return;
     }
     MainWindow& w = *window_;
-    state_.boardRefreshTimed = 0;
-    if (state_.refreshStrips) {
+    // While the mirror timer runs, the window looks at the mirrors anyway
+    // when it fires; the network thread need not wake it for a change.
+    state_.boardRefreshTimed = mirrorTimer_.isActive() ? 1 : 0;
+    const bool mirrorsShown =
+        (state_.refreshBoard[0] || state_.refreshBoard[1]) && TakeMirrorChangesIfDue();
+    // The strips change with every exchange; while the mirrors are shown at
+    // their pace, they go along with the next showing, so that both cost one
+    // repaint and one trip to the display.
+    if (state_.refreshStrips && (mirrorsShown || !mirrorTimer_.isActive())) {
         state_.refreshStrips = 0;
         for (int seat = 0; seat < 2; ++seat) {
             if (const std::optional<QImage> graph = door_->Graph(seat)) {
                 w.Picture(control::Seat(seat, control::kStrip))->Show(*graph);
             }
         }
-    }
-    if (state_.refreshBoard[0] || state_.refreshBoard[1]) {
-        ShowMirrorsIfDue();
     }
     for (int seat = 0; seat < 2; ++seat) {
         ShowStatusSlot(seat, control::Seat(seat, control::kLowerStatus));
@@ -375,7 +379,7 @@ void ServerApp::ApplyDeferredUpdates() {
     }
 }
 
-void ServerApp::ShowMirrorsIfDue() {
+bool ServerApp::TakeMirrorChangesIfDue() {
     const std::uint32_t now = options_.clock();
     const std::uint32_t since = ElapsedMs(now, mirrorsShownAt_);
     if (since < kMirrorRefreshMs) {
@@ -384,7 +388,7 @@ void ServerApp::ShowMirrorsIfDue() {
             mirrorTimer_.start(wait);
         }
         state_.boardRefreshTimed = 1;
-        return;
+        return false;
     }
     mirrorsShownAt_ = now;
     for (int seat = 0; seat < 2; ++seat) {
@@ -394,6 +398,13 @@ void ServerApp::ShowMirrorsIfDue() {
             takenMirrorChanges_[s] = door_->TakeMirrorChanges(seat);
         }
     }
+    // Moving figures change the mirrors with every frame: the timer looks
+    // again when the next showing is due, instead of the network thread
+    // waking the window for the first change in between. Once nothing
+    // changes, it fires once more and stays off.
+    mirrorTimer_.start(static_cast<int>(kMirrorRefreshMs));
+    state_.boardRefreshTimed = 1;
+    return true;
 }
 
 // The taken parts are the window's own copies: putting them onto the

@@ -95,10 +95,10 @@ class ServerApp : public QObject {
     void FillFigureLists();
     void DrainLog();
     void ApplyDeferredUpdates();
-    // Takes the changed parts of the seats' mirrors if a showing is due,
-    // else sets the timer for when it is; under the lock.
+    // Takes the changed parts of the seats' mirrors if a showing is due
+    // (true), else sets the timer for when it is; under the lock.
     // ShowTakenMirrorChanges then puts them on the window, outside it.
-    void ShowMirrorsIfDue();
+    bool TakeMirrorChangesIfDue();
     void ShowTakenMirrorChanges();
     void ShowStatusSlot(int slot, int controlId);
     void ShowStatistics();

@@ -114,6 +114,53 @@ TEST_F(WindowPacing, BothSeatsAreShownAtTheSameMoments) {
     EXPECT_EQ(app->state().refreshBoard[1], 0);
 }
 
+// Figures moving change the mirrors with every frame: after a showing the
+// window's timer looks again when the next one is due, so the network
+// thread need not wake the window for every change in between.
+TEST_F(WindowPacing, AfterAShowingTheNextChangeNeedsNoWakeUp) {
+    Present(Qt::red);
+    app->Iterate();
+    ASSERT_EQ(ShownBoard(), QColor(Qt::red));
+
+    now += 5;
+    Present(Qt::green);
+    std::lock_guard guard(app->state().lock);
+    EXPECT_FALSE(HasMainThreadWork(app->state()));
+}
+
+// The connection strips change with every exchange. While the mirrors are
+// shown at their pace, the strips wait for the next showing (one repaint
+// for both); with the mirrors at rest they are shown at once.
+TEST_F(WindowPacing, StripsGoAlongWithTheMirrorsWhileTheseMove) {
+    const auto markStrip = [this](Colour colour) {
+        std::lock_guard guard(app->state().lock);
+        app->engine().links().graphs[0].AddColumn(ConnectionGraph::kHeight, colour);
+        app->state().refreshStrips = 1;
+    };
+    const auto shownStripColumn = [this] {
+        return app->window()
+            ->Picture(control::Seat(0, control::kStrip))
+            ->image()
+            .pixelColor(ConnectionGraph::kWidth - 1, ConnectionGraph::kHeight - 1);
+    };
+    markStrip(Rgb(0, 255, 0));
+    app->Iterate();
+    ASSERT_EQ(shownStripColumn(), QColor(Qt::green)) << "no mirror showing due: at once";
+
+    Present(Qt::red);
+    app->Iterate();
+    now += 10;
+    markStrip(Rgb(255, 255, 0));
+    app->Iterate();
+    EXPECT_EQ(shownStripColumn(), QColor(Qt::green)) << "10 ms after a showing the strip waits";
+
+    now += 30;
+    Present(Qt::blue);
+    app->Iterate();
+    EXPECT_EQ(ShownBoard(), QColor(Qt::blue));
+    EXPECT_EQ(shownStripColumn(), QColor(Qt::yellow)) << "shown with the mirrors";
+}
+
 TEST_F(WindowPacing, LiveRoundTimeCountsFromTheRoundsSetUp) {
     QTableWidgetItem* liveTime = app->window()->StatisticsList()->item(1, 1);
     {
