@@ -125,7 +125,14 @@ void PrintFigures(const LabFigures& f, std::ostream& out) {
     };
     out << "loopback round trip " << Format("%.3f ms", f.roundTripMs) << ", exchange limit "
         << Format("%.2f frames/s", limit) << "; idle " << Format("%.0f s", f.idle.seconds)
-        << ", playing " << Format("%.0f s", f.playing.seconds) << "\n\n";
+        << ", playing " << Format("%.0f s", f.playing.seconds) << "\n";
+    // What this machine's wake-ups leave of the limit: in the exchange the
+    // server wakes from its 25 ms pause and both sides from rest.
+    const double rested = 1000.0 / (kTickMs + f.pauseOverrunMs + f.restedRoundTripMs);
+    out << "from rest: a 25 ms pause overruns by " << Format("%.3f ms", f.pauseOverrunMs)
+        << ", the round trip after it takes " << Format("%.3f ms", f.restedRoundTripMs)
+        << "; exchanges can reach at most " << Format("%.2f frames/s", rested)
+        << Format(" = %.1f %% of the limit", 100 * rested / limit) << "\n\n";
     Row(out, "what", "measured", "target", "result");
     out << "|----------------------------------------------|----------------------------|"
            "----------------|--------|\n";

@@ -53,6 +53,10 @@ struct LabFigures {
     double serverListenMs = 0;
     double clientWindowMs = 0;
     double roundTripMs = 0;  // loopback, median
+    // The same after a 25 ms pause, as in the exchange: both sides wake from
+    // rest, and the pause itself lasts longer than asked.
+    double restedRoundTripMs = 0;
+    double pauseOverrunMs = 0;
     PhaseFigures idle;
     PhaseFigures playing;
     std::vector<double> reactionMs;

@@ -32,6 +32,7 @@ using Clock = std::chrono::steady_clock;
 // time and no press falls into a journey.
 constexpr auto kRealPlayerPace = 800ms;
 constexpr int kRoundTripSamples = 2000;
+constexpr int kRestedRoundTripSamples = 200;  // 5 s of 25 ms pauses
 constexpr double kMemorySamplePeriodSeconds = 15;
 // A press of the key-to-screen phase takes a journey across a cell (some
 // 0.65 s) and a rest; the watchdog allows three times that.
@@ -218,7 +219,10 @@ void MeasureLab(const LabOptions& options, LabFigures& figures) {
 
     const PhaseRun run{lab, seat2, player};
     MeasurePhase(run, options.idleSeconds, nullptr, figures.idle);
-    figures.roundTripMs = LoopbackRoundTripMs(kRoundTripSamples);
+    figures.roundTripMs = LoopbackRoundTrips(kRoundTripSamples, 0ms).roundTripMs;
+    const LoopbackTimes rested = LoopbackRoundTrips(kRestedRoundTripSamples, 25ms);
+    figures.restedRoundTripMs = rested.roundTripMs;
+    figures.pauseOverrunMs = rested.pauseOverrunMs;
 
     ASSERT_NO_FATAL_FAILURE(SetUpGame(lab, kSpeedSlow));
     ASSERT_NO_FATAL_FAILURE(StartRound(lab, player));

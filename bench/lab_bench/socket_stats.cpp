@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -93,7 +95,17 @@ std::map<pid_t, SegmentCounts> PlayerSockets(int port) {
     return ParsePlayerSockets(result.output);
 }
 
-double LoopbackRoundTripMs(int rounds) {
+namespace {
+
+double Median(std::vector<double> values) {
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2),
+                     values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+LoopbackTimes LoopbackRoundTrips(int rounds, std::chrono::microseconds pause) {
     Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -102,11 +114,11 @@ double LoopbackRoundTripMs(int rounds) {
     auto* raw = reinterpret_cast<sockaddr*>(&address);
     if (listener.get() < 0 || ::bind(listener.get(), raw, length) != 0 ||
         ::listen(listener.get(), 1) != 0 || ::getsockname(listener.get(), raw, &length) != 0) {
-        return -1;
+        return {};
     }
     Fd client(::socket(AF_INET, SOCK_STREAM, 0));
     if (client.get() < 0 || ::connect(client.get(), raw, length) != 0) {
-        return -1;
+        return {};
     }
     Fd peer(::accept(listener.get(), nullptr, nullptr));
     const int on = 1;
@@ -121,24 +133,34 @@ double LoopbackRoundTripMs(int rounds) {
         }
     });
     std::vector<double> times;
-    char byte = 'x';
-    for (int i = 0; i < rounds; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (::send(client.get(), &byte, 1, 0) != 1 || ::recv(client.get(), &byte, 1, 0) != 1) {
-            break;
+    std::vector<double> overruns;
+    std::thread ping([&] {
+        prctl(PR_SET_TIMERSLACK, 1000UL);
+        using Ms = std::chrono::duration<double, std::milli>;
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(pause);
+        const timespec rest{static_cast<time_t>(seconds.count()),
+                            static_cast<long>((pause - seconds).count() * 1000)};
+        char byte = 'x';
+        for (int i = 0; i < rounds; ++i) {
+            if (pause.count() > 0) {
+                const auto asleep = std::chrono::steady_clock::now();
+                ::ppoll(nullptr, 0, &rest, nullptr);
+                overruns.push_back(Ms(std::chrono::steady_clock::now() - asleep - pause).count());
+            }
+            const auto start = std::chrono::steady_clock::now();
+            if (::send(client.get(), &byte, 1, 0) != 1 || ::recv(client.get(), &byte, 1, 0) != 1) {
+                break;
+            }
+            times.push_back(Ms(std::chrono::steady_clock::now() - start).count());
         }
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
-    }
+    });
+    ping.join();
     ::shutdown(client.get(), SHUT_RDWR);
     echo.join();
     if (times.empty()) {
-        return -1;
+        return {};
     }
-    std::nth_element(times.begin(), times.begin() + static_cast<long>(times.size() / 2),
-                     times.end());
-    return times[times.size() / 2];
+    return {Median(times), overruns.empty() ? 0 : Median(overruns)};
 }
 
 }  // namespace quib::bench

@@ -1,10 +1,12 @@
 #pragma once
 
 // The exchange as the kernel sees it: segments each player's connection
-// carried (from `ss`), and the round trip of the loopback interface.
+// carried (from `ss`), and the round trip of the loopback interface, also
+// from rest.
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <map>
 #include <string>
 
@@ -21,8 +23,15 @@ struct SegmentCounts {
 std::map<pid_t, SegmentCounts> ParsePlayerSockets(const std::string& ssOutput);
 std::map<pid_t, SegmentCounts> PlayerSockets(int port);
 
-// Median time of `rounds` one-byte TCP ping-pongs over 127.0.0.1, in ms;
-// negative when the sockets could not be set up.
-double LoopbackRoundTripMs(int rounds);
+struct LoopbackTimes {
+    double roundTripMs = -1;    // median one-byte ping-pong; negative: no sockets
+    double pauseOverrunMs = 0;  // median time a pause lasted beyond its length
+};
+
+// `rounds` one-byte TCP ping-pongs over 127.0.0.1. With a pause, the
+// pinging side sleeps that long before each one (with the server network
+// thread's timer slack of 1 us), so that both sides wake from rest, as they
+// do in the exchange; without, the two run back to back.
+LoopbackTimes LoopbackRoundTrips(int rounds, std::chrono::microseconds pause);
 
 }  // namespace quib::bench
