@@ -1,5 +1,8 @@
 #pragma once
 
+#include <time.h>
+
+#include <chrono>
 #include <cstdint>
 
 namespace quib {
@@ -30,5 +33,8 @@ Moment MonotonicMoment();
 constexpr std::uint32_t ElapsedUs(std::uint32_t now, std::uint32_t since) {
     return now - since;
 }
+
+// `duration` as the time structure ppoll takes; a negative one counts as 0.
+timespec ToTimespec(std::chrono::microseconds duration);
 
 }  // namespace quib

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/clock.h"
 #include "testing/e2e/child_group.h"
 
 namespace quib::bench {
@@ -143,9 +144,7 @@ LoopbackTimes LoopbackRoundTrips(int rounds, std::chrono::microseconds pause) {
         prctl(PR_SET_TIMERSLACK, 1000UL);
     }
     using Ms = std::chrono::duration<double, std::milli>;
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(pause);
-    const timespec rest{static_cast<time_t>(seconds.count()),
-                        static_cast<long>((pause - seconds).count() * 1000)};
+    const timespec rest = ToTimespec(pause);
     char byte = 'x';
     for (int i = 0; i < rounds; ++i) {
         if (pause.count() > 0) {

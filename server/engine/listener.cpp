@@ -1,5 +1,6 @@
 #include "server/engine/listener.h"
 
+#include "common/clock.h"
 #include "protocol/frame.h"
 
 #include <arpa/inet.h>
@@ -8,9 +9,7 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <algorithm>
 #include <cerrno>
-#include <ctime>
 
 namespace quib::server {
 
@@ -103,10 +102,7 @@ SocketEvent Listener::Poll(std::span<const WatchedConnection> connections,
     }
     // To the microsecond: a frame is due 25 ms after a reply, not up to a
     // millisecond later.
-    timeout = std::max(timeout, std::chrono::microseconds(0));
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
-    const timespec wait{static_cast<time_t>(seconds.count()),
-                        static_cast<long>((timeout - seconds).count() * 1000)};
+    const timespec wait = ToTimespec(timeout);
     if (ppoll(pollSet_.data(), pollSet_.size(), &wait, nullptr) <= 0) {
         return {};
     }
