@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // An unfinished reply is given up at its limit.
     now += 10000;
-    engine->links().ServiceSeat(seat, now);
+    engine->links().ServiceSeat(seat, Moment::FromMs(now));
 
     Check(link.connectionState == server::LinkIdle || count == 0);
     if (count > 0 && protocol::CheckFrame({reply.data(), count}) != protocol::FrameCheck::Good) {
