@@ -85,16 +85,16 @@ void BM_ShowMovingMirrors(benchmark::State& state) {
         state.PauseTiming();
         game.MoveFigures();
         state.ResumeTiming();
-        // Taken under the lock, put on the fields outside it, as the window
-        // does.
-        std::optional<Mirrors::Changes> changes;
+        // Copied onto the fields under the lock, as the window does.
         {
             std::lock_guard guard(game.state.lock);
-            changes = door.TakeMirrorChanges(0);
-        }
-        if (changes) {
-            screen.ShowChange(changes->screen);
-            partnerView.ShowChange(changes->partnerView);
+            screen.ChangeImage([&](QImage& shown) {
+                return door.CopyMirrorChange(0, Mirrors::View::Screen, shown).value_or(QRect());
+            });
+            partnerView.ChangeImage([&](QImage& shown) {
+                return door.CopyMirrorChange(0, Mirrors::View::PartnerView, shown)
+                    .value_or(QRect());
+            });
         }
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();

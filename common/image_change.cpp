@@ -6,6 +6,26 @@
 #include <cstring>
 
 namespace quib {
+namespace {
+
+// Copies the rectangle `part` of `from`, whose top left lies at `at` in the
+// whole image, onto the same place of `to`, row by row: the same bytes a
+// painter would write, without setting one up for every change. Both have
+// the same whole-byte format.
+void CopyRows(QImage& to, const QImage& from, QPoint at, const QRect& part) {
+    const auto bytesPerPixel = static_cast<std::size_t>(to.depth() / 8);
+    const auto bytes = static_cast<std::size_t>(part.width()) * bytesPerPixel;
+    const QPoint source = part.topLeft() - at;
+    for (int row = 0; row < part.height(); ++row) {
+        std::memcpy(
+            to.scanLine(part.top() + row) + static_cast<std::size_t>(part.left()) * bytesPerPixel,
+            from.constScanLine(source.y() + row) +
+                static_cast<std::size_t>(source.x()) * bytesPerPixel,
+            bytes);
+    }
+}
+
+}  // namespace
 
 ImageChange TakeChange(const QImage& image, const QRect& area) {
     const QRect part = area.intersected(image.rect());
@@ -34,24 +54,26 @@ QRect ApplyChange(QImage& shown, const ImageChange& change) {
         return changed;
     }
     if (shown.format() == change.pixels.format() && shown.depth() % 8 == 0) {
-        // Row by row: the same bytes a painter would write, without setting
-        // one up for every change.
-        const auto bytesPerPixel = static_cast<std::size_t>(shown.depth() / 8);
-        const auto bytes = static_cast<std::size_t>(part.width()) * bytesPerPixel;
-        const QPoint from = part.topLeft() - change.at;
-        for (int row = 0; row < part.height(); ++row) {
-            std::memcpy(shown.scanLine(part.top() + row) +
-                            static_cast<std::size_t>(part.left()) * bytesPerPixel,
-                        change.pixels.constScanLine(from.y() + row) +
-                            static_cast<std::size_t>(from.x()) * bytesPerPixel,
-                        bytes);
-        }
+        CopyRows(shown, change.pixels, change.at, part);
         return changed | part;
     }
     QPainter painter(&shown);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(change.at, change.pixels);
     return changed | part;
+}
+
+QRect CopyChange(QImage& shown, const QImage& image, const QRect& area) {
+    if (shown.size() != image.size() || shown.format() != image.format() ||
+        image.depth() % 8 != 0) {
+        shown = image.copy();
+        return shown.rect();
+    }
+    const QRect part = area.intersected(image.rect());
+    if (!part.isEmpty()) {
+        CopyRows(shown, image, QPoint(0, 0), part);
+    }
+    return part;
 }
 
 }  // namespace quib

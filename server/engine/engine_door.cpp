@@ -1,6 +1,7 @@
 #include "server/engine/engine_door.h"
 
 #include "common/clock.h"
+#include "common/image_change.h"
 
 namespace quib::server {
 
@@ -43,18 +44,21 @@ bool EngineDoor::SetSettings(const GameSettings& settings) {
     return true;
 }
 
-std::optional<Mirrors::Changes> EngineDoor::TakeMirrorChanges(int seat) {
+std::optional<QRect> EngineDoor::CopyMirrorChange(int seat, Mirrors::View view, QImage& shown) {
     if (!Open()) {
         return std::nullopt;
     }
-    return engine_.mirrors().TakeChanges(seat);
+    return engine_.mirrors().CopyChangeOnto(seat, view, shown);
 }
 
-std::optional<QImage> EngineDoor::Graph(int seat) const {
+// A copy onto the window's own image, where sharing the pixels would make
+// the network thread copy the whole graph at its next column.
+std::optional<QRect> EngineDoor::CopyGraph(int seat, QImage& shown) const {
     if (!Open()) {
         return std::nullopt;
     }
-    return engine_.links().graphs[seat].image();
+    const QImage& graph = engine_.links().graphs[seat].image();
+    return CopyChange(shown, graph, graph.rect());
 }
 
 std::optional<ServerStatistics> EngineDoor::Statistics() const {

@@ -38,10 +38,13 @@ class EngineDoor {
     bool SetSettings(const GameSettings& settings);
 
     // --- Views ---
-    // What changed of the seat's mirror views (480 x 480 own screen, 170 x
-    // 170 partner view) since the last call, as copies of the changed parts.
-    std::optional<Mirrors::Changes> TakeMirrorChanges(int seat);
-    std::optional<QImage> Graph(int seat) const;
+    // Copies what changed of one of the seat's mirror views (480 x 480 own
+    // screen, 170 x 170 partner view) since the last call onto the window's
+    // copy of it; the part of `shown` that changed.
+    std::optional<QRect> CopyMirrorChange(int seat, Mirrors::View view, QImage& shown);
+    // Copies the seat's connection graph (660 x 20) onto `shown`, the
+    // window's copy of it; the part of `shown` that changed.
+    std::optional<QRect> CopyGraph(int seat, QImage& shown) const;
     std::optional<ServerStatistics> Statistics() const;
     std::optional<bool> SeatConnected(int seat) const;
     // Milliseconds since the running round was set up; none when no round runs.

@@ -1,6 +1,6 @@
 #include "server/engine/mirrors.h"
 
-#include "common/shapes.h"
+#include "common/image_change.h"
 
 namespace quib::server {
 namespace {
@@ -11,28 +11,15 @@ QImage BlackImage(int side) {
     return image;
 }
 
-// Brings a view to what the store presented: the part the present changed,
-// or all of it when the view no longer matches the store elsewhere.
-void Follow(QImage& view, QRect& unshown, const QImage& presented, QRect changed, bool whole) {
-    if (whole || view.size() != presented.size() || view.format() != presented.format()) {
-        view = presented.copy();
-        changed = view.rect();
-    } else {
-        CopyImageArea(view, presented, changed);
-    }
-    unshown |= changed;
-}
-
 }  // namespace
 
 Mirrors::Mirrors(ServerState& state, std::filesystem::path grafikDir,
                  std::shared_ptr<PictureCache> pictures)
-    : state_(state), grafikDir_(std::move(grafikDir)), pictures_(std::move(pictures)) {
-    for (SeatViews& views : views_) {
-        views.screen.image = BlackImage(kScreenMirrorSide);
-        views.partnerView.image = BlackImage(kPartnerViewMirrorSide);
-    }
-}
+    : state_(state),
+      grafikDir_(std::move(grafikDir)),
+      pictures_(std::move(pictures)),
+      blackScreen_(BlackImage(kScreenMirrorSide)),
+      blackPartnerView_(BlackImage(kPartnerViewMirrorSide)) {}
 
 SeatMirror& Mirrors::Mirror(int seat) {
     std::unique_ptr<SeatMirror>& store = stores_[seat];
@@ -44,14 +31,19 @@ SeatMirror& Mirrors::Mirror(int seat) {
     return *store;
 }
 
+// The fronts change only here: no message can draw on them.
 void Mirrors::Present(int seat) {
     const SeatMirror& store = *stores_[seat];
     SeatViews& views = views_[seat];
-    Follow(views.screen.image, views.screen.unshown, store.OwnView(), store.OwnViewChange(),
-           views.cleared);
-    Follow(views.partnerView.image, views.partnerView.unshown, store.PartnerView(),
-           store.PartnerViewChange(), views.cleared);
-    views.cleared = false;
+    if (views.cleared) {
+        // Whatever the fronts held before the player left shows again.
+        views.screenUnshown = store.OwnView().rect();
+        views.partnerViewUnshown = store.PartnerView().rect();
+        views.cleared = false;
+    } else {
+        views.screenUnshown |= store.OwnViewChange();
+        views.partnerViewUnshown |= store.PartnerViewChange();
+    }
     state_.refreshBoard[seat] = 1;
 }
 
@@ -65,20 +57,30 @@ void Mirrors::DrawSentFrame(int seat, std::span<const std::uint8_t> frame) {
 
 void Mirrors::Clear(int seat) {
     SeatViews& views = views_[seat];
-    views.screen.image = BlackImage(kScreenMirrorSide);
-    views.partnerView.image = BlackImage(kPartnerViewMirrorSide);
-    views.screen.unshown = views.screen.image.rect();
-    views.partnerView.unshown = views.partnerView.image.rect();
     views.cleared = true;
+    views.screenUnshown = blackScreen_.rect();
+    views.partnerViewUnshown = blackPartnerView_.rect();
 }
 
-Mirrors::Changes Mirrors::TakeChanges(int seat) {
+const QImage& Mirrors::Screen(int seat) const {
+    return Shown(seat) ? stores_[seat]->OwnView() : blackScreen_;
+}
+
+const QImage& Mirrors::PartnerView(int seat) const {
+    return Shown(seat) ? stores_[seat]->PartnerView() : blackPartnerView_;
+}
+
+bool Mirrors::Shown(int seat) const {
+    return stores_[seat] && !views_[seat].cleared;
+}
+
+QRect Mirrors::CopyChangeOnto(int seat, View view, QImage& shown) {
     SeatViews& views = views_[seat];
-    Changes changes{TakeChange(views.screen.image, views.screen.unshown),
-                    TakeChange(views.partnerView.image, views.partnerView.unshown)};
-    views.screen.unshown = QRect();
-    views.partnerView.unshown = QRect();
-    return changes;
+    const bool screen = view == View::Screen;
+    QRect& unshown = screen ? views.screenUnshown : views.partnerViewUnshown;
+    const QRect changed = CopyChange(shown, screen ? Screen(seat) : PartnerView(seat), unshown);
+    unshown = QRect();
+    return changed;
 }
 
 }  // namespace quib::server

@@ -9,7 +9,6 @@
 #include <span>
 
 #include "common/drawing.h"
-#include "common/image_change.h"
 #include "server/core/server_state.h"
 #include "server/engine/screen_writer.h"
 #include "server/engine/seat_mirror.h"
@@ -23,15 +22,16 @@ inline constexpr int kPartnerViewMirrorSide = 170;
 // What the experimenter sees of each player: the seat's image stores as the
 // player program holds them, drawn from the very messages the seat is sent,
 // and the views they present, the own screen (480 x 480) and the partner
-// view (170 x 170), black until the first frame presents.
+// view (170 x 170), black until the first frame presents and from the
+// moment the seat's player leaves until the next present.
 //
-// The views are the mirrors' own images, kept as each present left them:
-// a present copies into them what it changed, and notes that part as not
-// yet shown. The window takes the parts not yet shown as copies of their
-// own (TakeChanges), never the views themselves, so the network thread
-// may draw on the views in place.
+// The views are the stores' front images, which only a present changes; a
+// present notes the part it changed as not yet shown. The window copies the
+// parts not yet shown onto its own copies of the views (CopyChangeOnto) and
+// never holds the views themselves, so the network thread may present into
+// them in place.
 //
-// Network thread, and the main thread's TakeChanges, both under stateLock
+// Network thread, and the main thread's CopyChangeOnto, both under stateLock
 // (docs/threads.md).
 class Mirrors {
   public:
@@ -52,31 +52,28 @@ class Mirrors {
     // The seat's player left: both views go black.
     void Clear(int seat);
 
-    // What changed of the seat's views since the last call: copies of the
-    // changed parts, for the window to put onto its own copies of the views.
-    struct Changes {
-        ImageChange screen;
-        ImageChange partnerView;
-    };
-    Changes TakeChanges(int seat);
+    enum class View { Screen, PartnerView };
+    // Copies what changed of one of the seat's views since the last call
+    // onto `shown`, the window's own copy of that view, and returns the
+    // part of `shown` that changed.
+    QRect CopyChangeOnto(int seat, View view, QImage& shown);
 
-    const QImage& Screen(int seat) const { return views_[seat].screen.image; }
-    const QImage& PartnerView(int seat) const { return views_[seat].partnerView.image; }
+    const QImage& Screen(int seat) const;
+    const QImage& PartnerView(int seat) const;
     const std::shared_ptr<PictureCache>& pictures() const { return pictures_; }
 
   private:
-    struct View {
-        QImage image;
-        QRect unshown;  // changed since the window last took the changes
-    };
     struct SeatViews {
-        View screen;
-        View partnerView;
-        // Black since Clear: the next present copies the whole views.
+        // Changed since the window last copied the changes.
+        QRect screenUnshown;
+        QRect partnerViewUnshown;
+        // Black since Clear: the next present shows the whole fronts.
         bool cleared = false;
     };
 
     void Present(int seat);
+    // Whether the views are the store's fronts rather than black.
+    bool Shown(int seat) const;
 
     ServerState& state_;
     std::filesystem::path grafikDir_;
@@ -85,6 +82,8 @@ class Mirrors {
     // The part of each seat's update frame its mirror has not drawn yet.
     std::array<MirrorBacklog, kSeats> backlogs_;
     std::array<SeatViews, kSeats> views_;
+    QImage blackScreen_;
+    QImage blackPartnerView_;
 };
 
 }  // namespace quib::server

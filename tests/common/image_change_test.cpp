@@ -1,5 +1,5 @@
-// A changed part handed from the drawing thread to the showing thread lands
-// where it was taken, and only there.
+// A changed part handed from the drawing thread to the showing thread, or
+// copied straight across, lands where it was taken, and only there.
 
 #include <gtest/gtest.h>
 
@@ -22,6 +22,18 @@ QImage Pattern(QSize size, int seed) {
     return image;
 }
 
+// `shown` holds the pixels of `drawn` inside `part` and those of `before`
+// everywhere else.
+void ExpectPartFrom(const QImage& shown, const QImage& drawn, const QRect& part,
+                    const QImage& before) {
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb expected = part.contains(x, y) ? drawn.pixel(x, y) : before.pixel(x, y);
+            ASSERT_EQ(shown.pixel(x, y), expected) << "at " << x << "," << y;
+        }
+    }
+}
+
 struct ChangeCase {
     const char* name;
     QRect area;                   // taken from the drawn image
@@ -41,12 +53,7 @@ TEST_P(ApplyChangeTest, PutsThePartWhereItWasTakenAndNothingElse) {
 
     const QRect part = GetParam().area.intersected(drawn.rect());
     EXPECT_EQ(changed, part);
-    for (int y = 0; y < shown.height(); ++y) {
-        for (int x = 0; x < shown.width(); ++x) {
-            const QRgb expected = part.contains(x, y) ? drawn.pixel(x, y) : before.pixel(x, y);
-            ASSERT_EQ(shown.pixel(x, y), expected) << "at " << x << "," << y;
-        }
-    }
+    ExpectPartFrom(shown, drawn, part, before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,6 +93,43 @@ TEST(ApplyChange, DoesNotWriteIntoPixelsSharedWithAnotherImage) {
     ApplyChange(shown, TakeChange(drawn, QRect(1, 1, 8, 8)));
     EXPECT_EQ(sharedCopy, before);
     EXPECT_EQ(shown.pixel(1, 1), drawn.pixel(1, 1));
+}
+
+class CopyChangeTest : public ::testing::TestWithParam<ChangeCase> {};
+
+TEST_P(CopyChangeTest, CopiesThePartAcrossAndNothingElse) {
+    const QImage drawn = Pattern({60, 40}, 1);
+    QImage shown = Pattern({60, 40}, 99);
+    const QImage sharedCopy = shown;  // as a painter might hold it
+    const QImage before = shown.copy();
+
+    const QRect changed = CopyChange(shown, drawn, GetParam().area);
+
+    const QRect part = GetParam().area.intersected(drawn.rect());
+    EXPECT_EQ(changed, part);
+    EXPECT_EQ(sharedCopy, before);
+    ExpectPartFrom(shown, drawn, part, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Parts, CopyChangeTest,
+    ::testing::Values(ChangeCase{"inside", QRect(13, 7, 21, 9), QImage::Format_RGB32},
+                      ChangeCase{"over_the_right_and_lower_edge", QRect(50, 30, 30, 30),
+                                 QImage::Format_RGB32},
+                      ChangeCase{"one_pixel", QRect(59, 0, 1, 1), QImage::Format_RGB32},
+                      ChangeCase{"nothing", QRect(), QImage::Format_RGB32},
+                      ChangeCase{"off_the_image", QRect(70, 50, 5, 5), QImage::Format_RGB32}),
+    [](const ::testing::TestParamInfo<ChangeCase>& param) { return param.param.name; });
+
+TEST(CopyChange, ShownImageOfAnotherSizeOrFormatBecomesAWholeCopy) {
+    const QImage drawn = Pattern({30, 20}, 5);
+    for (QImage shown :
+         {Pattern({10, 10}, 6), QImage(), drawn.convertToFormat(QImage::Format_RGB888)}) {
+        const QRect changed = CopyChange(shown, drawn, QRect(2, 3, 4, 5));
+        EXPECT_EQ(changed, drawn.rect());
+        EXPECT_EQ(shown, drawn);
+        EXPECT_EQ(shown.format(), drawn.format());
+    }
 }
 
 }  // namespace

@@ -11,18 +11,6 @@ PictureField::PictureField(int width, int height, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PictureField::Show(const QImage& image) {
-    image_ = image;
-    update();
-}
-
-void PictureField::ShowChange(const ImageChange& change) {
-    const QRect changed = ApplyChange(image_, change);
-    if (!changed.isEmpty()) {
-        update(changed);
-    }
-}
-
 void PictureField::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.drawImage(event->rect().topLeft(), image_, event->rect());

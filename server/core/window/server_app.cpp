@@ -325,7 +325,6 @@ void ServerApp::Iterate() {
     }
     RetryRefusedCommands();
     ApplyDeferredUpdates();
-    ShowTakenMirrorChanges();
     ShowLiveTime();
     DrainLog();
     HandleQuit();
@@ -341,16 +340,16 @@ void ServerApp::ApplyDeferredUpdates() {
     // when it fires; the network thread need not wake it for a change.
     state_.boardRefreshTimed = mirrorTimer_.isActive() ? 1 : 0;
     const bool mirrorsShown =
-        (state_.refreshBoard[0] || state_.refreshBoard[1]) && TakeMirrorChangesIfDue();
+        (state_.refreshBoard[0] || state_.refreshBoard[1]) && ShowMirrorChangesIfDue();
     // The strips change with every exchange; while the mirrors are shown at
     // their pace, they go along with the next showing, so that both cost one
     // repaint and one trip to the display.
     if (state_.refreshStrips && (mirrorsShown || !mirrorTimer_.isActive())) {
         state_.refreshStrips = 0;
         for (int seat = 0; seat < 2; ++seat) {
-            if (const std::optional<QImage> graph = door_->Graph(seat)) {
-                w.Picture(control::Seat(seat, control::kStrip))->Show(*graph);
-            }
+            w.Picture(control::Seat(seat, control::kStrip))->ChangeImage([&](QImage& shown) {
+                return door_->CopyGraph(seat, shown).value_or(QRect());
+            });
         }
     }
     for (int seat = 0; seat < 2; ++seat) {
@@ -379,7 +378,7 @@ void ServerApp::ApplyDeferredUpdates() {
     }
 }
 
-bool ServerApp::TakeMirrorChangesIfDue() {
+bool ServerApp::ShowMirrorChangesIfDue() {
     const std::uint32_t now = options_.clock();
     const std::uint32_t since = ElapsedMs(now, mirrorsShownAt_);
     if (since < kMirrorRefreshMs) {
@@ -395,7 +394,8 @@ bool ServerApp::TakeMirrorChangesIfDue() {
         const auto s = static_cast<std::size_t>(seat);
         if (state_.refreshBoard[s]) {
             state_.refreshBoard[s] = 0;
-            takenMirrorChanges_[s] = door_->TakeMirrorChanges(seat);
+            ShowMirrorChange(seat, Mirrors::View::Screen, control::kBoard);
+            ShowMirrorChange(seat, Mirrors::View::PartnerView, control::kPartnerView);
         }
     }
     // Moving figures change the mirrors with every frame: the timer looks
@@ -407,19 +407,13 @@ bool ServerApp::TakeMirrorChangesIfDue() {
     return true;
 }
 
-// The taken parts are the window's own copies: putting them onto the
-// fields needs no lock, and the network thread need not wait for it.
-void ServerApp::ShowTakenMirrorChanges() {
-    for (int seat = 0; seat < 2; ++seat) {
-        std::optional<Mirrors::Changes>& changes =
-            takenMirrorChanges_[static_cast<std::size_t>(seat)];
-        if (changes) {
-            window_->Picture(control::Seat(seat, control::kBoard))->ShowChange(changes->screen);
-            window_->Picture(control::Seat(seat, control::kPartnerView))
-                ->ShowChange(changes->partnerView);
-            changes.reset();
-        }
-    }
+// The changed pixels go straight from the mirror onto the field, under the
+// lock: a copy taken under the lock and put on the field after it would
+// copy them twice.
+void ServerApp::ShowMirrorChange(int seat, Mirrors::View view, int field) {
+    window_->Picture(control::Seat(seat, field))->ChangeImage([&](QImage& shown) {
+        return door_->CopyMirrorChange(seat, view, shown).value_or(QRect());
+    });
 }
 
 void ServerApp::ShowStatusSlot(int slot, int controlId) {

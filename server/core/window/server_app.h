@@ -95,11 +95,11 @@ class ServerApp : public QObject {
     void FillFigureLists();
     void DrainLog();
     void ApplyDeferredUpdates();
-    // Takes the changed parts of the seats' mirrors if a showing is due
-    // (true), else sets the timer for when it is; under the lock.
-    // ShowTakenMirrorChanges then puts them on the window, outside it.
-    bool TakeMirrorChangesIfDue();
-    void ShowTakenMirrorChanges();
+    // Copies the changed parts of the seats' mirrors onto the window's
+    // fields if a showing is due (true), else sets the timer for when it
+    // is; under the lock.
+    bool ShowMirrorChangesIfDue();
+    void ShowMirrorChange(int seat, Mirrors::View view, int field);
     void ShowStatusSlot(int slot, int controlId);
     void ShowStatistics();
     void ShowLiveTime();
@@ -136,7 +136,6 @@ class ServerApp : public QObject {
     // repaint of the window and a trip to the display, which the two seats
     // then share. The timer brings a change that had to wait.
     std::uint32_t mirrorsShownAt_ = 0;
-    std::array<std::optional<Mirrors::Changes>, 2> takenMirrorChanges_;
     QTimer mirrorTimer_;
     // The network thread's wake-ups of the main loop.
     QueuedCalls wakeUps_;

@@ -350,11 +350,11 @@ TEST_F(ScreenComposition, MirrorDrawsTheFrameOnlyOnceItIsSent) {
     SentSeat(0);
     LevelOneBoard(0, {kRed, kYellow, kGreen, kBlue});
     engine->game().seats[0].ownBoardDrawn = 0;
-    const qint64 before = engine->mirrors().Screen(0).cacheKey();
+    const QImage before = engine->mirrors().Screen(0).copy();
     engine->ComposeUpdateFrame(0, now);
     engine->links().links[0].sender.FinishFrame();
     EXPECT_EQ(state.refreshBoard[0], 0);
-    EXPECT_EQ(engine->mirrors().Screen(0).cacheKey(), before);
+    EXPECT_TRUE(engine->mirrors().Screen(0) == before);
     engine->MirrorSentFrame(0);
     EXPECT_EQ(state.refreshBoard[0], 1);
     EXPECT_EQ(engine->mirrors().Screen(0).pixelColor(120, 120), QColor(255, 100, 100));
@@ -446,9 +446,8 @@ TEST_F(ScreenComposition, MovingFiguresLeaveTheMirrorAsAWholeRedrawWould) {
     QImage shownScreen;
     QImage shownPartnerView;
     const auto takeChanges = [&] {
-        const Mirrors::Changes changes = engine->mirrors().TakeChanges(0);
-        ApplyChange(shownScreen, changes.screen);
-        ApplyChange(shownPartnerView, changes.partnerView);
+        engine->mirrors().CopyChangeOnto(0, Mirrors::View::Screen, shownScreen);
+        engine->mirrors().CopyChangeOnto(0, Mirrors::View::PartnerView, shownPartnerView);
     };
     takeChanges();
 

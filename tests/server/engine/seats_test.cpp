@@ -26,6 +26,13 @@ namespace {
 using quib::testing::EngineFixture;
 using tools::TestClient;
 
+void ExecuteOn(SeatMirror& mirror, std::span<const std::uint8_t> frame) {
+    ASSERT_TRUE(protocol::ExecuteFrame(
+        frame, [&mirror](std::uint8_t type, std::span<const std::uint8_t> body) {
+            return mirror.Execute(type, body);
+        }));
+}
+
 // What a frame that paints both views white and presents them does to the
 // seat's mirror.
 void PresentWhite(SeatMirror& mirror) {
@@ -37,10 +44,7 @@ void PresentWhite(SeatMirror& mirror) {
         protocol::Append(*frame, protocol::Box{0.0f, 0.0f, 1.0f, 1.0f, kWhite});
     }
     protocol::Append(*frame, protocol::Present{});
-    ASSERT_TRUE(protocol::ExecuteFrame(
-        frame->FinishFrame(), [&mirror](std::uint8_t type, std::span<const std::uint8_t> body) {
-            return mirror.Execute(type, body);
-        }));
+    ExecuteOn(mirror, frame->FinishFrame());
 }
 
 bool AllBlack(const QImage& image) {
@@ -209,6 +213,34 @@ TEST_F(Seats, LosingAConnectionClearsThePanelAndRebuildsBothScreens) {
     EXPECT_EQ(state.seatLines[0].addressLine, "Spieler 1 - IP: 127.0.0.1");
     const std::size_t framesBefore = first.FramesReceived();
     ASSERT_TRUE(PumpAdvancingUntil(5, [&] { return first.FramesReceived() > framesBefore; }));
+}
+
+// While the player is away the window is given black; the next present,
+// even one that changes nothing, shows the whole fronts again, the parts
+// drawn before the player left included.
+TEST_F(Seats, AClearedMirrorShowsBlackThenTheWholeFrontsAtTheNextPresent) {
+    Mirrors& mirrors = engine->mirrors();
+    PresentWhite(mirrors.Mirror(1));
+    QImage windowCopy(480, 480, QImage::Format_RGB32);
+    windowCopy.fill(Qt::red);
+    mirrors.Clear(1);
+    EXPECT_EQ(mirrors.CopyChangeOnto(1, Mirrors::View::Screen, windowCopy), windowCopy.rect());
+    EXPECT_TRUE(AllBlack(windowCopy));
+
+    auto frame = std::make_unique<protocol::SendBuffer>();
+    frame->StartFrame();
+    protocol::Append(*frame, protocol::Present{});
+    ASSERT_NO_FATAL_FAILURE(ExecuteOn(mirrors.Mirror(1), frame->FinishFrame()));
+    EXPECT_EQ(mirrors.Screen(1).pixel(240, 240), qRgb(255, 255, 255));
+    EXPECT_EQ(mirrors.CopyChangeOnto(1, Mirrors::View::Screen, windowCopy), windowCopy.rect());
+    EXPECT_TRUE(windowCopy == mirrors.Screen(1));
+    QImage partnerCopy(170, 170, QImage::Format_RGB32);
+    partnerCopy.fill(Qt::black);
+    EXPECT_EQ(mirrors.CopyChangeOnto(1, Mirrors::View::PartnerView, partnerCopy),
+              partnerCopy.rect());
+    EXPECT_EQ(partnerCopy.pixel(85, 85), qRgb(255, 255, 255));
+    EXPECT_TRUE(mirrors.CopyChangeOnto(1, Mirrors::View::Screen, windowCopy).isEmpty())
+        << "nothing changed since";
 }
 
 // A connection that holds no seat: its data is read into the spare buffer

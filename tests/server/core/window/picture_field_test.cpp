@@ -32,7 +32,7 @@ TEST(PictureField, StartsBlackAndShowsItsImagePixelForPixel) {
             pattern.setPixel(x, y, qRgb(60 * x, 80 * y, 200));
         }
     }
-    field.Show(pattern);
+    field.ChangeImage([&](QImage& shown) { return CopyChange(shown, pattern, pattern.rect()); });
     EXPECT_EQ(Shown(field), pattern);
 }
 
@@ -64,7 +64,7 @@ TEST(PictureField, AChangedPartIsShownAndRepaintedAlone) {
     QImage green(40, 30, QImage::Format_RGB32);
     green.fill(Qt::green);
     const QRect part(5, 6, 7, 8);
-    field.ShowChange(TakeChange(green, part));
+    field.ChangeImage([&](QImage& shown) { return CopyChange(shown, green, part); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !region.painted.isEmpty(); }, 2000));
     EXPECT_EQ(region.painted, QRegion(part));
     QImage expected(40, 30, QImage::Format_RGB32);
