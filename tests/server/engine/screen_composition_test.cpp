@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "common/drawing_values.h"
-#include "common/image_change.h"
 #include "common/picture_cache.h"
 #include "protocol/frame.h"
 #include "protocol/messages.h"
