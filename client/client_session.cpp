@@ -12,9 +12,11 @@ constexpr std::uint8_t kLastDrawingType = 254;
 
 }  // namespace
 
-ClientSession::ClientSession(DrawingExecutor& drawing, TextHandler onText)
+ClientSession::ClientSession(DrawingExecutor& drawing, TextHandler onText,
+                             PictureHandler onPictures)
     : drawing_(drawing),
       onText_(std::move(onText)),
+      onPictures_(std::move(onPictures)),
       sendBuffer_(std::make_unique<protocol::SendBuffer>()) {}
 
 std::span<const std::uint8_t> ClientSession::HandleFrame(std::span<const std::uint8_t> received,
@@ -25,6 +27,7 @@ std::span<const std::uint8_t> ClientSession::HandleFrame(std::span<const std::ui
         received, [this, stop](std::uint8_t type, std::span<const std::uint8_t> body) {
             return !(stop != nullptr && stop->load()) && ExecuteMessage(type, body);
         });
+    ReportPictures();
     if (!good) {
         // The host-name request stays set: the next good frame's reply
         // carries the name.
@@ -40,6 +43,20 @@ std::span<const std::uint8_t> ClientSession::HandleFrame(std::span<const std::ui
     }
     hostNameRequested_ = false;
     return protocol::BuildReply(*sendBuffer_, content);
+}
+
+// The server sends a figure once per round and never repeats a frame: a
+// picture this computer lacks would leave the player without a figure, with
+// nothing on the screen to say so.
+void ClientSession::ReportPictures() {
+    if (!onPictures_) {
+        return;
+    }
+    if (!drawing_.missingPicture().empty()) {
+        onPictures_(drawing_.missingPicture());
+    } else if (drawing_.picturesLoaded() > 0) {
+        onPictures_({});
+    }
 }
 
 bool ClientSession::ExecuteMessage(std::uint8_t type, std::span<const std::uint8_t> body) {

@@ -38,6 +38,12 @@ enum class TextField { Left = 0, Right = 1 };
 using TextHandler =
     std::function<void(TextField field, protocol::Colour colour, std::string_view text)>;
 
+// Called after a frame that loaded pictures or failed to: the name of a
+// picture the frame could not load (Windows-1252, from the server), or an
+// empty name once a frame has loaded its pictures. The view is valid during
+// the call only.
+using PictureHandler = std::function<void(std::string_view missingPicture)>;
+
 // What the reply to a good frame draws on besides the frame itself.
 struct ReplyInputs {
     // The local host name; the reply cuts it to 50 bytes.
@@ -52,7 +58,8 @@ struct ReplyInputs {
 
 class ClientSession {
   public:
-    ClientSession(DrawingExecutor& drawing, TextHandler onText);
+    ClientSession(DrawingExecutor& drawing, TextHandler onText,
+                  PictureHandler onPictures = nullptr);
 
     // Checks and executes `received` and builds its reply. The returned bytes
     // live in the session's send buffer and stay valid until the next call.
@@ -72,9 +79,11 @@ class ClientSession {
     bool ExecuteMessage(std::uint8_t type, std::span<const std::uint8_t> body);
     template <typename TextMessage>
     bool ShowText(TextField field, std::span<const std::uint8_t> body);
+    void ReportPictures();
 
     DrawingExecutor& drawing_;
     TextHandler onText_;
+    PictureHandler onPictures_;
     bool hostNameRequested_ = false;
     // 64 KiB: on the heap, allocated once and reused for every reply.
     std::unique_ptr<protocol::SendBuffer> sendBuffer_;

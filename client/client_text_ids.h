@@ -35,5 +35,8 @@ inline constexpr int kSendErrorTitle = 19;       // "Fehler beim Senden!"
 // der Puffer lang ist!"
 inline constexpr int kSendErrorText = 20;
 inline constexpr int kAuthorCredit = 21;  // "dem quib-Team"
+// "Bild fehlt:", followed by " grafik/" and the picture's name: the server
+// asked for a figure picture this computer does not have.
+inline constexpr int kPictureMissing = 22;
 
 }  // namespace quib::client::txt

@@ -35,9 +35,10 @@ constexpr const char* kDefaults[kClientTextCount] = {
     "Beim Senden des Ausgabepuffers \xFC" "ber die Verbindung wurde eine andere Anzahl "
     "Bytes gesendet, als der Puffer lang ist!",  // txt20
     "dem quib-Team",  // txt21: the author credit of the window title
+    "Bild fehlt:",  // txt22: before the folder and name of a figure picture that did not load
 };
 // clang-format on
-static_assert(txt::kAuthorCredit == kClientTextCount - 1, "client_text_ids.h names every text");
+static_assert(txt::kPictureMissing == kClientTextCount - 1, "client_text_ids.h names every text");
 
 constexpr std::string_view kLanguagePrefix = "quib_client_";
 

@@ -11,23 +11,23 @@
 
 namespace quib::client {
 
-inline constexpr int kClientTextCount = 22;  // txt0 .. txt21
+inline constexpr int kClientTextCount = 23;  // txt0 .. txt22
 
-// The player's program's language texts, txt0 .. txt21, each with a German
+// The player's program's language texts, txt0 .. txt22, each with a German
 // text.
 class ClientTexts : public LanguageTexts {
   public:
     // Every entry holds its built-in German default.
     ClientTexts();
 
-    // The built-in German text of key n; empty outside txt0 .. txt21.
+    // The built-in German text of key n; empty outside txt0 .. txt22.
     static std::string_view Default(int n);
 };
 
 // The texts of `languageFile` (relative to `workDir`), group "Text", each key
 // missing from it keeping its German default. When the file cannot be
 // opened, the defaults are used and written out as a new language file
-// (group "Allgemein" Language = "Deutsch", then group "Text" txt0 .. txt21)
+// (group "Allgemein" Language = "Deutsch", then group "Text" txt0 .. txt22)
 // for a translator to start from; a failure to create it goes unreported.
 ClientTexts LoadClientTexts(const std::filesystem::path& workDir, const std::string& languageFile);
 

@@ -244,8 +244,10 @@ bool DrawingExecutor::LoadPicture(Body body) {
         if (store_.Free(*index)) {
             Replaced(*index);
         }
+        missingPicture_ = message->fileName.value;
         return false;
     }
+    ++picturesLoaded_;
     const QRect area = picture.rect();
     store_.Put(*index, std::move(picture));
     Replaced(*index);

@@ -33,6 +33,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "common/drawing_values.h"
 #include "common/image_store.h"
@@ -90,9 +91,19 @@ class DrawingExecutor {
     bool Execute(std::uint8_t type, std::span<const std::uint8_t> body);
 
     // Starts a frame: the frame work spent so far goes back to nothing.
-    void StartFrame() { work_.Reset(); }
+    void StartFrame() {
+        work_.Reset();
+        picturesLoaded_ = 0;
+        missingPicture_.clear();
+    }
     // Pixels the messages since StartFrame were charged.
     std::int64_t FrameWork() const { return work_.spent(); }
+    // The pictures (message 211) the messages since StartFrame loaded, and
+    // the name of one they could not load (its file missing, unreadable or
+    // too large; empty: none), so that a screen can say which figure it
+    // lacks instead of quietly showing none.
+    int picturesLoaded() const { return picturesLoaded_; }
+    const std::string& missingPicture() const { return missingPicture_; }
 
     // Image by store index: 0 left front, 1 left back, 2 right front, 3 right
     // back, slot n at n + 4. nullptr when empty.
@@ -160,6 +171,8 @@ class DrawingExecutor {
     ImageStore store_;
     DrawingState state_;
     WorkBudget work_;
+    int picturesLoaded_ = 0;
+    std::string missingPicture_;
     // Per screen image, the part changed since the last present.
     std::array<QRect, ImageStore::kScreenImages> touched_{};
     // Per front image (0 and 2), what the last present changed of it.

@@ -128,8 +128,12 @@ void ClientApp::StartNetwork() {
     ClientWindow* window = window_.get();
     handOver_ = std::make_unique<PresentHandOver>(*drawing_, *window);
     session_ = std::make_unique<ClientSession>(
-        *drawing_, [window](TextField field, protocol::Colour colour, std::string_view text) {
+        *drawing_,
+        [window](TextField field, protocol::Colour colour, std::string_view text) {
             window->PostText(field, colour, text);
+        },
+        [window, missing = texts_[txt::kPictureMissing] + " grafik/"](std::string_view name) {
+            window->PostWarning(name.empty() ? std::string() : missing + std::string(name));
         });
     loop_ = std::make_unique<ClientNetworkLoop>(
         std::move(socket_), *session_, config_.hostName, window_->foreground(), &keys_,

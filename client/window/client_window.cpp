@@ -38,6 +38,21 @@ QLabel* MakeTextField(QWidget* parent, int baseFontSize) {
     return label;
 }
 
+QLabel* MakeWarning(QWidget* parent, int baseFontSize) {
+    QLabel* label = MakePlainLabel(parent);
+    label->setWordWrap(true);
+    label->setAutoFillBackground(true);
+    label->setMargin(4);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setFont(QFont(QStringLiteral("Arial"), std::max(1, baseFontSize)));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, QColor(200, 0, 0));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    label->hide();
+    return label;
+}
+
 void SetGeometry(QLabel* label, const FieldRect& rect) {
     label->setGeometry(rect.x, rect.y, rect.width, rect.height);
 }
@@ -63,7 +78,8 @@ ClientWindow::ClientWindow(const ClientSettings& settings, KeyState& keys, std::
       leftPicture_(new PictureView(this)),
       rightPicture_(new PictureView(this)),
       leftText_(MakeTextField(this, baseFontSize_)),
-      rightText_(MakeTextField(this, baseFontSize_)) {
+      rightText_(MakeTextField(this, baseFontSize_)),
+      warning_(MakeWarning(this, baseFontSize_)) {
     setWindowTitle(QString::fromStdString(Cp1252ToUtf8(title)));
     setFocusPolicy(Qt::StrongFocus);
     if (settings.fullscreen == 1) {
@@ -88,6 +104,16 @@ void ClientWindow::ShowText(TextField field, protocol::Colour colour, std::strin
         label->setPalette(palette);
     }
     label->setText(QStringLiteral(" ") + QString::fromStdString(Cp1252ToUtf8(text)));
+}
+
+void ClientWindow::ShowWarning(std::string_view text) {
+    warning_->setText(QString::fromStdString(Cp1252ToUtf8(text)));
+    warning_->setVisible(!text.empty());
+    PlaceWarning();
+}
+
+void ClientWindow::PostWarning(std::string_view text) {
+    Post([this, copy = std::string(text)] { ShowWarning(copy); });
 }
 
 void ClientWindow::PostFrontChanges(ImageChange left, ImageChange right) {
@@ -170,6 +196,19 @@ void ClientWindow::PlaceFields() {
     SetPictureGeometry(rightPicture_, placed.rightPicture);
     SetGeometry(leftText_, placed.leftText);
     SetGeometry(rightText_, placed.rightText);
+    PlaceWarning();
+}
+
+// Across the top of the own view, as tall as its text needs.
+void ClientWindow::PlaceWarning() {
+    if (warning_->isHidden()) {
+        return;
+    }
+    const FieldRect own =
+        ComputeScreenGeometry(baseHight_, baseFontSize_, width(), height()).leftPicture;
+    warning_->setGeometry(own.x, own.y, own.width,
+                          std::min(own.height, warning_->heightForWidth(own.width)));
+    warning_->raise();
 }
 
 PresentHandOver::PresentHandOver(DrawingExecutor& drawing, ClientWindow& window)

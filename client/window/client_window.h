@@ -52,6 +52,11 @@ class ClientWindow : public QWidget {
     // changes are copies, so the sender may go on drawing.
     void PostFrontChanges(ImageChange left, ImageChange right);
     void PostText(TextField field, protocol::Colour colour, std::string_view text);
+    // GUI thread: a warning (Windows-1252, shown as plain text) over the top
+    // of the own view, where the player looks; an empty text hides it.
+    void ShowWarning(std::string_view text);
+    // Any thread: the same, queued to the GUI thread.
+    void PostWarning(std::string_view text);
     // Any thread: `call` runs on the GUI thread, after the changes posted
     // before it.
     void Post(std::function<void()> call) { posted_.Post(std::move(call)); }
@@ -66,6 +71,7 @@ class ClientWindow : public QWidget {
     QLabel* text(TextField field) const {
         return field == TextField::Left ? leftText_ : rightText_;
     }
+    QLabel* warning() const { return warning_; }
 
   protected:
     bool event(QEvent* event) override;
@@ -77,6 +83,7 @@ class ClientWindow : public QWidget {
 
   private:
     void PlaceFields();
+    void PlaceWarning();
     void UpdateForeground();
     void FixSizeOnceMaximised();
 
@@ -92,6 +99,7 @@ class ClientWindow : public QWidget {
     PictureView* rightPicture_;
     QLabel* leftText_;
     QLabel* rightText_;
+    QLabel* warning_;
     std::atomic<bool> foreground_{false};
     QueuedCalls posted_;
 };

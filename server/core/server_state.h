@@ -86,6 +86,11 @@ struct ServerState {
     std::int32_t refreshSeatLines = 0;
     std::array<StatusSlot, 4> statusSlots;
     std::array<SeatLines, 2> seatLines;
+    // A warning beside each seat's mirror (Windows-1252, empty: none): the
+    // pictures the player's program could not show. Written by the network
+    // thread, which then raises the flag.
+    std::array<std::string, 2> seatWarnings;
+    std::int32_t refreshSeatWarnings = 0;
 
     LogQueue logQueue;
     std::int32_t logMaxLines = 50;
@@ -112,7 +117,7 @@ struct ServerState {
 // lock.
 inline bool HasMainThreadWork(const ServerState& state) {
     bool work = state.refreshControls || state.refreshStatistics || state.refreshSubjectStats ||
-                state.refreshSeatLines ||
+                state.refreshSeatLines || state.refreshSeatWarnings ||
                 ((state.refreshBoard[0] || state.refreshBoard[1]) && !state.boardRefreshTimed) ||
                 state.logQueue.size() > 0;
     for (const StatusSlot& slot : state.statusSlots) {

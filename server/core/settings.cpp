@@ -44,13 +44,14 @@ ServerSettings LoadSettings(const fs::path& workDir, LanguageChooser& chooser) {
         settings.languageFile = choices[*chosen].fileName;
     }
 
-    // The choice holds for this run only: the next start uses the German
-    // file and asks no more.
+    // The choice is kept: the next start uses the chosen file and asks no
+    // more. A lab that chose English must not find German screens, and
+    // German lines for its participants, from the second start on.
     Preferences file;
     if (file.Create(settingsPath)) {
         file.SelectGroup("Sonstiges");
         file.WriteInt("askOptions", 0);
-        file.WriteText("Language", kDefaultServerLanguageFile);
+        file.WriteText("Language", settings.languageFile);
         file.Close();
     }
     return settings;

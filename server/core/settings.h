@@ -46,13 +46,13 @@ std::vector<LanguageChoice> ListLanguages(const std::filesystem::path& workDir,
 // Reads quib_server.prefs (group "Sonstiges": askOptions, Language) from
 // `workDir`. When askOptions is 1 it offers the language files through
 // `chooser`; after a choice the chosen file is used for this run, and the
-// settings file is written anew with askOptions = 0 and the German language
-// file, so that the next start shows no dialog. When the chooser cannot open
+// settings file is written anew with askOptions = 0 and the chosen language
+// file, so that the next start shows no dialog and keeps the language. When the chooser cannot open
 // its window the language file stays as read and nothing is written.
 ServerSettings LoadSettings(const std::filesystem::path& workDir, LanguageChooser& chooser);
 
 // The texts of `languageFile` (relative to `workDir`), group "Text", keys
-// txt0 .. txt171, each defaulting to its built-in German text. When the file
+// txt0 .. txt175, each defaulting to its built-in German text. When the file
 // cannot be opened, the defaults are used and written out as a new language
 // file (group "Allgemein" Language = "Deutsch", then group "Text" with every
 // key in ascending order); a failure to create it goes unreported. A file

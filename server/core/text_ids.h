@@ -185,5 +185,16 @@ inline constexpr int kAuthorCredit = 170;            // "dem quib-Team"
 // "Aufbau der Datei nicht erkannt, Datei bleibt unverändert:", followed by
 // " " and the path: a subject file whose lines the program cannot find
 inline constexpr int kFileLayoutUnknown = 171;
+// The credits box at the end: "quib - ein Koordinationsspiel ..." on its
+// first line, then "Programmiert von", the author credit and ".".
+inline constexpr int kCreditsGame = 172;
+inline constexpr int kCreditsProgrammedBy = 173;  // "Programmiert von"
+// "Bild fehlt auf dem Rechner des Spielers:", followed by the picture names
+// of the frame the player's program could not draw: beside the seat's
+// mirror and, after "Spieler n: ", in the log.
+inline constexpr int kPictureMissingAtPlayer = 174;
+// "Keine verwendbaren Figurenbilder, das Spiel kann nicht starten. ...",
+// followed by " " and the folder: no figure list offers a picture that loads.
+inline constexpr int kNoUsableFigures = 175;
 
 }  // namespace quib::server::txt

@@ -181,9 +181,13 @@ constexpr const char* kDefaults[kServerTextCount] = {
     "K",  // txt169
     "dem quib-Team",  // txt170: the author credit of the window title
     "Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert:",  // txt171: a subject file left alone
+    "quib - ein Koordinationsspiel f\xFCr zwei Personen, die nicht miteinander sprechen k\xF6nnen.",  // txt172: the credits box
+    "Programmiert von",  // txt173: the credits box, before txt170
+    "Bild fehlt auf dem Rechner des Spielers:",  // txt174: a seat whose pictures did not load
+    "Keine verwendbaren Figurenbilder, das Spiel kann nicht starten. Figurenbilder sind PNG-Dateien (h\xF6" "chstens 2048 Pixel je Seite, Name nicht auf 1 endend) im Ordner",  // txt175
 };
 // clang-format on
-static_assert(txt::kFileLayoutUnknown == kServerTextCount - 1, "text_ids.h names every text");
+static_assert(txt::kNoUsableFigures == kServerTextCount - 1, "text_ids.h names every text");
 
 }  // namespace
 

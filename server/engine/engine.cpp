@@ -95,6 +95,7 @@ void Engine::SeatLost(int seat) {
     // The seat's remembered address stays, so the computer can come back.
     game_.ResetScreens(ScreenReset::MarkUnsent);
     state.refreshBoard[seat] = 1;
+    ShowPictureCheck(seat, pictureChecks_[seat].Forget());
 }
 
 void Engine::ComposeFrame(int seat, protocol::SendBuffer& frame, std::uint32_t now) {
@@ -104,6 +105,28 @@ void Engine::ComposeFrame(int seat, protocol::SendBuffer& frame, std::uint32_t n
 
 void Engine::FrameSent(int seat, std::span<const std::uint8_t> frame) {
     mirrors_.DrawSentFrame(seat, frame);
+    pictureChecks_[seat].FrameSent(frame);
+}
+
+void Engine::ReplyTaken(int seat, bool badFrameReported) {
+    ShowPictureCheck(seat, pictureChecks_[seat].ReplyTaken(badFrameReported));
+}
+
+// The warning stands beside the seat's mirror for as long as the pictures
+// are missing; the log says once which pictures the frame asked for.
+void Engine::ShowPictureCheck(int seat, PictureCheck::Change change) {
+    if (change == PictureCheck::Change::None) {
+        return;
+    }
+    std::string& warning = state.seatWarnings[seat];
+    warning.clear();
+    if (change == PictureCheck::Change::Missing) {
+        warning = texts[txt::kPictureMissingAtPlayer] + " " +
+                  JoinPictureNames(pictureChecks_[seat].missing());
+        PostLogMessage(state, texts[txt::kPlayer] + " " + std::to_string(seat + 1) + ": " + warning,
+                       game_.localClock());
+    }
+    state.refreshSeatWarnings = 1;
 }
 
 std::span<std::int32_t> Engine::KeysOf(int seat) {

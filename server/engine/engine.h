@@ -14,6 +14,7 @@
 #include "server/core/texts.h"
 #include "server/engine/listener.h"
 #include "server/engine/mirrors.h"
+#include "server/engine/picture_check.h"
 #include "server/engine/seat_links.h"
 #include "server/game/game.h"
 #include "server/records/record_numbers.h"
@@ -108,8 +109,10 @@ class Engine final : private SeatLinkHandler {
     void ComposeFrame(int seat, protocol::SendBuffer& frame, std::uint32_t now) override;
     void FrameSent(int seat, std::span<const std::uint8_t> frame) override;
     std::span<std::int32_t> KeysOf(int seat) override;
+    void ReplyTaken(int seat, bool badFrameReported) override;
     void HostNameReported(int seat, std::string_view address, std::string_view host) override;
     void ShowSeatLines(int seat, std::string_view address, std::string_view host);
+    void ShowPictureCheck(int seat, PictureCheck::Change change);
 
     WorkFolders folders_;
     // Before the numbers: rounds it keeps until they are written hold theirs.
@@ -118,6 +121,7 @@ class Engine final : private SeatLinkHandler {
     Game game_;
     Mirrors mirrors_;
     SeatLinks links_;
+    std::array<PictureCheck, kSeats> pictureChecks_;
 };
 
 }  // namespace quib::server

@@ -245,7 +245,7 @@ void SeatLinks::SendFrame(int seat, std::uint32_t now) {
 void SeatLinks::TakeReply(int seat, Moment moment) {
     const std::uint32_t now = moment.ms;
     SeatLink& link = links[seat];
-    ProcessReply(seat);
+    const bool badFrameReported = ProcessReply(seat);
     replyTakenInPass_ = true;
     link.receiver.Clear();
     link.connectionState = LinkIdle;
@@ -256,6 +256,7 @@ void SeatLinks::TakeReply(int seat, Moment moment) {
     AddGraphColumn(seat, static_cast<int>(height), slow ? kGraphSlowReply : kGraphFastReply);
     link.lastEventTime = now;
     link.replyTakenUs = moment.us;
+    handler_.ReplyTaken(seat, badFrameReported);
 }
 
 void SeatLinks::AddGraphColumn(int seat, int height, Colour colour) {
@@ -263,32 +264,36 @@ void SeatLinks::AddGraphColumn(int seat, int height, Colour colour) {
     state_.refreshStrips = 1;
 }
 
-void SeatLinks::ProcessReply(int seat) {
+bool SeatLinks::ProcessReply(int seat) {
     // The table holds exactly the keys of the latest reply; a reply that
     // fails its checks reports none.
     const std::span<std::int32_t> keys = handler_.KeysOf(seat);
     std::fill(keys.begin(), keys.end(), 0);
     const protocol::FrameReceiver& receiver = links[seat].receiver;
     if (receiver.status() != protocol::FrameReceiver::Status::Complete) {
-        return;
+        return false;
     }
     const auto frame = receiver.bytes();
     if (protocol::CheckFrame(frame) != protocol::FrameCheck::Good) {
-        return;
+        return false;
     }
-    protocol::ParseMessages(frame, [this, seat, keys](std::uint8_t type, auto body) {
-        return ExecuteReplyMessage(seat, type, body, keys);
+    bool badFrameReported = false;
+    protocol::ParseMessages(frame, [&, this](std::uint8_t type, auto body) {
+        return ExecuteReplyMessage(seat, type, body, keys, badFrameReported);
     });
+    return badFrameReported;
 }
 
 // False ends the parse: an unknown type, or a message too short for its
 // fields.
 bool SeatLinks::ExecuteReplyMessage(int seat, std::uint8_t type, std::span<const std::uint8_t> body,
-                                    std::span<std::int32_t> keys) {
+                                    std::span<std::int32_t> keys, bool& badFrameReported) {
     using protocol::ClientMessage;
     switch (static_cast<ClientMessage>(type)) {
         case ClientMessage::ReplyStart:
+            return true;
         case ClientMessage::BadFrameReport:
+            badFrameReported = true;
             return true;
         case ClientMessage::KeyDown: {
             protocol::KeyDown key;

@@ -46,6 +46,10 @@ class SeatLinkHandler {
     // A reply was taken in: the keys it reports (cleared first, so a reply
     // that fails its checks reports none) go here.
     virtual std::span<std::int32_t> KeysOf(int seat) = 0;
+    // A reply to the seat's last frame was taken in (its keys are in
+    // KeysOf): `badFrameReported` when the player's program answered that
+    // it could not execute the frame.
+    virtual void ReplyTaken(int seat, bool badFrameReported) = 0;
     // The reply named the player's computer, already blanked to one line.
     virtual void HostNameReported(int seat, std::string_view address, std::string_view host) = 0;
 };
@@ -80,8 +84,9 @@ class SeatLinks {
     void ServiceSeat(int seat, Moment now);
     // Checks and parses the seat's waiting reply and executes it: fills the
     // seat's keys (cleared first, also for a bad reply) and reports the host
-    // name. Does not clear the receiver.
-    void ProcessReply(int seat);
+    // name. Does not clear the receiver. True when the reply is the player
+    // program's report that it could not execute the frame.
+    bool ProcessReply(int seat);
     // Called at the start of every pass.
     void BeginPass() { replyTakenInPass_ = false; }
     // How long the thread may wait for a socket event before the next pass
@@ -108,7 +113,7 @@ class SeatLinks {
     void SendFrame(int seat, std::uint32_t now);
     void TakeReply(int seat, Moment now);
     bool ExecuteReplyMessage(int seat, std::uint8_t type, std::span<const std::uint8_t> body,
-                             std::span<std::int32_t> keys);
+                             std::span<std::int32_t> keys, bool& badFrameReported);
     void AddGraphColumn(int seat, int height, Colour colour);
 
     ServerState& state_;

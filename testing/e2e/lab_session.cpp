@@ -62,7 +62,7 @@ std::map<std::string, std::string> LabSession::ProgramEnvironment() const {
     return {{"DISPLAY", xvfb_.name()}, {"QT_QPA_PLATFORM", "xcb"}};
 }
 
-void LabSession::Start(int players) {
+void LabSession::Start(int players, const std::function<void()>& prepare) {
     for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/import"}) {
         ASSERT_TRUE(fs::exists(tool)) << tool << " is missing; scripts/install-deps installs it";
     }
@@ -79,6 +79,9 @@ void LabSession::Start(int players) {
     quib::testing::WriteBytes(serverDir_ / "quib_server.prefs", kServerSettings);
     for (int seat = 0; seat < 2; ++seat) {
         quib::testing::WriteBytes(PlayerDir(seat) / "quib_client.prefs", kClientSettings);
+    }
+    if (prepare) {
+        prepare();
     }
     std::string error;
     ASSERT_TRUE(xvfb_.Start(kScreenWidth, kScreenHeight, root_ / "xvfb.log", &error)) << error;

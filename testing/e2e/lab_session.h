@@ -37,10 +37,13 @@ class LabSession {
     // after the other (so that player 1 takes seat 0), all windows placed
     // side by side. With `players` 1 only player 1's program starts and
     // seat 1 is left to whoever connects next.
-    void Start(int players = 2);
+    // `prepare`, when given, runs once the folders are filled and before any
+    // program starts: a test may take pictures away or add files.
+    void Start(int players = 2, const std::function<void()>& prepare = {});
     void Stop();
 
     const std::filesystem::path& serverDir() const { return serverDir_; }
+    std::filesystem::path playerDir(int seat) const { return PlayerDir(seat); }
     // The private X server (":N") and a player's main window on it, for a
     // caller that talks to the X server itself.
     const std::string& displayName() const { return xvfb_.name(); }

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <QColor>
+#include <QImage>
+#include <QString>
 
 #include <atomic>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "common/drawing.h"
 #include "protocol/frame.h"
 #include "protocol/messages.h"
+#include "testing/scratch_directory.h"
 #include "tests/protocol/frame_test_util.h"
 #include "tests/support/case_name.h"
 
@@ -269,6 +272,42 @@ TEST_F(SessionTest, DrawingMessagesDrawAndPresent) {
     const QImage* rightFront = drawing_.Image(2);
     ASSERT_NE(rightFront, nullptr);
     EXPECT_EQ(rightFront->pixelColor(0, 0), QColor(0, 0, 0));
+}
+
+// --- pictures the server names ------------------------------------------------
+
+// A frame that loads `name` into picture slot 0 and presents.
+Bytes LoadingFrame(const std::string& name) {
+    auto buffer = std::make_unique<protocol::SendBuffer>();
+    buffer->StartFrame();
+    EXPECT_TRUE(protocol::Append(*buffer, protocol::FrameStart{}));
+    EXPECT_TRUE(protocol::Append(*buffer, protocol::LoadPicture{0, {name}}));
+    EXPECT_TRUE(protocol::Append(*buffer, protocol::Present{}));
+    return ToBytes(buffer->FinishFrame());
+}
+
+// The server sends a figure once and never repeats a frame: the session
+// says which picture this computer lacks, and again once pictures load.
+TEST(SessionPictures, AMissingPictureIsNamedUntilAFrameLoadsItsPictures) {
+    quib::testing::ScratchDirectory grafik;
+    QImage figure(8, 8, QImage::Format_ARGB32);
+    figure.fill(Qt::red);
+    ASSERT_TRUE(figure.save(QString::fromStdString((grafik.path() / "bauer0.png").string())));
+    DrawingExecutor drawing(DrawingConfig{100, 100, grafik.path(), 1.0f});
+    std::vector<std::string> reports;
+    ClientSession session(drawing, nullptr,
+                          [&reports](std::string_view missing) { reports.emplace_back(missing); });
+    const auto handle = [&session](const Bytes& frame) {
+        return ToBytes(session.HandleFrame(frame, ReplyInputs{}));
+    };
+
+    EXPECT_EQ(handle(LoadingFrame("turm0.png")), kBadFrameReport);
+    EXPECT_EQ(reports, std::vector<std::string>{"turm0.png"});
+    // A frame without pictures says nothing of them.
+    EXPECT_EQ(handle(FrameOf({30, 2})), kPlainReply);
+    EXPECT_EQ(reports.size(), 1u);
+    EXPECT_EQ(handle(LoadingFrame("bauer0.png")), kPlainReply);
+    EXPECT_EQ(reports, (std::vector<std::string>{"turm0.png", ""}));
 }
 
 // --- work per frame and stopping --------------------------------------------

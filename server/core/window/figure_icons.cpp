@@ -59,7 +59,8 @@ std::vector<FigureEntry> ListFigurePictures(const std::filesystem::path& grafikD
             continue;
         }
         // At the mirror's own size, the one the game draws it at first.
-        figures.push_back({name, MakeFigureIcon(pictures.Picture(entry.path(), 1.0f))});
+        const QImage picture = pictures.Picture(entry.path(), 1.0f);
+        figures.push_back({name, MakeFigureIcon(picture), !picture.isNull()});
     }
     std::sort(figures.begin(), figures.end(),
               [](const FigureEntry& a, const FigureEntry& b) { return a.fileName < b.fileName; });

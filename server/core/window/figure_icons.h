@@ -13,6 +13,7 @@ namespace quib::server {
 struct FigureEntry {
     std::string fileName;  // with its extension, as found in grafik/
     QImage icon;           // 16 x 16; transparent when the picture cannot be loaded
+    bool usable = false;   // the picture loads: a game can show it
 };
 
 // The figure pictures of `grafikDir`: every regular file "*.png" whose name

@@ -143,6 +143,35 @@ void MainWindow::BuildSeatPanel(int seat) {
     auto* comment = Place<QPlainTextEdit>(id(kComment), x0 + 500, 322, 170, 224);
     comment->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     comment->setPlainText(ToQt(texts_[txt::kCommentPlaceholder]));
+    // Over the top of the mirror, where the experimenter looks: the mirror
+    // shows a figure that the player's own screen lacks.
+    PlaceWarning(id(kPictureWarning), x0 + 10, 10, 480);
+}
+
+// A warning line: hidden until it has something to say, then on top of
+// whatever it covers, as tall as its text needs.
+QLabel* MainWindow::PlaceWarning(int id, int x, int y, int width) {
+    QLabel* warning = PlaceLabel(id, x, y, width, 0);
+    warning->setWordWrap(true);
+    warning->setAutoFillBackground(true);
+    warning->setMargin(4);
+    warning->setFont(StatusLineFont());
+    QPalette palette = warning->palette();
+    palette.setColor(QPalette::Window, QColor(200, 0, 0));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    warning->setPalette(palette);
+    warning->hide();
+    return warning;
+}
+
+void MainWindow::ShowWarning(int id, const QString& text) {
+    QLabel* warning = Label(id);
+    warning->setText(text);
+    warning->setVisible(!text.isEmpty());
+    if (!text.isEmpty()) {
+        warning->resize(warning->width(), warning->heightForWidth(warning->width()));
+        warning->raise();
+    }
 }
 
 void MainWindow::BuildCommonArea() {
@@ -181,6 +210,8 @@ void MainWindow::BuildCommonArea() {
     auto* log = Place<QPlainTextEdit>(kLog, 867, 580, 473, 108);
     log->setReadOnly(true);
     log->setPlainText(ToQt(texts_[txt::kLogHeading]));
+    // Across both mirrors, which stay black while no game can start.
+    PlaceWarning(kFigureWarning, 10, 10, 1333);
 }
 
 void MainWindow::BuildStatisticsList() {

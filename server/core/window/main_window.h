@@ -35,6 +35,7 @@ constexpr int kSubjectPlayTime = 10;
 constexpr int kSubjectPartnerRounds = 11;
 constexpr int kSubjectPartnerTime = 12;
 constexpr int kComment = 13;
+constexpr int kPictureWarning = 14;
 constexpr int kLevel = 9002;
 constexpr int kSpeed = 9004;
 constexpr int kDisplay = 9006;
@@ -49,6 +50,7 @@ constexpr int kResetRecord = 9016;
 constexpr int kResetStatistics = 9017;
 constexpr int kStatistics = 9018;
 constexpr int kLog = 9019;
+constexpr int kFigureWarning = 9020;
 
 constexpr int Seat(int seat, int k) {
     return seat * kSeatStride + k;
@@ -80,6 +82,10 @@ class MainWindow : public QWidget {
     QPlainTextEdit* Editor(int id) const;
     QTableWidget* StatisticsList() const;
 
+    // Shows `text` (plain) in the warning line `id`, on top of what it
+    // covers and as tall as the text needs; an empty text hides it.
+    void ShowWarning(int id, const QString& text);
+
     // The 16 x 16 warning icon of every list's prompt entry.
     const QImage& WarningIcon() const { return warningIcon_; }
 
@@ -102,6 +108,7 @@ class MainWindow : public QWidget {
     W* Register(W* widget, int id, int x, int y, int width, int height);
     PictureField* PlacePicture(int id, int x, int y, int width, int height);
     QComboBox* PlaceList(int id, int x, int y, int width, std::initializer_list<int> textKeys);
+    QLabel* PlaceWarning(int id, int x, int y, int width);
 
     const ServerTexts& texts_;
     QImage warningIcon_;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/clock.h"
+#include "common/codepage.h"
 #include "common/drawing_values.h"
 #include "common/qt_translation.h"
 #include "common/work_folders.h"
@@ -21,9 +22,6 @@ namespace quib::server {
 
 namespace {
 
-// The author credit of the credits box, which is German in every language;
-// the window title takes it from the texts.
-constexpr const char* kAuthorCredit = "dem quib-Team";
 // How often the main loop looks at the clock and anything a wake-up missed.
 constexpr int kClockTickMs = 100;
 constexpr std::uint32_t kMirrorRefreshMs = 40;
@@ -49,10 +47,9 @@ ServerApp::~ServerApp() {
     Shutdown();
 }
 
-std::string ServerApp::CreditsText() {
-    return std::string("quib - ein Koordinationsspiel f\xFC") +
-           "r zwei Personen, die nicht miteinander sprechen k\xF6" + "nnen.\nProgrammiert von " +
-           kAuthorCredit + ".";
+std::string ServerApp::CreditsText() const {
+    return texts_[txt::kCreditsGame] + "\n" + texts_[txt::kCreditsProgrammedBy] + " " +
+           texts_[txt::kAuthorCredit] + ".";
 }
 
 std::uint16_t ServerApp::port() const {
@@ -75,6 +72,15 @@ bool ServerApp::Start() {
         shutDown_ = true;  // nothing runs yet, and this path ends without the credits
         return false;
     }
+    // The port before the window: a second server on this computer says
+    // that the port is taken before it opens a whole console that could
+    // never reach a player.
+    if (!engine_->Listen(options_.port)) {
+        dialogs_.ShowMessage(texts_[txt::kErrorTitle], texts_[txt::kCannotStartServer]);
+        dialogs_.ShowMessage("credits:", CreditsText());
+        shutDown_ = true;
+        return false;
+    }
     engine_->PrepareStart();
     BuildWindowTitle(false);
 
@@ -94,13 +100,6 @@ bool ServerApp::Start() {
     UpdateControls(true);
     MirrorSettings();
 
-    if (!engine_->Listen(options_.port)) {
-        dialogs_.ShowMessage(texts_[txt::kErrorTitle], texts_[txt::kCannotStartServer]);
-        window_->hide();
-        dialogs_.ShowMessage("credits:", CreditsText());
-        shutDown_ = true;
-        return false;
-    }
     BuildWindowTitle(true);
     window_->setWindowTitle(ToQt(state_.windowTitle));
     engine_->StartLinks(MonotonicMilliseconds());
@@ -243,12 +242,22 @@ void ServerApp::UpdateControls(bool populateLists) {
 }
 
 void ServerApp::FillFigureLists() {
-    for (const FigureEntry& figure :
-         ListFigurePictures(engine_->folders().grafik, *engine_->pictures())) {
+    const std::filesystem::path& grafik = engine_->folders().grafik;
+    bool anyUsable = false;
+    for (const FigureEntry& figure : ListFigurePictures(grafik, *engine_->pictures())) {
         const QIcon icon(QPixmap::fromImage(figure.icon));
         for (int id : {control::kFigure2, control::kFigure1}) {
             window_->List(id)->addItem(icon, ToQt(figure.fileName));
         }
+        anyUsable = anyUsable || figure.usable;
+    }
+    // Without a figure the start button can never be pressed, or a game
+    // would show no figure: say why, and where the pictures belong.
+    if (!anyUsable) {
+        const std::string why =
+            texts_[txt::kNoUsableFigures] + " " + Utf8ToCp1252(grafik.string()) + "/";
+        window_->ShowWarning(control::kFigureWarning, ToQt(why));
+        PostLogMessage(state_, why);
     }
 }
 
@@ -362,6 +371,13 @@ void ServerApp::ApplyDeferredUpdates() {
             const SeatLines& lines = state_.seatLines[static_cast<std::size_t>(seat)];
             w.Label(control::Seat(seat, control::kAddressLine))->setText(ToQt(lines.addressLine));
             w.Label(control::Seat(seat, control::kHostLine))->setText(ToQt(lines.hostLine));
+        }
+    }
+    if (state_.refreshSeatWarnings) {
+        state_.refreshSeatWarnings = 0;
+        for (int seat = 0; seat < 2; ++seat) {
+            w.ShowWarning(control::Seat(seat, control::kPictureWarning),
+                          ToQt(state_.seatWarnings[static_cast<std::size_t>(seat)]));
         }
     }
     if (state_.refreshSubjectStats) {

@@ -85,7 +85,9 @@ class ServerApp : public QObject {
     const ServerTexts& texts() const { return texts_; }
     std::uint16_t port() const;
 
-    static std::string CreditsText();
+    // The credits box's text, in the language of the texts: the game's line,
+    // then "Programmiert von" and the author credit.
+    std::string CreditsText() const;
 
   private:
     bool CreateWorkingFolders();

@@ -67,6 +67,7 @@ std::string GermanLanguageFile() {
     return bytes;
 }
 
+// After the dialog, when German was chosen.
 constexpr const char* kSettingsAfterDialog =
     "[Sonstiges]\r\naskOptions = 0\r\nLanguage = quib_server_de.lang\r\n";
 
@@ -164,7 +165,7 @@ TEST(LoadSettingsTest, AskOptionsOtherThanOneShowsNoDialog) {
     EXPECT_EQ(LoadTexts(dir.path(), settings.languageFile)[3], "Error!");
 }
 
-TEST(LoadSettingsTest, SecondLanguageIsListedAndUsedForThisRunOnly) {
+TEST(LoadSettingsTest, ChosenLanguageIsUsedAndKeptForTheNextStart) {
     ScratchDirectory dir;
     WriteBytes(dir.path() / "quib_server_en.lang", kEnglishFile);
     const std::string englishBefore = ReadBytes(dir.path() / "quib_server_en.lang");
@@ -187,13 +188,16 @@ TEST(LoadSettingsTest, SecondLanguageIsListedAndUsedForThisRunOnly) {
     EXPECT_EQ(ReadBytes(dir.path() / "quib_server_en.lang"), englishBefore);
     EXPECT_FALSE(fs::exists(dir.path() / "quib_server_de.lang"));
 
-    // The settings point at the German file again.
-    EXPECT_EQ(ReadBytes(dir.path() / "quib_server.prefs"), kSettingsAfterDialog);
+    // The settings keep the English file: the next start asks nothing and
+    // is English again.
+    EXPECT_EQ(ReadBytes(dir.path() / "quib_server.prefs"),
+              "[Sonstiges]\r\naskOptions = 0\r\nLanguage = quib_server_en.lang\r\n");
     FakeChooser next(0);
     const ServerSettings nextSettings = LoadSettings(dir.path(), next);
     EXPECT_EQ(next.calls, 0);
-    EXPECT_EQ(nextSettings.languageFile, "quib_server_de.lang");
-    ExpectDefaults(LoadTexts(dir.path(), nextSettings.languageFile));
+    EXPECT_EQ(nextSettings.languageFile, "quib_server_en.lang");
+    EXPECT_EQ(LoadTexts(dir.path(), nextSettings.languageFile)[txt::kErrorTitle], "Error!");
+    EXPECT_FALSE(fs::exists(dir.path() / "quib_server_de.lang"));
 }
 
 TEST(LoadSettingsTest, ChoosingEntryZeroAfterASecondLanguageKeepsGerman) {
@@ -244,7 +248,9 @@ TEST(LoadSettingsTest, ConfiguredLanguageIsEntryZeroAndNotListedTwice) {
               (std::vector<std::string>{"quib_server_en.lang", "quib_server_fr.lang"}));
     EXPECT_EQ(settings.languageFile, "quib_server_en.lang");
     EXPECT_EQ(LoadTexts(dir.path(), settings.languageFile)[3], "Error!");
-    EXPECT_EQ(ReadBytes(dir.path() / "quib_server.prefs"), kSettingsAfterDialog);
+    // Entry 0 stands for the configured file, which is kept.
+    EXPECT_EQ(ReadBytes(dir.path() / "quib_server.prefs"),
+              "[Sonstiges]\r\naskOptions = 0\r\nLanguage = quib_server_en.lang\r\n");
 }
 
 TEST(LoadSettingsTest, GermanFileIsNotListedBesideEntryZero) {

@@ -92,6 +92,31 @@ TEST_F(ServerStartup, TitleCreditsTheAuthorsInTheLanguageOfTheTexts) {
         << app->window()->windowTitle().toStdString();
 }
 
+// An English lab chooses English once: the second start asks nothing and is
+// English again, up to the credits box at the end.
+TEST_F(ServerStartup, LanguageChosenAtTheFirstStartIsKeptForTheSecond) {
+    std::filesystem::copy_file(
+        std::filesystem::path(QUIB_SOURCE_DIR) / "lang" / "quib_server_en.lang",
+        dir.path() / "quib_server_en.lang");
+    chooser.answer = 1;  // "Deutsch", then "English"
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        auto app = MakeApp();
+        ASSERT_TRUE(app->Start());
+        EXPECT_EQ(app->window()->windowTitle().toStdString().rfind(
+                      "Tamoresk - Server - Programmed by the quib team", 0),
+                  0u);
+        app->Shutdown();
+        ASSERT_FALSE(dialogs.messages.empty());
+        EXPECT_EQ(dialogs.messages.back(),
+                  std::make_pair(std::string("credits:"),
+                                 std::string("quib - a coordination game for two people who "
+                                             "cannot talk to each other.\nProgrammed by the "
+                                             "quib team.")));
+    }
+    EXPECT_EQ(chooser.offered.size(), 1u) << "the second start asked for the language again";
+}
+
 TEST_F(ServerStartup, TitleTakesItsTextFromTheLanguageFileAndListsTheAddresses) {
     WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
     WriteBytes(dir.path() / "quib_server_de.lang", "[Text]\r\ntxt11 = Koordination - Server -\r\n");
@@ -126,13 +151,16 @@ TEST_F(ServerStartup, PortAlreadyTakenShowsItsMessageAndTheCredits) {
     ASSERT_TRUE(occupant.Open(0));
     auto app = MakeApp(occupant.port());
     EXPECT_FALSE(app->Start());
+    EXPECT_EQ(app->window(), nullptr) << "the window opened before the port was tried";
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(
         dialogs.messages[0],
         std::make_pair(std::string("Fehler!"),
                        std::string("Kann Server nicht initialisieren! (Ist der Port belegt?).")));
     EXPECT_EQ(dialogs.messages[1].first, "credits:");
-    EXPECT_EQ(dialogs.messages[1].second, ServerApp::CreditsText());
+    EXPECT_EQ(dialogs.messages[1].second,
+              "quib - ein Koordinationsspiel f\xFCr zwei Personen, die nicht miteinander "
+              "sprechen k\xF6nnen.\nProgrammiert von dem quib-Team.");
 }
 
 TEST_F(ServerStartup, ClosingWithoutAGameEndsWithoutAQuestionAndShowsTheCredits) {
