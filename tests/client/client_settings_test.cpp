@@ -53,7 +53,8 @@ constexpr const char* kGermanLanguageFile =
     "txt20 = Beim Senden des Ausgabepuffers \xFC"
     "ber die Verbindung wurde eine andere Anzahl Bytes gesendet, als der Puffer "
     "lang ist!\r\n"
-    "txt21 = dem quib-Team\r\n";
+    "txt21 = dem quib-Team\r\n"
+    "txt22 = Bild fehlt:\r\n";
 
 // The start-up of a fresh installation without the dialog's widgets: load
 // the settings and texts, take the typed address, save.

@@ -115,9 +115,17 @@ TEST(LoadSettingsTest, FirstStartInAnEmptyDirectory) {
     EXPECT_NE(written.find("\r\ntxt37 = Spiel l\xE4uft ...\r\ntxt38 = "), std::string::npos);
     EXPECT_NE(written.find("\r\ntxt95 = gr\xFCn\r\ntxt96 = blau\r\n"), std::string::npos);
     EXPECT_NE(written.find("\r\ntxt144 = M\xF6gliche Zielstimuli\r\n"), std::string::npos);
-    EXPECT_TRUE(written.ends_with(
-        "\r\ntxt170 = dem quib-Team\r\n"
-        "txt171 = Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert:\r\n"));
+    EXPECT_NE(
+        written.find("\r\ntxt170 = dem quib-Team\r\n"
+                     "txt171 = Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert:\r\n"),
+        std::string::npos);
+    EXPECT_TRUE(
+        written.ends_with("\r\ntxt173 = Programmiert von\r\n"
+                          "txt174 = Bild fehlt auf dem Rechner des Spielers:\r\n"
+                          "txt175 = Keine verwendbaren Figurenbilder, das Spiel kann nicht "
+                          "starten. Figurenbilder sind PNG-Dateien (h\xF6"
+                          "chstens 2048 Pixel je Seite, Name nicht auf 1 endend) im "
+                          "Ordner\r\n"));
 
     // 3 lines of heading and 170 key lines, in ascending key order.
     std::istringstream lines(written);

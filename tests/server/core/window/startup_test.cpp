@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QImage>
+#include <QLabel>
+#include <QString>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -35,6 +38,16 @@ class ServerStartup : public ::testing::Test {
 
     std::unique_ptr<ServerApp> MakeApp(std::uint16_t port = 0) {
         return std::make_unique<ServerApp>(ServerOptions{dir.path(), port}, dialogs, chooser);
+    }
+
+    // A lab's figure picture: without one, the window says at start that no
+    // game can start, and that line stands in the log.
+    void PutFigurePicture() {
+        std::filesystem::create_directories(dir.path() / "grafik");
+        QImage figure(8, 8, QImage::Format_ARGB32);
+        figure.fill(Qt::blue);
+        ASSERT_TRUE(
+            figure.save(QString::fromStdString((dir.path() / "grafik" / "a0.png").string())));
     }
 
     std::string Text(int id, ServerApp& app) {
@@ -242,6 +255,7 @@ TEST_F(ServerStartup, AConnectingPlayerLeavesTheOtherSeatsLinesAndShowsHostUnkno
 
 TEST_F(ServerStartup, LogLinesAppearNewestFirstAndTheViewKeepsFiftyLines) {
     WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
+    ASSERT_NO_FATAL_FAILURE(PutFigurePicture());
     auto app = MakeApp();
     ASSERT_TRUE(app->Start());
     const LocalTime at{2026, 12, 9, 14, 3, 9};
@@ -260,8 +274,36 @@ TEST_F(ServerStartup, LogLinesAppearNewestFirstAndTheViewKeepsFiftyLines) {
     EXPECT_EQ(log->document()->lastBlock().text().toStdString(), "14:03:09 | 59");
 }
 
+TEST_F(ServerStartup, WithoutAUsableFigurePictureTheWindowAndTheLogSayWhy) {
+    WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
+    // Named like a figure, but no picture.
+    std::filesystem::create_directories(dir.path() / "grafik");
+    WriteBytes(dir.path() / "grafik" / "a0.png", "not a picture");
+    auto app = MakeApp();
+    ASSERT_TRUE(app->Start());
+    app->Iterate();
+    const std::string why =
+        "Keine verwendbaren Figurenbilder, das Spiel kann nicht starten. "
+        "Figurenbilder sind PNG-Dateien (h\u00f6chstens 2048 Pixel je Seite, "
+        "Name nicht auf 1 endend) im Ordner " +
+        (dir.path() / "grafik").string() + "/";
+    QLabel* warning = app->window()->Label(9020);
+    EXPECT_FALSE(warning->isHidden());
+    EXPECT_EQ(warning->text().toStdString(), why);
+    EXPECT_TRUE(app->window()->Editor(9019)->toPlainText().endsWith(QString::fromStdString(why)));
+}
+
+TEST_F(ServerStartup, AFigurePictureLeavesTheWarningHidden) {
+    WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
+    ASSERT_NO_FATAL_FAILURE(PutFigurePicture());
+    auto app = MakeApp();
+    ASSERT_TRUE(app->Start());
+    EXPECT_TRUE(app->window()->Label(9020)->isHidden());
+}
+
 TEST_F(ServerStartup, AbortAsksThenEndsTheGameAndLogsIt) {
     WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
+    ASSERT_NO_FATAL_FAILURE(PutFigurePicture());
     auto app = MakeApp();
     ASSERT_TRUE(app->Start());
     {
