@@ -15,7 +15,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [[ -x "$prefix/bin/quib_bot" ]] || fail "bin/quib_bot missing"
 # The export runs from the installed tree without a display.
-"$prefix/bin/quib_export" --help 2>&1 | grep -q "usage: quib_export" || fail "bin/quib_export does not start"
+"$prefix/bin/quib_export" --help 2>&1 | grep -q "Usage: quib_export" || fail "bin/quib_export does not start"
 for launcher in quib-server quib-client; do
   program=${launcher/-/_}
   [[ -x "$prefix/bin/$launcher" ]] || fail "launcher bin/$launcher missing"
@@ -26,12 +26,23 @@ for launcher in quib-server quib-client; do
   pictures=("$prefix/share/$launcher"/grafik/*.png)
   [[ -f "${pictures[0]}" ]] || fail "no pictures for $launcher"
 
+  variable=QUIB_${program#quib_}_DIR
+  variable=${variable^^}
+  # --help and --version go straight to the program: answered without a
+  # display, and the working folder is not made for them.
+  unused="$scratch/$launcher-unused"
+  for option in --help --version; do
+    output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$variable=$unused" \
+      timeout 20 "$prefix/bin/$launcher" "$option") || fail "$launcher $option failed"
+    [[ "$(head -n 1 <<<"$output")" == @(Usage: |)"$program "* ]] ||
+      fail "$launcher $option printed: $output"
+  done
+  [[ ! -e "$unused" ]] || fail "$launcher --help made its working folder"
+
   # A folder the lab has already used: its own English texts stay.
   folder="$scratch/$launcher-folder"
   mkdir -p "$folder"
   printf 'lab edit\r\n' > "$folder/${program}_en.lang"
-  variable=QUIB_${program#quib_}_DIR
-  variable=${variable^^}
   # Without settings each program waits in its first-start dialog; the
   # launcher's work is done by then.
   status=0
