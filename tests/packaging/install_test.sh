@@ -3,7 +3,8 @@
 # fresh working folder: the programs, pictures, language files and desktop
 # entries must be where the launchers and desktops look for them, the folder
 # must be prepared before the program starts, and a lab's own files in it
-# must survive.
+# must survive. The manual pages, copyright and changelog are where man and
+# the Debian tools look.
 set -euo pipefail
 build=$1
 scratch=$2
@@ -14,6 +15,16 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [[ -x "$prefix/bin/quib_bot" ]] || fail "bin/quib_bot missing"
+for command in quib-server quib-client quib_bot quib_export; do
+  page="$prefix/share/man/man1/$command.1.gz"
+  [[ -f "$page" ]] || fail "manual page of $command missing"
+  zcat "$page" | grep -q "^\.TH \"\?${command^^}" || fail "$page is not the page of $command"
+done
+for package in quib-server quib-client; do
+  for file in copyright changelog.Debian.gz; do
+    [[ -f "$prefix/share/doc/$package/$file" ]] || fail "share/doc/$package/$file missing"
+  done
+done
 # The export runs from the installed tree without a display.
 "$prefix/bin/quib_export" --help 2>&1 | grep -q "Usage: quib_export" || fail "bin/quib_export does not start"
 for launcher in quib-server quib-client; do
