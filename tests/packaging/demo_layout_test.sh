@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
 # Where scripts/run's demo places its three windows on screens of common
-# sizes: on a 1920 x 1080 screen and larger the layout the README shows,
-# and on every screen each window wholly on it. The windows' sizes here are
-# the programs' own: the server's fixed 1353 x 700 (times the scale), the
-# players' 512 x 300 of baseHight 300.
+# sizes: on a 1920 x 1080 screen and larger the layout the README shows; on
+# every screen the players' windows wholly on it, and the server's too
+# wherever it fits (from 1353 x 700: its window has that fixed size), else
+# at the top left with a warning. The players' windows are 512 x 300
+# (baseHight 300).
 set -euo pipefail
 layout=$1/scripts/demo-layout
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+warning_file=$(mktemp)
+trap 'rm -f "$warning_file"' EXIT
 
-# screen | scale | server | player1 | player2
+# screen | server | player1 | player2
 cases=(
-  "1920x1080|1|+0+0|+1370+0|+1370+380"
-  "3840x2160|1|+0+0|+1370+0|+1370+380"
-  "1366x768|1|+0+0|+854+0|+854+380"
-  "1280x1024|0.94|+0+0|+0+724|+529+724"
-  "1024x600|0.75|+0+0|+512+0|+512+300"
+  "1920x1080|+0+0|+1370+0|+1370+380"
+  "3840x2160|+0+0|+1370+0|+1370+380"
+  "1366x768|+0+0|+854+0|+854+380"
+  "1280x1024|+0+0|+0+724|+529+724"
+  "1024x600|+0+0|+512+0|+512+300"
 )
 
 # Fails unless a window of WxH at +X+Y lies on the screen.
@@ -28,21 +31,25 @@ on_screen() {
 }
 
 for entry in "${cases[@]}"; do
-  IFS='|' read -r screen scale server player1 player2 <<<"$entry"
-  expected=$(printf 'scale %s\nserver %s\nplayer1 %s\nplayer2 %s' "$scale" "$server" "$player1" "$player2")
-  actual=$("$layout" "$screen")
+  IFS='|' read -r screen server player1 player2 <<<"$entry"
+  expected=$(printf 'server %s\nplayer1 %s\nplayer2 %s' "$server" "$player1" "$player2")
+  actual=$("$layout" "$screen" 2>"$warning_file")
+  warning=$(cat "$warning_file")
   [[ "$actual" == "$expected" ]] || fail "$screen: got
 $actual
 expected
 $expected"
   width=${screen%x*}
   height=${screen#*x}
-  # Qt rounds the scaled size to whole pixels.
-  server_w=$(awk -v s="$scale" 'BEGIN { printf "%d", 1353 * s + 0.5 }')
-  server_h=$(awk -v s="$scale" 'BEGIN { printf "%d", 700 * s + 0.5 }')
-  on_screen "$screen server" "$server_w" "$server_h" "$server" "$width" "$height"
   on_screen "$screen player1" 512 300 "$player1" "$width" "$height"
   on_screen "$screen player2" 512 300 "$player2" "$width" "$height"
+  if ((width >= 1353 && height >= 700)); then
+    on_screen "$screen server" 1353 700 "$server" "$width" "$height"
+    [[ -z "$warning" ]] || fail "$screen: warns \"$warning\" although everything fits"
+  else
+    [[ "$warning" == *"smaller than the server's window"* ]] ||
+      fail "$screen: no warning that the server's window does not fit"
+  fi
 done
 
 for bad in "" "1366" "x768" "1366x768x24" "300x200"; do
