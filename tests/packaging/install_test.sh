@@ -3,7 +3,8 @@
 # fresh working folder: the programs, pictures, language files and desktop
 # entries must be where the launchers and desktops look for them, the folder
 # must be prepared before the program starts, and a lab's own files in it
-# must survive.
+# must survive. The manual pages, copyright and changelog are where man and
+# the Debian tools look.
 set -euo pipefail
 build=$1
 scratch=$2
@@ -14,8 +15,18 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [[ -x "$prefix/bin/quib_bot" ]] || fail "bin/quib_bot missing"
+for command in quib-server quib-client quib_bot quib_export; do
+  page="$prefix/share/man/man1/$command.1.gz"
+  [[ -f "$page" ]] || fail "manual page of $command missing"
+  zcat "$page" | grep -q "^\.TH \"\?${command^^}" || fail "$page is not the page of $command"
+done
+for package in quib-server quib-client; do
+  for file in copyright changelog.Debian.gz; do
+    [[ -f "$prefix/share/doc/$package/$file" ]] || fail "share/doc/$package/$file missing"
+  done
+done
 # The export runs from the installed tree without a display.
-"$prefix/bin/quib_export" --help 2>&1 | grep -q "usage: quib_export" || fail "bin/quib_export does not start"
+"$prefix/bin/quib_export" --help 2>&1 | grep -q "Usage: quib_export" || fail "bin/quib_export does not start"
 for launcher in quib-server quib-client; do
   program=${launcher/-/_}
   [[ -x "$prefix/bin/$launcher" ]] || fail "launcher bin/$launcher missing"
@@ -26,12 +37,23 @@ for launcher in quib-server quib-client; do
   pictures=("$prefix/share/$launcher"/grafik/*.png)
   [[ -f "${pictures[0]}" ]] || fail "no pictures for $launcher"
 
+  variable=QUIB_${program#quib_}_DIR
+  variable=${variable^^}
+  # --help and --version go straight to the program: answered without a
+  # display, and the working folder is not made for them.
+  unused="$scratch/$launcher-unused"
+  for option in --help --version; do
+    output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$variable=$unused" \
+      timeout 20 "$prefix/bin/$launcher" "$option") || fail "$launcher $option failed"
+    [[ "$(head -n 1 <<<"$output")" == @(Usage: |)"$program "* ]] ||
+      fail "$launcher $option printed: $output"
+  done
+  [[ ! -e "$unused" ]] || fail "$launcher --help made its working folder"
+
   # A folder the lab has already used: its own English texts stay.
   folder="$scratch/$launcher-folder"
   mkdir -p "$folder"
   printf 'lab edit\r\n' > "$folder/${program}_en.lang"
-  variable=QUIB_${program#quib_}_DIR
-  variable=${variable^^}
   # Without settings each program waits in its first-start dialog; the
   # launcher's work is done by then.
   status=0

@@ -145,6 +145,8 @@ ParsedBotOptions ParseBotOptions(std::span<const std::string> args) {
         const std::string& flag = args[i];
         if (flag == "--help" || flag == "-h") {
             options.help = true;
+        } else if (flag == "--version") {
+            options.version = true;
         } else if (flag == "--quiet" || flag == "-q") {
             options.quiet = true;
         } else if (flag == "--reconnect") {
@@ -167,7 +169,7 @@ ParsedBotOptions ParseBotOptions(std::span<const std::string> args) {
 }
 
 std::string BotUsage() {
-    return R"(usage: quib_bot [options]
+    return R"(Usage: quib_bot [options]
 
 Plays one seat of a quib game at the protocol level, for piloting a session
 with one person and one bot, or with two bots. It joins the server, presses
@@ -193,6 +195,7 @@ space bar and continues to the next round, and prints one line per round.
                  built-in German texts
   --quiet        print nothing but errors
   --help         print this text
+  --version      print the version
 
 Signal SIGHUP makes the bot drop its connection and connect again at once.
 Exit status: 0 when done, 1 when it cannot connect, finds no free seat, or the

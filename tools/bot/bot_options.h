@@ -24,6 +24,7 @@ struct BotOptions {
     int attempts = 0;
     bool quiet = false;
     bool help = false;
+    bool version = false;  // --version: print it and stop
     // A server language file whose texts the server shows (empty: the
     // built-in German texts).
     std::string languageFile;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/clock.h"
+#include "common/command_line.h"
 #include "tools/bot/bot_options.h"
 #include "tools/bot/bot_session.h"
 #include "tools/bot/bot_texts.h"
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
     BotOptions options = *parsed.options;
     if (options.help) {
         std::cout << BotUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << quib::VersionLine("quib_bot") << "\n";
         return 0;
     }
 

@@ -61,9 +61,10 @@ int MakeReport(const std::string& report, const std::filesystem::path& tables, s
 }  // namespace
 
 std::string Usage() {
-    return "usage: quib_export [--lang FILE] [--allow-problems] [--report FILE] LAB_FOLDER "
+    return "Usage: quib_export [--lang FILE] [--allow-problems] [--report FILE] LAB_FOLDER "
            "OUT_FOLDER\n"
-           "       quib_export --report OUT_FOLDER/report.html\n"
+           "  or:  quib_export --report OUT_FOLDER/report.html\n"
+           "  or:  quib_export --help | --version\n"
            "\n"
            "Reads the records in LAB_FOLDER (the server's working folder with log/ and log2/),\n"
            "checks that they agree, and writes games.csv, rounds.csv, events.csv,\n"
@@ -89,6 +90,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
             (argument == "--lang" ? line.language : line.report) = arguments[++i];
         } else if (argument == "--help" || argument == "-h") {
             line.help = true;
+            return true;
+        } else if (argument == "--version") {
+            line.version = true;
             return true;
         } else if (argument == "--allow-problems") {
             line.allowProblems = true;

@@ -21,7 +21,8 @@ struct CommandLine {
     std::string language;  // empty for none
     std::string report;    // empty for none
     bool allowProblems = false;
-    bool help = false;  // --help: print the usage and stop
+    bool help = false;     // --help: print the usage and stop
+    bool version = false;  // --version: print the version and stop
 };
 
 // Nothing, with a message in `error`, for arguments that are no command.

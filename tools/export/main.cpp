@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/command_line.h"
 #include "tools/export/export_command.h"
 #include "tools/export/lab_export.h"
 
@@ -17,6 +18,10 @@ int main(int argc, char** argv) {
     }
     if (line.help) {
         std::cout << quib::exporter::Usage();
+        return quib::exporter::kExportClean;
+    }
+    if (line.version) {
+        std::cout << quib::VersionLine("quib_export") << "\n";
         return quib::exporter::kExportClean;
     }
     return quib::exporter::RunExportCommand(line, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
