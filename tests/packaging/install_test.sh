@@ -65,4 +65,23 @@ for launcher in quib-server quib-client; do
     cmp -s "$picture" "$folder/grafik/${picture##*/}" || fail "$launcher did not copy ${picture##*/}"
   done
 done
+# The records check through the launcher: a folder given relative to where
+# the command is typed, and without one the working folder, which it does
+# not make.
+lab="$scratch/lab"
+mkdir -p "$lab/log" "$lab/log2"
+status=0
+(cd "$scratch" && env -u DISPLAY QUIB_SERVER_DIR="$scratch/elsewhere" \
+  "$prefix/bin/quib-server" --check-records lab >"$scratch/check.out" 2>&1) || status=$?
+[[ $status -eq 0 ]] || fail "quib-server --check-records lab ended with $status: $(cat "$scratch/check.out")"
+grep -q "^checked 0 games" "$scratch/check.out" || fail "quib-server --check-records lab printed: $(cat "$scratch/check.out")"
+status=0
+env -u DISPLAY QUIB_SERVER_DIR="$lab" "$prefix/bin/quib-server" --check-records \
+  >"$scratch/check.out" 2>&1 || status=$?
+[[ $status -eq 0 ]] || fail "quib-server --check-records in its working folder ended with $status"
+status=0
+env -u DISPLAY QUIB_SERVER_DIR="$scratch/not-made" "$prefix/bin/quib-server" --check-records \
+  >/dev/null 2>&1 || status=$?
+[[ $status -eq 2 && ! -e "$scratch/not-made" ]] ||
+  fail "quib-server --check-records without a working folder ended with $status or made it"
 echo "install layout and launchers: ok"
