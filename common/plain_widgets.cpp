@@ -1,6 +1,8 @@
 #include "common/plain_widgets.h"
 
+#include <QColor>
 #include <QInputDialog>
+#include <QPalette>
 
 namespace quib {
 
@@ -8,6 +10,21 @@ QLabel* MakePlainLabel(QWidget* parent, const QString& text) {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
+    return label;
+}
+
+QLabel* MakeWarningLabel(QWidget* parent, const QFont& font) {
+    QLabel* label = MakePlainLabel(parent);
+    label->setWordWrap(true);
+    label->setAutoFillBackground(true);
+    label->setMargin(4);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, QColor(200, 0, 0));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    label->hide();
     return label;
 }
 

@@ -7,6 +7,7 @@
 // load any local file: `<img src="/dev/zero">` as a host name reads until
 // memory runs out. So labels and boxes are only ever made here.
 
+#include <QFont>
 #include <QLabel>
 #include <QMessageBox>
 #include <QString>
@@ -17,6 +18,11 @@
 namespace quib {
 
 QLabel* MakePlainLabel(QWidget* parent, const QString& text = {});
+
+// A warning line: white plain text on red, wrapped, hidden until shown.
+// Both programs use it for what must not be overlooked, such as a figure
+// picture a computer lacks.
+QLabel* MakeWarningLabel(QWidget* parent, const QFont& font);
 
 // Sets every label below `root` (the labels a Qt dialog makes itself
 // included) to plain text.

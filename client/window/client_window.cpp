@@ -38,21 +38,6 @@ QLabel* MakeTextField(QWidget* parent, int baseFontSize) {
     return label;
 }
 
-QLabel* MakeWarning(QWidget* parent, int baseFontSize) {
-    QLabel* label = MakePlainLabel(parent);
-    label->setWordWrap(true);
-    label->setAutoFillBackground(true);
-    label->setMargin(4);
-    label->setFocusPolicy(Qt::NoFocus);
-    label->setFont(QFont(QStringLiteral("Arial"), std::max(1, baseFontSize)));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, QColor(200, 0, 0));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    label->setPalette(palette);
-    label->hide();
-    return label;
-}
-
 void SetGeometry(QLabel* label, const FieldRect& rect) {
     label->setGeometry(rect.x, rect.y, rect.width, rect.height);
 }
@@ -79,7 +64,7 @@ ClientWindow::ClientWindow(const ClientSettings& settings, KeyState& keys, std::
       rightPicture_(new PictureView(this)),
       leftText_(MakeTextField(this, baseFontSize_)),
       rightText_(MakeTextField(this, baseFontSize_)),
-      warning_(MakeWarning(this, baseFontSize_)) {
+      warning_(MakeWarningLabel(this, QFont(QStringLiteral("Arial"), std::max(1, baseFontSize_)))) {
     setWindowTitle(QString::fromStdString(Cp1252ToUtf8(title)));
     setFocusPolicy(Qt::StrongFocus);
     if (settings.fullscreen == 1) {

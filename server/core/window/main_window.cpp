@@ -151,17 +151,7 @@ void MainWindow::BuildSeatPanel(int seat) {
 // A warning line: hidden until it has something to say, then on top of
 // whatever it covers, as tall as its text needs.
 QLabel* MainWindow::PlaceWarning(int id, int x, int y, int width) {
-    QLabel* warning = PlaceLabel(id, x, y, width, 0);
-    warning->setWordWrap(true);
-    warning->setAutoFillBackground(true);
-    warning->setMargin(4);
-    warning->setFont(StatusLineFont());
-    QPalette palette = warning->palette();
-    palette.setColor(QPalette::Window, QColor(200, 0, 0));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    warning->setPalette(palette);
-    warning->hide();
-    return warning;
+    return Register(MakeWarningLabel(this, StatusLineFont()), id, x, y, width, 0);
 }
 
 void MainWindow::ShowWarning(int id, const QString& text) {

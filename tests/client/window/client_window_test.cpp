@@ -155,6 +155,29 @@ TEST_F(ClientWindowTest, QueuedTextFromAnotherThreadShowsBlankTextAndColour) {
     EXPECT_TRUE(window.text(TextField::Left)->text().isEmpty());
 }
 
+// The picture a computer lacks is named over the own view, as text even
+// where the name looks like markup, and goes once the pictures load.
+TEST_F(ClientWindowTest, AQueuedWarningLiesOverTheTopOfTheOwnViewUntilCleared) {
+    ClientWindow window(settings_, keys_, "Title");
+    std::thread network([&window] { window.PostWarning("Bild fehlt: grafik/<b>\xE4</b>.png"); });
+    network.join();
+    EXPECT_TRUE(window.warning()->isHidden()) << "shown by the posting thread";
+    DeliverQueued();
+    QLabel* warning = window.warning();
+    EXPECT_FALSE(warning->isHidden());
+    EXPECT_EQ(warning->textFormat(), Qt::PlainText);
+    EXPECT_EQ(warning->text(), QString::fromUtf8("Bild fehlt: grafik/<b>\xC3\xA4</b>.png"));
+    const QRect own = PictureArea(window, TextField::Left);
+    EXPECT_EQ(warning->geometry().topLeft(), own.topLeft());
+    EXPECT_EQ(warning->width(), own.width());
+    EXPECT_GT(warning->height(), 0);
+    EXPECT_LT(warning->height(), own.height() / 4);
+
+    window.PostWarning("");
+    DeliverQueued();
+    EXPECT_TRUE(window.warning()->isHidden());
+}
+
 TEST_F(ClientWindowTest, NoColourKeepsTheBackground) {
     ClientWindow window(settings_, keys_, "Title");
     window.ShowText(TextField::Left, 0x00964BFF, "a");
