@@ -2,6 +2,7 @@
 
 #include <QThread>
 #include <memory>
+#include <utility>
 
 #include "common/plain_widgets.h"
 #include "server/core/window/qt_text.h"
@@ -43,10 +44,10 @@ std::optional<std::string> OneBoxAtATime::AskText(const std::string& title,
     return boxes_.AskText(title, prompt, initial);
 }
 
-CrossThreadMessages::CrossThreadMessages(MessageSink& mainThreadBoxes, StateLock& lock,
-                                         QObject* context)
+CrossThreadMessages::CrossThreadMessages(MessageSink& mainThreadBoxes, QObject* context,
+                                         std::function<void(const std::string&)> overflow)
     : boxes_(mainThreadBoxes),
-      lock_(lock),
+      overflow_(std::move(overflow)),
       mainThread_(context != nullptr ? new QueuedCalls(context) : nullptr) {}
 
 void CrossThreadMessages::ShowMessage(const std::string& title, const std::string& text) {
@@ -54,39 +55,41 @@ void CrossThreadMessages::ShowMessage(const std::string& title, const std::strin
         boxes_.ShowMessage(title, text);
         return;
     }
-    // Shared with the queued call, which may still run after a shutdown has
-    // released this caller.
-    auto closed = std::make_shared<bool>(false);
+    bool queued = false;
     {
         std::lock_guard guard(mutex_);
         if (shutdown_ || !mainThread_) {
             return;
         }
-        mainThread_->Post([this, title, text, closed] {
-            {
-                std::lock_guard check(mutex_);
-                if (shutdown_) {
-                    return;
+        if (!pending_) {
+            pending_ = true;
+            queued = true;
+            mainThread_->Post([this, title, text] {
+                {
+                    std::lock_guard check(mutex_);
+                    if (shutdown_) {
+                        return;
+                    }
                 }
-            }
-            boxes_.ShowMessage(title, text);
-            std::lock_guard done(mutex_);
-            *closed = true;
-            closed_.notify_all();
-        });
+                boxes_.ShowMessage(title, text);
+                std::lock_guard done(mutex_);
+                pending_ = false;
+            });
+        }
     }
-    const int levels = lock_.ReleaseAll();
-    {
-        std::unique_lock guard(mutex_);
-        closed_.wait(guard, [&] { return *closed || shutdown_; });
+    if (!queued && overflow_) {
+        overflow_(text);
     }
-    lock_.Reacquire(levels);
+}
+
+bool CrossThreadMessages::BoxPending() const {
+    std::lock_guard guard(mutex_);
+    return pending_;
 }
 
 void CrossThreadMessages::Shutdown() {
     std::lock_guard guard(mutex_);
     shutdown_ = true;
-    closed_.notify_all();
 }
 
 }  // namespace quib::server

@@ -2,14 +2,13 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 
 #include "common/queued_calls.h"
 #include "server/core/message_sink.h"
-#include "server/core/state_lock.h"
 
 namespace quib::server {
 
@@ -70,30 +69,39 @@ class QtDialogs : public Dialogs {
     QPointer<QWidget> parent_;
 };
 
-// Lets the network thread show a box: the box is shown by the main thread,
-// and the calling thread waits until it is closed. While it waits it lets go
-// of stateLock entirely, so that the main thread, which needs the lock for
-// its own work, can never deadlock with it. On the main thread the box is
-// shown directly.
+// Lets the network thread report a failure in a box without waiting for it.
+// The box is shown by the main thread and the caller goes on at once: a
+// record file that cannot be written (a full disk) must not freeze both
+// players' screens for as long as the experimenter takes to read the box,
+// since the round is safe in memory and written once writing works. While
+// one such box waits to be shown or is open, further messages go to
+// `overflow` (the log view) instead of piling up boxes. On the main thread
+// the box is shown directly and waited for.
 class CrossThreadMessages : public MessageSink {
   public:
     // `context` is any QObject living on the main thread; constructed on the
     // main thread. Once `context` is gone, boxes are no longer shown.
-    CrossThreadMessages(MessageSink& mainThreadBoxes, StateLock& lock, QObject* context);
+    // `overflow` gets the text of a message that finds a box open; it is
+    // called on the caller's thread, with no lock of this object held.
+    CrossThreadMessages(MessageSink& mainThreadBoxes, QObject* context,
+                        std::function<void(const std::string& text)> overflow);
 
     void ShowMessage(const std::string& title, const std::string& text) override;
 
-    // At shutdown, once the main loop no longer runs: waiting callers return
-    // at once and later calls show nothing.
+    // Whether a box of another thread's waits to be shown or is open.
+    bool BoxPending() const;
+
+    // At shutdown, once the main loop no longer runs: boxes queued and not
+    // yet shown are dropped, and later calls show nothing.
     void Shutdown();
 
   private:
     MessageSink& boxes_;
-    StateLock& lock_;
+    std::function<void(const std::string&)> overflow_;
     // The boxes' way to the main thread; a child of `context`.
     QPointer<QueuedCalls> mainThread_;
-    std::mutex mutex_;
-    std::condition_variable closed_;
+    mutable std::mutex mutex_;
+    bool pending_ = false;   // guarded by mutex_
     bool shutdown_ = false;  // guarded by mutex_
 };
 

@@ -62,7 +62,8 @@ bool ServerApp::Start() {
     UseQtTranslation(qtTexts_, settings.languageFile);
     state_.logMaxLines = 50;
     // The boxes the network thread asks for are shown by this thread.
-    networkMessages_ = std::make_unique<CrossThreadMessages>(dialogs_, state_.lock, this);
+    networkMessages_ = std::make_unique<CrossThreadMessages>(
+        dialogs_, this, [this](const std::string& text) { PostLogMessage(state_, text); });
     engine_ = std::make_unique<Engine>(state_, texts_, WorkFolders::In(options_.workDir),
                                        networkMessages_.get());
     door_ = std::make_unique<EngineDoor>(*engine_);

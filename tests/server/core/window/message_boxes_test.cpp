@@ -4,10 +4,11 @@
 #include <QCoreApplication>
 #include <QObject>
 
-#include <atomic>
 #include <chrono>
-#include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "tests/support/qt_app.h"
 
@@ -16,22 +17,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Stands for the experimenter: records the box and checks, while it is
-// open, that the main thread could take stateLock.
+// Stands for the experimenter: records each box shown.
 struct RecordingBoxes : MessageSink {
-    StateLock* lock = nullptr;
-    std::atomic<int> shown{0};
-    std::atomic<bool> lockFreeWhileOpen{false};
-    std::string title;
-    std::string text;
-    void ShowMessage(const std::string& t, const std::string& x) override {
-        title = t;
-        text = x;
-        if (lock->try_lock()) {
-            lockFreeWhileOpen = true;
-            lock->unlock();
-        }
-        ++shown;
+    std::vector<std::pair<std::string, std::string>> shown;  // main thread only
+    void ShowMessage(const std::string& title, const std::string& text) override {
+        shown.emplace_back(title, text);
     }
 };
 
@@ -47,66 +37,62 @@ bool ProcessEventsUntil(Done done) {
 
 class CrossThreadMessagesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        quib::testing::EnsureApplication();
-        boxes.lock = &lock;
+    void SetUp() override { quib::testing::EnsureApplication(); }
+
+    // Calls ShowMessage on a thread of its own and waits for it to return,
+    // without letting the main thread show anything meanwhile.
+    void ShowFromNetworkThread(const std::string& text) {
+        std::thread network([&] { messages.ShowMessage("Fehler!", text); });
+        network.join();
     }
-    StateLock lock;
+
     RecordingBoxes boxes;
     QObject mainThreadContext;
+    std::vector<std::string> overflow;  // written by the network thread, read after join
+    CrossThreadMessages messages{boxes, &mainThreadContext,
+                                 [this](const std::string& text) { overflow.push_back(text); }};
 };
 
-TEST_F(CrossThreadMessagesTest, NetworkThreadWaitsForTheBoxWithoutHoldingTheLock) {
-    CrossThreadMessages messages(boxes, lock, &mainThreadContext);
-    std::atomic<bool> returned{false};
-    std::atomic<bool> heldTwoLevelsAfter{false};
-    std::thread network([&] {
-        lock.lock();
-        lock.lock();  // deep inside a pass
-        messages.ShowMessage("Fehler!", "Kann Datei nicht schreiben: /tmp/x");
-        heldTwoLevelsAfter = lock.HeldByCurrentThread() && lock.ReleaseAll() == 2;
-        returned = true;
-    });
-    ASSERT_TRUE(ProcessEventsUntil([&] { return returned.load(); }));
-    network.join();
-    EXPECT_EQ(boxes.shown, 1);
-    EXPECT_EQ(boxes.title, "Fehler!");
-    EXPECT_EQ(boxes.text, "Kann Datei nicht schreiben: /tmp/x");
-    EXPECT_TRUE(boxes.lockFreeWhileOpen) << "the main thread could not take stateLock";
-    EXPECT_TRUE(heldTwoLevelsAfter);
+// A full disk must not stop the game: the network thread reports and goes on
+// while the box waits for the experimenter.
+TEST_F(CrossThreadMessagesTest, TheNetworkThreadGoesOnAndTheMainThreadShowsTheBox) {
+    ShowFromNetworkThread("Kann Datei nicht schreiben: /tmp/x");
+    EXPECT_TRUE(boxes.shown.empty()) << "shown on the network thread";
+    EXPECT_TRUE(messages.BoxPending());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !boxes.shown.empty(); }));
+    EXPECT_EQ(boxes.shown[0], std::make_pair(std::string("Fehler!"),
+                                             std::string("Kann Datei nicht schreiben: /tmp/x")));
+    EXPECT_FALSE(messages.BoxPending());
+    EXPECT_TRUE(overflow.empty());
+}
+
+TEST_F(CrossThreadMessagesTest, FailuresWhileABoxIsPendingGoToTheLogUntilItIsClosed) {
+    ShowFromNetworkThread("erste");
+    ShowFromNetworkThread("zweite");
+    ShowFromNetworkThread("dritte");
+    EXPECT_EQ(overflow, (std::vector<std::string>{"zweite", "dritte"}));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !messages.BoxPending(); }));
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    // Closed: the next failure gets a box of its own again.
+    ShowFromNetworkThread("vierte");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return boxes.shown.size() == 2; }));
+    EXPECT_EQ(boxes.shown[1].second, "vierte");
+    EXPECT_EQ(overflow.size(), 2u);
 }
 
 TEST_F(CrossThreadMessagesTest, OnTheMainThreadTheBoxIsShownDirectly) {
-    CrossThreadMessages messages(boxes, lock, &mainThreadContext);
     messages.ShowMessage("Achtung!", "direkt");
-    EXPECT_EQ(boxes.shown, 1);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].second, "direkt");
 }
 
-TEST_F(CrossThreadMessagesTest, ShutdownReleasesAWaitingCaller) {
-    CrossThreadMessages messages(boxes, lock, &mainThreadContext);
-    std::atomic<bool> returned{false};
-    std::atomic<bool> aboutToShow{false};
-    std::thread network([&] {
-        std::lock_guard pass(lock);
-        aboutToShow = true;
-        messages.ShowMessage("Fehler!", "nie gezeigt");
-        returned = true;
-    });
-    // The main loop has ended: nobody processes the queued box. Once the
-    // caller has let go of the lock it is waiting for the box.
-    while (!aboutToShow) {
-        std::this_thread::yield();
-    }
-    while (!lock.try_lock()) {
-        std::this_thread::yield();
-    }
-    lock.unlock();
-    EXPECT_FALSE(returned);
+TEST_F(CrossThreadMessagesTest, AfterShutdownQueuedAndLaterBoxesAreNotShown) {
+    ShowFromNetworkThread("nie gezeigt");
     messages.Shutdown();
-    network.join();
-    EXPECT_TRUE(returned);
     QCoreApplication::processEvents();  // the queued box finds the shutdown
-    EXPECT_EQ(boxes.shown, 0);
+    ShowFromNetworkThread("auch nicht");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 }  // namespace

@@ -316,12 +316,10 @@ TEST_F(RoundPlay, ClosingDuringAGameAsksOnceAndNoLeavesTheGameRunning) {
     }
 }
 
-// What the test saw behind the box the network thread waits in.
+// What the test saw behind the box that reports a round file.
 struct BehindTheBox {
     bool lockFree = false;
-    bool engineBusyThroughout = true;
     std::int32_t gameState = -1;
-    bool doorOpen = true;
     std::size_t framesAtFirst = 0;
     std::size_t framesAtLast = 0;
     bool clockWentOn = false;
@@ -330,19 +328,19 @@ struct BehindTheBox {
     std::size_t questions = 0;
 };
 
-// A round file that cannot be written is reported at the round end, from the
-// middle of the network thread's pass. The network thread waits for the answer
-// with stateLock let go of entirely: behind the box the main loop goes on (the
-// clock, the log view, the close box) and takes the lock, the network thread
-// runs no further pass and no second box is piled on. Once the box is answered
-// the round end is completed and the game goes on.
-TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenWaitsInABoxWhileTheWindowGoesOn) {
+// A round file that cannot be written (here a folder in its place; a full
+// disk alike) is reported in a box the main thread shows, while the network
+// thread goes on: the round end completes, the round counts and waits in
+// memory, and both players' screens keep being served for as long as the box
+// is open. The close asked for behind the box is asked once it is closed.
+// When writing works again, the waiting round is written before the next.
+TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenIsShownInABoxWhileThePlayGoesOn) {
     const MainThreadWatchdog watchdog(std::chrono::seconds(60));
     ASSERT_NO_FATAL_FAILURE(SeatBothAndStartTheGame());
     const std::string roundFile = Locked([&] { return app->engine().game().roundRecord.fileName; });
     ASSERT_FALSE(roundFile.empty());
-    // A folder in the round file's place: the round cannot be written.
-    ASSERT_TRUE(std::filesystem::create_directory(dir.path() / "log" / roundFile));
+    const std::filesystem::path inTheWay = dir.path() / "log" / roundFile;
+    ASSERT_TRUE(std::filesystem::create_directory(inTheWay));
 
     StateLock& lock = app->state().lock;
     QPlainTextEdit* logView = app->window()->Editor(control::kLog);
@@ -353,40 +351,24 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenWaitsInABoxWhileTheWindowGoesOn) 
         ~ForgetTheBox() { dialogs.whileMessageOpen = nullptr; }
     } forget{dialogs};
     dialogs.whileMessageOpen = [&] {
-        // Without processing events: were the lock held, the main loop's
-        // work would block on it for good.
-        const auto lockDeadline = Clock::now() + std::chrono::seconds(2);
-        while (!seen.lockFree && Clock::now() < lockDeadline) {
-            seen.lockFree = lock.try_lock();
-            if (seen.lockFree) {
-                lock.unlock();
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
+        seen.lockFree = lock.try_lock();
+        if (seen.lockFree) {
+            lock.unlock();
         }
-        if (!seen.lockFree) {
-            return;  // answered at once, so that the network thread ends its pass
-        }
-        auto engineBusy = [&] { return Locked([&] { return app->state().engineBusy.load(); }); };
         seen.gameState = Locked([&] { return app->state().gameState; });
-        seen.doorOpen = Locked([&] { return app->door().Open(); });
-        // A frame of the pass before the box has had time to arrive.
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
         seen.framesAtFirst = players[0].FramesReceived();
-
         // The experimenter clicks the close box while the box is open, and a
-        // line is logged; the box's event loop serves the main loop's timer.
+        // line is logged; the box's event loop serves the main loop.
         app->RequestQuit();
         PostLogMessage(app->state(), "hinter dem Kasten");
         const int secondAtFirst = app->state().lastSecond;
         const auto openSince = Clock::now();
         quib::testing::ProcessEventsUntil(
             [&] {
-                seen.engineBusyThroughout = seen.engineBusyThroughout && engineBusy() == 1;
                 seen.clockWentOn = app->state().lastSecond != secondAtFirst;
                 seen.logLineShown = logView->toPlainText().contains("hinter dem Kasten");
                 return seen.clockWentOn && seen.logLineShown &&
-                       Clock::now() - openSince > std::chrono::milliseconds(500);
+                       Clock::now() - openSince > std::chrono::milliseconds(1500);
             },
             std::chrono::seconds(5));
         seen.framesAtLast = players[0].FramesReceived();
@@ -411,31 +393,27 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenWaitsInABoxWhileTheWindowGoesOn) 
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].first, "Fehler!");
     EXPECT_EQ(dialogs.messages[0].second,
-              "Kann Datei nicht schreiben: " + (dir.path() / "log" / roundFile).generic_string());
-    ASSERT_TRUE(seen.lockFree) << "the network thread kept stateLock while it waited";
+              "Kann Datei nicht schreiben: " + inTheWay.generic_string());
+    EXPECT_TRUE(seen.lockFree) << "the network thread held stateLock behind the box";
+    EXPECT_EQ(seen.gameState, RoundOver) << "the round end did not complete behind the box";
+    // 1.5 s behind the box: some 60 exchanges at 25 ms; a frozen screen gets
+    // none.
+    EXPECT_GE(seen.framesAtLast, seen.framesAtFirst + 20) << "the players' screens stood still";
     EXPECT_TRUE(seen.clockWentOn) << "the live time was not looked at behind the box";
     EXPECT_TRUE(seen.logLineShown) << "the log view was not brought up to date behind the box";
-    EXPECT_TRUE(seen.engineBusyThroughout) << "the network thread ended its pass behind the box";
-    EXPECT_EQ(seen.framesAtLast, seen.framesAtFirst) << "the players were served behind the box";
-    EXPECT_EQ(seen.gameState, RoundOver);
-    EXPECT_FALSE(seen.doorOpen) << "the window could change the engine behind the box";
     EXPECT_EQ(seen.messages, 1u);
     EXPECT_EQ(seen.questions, 0u) << "the quit question was piled on the box";
 
-    // Answered: the round end is completed, the missing round is logged, and
-    // the close asked for behind the box is asked now (No).
-    ASSERT_TRUE(RunUntil([&] {
-        return Locked([&] { return app->engine().game().statistics.totalRow.rounds; }) == 1 &&
-               app->window()->StatisticsList()->item(3, 3)->text() == "1";
-    }));
+    // The round counts and waits; the close asked for behind the box is
+    // asked now (No).
+    EXPECT_EQ(Locked([&] { return app->engine().game().statistics.totalRow.rounds; }), 1);
     EXPECT_TRUE(logView->toPlainText().contains(QString::fromStdString(roundFile)));
     ASSERT_TRUE(RunUntil([&] { return !dialogs.questions.empty(); }));
-    EXPECT_EQ(dialogs.questions.size(), 1u);
     EXPECT_FALSE(app->quitConfirmed());
 
-    // The game goes on: the players ask for the next round, which is set up
-    // under the next file name and, both being ready, starts at once; their
-    // frames flow again.
+    // Writing works again: the next round's end writes the waiting round
+    // first, then its own.
+    std::filesystem::remove(inTheWay);
     for (tools::TestClient& player : players) {
         player.SetKeysDown({});
     }
@@ -443,14 +421,23 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenWaitsInABoxWhileTheWindowGoesOn) 
     for (tools::TestClient& player : players) {
         player.SetKeysDown(Keys({kSpace}));
     }
+    std::string nextFile;
     ASSERT_TRUE(RunUntil([&] {
         return Locked([&] {
-            return app->state().gameState == Running &&
-                   app->engine().game().roundRecord.fileName != roundFile;
+            nextFile = app->engine().game().roundRecord.fileName;
+            return app->state().gameState == Running && nextFile != roundFile;
         });
     }));
-    const std::size_t framesAfter = players[0].FramesReceived();
-    EXPECT_TRUE(RunUntil([&] { return players[0].FramesReceived() >= framesAfter + 10; }));
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown({});
+    }
+    ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
+    for (tools::TestClient& player : players) {
+        player.SetKeysDown(Keys({kSpace}));
+    }
+    ASSERT_TRUE(
+        RunUntil([&] { return std::filesystem::is_regular_file(dir.path() / "log" / nextFile); }));
+    EXPECT_TRUE(std::filesystem::is_regular_file(inTheWay)) << "the waiting round was not written";
     EXPECT_EQ(dialogs.messages.size(), 1u);
     for (tools::TestClient& player : players) {
         EXPECT_EQ(player.RhythmViolations(), 0u);
