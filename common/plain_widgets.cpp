@@ -1,8 +1,13 @@
 #include "common/plain_widgets.h"
 
+#include <QAbstractButton>
 #include <QColor>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QPalette>
+#include <QPushButton>
+
+#include <vector>
 
 namespace quib {
 
@@ -55,6 +60,41 @@ bool AskPlainYesNo(QWidget* parent, const QString& title, const QString& text,
                    QMessageBox::StandardButton defaultButton) {
     return RunBox(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
                   defaultButton) == QMessageBox::Yes;
+}
+
+std::optional<int> AskPlainChoice(QWidget* parent, const QString& title, const QString& text,
+                                  const QStringList& choices) {
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Cancel, parent);
+    box.setTextFormat(Qt::PlainText);
+    std::vector<QAbstractButton*> buttons;
+    for (const QString& choice : choices) {
+        buttons.push_back(box.addButton(choice, QMessageBox::AcceptRole));
+    }
+    if (!buttons.empty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+    }
+    MakeLabelsPlain(&box);
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (box.clickedButton() == buttons[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> AskPlainFolder(QWidget* parent, const QString& title) {
+    // Qt's own dialog, whose labels are ours to make plain; a desktop's
+    // native one would be another program's window.
+    QFileDialog dialog(parent, title);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    MakeLabelsPlain(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().front();
 }
 
 std::optional<QString> AskPlainText(QWidget* parent, const QString& title, const QString& prompt,

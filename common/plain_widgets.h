@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <optional>
@@ -33,6 +34,15 @@ void ShowPlainInformation(QWidget* parent, const QString& title, const QString& 
 // True for Yes.
 bool AskPlainYesNo(QWidget* parent, const QString& title, const QString& text,
                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// A warning box with one button per choice and Cancel; the index of the
+// choice clicked, nothing for Cancel or a box closed otherwise.
+std::optional<int> AskPlainChoice(QWidget* parent, const QString& title, const QString& text,
+                                  const QStringList& choices);
+
+// A folder chooser (Qt's own dialog); the folder chosen, nothing when
+// cancelled.
+std::optional<QString> AskPlainFolder(QWidget* parent, const QString& title);
 
 // A text input box with a title, a prompt and a prefilled answer; nothing
 // when cancelled.

@@ -196,5 +196,22 @@ inline constexpr int kPictureMissingAtPlayer = 174;
 // "Keine verwendbaren Figurenbilder, das Spiel kann nicht starten. ...",
 // followed by " " and the folder: no figure list offers a picture that loads.
 inline constexpr int kNoUsableFigures = 175;
+// The question when the program is to end while rounds are not saved:
+// "Noch nicht gespeicherte Runden:" and their number, a line break, then
+// "Ihre Dateien konnten nicht geschrieben werden ...", with the choices
+// "Erneut versuchen", "In anderen Ordner schreiben ..." and "Verwerfen".
+inline constexpr int kUnsavedRounds = 176;
+inline constexpr int kUnsavedRoundsQuestion = 177;
+inline constexpr int kTryAgain = 178;
+inline constexpr int kWriteElsewhere = 179;
+inline constexpr int kDiscard = 180;
+// The title of the folder chooser for them, "Leeren Ordner ... wählen".
+inline constexpr int kChooseFolderForRounds = 181;
+// "Der Ordner ist nicht leer:", followed by the folder chosen.
+inline constexpr int kFolderNotEmpty = 182;
+// Log lines: "Nicht gespeicherte Runden verworfen:" and their number;
+// "Runden geschrieben in" and the folder.
+inline constexpr int kRoundsDiscarded = 183;
+inline constexpr int kRoundsWrittenElsewhere = 184;
 
 }  // namespace quib::server::txt

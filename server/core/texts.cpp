@@ -185,9 +185,18 @@ constexpr const char* kDefaults[kServerTextCount] = {
     "Programmiert von",  // txt173: the credits box, before txt170
     "Bild fehlt auf dem Rechner des Spielers:",  // txt174: a seat whose pictures did not load
     "Keine verwendbaren Figurenbilder, das Spiel kann nicht starten. Figurenbilder sind PNG-Dateien (h\xF6" "chstens 2048 Pixel je Seite, Name nicht auf 1 endend) im Ordner",  // txt175
+    "Noch nicht gespeicherte Runden:",  // txt176: followed by their number
+    "Ihre Dateien konnten nicht geschrieben werden (volle Festplatte?). Erneut versuchen, in einen anderen, leeren Ordner schreiben oder verwerfen?",  // txt177
+    "Erneut versuchen",  // txt178
+    "In anderen Ordner schreiben ...",  // txt179
+    "Verwerfen",  // txt180
+    "Leeren Ordner f\xFC" "r die Runden w\xE4hlen",  // txt181
+    "Der Ordner ist nicht leer:",  // txt182: followed by the folder
+    "Nicht gespeicherte Runden verworfen:",  // txt183: followed by their number
+    "Runden geschrieben in",  // txt184: followed by the folder
 };
 // clang-format on
-static_assert(txt::kNoUsableFigures == kServerTextCount - 1, "text_ids.h names every text");
+static_assert(txt::kRoundsWrittenElsewhere == kServerTextCount - 1, "text_ids.h names every text");
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "server/core/time_format.h"
 #include "server/engine/screen_composition.h"
+#include "server/records/rounds_elsewhere.h"
 
 namespace quib::server {
 
@@ -69,6 +70,29 @@ RecordOutcome Engine::WriteRound(const FinishedRound& round) {
     const RecordOutcome outcome = records_.Write(round);
     game_.RoundRecorded(outcome);
     return outcome;
+}
+
+std::size_t Engine::RetryUnsavedRounds() {
+    game_.RoundRecorded(records_.WriteWaiting());
+    return UnsavedRounds();
+}
+
+std::size_t Engine::WriteUnsavedRoundsInto(const std::filesystem::path& folder) {
+    const auto log = [this](const std::string& line) {
+        PostLogMessage(state, line, game_.localClock());
+    };
+    std::deque<FinishedRound> left =
+        WriteRoundsElsewhere(records_.TakeWaiting(), folders_, folder, texts, log);
+    records_.KeepWaiting(std::move(left));
+    return UnsavedRounds();
+}
+
+void Engine::DiscardUnsavedRounds() {
+    const std::size_t discarded = UnsavedRounds();
+    records_.TakeWaiting();
+    records_.ForgetSubjectUpdates();
+    PostLogMessage(state, texts[txt::kRoundsDiscarded] + " " + std::to_string(discarded),
+                   game_.localClock());
 }
 
 void Engine::ComposeUpdateFrame(int seat, std::uint32_t now) {

@@ -81,6 +81,25 @@ class Engine final : private SeatLinkHandler {
     // Writes the files of `round` and tells the game what came of it.
     RecordOutcome WriteRound(const FinishedRound& round);
 
+    // Rounds not wholly in the files yet: rounds waiting in memory because
+    // their files could not be written, and written rounds whose subject
+    // file is behind. The program must not end with any without the
+    // experimenter's word.
+    std::size_t UnsavedRounds() const {
+        return records_.waitingRounds() + records_.subjectUpdatesDue();
+    }
+    // Tries again to write them; how many are still unsaved.
+    std::size_t RetryUnsavedRounds();
+    // Writes the waiting rounds into the lab folder `folder` instead (see
+    // WriteRoundsElsewhere); how many are still unsaved.
+    std::size_t WriteUnsavedRoundsInto(const std::filesystem::path& folder);
+    // Forgets them, on the experimenter's word; a log line says how many.
+    void DiscardUnsavedRounds();
+    // At the end, with the network thread stopped: finishes a round whose
+    // journal was written and removes the temporary files of any other, so
+    // that a terminated program leaves no half-written record behind.
+    void FinishUnfinishedWrites() { records_.RecoverUnfinishedWrites(); }
+
     // The seat's next update frame, built into its send buffer as the seat's
     // service does before it sends it; and the mirror drawing it once sent.
     void ComposeUpdateFrame(int seat, std::uint32_t now);

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <iterator>
 #include <set>
+#include <utility>
 
 #include "common/file_io.h"
 #include "server/records/file_numbering.h"
@@ -75,13 +77,27 @@ RecordWriter::RecordWriter(const ServerTexts& texts, WorkFolders folders, Messag
       log_(std::move(log)) {}
 
 RecordOutcome RecordWriter::Write(const FinishedRound& round) {
+    waiting_.push_back(round);
+    return WriteWaiting();
+}
+
+std::deque<FinishedRound> RecordWriter::TakeWaiting() {
+    return std::exchange(waiting_, {});
+}
+
+void RecordWriter::KeepWaiting(std::deque<FinishedRound> rounds) {
+    rounds.insert(rounds.end(), std::make_move_iterator(waiting_.begin()),
+                  std::make_move_iterator(waiting_.end()));
+    waiting_ = std::move(rounds);
+}
+
+RecordOutcome RecordWriter::WriteWaiting() {
     RecordOutcome outcome;
     // An earlier round whose renames failed after its journal was written
-    // is finished first: this round's files build on it.
+    // is finished first: the rounds after it build on it.
     if (!journal_.empty() && Exists(journal_)) {
         CompleteJournal(journal_);
     }
-    waiting_.push_back(round);
     // Rounds of one game go into its files in order: after a round that
     // fails, the later rounds of its game wait behind it. Other games' rounds
     // do not depend on it and are written. Only the first failed round is

@@ -56,6 +56,19 @@ class RecordWriter final : public NumbersInUse {
 
     // Writes `round`, after every round still waiting in memory.
     RecordOutcome Write(const FinishedRound& round);
+    // Tries again to write the rounds waiting in memory, oldest first, as
+    // Write does before its round: when the program is to end and rounds
+    // are still waiting. The outcome's subjects are those it brought up to
+    // date.
+    RecordOutcome WriteWaiting();
+    // Hands over the rounds waiting in memory, oldest first, and forgets
+    // them: to be written elsewhere, or discarded on the experimenter's word.
+    std::deque<FinishedRound> TakeWaiting();
+    // Puts rounds handed over by TakeWaiting back, before any waiting now.
+    void KeepWaiting(std::deque<FinishedRound> rounds);
+    // Gives up the subject files' updates still due, on the experimenter's
+    // word.
+    void ForgetSubjectUpdates() { subjectUpdatesDue_.clear(); }
 
     // At start-up: finishes or removes the writes a killed run left half
     // done, with a line in the log view for each round concerned.
@@ -63,6 +76,8 @@ class RecordWriter final : public NumbersInUse {
 
     // Rounds kept in memory because their files could not be written yet.
     std::size_t waitingRounds() const { return waiting_.size(); }
+    // Written rounds whose subject file could not be brought up to date yet.
+    std::size_t subjectUpdatesDue() const { return subjectUpdatesDue_.size(); }
 
     bool HoldsGameNumber(std::int32_t number) const override;
     bool HoldsRoundNumber(std::int32_t number) const override;

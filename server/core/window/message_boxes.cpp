@@ -27,6 +27,27 @@ std::optional<std::string> QtDialogs::AskText(const std::string& title, const st
     return FromQt(*answer);
 }
 
+std::optional<std::size_t> QtDialogs::AskChoice(const std::string& title, const std::string& text,
+                                                const std::vector<std::string>& choices) {
+    QStringList labels;
+    for (const std::string& choice : choices) {
+        labels.push_back(ToQt(choice));
+    }
+    const std::optional<int> chosen = AskPlainChoice(parent_, ToQt(title), ToQt(text), labels);
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(*chosen);
+}
+
+std::optional<std::filesystem::path> QtDialogs::AskFolder(const std::string& title) {
+    const std::optional<QString> folder = AskPlainFolder(parent_, ToQt(title));
+    if (!folder) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(folder->toStdString());
+}
+
 void OneBoxAtATime::ShowMessage(const std::string& title, const std::string& text) {
     const Opened opened(open_);
     boxes_.ShowMessage(title, text);
@@ -42,6 +63,18 @@ std::optional<std::string> OneBoxAtATime::AskText(const std::string& title,
                                                   const std::string& initial) {
     const Opened opened(open_);
     return boxes_.AskText(title, prompt, initial);
+}
+
+std::optional<std::size_t> OneBoxAtATime::AskChoice(const std::string& title,
+                                                    const std::string& text,
+                                                    const std::vector<std::string>& choices) {
+    const Opened opened(open_);
+    return boxes_.AskChoice(title, text, choices);
+}
+
+std::optional<std::filesystem::path> OneBoxAtATime::AskFolder(const std::string& title) {
+    const Opened opened(open_);
+    return boxes_.AskFolder(title);
 }
 
 CrossThreadMessages::CrossThreadMessages(MessageSink& mainThreadBoxes, QObject* context,

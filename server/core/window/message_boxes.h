@@ -2,10 +2,13 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/queued_calls.h"
 #include "server/core/message_sink.h"
@@ -23,6 +26,12 @@ class Dialogs : public MessageSink {
     // A text input box; nullopt when cancelled.
     virtual std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                                const std::string& initial) = 0;
+    // A warning with one button per choice and Cancel: the index of the
+    // choice, nullopt for Cancel.
+    virtual std::optional<std::size_t> AskChoice(const std::string& title, const std::string& text,
+                                                 const std::vector<std::string>& choices) = 0;
+    // A folder chooser; the folder, nullopt when cancelled.
+    virtual std::optional<std::filesystem::path> AskFolder(const std::string& title) = 0;
     // Whether one of these boxes is waiting for the experimenter.
     virtual bool BoxOpen() const { return false; }
 };
@@ -41,6 +50,9 @@ class OneBoxAtATime : public Dialogs {
     bool AskYesNo(const std::string& title, const std::string& text) override;
     std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                        const std::string& initial) override;
+    std::optional<std::size_t> AskChoice(const std::string& title, const std::string& text,
+                                         const std::vector<std::string>& choices) override;
+    std::optional<std::filesystem::path> AskFolder(const std::string& title) override;
     bool BoxOpen() const override { return open_ > 0; }
 
   private:
@@ -64,6 +76,9 @@ class QtDialogs : public Dialogs {
     bool AskYesNo(const std::string& title, const std::string& text) override;
     std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                        const std::string& initial) override;
+    std::optional<std::size_t> AskChoice(const std::string& title, const std::string& text,
+                                         const std::vector<std::string>& choices) override;
+    std::optional<std::filesystem::path> AskFolder(const std::string& title) override;
 
   private:
     QPointer<QWidget> parent_;

@@ -17,6 +17,7 @@
 #include "server/core/window/figure_icons.h"
 #include "server/core/window/qt_text.h"
 #include "server/core/window/subject_panel.h"
+#include "server/records/rounds_elsewhere.h"
 
 namespace quib::server {
 
@@ -88,6 +89,7 @@ bool ServerApp::Start() {
     window_ = std::make_unique<MainWindow>(texts_);
     window_->setWindowTitle(ToQt(state_.windowTitle));
     window_->onCloseRequested = [this] { RequestQuit(); };
+    quitSignals_ = std::make_unique<QuitSignals>([this] { RequestQuitFromOutside(); });
     if (options_.windowPosition) {
         window_->move(*options_.windowPosition);
     } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -501,6 +503,11 @@ void ServerApp::RequestQuit() {
     HandleQuit();
 }
 
+void ServerApp::RequestQuitFromOutside() {
+    quitFromOutside_ = true;
+    RequestQuit();
+}
+
 void ServerApp::HandleQuit() {
     // While a box is open (this question among them) the close waits: it is
     // asked once that box has been answered.
@@ -512,12 +519,83 @@ void ServerApp::HandleQuit() {
         std::lock_guard guard(state_.lock);
         gameState = state_.gameState;
     }
-    if (gameState == Idle ||
-        dialogs_.AskYesNo(texts_[txt::kAttention], texts_[txt::kQuitWhileRunning])) {
-        state_.quitState = QuitConfirmed;
-        QCoreApplication::exit(0);
-    } else {
+    // A signal is a deliberate request to end (a logout, a shutdown): only
+    // rounds that would be lost are asked about, not the running game.
+    if (gameState != Idle && !quitFromOutside_ &&
+        !dialogs_.AskYesNo(texts_[txt::kAttention], texts_[txt::kQuitWhileRunning])) {
         state_.quitState = QuitNone;
+        return;
+    }
+    switch (SettleUnsavedRounds(true)) {
+        case Unsaved::Settled:
+            state_.quitState = QuitConfirmed;
+            QCoreApplication::exit(0);
+            break;
+        case Unsaved::Cancelled:
+            state_.quitState = QuitNone;
+            break;
+        case Unsaved::AskLater:
+            break;  // the main loop's next turn asks again
+    }
+}
+
+std::optional<std::size_t> ServerApp::UnsavedRounds() {
+    std::lock_guard guard(state_.lock);
+    if (!door_->Open()) {
+        return std::nullopt;
+    }
+    return engine_->UnsavedRounds();
+}
+
+// Rounds that a full disk kept from their files live only in memory: the
+// program never ends with them unless the experimenter says so.
+ServerApp::Unsaved ServerApp::SettleUnsavedRounds(bool mayCancel) {
+    for (;;) {
+        const std::optional<std::size_t> unsaved = UnsavedRounds();
+        if (!unsaved) {
+            return Unsaved::AskLater;
+        }
+        if (*unsaved == 0) {
+            return Unsaved::Settled;
+        }
+        const std::optional<std::size_t> choice = dialogs_.AskChoice(
+            texts_[txt::kAttention],
+            texts_[txt::kUnsavedRounds] + " " + std::to_string(*unsaved) + "\n" +
+                texts_[txt::kUnsavedRoundsQuestion],
+            {texts_[txt::kTryAgain], texts_[txt::kWriteElsewhere], texts_[txt::kDiscard]});
+        if (!choice) {
+            if (mayCancel) {
+                return Unsaved::Cancelled;
+            }
+            continue;  // the program is past going back: ask again
+        }
+        if (*choice == 0) {
+            std::lock_guard guard(state_.lock);
+            engine_->RetryUnsavedRounds();
+        } else if (*choice == 1) {
+            WriteUnsavedRoundsElsewhere();
+        } else {
+            std::lock_guard guard(state_.lock);
+            engine_->DiscardUnsavedRounds();
+        }
+    }
+}
+
+void ServerApp::WriteUnsavedRoundsElsewhere() {
+    const std::optional<std::filesystem::path> folder =
+        dialogs_.AskFolder(texts_[txt::kChooseFolderForRounds]);
+    if (!folder) {
+        return;
+    }
+    const std::string shown = Utf8ToCp1252(folder->string());
+    if (!CanTakeRounds(*folder)) {
+        dialogs_.ShowMessage(texts_[txt::kErrorTitle], texts_[txt::kFolderNotEmpty] + " " + shown);
+        return;
+    }
+    std::lock_guard guard(state_.lock);
+    const std::size_t before = engine_->UnsavedRounds();
+    if (engine_->WriteUnsavedRoundsInto(*folder) < before) {
+        PostLogMessage(state_, texts_[txt::kRoundsWrittenElsewhere] + " " + shown);
     }
 }
 
@@ -541,10 +619,19 @@ void ServerApp::Shutdown() {
     if (networkThread_) {
         networkThread_->Stop();
     }
+    // A round that ended after the question was answered waits too; with
+    // the game stopped, this is the last chance to keep it.
+    SettleUnsavedRounds(false);
+    {
+        std::lock_guard guard(state_.lock);
+        engine_->FinishUnfinishedWrites();
+    }
     if (window_) {
         window_->hide();
     }
-    dialogs_.ShowMessage("credits:", CreditsText());
+    if (!quitFromOutside_) {
+        dialogs_.ShowMessage("credits:", CreditsText());
+    }
 }
 
 }  // namespace quib::server

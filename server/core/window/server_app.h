@@ -23,6 +23,7 @@
 #include "server/core/window/control_rules.h"
 #include "server/core/window/main_window.h"
 #include "server/core/window/message_boxes.h"
+#include "server/core/window/quit_signals.h"
 #include "server/engine/engine.h"
 #include "server/engine/engine_door.h"
 #include "server/engine/network_thread.h"
@@ -68,6 +69,11 @@ class ServerApp : public QObject {
 
     // The window's close box.
     void RequestQuit();
+    // A request to end from outside (SIGTERM, SIGINT, SIGHUP): a running
+    // game ends without the close box's question, rounds not saved are
+    // asked about as for the close box, and the credits box that would wait
+    // for a click is left out.
+    void RequestQuitFromOutside();
 
     // After the main loop: stops the network thread, closes every connection
     // and shows the credits box. Safe to call twice.
@@ -106,6 +112,14 @@ class ServerApp : public QObject {
     void ShowStatistics();
     void ShowLiveTime();
     void HandleQuit();
+    // What becomes of rounds not saved when the program is to end.
+    enum class Unsaved { Settled, Cancelled, AskLater };
+    // Asks until every unsaved round is written (here or into another
+    // folder) or discarded on the experimenter's word; with `mayCancel`
+    // the experimenter may go back to the program instead.
+    Unsaved SettleUnsavedRounds(bool mayCancel);
+    std::optional<std::size_t> UnsavedRounds();
+    void WriteUnsavedRoundsElsewhere();
     void WakeMainThread();
 
     void OnStartToggle();
@@ -130,7 +144,9 @@ class ServerApp : public QObject {
     std::unique_ptr<SubjectPanel> subjects_;
     std::unique_ptr<CrossThreadMessages> networkMessages_;
     std::unique_ptr<NetworkThread> networkThread_;
+    std::unique_ptr<QuitSignals> quitSignals_;
     QTimer clockTimer_;
+    bool quitFromOutside_ = false;
     // The mirrors change with every frame a player is sent, up to 40 times
     // a second per seat; the window shows them at most every
     // kMirrorRefreshMs, which looks smooth and leaves the processor to the

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -442,6 +443,123 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenIsShownInABoxWhileThePlayGoesOn) 
     for (tools::TestClient& player : players) {
         EXPECT_EQ(player.RhythmViolations(), 0u);
     }
+}
+
+// --- Closing while rounds wait for their files -------------------------------
+
+// A round ended while its round file could not be written: it counts and
+// waits in memory. `inTheWay` blocks the round file.
+class UnsavedRoundAtClose : public RoundPlay {
+  protected:
+    // The program's end asks until the rounds are settled: discarded here.
+    void TearDown() override {
+        dialogs.choiceAnswers = {2};
+        app->Shutdown();
+    }
+
+    void PlayARoundThatCannotBeWritten() {
+        ASSERT_NO_FATAL_FAILURE(SeatBothAndStartTheGame());
+        roundFile = Locked([&] { return app->engine().game().roundRecord.fileName; });
+        inTheWay = dir.path() / "log" / roundFile;
+        ASSERT_TRUE(std::filesystem::create_directory(inTheWay));
+        for (tools::TestClient& player : players) {
+            player.SetKeysDown(Keys({kSpace}));
+        }
+        ASSERT_TRUE(
+            RunUntil([&] { return Locked([&] { return app->state().gameState; }) == Running; }));
+        for (tools::TestClient& player : players) {
+            player.SetKeysDown({});
+        }
+        ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
+        for (tools::TestClient& player : players) {
+            player.SetKeysDown(Keys({kSpace}));
+        }
+        ASSERT_TRUE(RunUntil([&] { return !dialogs.messages.empty(); }));
+        ASSERT_TRUE(RunUntil([&] { return UnsavedRounds() == 1; }));
+        dialogs.messages.clear();
+    }
+
+    std::size_t UnsavedRounds() {
+        return Locked([&] { return app->engine().UnsavedRounds(); });
+    }
+
+    // The close box: "end while a game runs?" Yes, then the answers given
+    // to the question about the unsaved round.
+    void CloseAnswering(std::initializer_list<std::optional<std::size_t>> answers) {
+        dialogs.yesNoAnswers = {true};
+        dialogs.choiceAnswers = answers;
+        app->RequestQuit();
+    }
+
+    std::string LogText() {
+        app->Iterate();
+        return app->window()->Editor(control::kLog)->toPlainText().toStdString();
+    }
+
+    std::string roundFile;
+    std::filesystem::path inTheWay;
+};
+
+TEST_F(UnsavedRoundAtClose, TheQuestionNamesTheRoundsAndCancelGoesBackToTheProgram) {
+    ASSERT_NO_FATAL_FAILURE(PlayARoundThatCannotBeWritten());
+    CloseAnswering({std::nullopt});
+    EXPECT_FALSE(app->quitConfirmed());
+    ASSERT_EQ(dialogs.offeredChoices.size(), 1u);
+    EXPECT_EQ(dialogs.offeredChoices[0],
+              (std::vector<std::string>{"Erneut versuchen", "In anderen Ordner schreiben ...",
+                                        "Verwerfen"}));
+    EXPECT_EQ(dialogs.questions.back().second,
+              "Noch nicht gespeicherte Runden: 1\nIhre Dateien konnten nicht geschrieben werden "
+              "(volle Festplatte?). Erneut versuchen, in einen anderen, leeren Ordner schreiben "
+              "oder verwerfen?");
+    EXPECT_EQ(UnsavedRounds(), 1u);
+}
+
+TEST_F(UnsavedRoundAtClose, TryingAgainOnceTheDiskHasRoomWritesTheRoundAndEnds) {
+    ASSERT_NO_FATAL_FAILURE(PlayARoundThatCannotBeWritten());
+    // Still in the way: asked again, with the count unchanged.
+    CloseAnswering({0, std::nullopt});
+    EXPECT_FALSE(app->quitConfirmed());
+    EXPECT_EQ(dialogs.offeredChoices.size(), 2u);
+    std::filesystem::remove(inTheWay);
+    CloseAnswering({0});
+    EXPECT_TRUE(app->quitConfirmed());
+    EXPECT_TRUE(std::filesystem::is_regular_file(inTheWay));
+    EXPECT_EQ(UnsavedRounds(), 0u);
+}
+
+TEST_F(UnsavedRoundAtClose, WritingIntoAnotherFolderLeavesTheLabsFilesAndCompletesCopies) {
+    ASSERT_NO_FATAL_FAILURE(PlayARoundThatCannotBeWritten());
+    const std::string subjectBefore = quib::testing::ReadBytes(dir.path() / "log/p000000.csv");
+    ScratchDirectory elsewhere;
+    WriteBytes(elsewhere.path() / "note.txt", "another lab's");
+    const std::filesystem::path empty = elsewhere.path() / "rescue";
+    // A folder with files in it is refused; an empty one takes the rounds.
+    dialogs.folderAnswers = {elsewhere.path(), empty};
+    CloseAnswering({1, 1});
+    EXPECT_TRUE(app->quitConfirmed());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].second,
+              "Der Ordner ist nicht leer: " + elsewhere.path().string());
+
+    EXPECT_TRUE(std::filesystem::is_regular_file(empty / "log" / roundFile));
+    const std::string game = "g000000.csv";
+    EXPECT_TRUE(std::filesystem::is_regular_file(empty / "log" / game));
+    EXPECT_TRUE(std::filesystem::is_regular_file(empty / "log2" / game));
+    EXPECT_NE(quib::testing::ReadBytes(empty / "log/p000000.csv").find("g000000.csv;"),
+              std::string::npos)
+        << "the subject's copy lacks the game's row";
+    EXPECT_EQ(quib::testing::ReadBytes(dir.path() / "log/p000000.csv"), subjectBefore);
+    EXPECT_TRUE(std::filesystem::is_directory(inTheWay));
+    EXPECT_NE(LogText().find("Runden geschrieben in " + empty.string()), std::string::npos);
+}
+
+TEST_F(UnsavedRoundAtClose, DiscardingIsTheExperimentersWordAndIsLogged) {
+    ASSERT_NO_FATAL_FAILURE(PlayARoundThatCannotBeWritten());
+    CloseAnswering({2});
+    EXPECT_TRUE(app->quitConfirmed());
+    EXPECT_EQ(UnsavedRounds(), 0u);
+    EXPECT_NE(LogText().find("Nicht gespeicherte Runden verworfen: 1"), std::string::npos);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 
+#include <cstddef>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -65,6 +67,32 @@ struct ScriptedDialogs : Dialogs {
         textAnswers.pop_front();
         return answer;
     }
+
+    std::optional<std::size_t> AskChoice(const std::string& title, const std::string& text,
+                                         const std::vector<std::string>& choices) override {
+        questions.emplace_back(title, text);
+        offeredChoices.push_back(choices);
+        StayOpen();
+        if (choiceAnswers.empty()) {
+            return std::nullopt;
+        }
+        const std::optional<std::size_t> answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
+        return answer;
+    }
+    std::optional<std::filesystem::path> AskFolder(const std::string& title) override {
+        inputTitles.push_back(title);
+        StayOpen();
+        if (folderAnswers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = folderAnswers.front();
+        folderAnswers.pop_front();
+        return answer;
+    }
+    std::vector<std::vector<std::string>> offeredChoices;
+    std::deque<std::optional<std::size_t>> choiceAnswers;
+    std::deque<std::optional<std::filesystem::path>> folderAnswers;
 
     // A box asked for while another is open is recorded and answered at
     // once, so that a pile of boxes shows in the records instead of nesting
