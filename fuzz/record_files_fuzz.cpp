@@ -13,6 +13,7 @@
 #include <string_view>
 #include <variant>
 
+#include "server/records/subject_read.h"
 #include "tools/export/lab_files.h"
 #include "tools/export/vocabulary.h"
 
@@ -100,7 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const Parsed<SubjectFile> parsedSubject = ParseSubjectFile(text, Words());
     if (const SubjectFile* subject = Value(parsedSubject, lines)) {
-        Check(subject->createdAt.empty() || subject->createdAt.size() == 19);
+        // To the second, or to the minute where a spreadsheet dropped it.
+        Check(subject->createdAt.empty() || subject->createdAt.size() == 19 ||
+              subject->createdAt.size() == 16);
     }
+    // The server takes exactly the subject files the export takes.
+    Check(quib::server::ReadSubjectText(text, "", Words().SubjectTexts()).has_value() ==
+          std::holds_alternative<SubjectFile>(parsedSubject));
     return 0;
 }

@@ -84,6 +84,83 @@ std::string SetCsvField(std::string_view text, int line, int field, std::string_
     return result;
 }
 
+std::optional<std::vector<std::string_view>> QuotedFieldSpans(std::string_view line,
+                                                              std::string* problem) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t at = start;
+        while (at < line.size() && line[at] == ' ') {
+            ++at;
+        }
+        if (at < line.size() && line[at] == '"') {
+            // Past the closing quote: a quote not followed by another.
+            for (++at;; at += 2) {
+                at = line.find('"', at);
+                if (at == kNone) {
+                    if (problem != nullptr) {
+                        *problem =
+                            "a quoted field is not closed before the line ends (a line "
+                            "break inside a cell, or a quote missing)";
+                    }
+                    return std::nullopt;
+                }
+                if (at + 1 >= line.size() || line[at + 1] != '"') {
+                    break;
+                }
+            }
+            ++at;
+            while (at < line.size() && line[at] == ' ') {
+                ++at;
+            }
+            if (at < line.size() && line[at] != ';') {
+                if (problem != nullptr) {
+                    *problem =
+                        "text follows the closing quote of a quoted field (a quote inside "
+                        "a quoted field must be doubled)";
+                }
+                return std::nullopt;
+            }
+        } else {
+            at = std::min(line.find(';', at), line.size());
+        }
+        fields.push_back(line.substr(start, at - start));
+        if (at >= line.size()) {
+            return fields;
+        }
+        start = at + 1;
+    }
+}
+
+std::string UnquotedField(std::string_view raw) {
+    const std::string_view field = TrimSpaces(raw);
+    if (field.size() < 2 || field.front() != '"' || field.back() != '"') {
+        return std::string(field);
+    }
+    std::string value;
+    for (std::size_t i = 1; i + 1 < field.size(); ++i) {
+        value += field[i];
+        if (field[i] == '"') {
+            ++i;  // the second of a doubled quote
+        }
+    }
+    return value;
+}
+
+std::string CsvQuoted(std::string_view value) {
+    if (value.find_first_of(";\"\r\n") == kNone) {
+        return std::string(value);
+    }
+    std::string quoted = "\"";
+    for (const char c : value) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + "\"";
+}
+
 std::optional<long long> StrictNumber(std::string_view text) {
     const bool negative = text.starts_with('-');
     if (negative) {

@@ -12,6 +12,7 @@
 #include "server/records/record_text.h"
 #include "server/records/record_transaction.h"
 #include "server/records/round_file.h"
+#include "server/records/subject_read.h"
 #include "server/records/subject_rounds.h"
 
 namespace quib::server {
@@ -237,10 +238,12 @@ std::optional<std::string> RecordWriter::SubjectFileAfter(const FinishedRound& r
         }
         return std::nullopt;
     }
-    std::optional<SubjectUpdate> update = SubjectFileAfterRound(*text, seat, round, texts_);
+    SubjectRefusal refusal;
+    std::optional<SubjectUpdate> update =
+        SubjectFileAfterRound(*text, seat, round, texts_, &refusal);
     if (!update) {
         if (report) {
-            const std::string shown = texts_[txt::kFileLayoutUnknown] + " " + file;
+            const std::string shown = RefusedFileText(file, refusal, texts_);
             ShowBox(shown);
             log_(shown);
         }

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <tuple>
 #include <utility>
+#include <variant>
 
 #include "common/file_io.h"
 #include "common/work_folders.h"
@@ -16,7 +17,7 @@
 #include "server/records/csv_text.h"
 #include "server/records/file_numbering.h"
 #include "server/records/record_transaction.h"
-#include "server/records/subject_layout.h"
+#include "server/records/subject_content.h"
 
 namespace quib::server {
 namespace {
@@ -55,9 +56,6 @@ constexpr std::string_view kUnfinishedWrite =
     "unfinished write; start the server once to complete it";
 
 using Lines = std::vector<std::string>;
-std::string Text(std::optional<long long> value) {
-    return value ? std::to_string(*value) : "no number";
-}
 
 // Field n (from 1) of line `line`; empty past the end.
 std::string_view FieldAt(const Lines& lines, std::size_t line, int n) {
@@ -71,6 +69,18 @@ std::string_view LastField(std::string_view line) {
 
 std::size_t FieldCount(std::string_view line) {
     return static_cast<std::size_t>(std::count(line.begin(), line.end(), ';')) + 1;
+}
+
+// Whether the rounds line's hh:mm:ss says the play time in ms: as the server
+// writes it, or as a spreadsheet rewrote it as a time of day ("12:00:21 AM",
+// "0:00:21"), which can tell the time only within a day.
+bool SamePlayClock(std::string_view clock, long long playMs) {
+    if (clock == FormatClock(playMs / 1000)) {
+        return true;
+    }
+    constexpr long long kDay = 24 * 60 * 60;
+    const std::optional<int> seconds = SecondsOfDay(clock);
+    return seconds && playMs >= 0 && *seconds == playMs / 1000 % kDay;
 }
 
 bool IsUnfinishedWrite(std::string_view name) {
@@ -593,79 +603,63 @@ class Checker {
     void CheckSubjectFile(const std::string& name) {
         ++result_.subjects;
         const std::string file = LogFile(name);
-        const std::optional<Lines> read = ReadLines(folders_.log / name);
+        const std::optional<std::string> bytes = ReadWholeFile(folders_.log / name);
         SubjectRows& known = subjects_[name];
-        if (!read) {
+        if (!bytes) {
             Problem(ProblemKind::UnreadableFile, file, kWholeFile, "cannot be read");
             return;
         }
-        const Lines& lines = *read;
-        const std::vector<std::string_view> views(lines.begin(), lines.end());
-        const std::optional<SubjectLayout> layout = FindSubjectLayout(views, texts_);
-        if (!layout) {
-            Problem(ProblemKind::SubjectLayout, file, kWholeFile,
-                    "layout not recognised: its number, name, comment, points and rounds lines "
-                    "are not there once each and in this order");
+        // Read as the server reads it: what it refuses is reported here, and
+        // what it takes, as a spreadsheet may have saved it, is no problem.
+        std::variant<SubjectContent, SubjectRefusal> read = ReadSubjectContent(*bytes, texts_);
+        if (const SubjectRefusal* refusal = std::get_if<SubjectRefusal>(&read)) {
+            Problem(ProblemKind::SubjectLayout, file, refusal->line.value_or(kWholeFile),
+                    refusal->reason);
             return;
         }
+        const SubjectContent& content = std::get<SubjectContent>(read);
         known.readable = true;
-        const auto field = [&lines](std::size_t line, int n) {
-            return TrimSpaces(CsvField(lines[line], n));
-        };
         long long points = 0;
         long long record = 0;
         long long rounds = 0;
         long long playMs = 0;
-        bool allRowsRead = true;
-        for (const std::size_t i : layout->gameRows) {
-            const std::string game(field(i, 1));
-            const std::optional<long long> rowPoints = StrictNumber(field(i, 4));
-            const std::optional<long long> rowBest = StrictNumber(field(i, 5));
-            const std::optional<long long> rowRounds = StrictNumber(field(i, 6));
-            const std::optional<long long> rowMs = StrictNumber(field(i, 7));
-            if (!rowPoints || !rowBest || !rowRounds || !rowMs) {
-                Problem(ProblemKind::UnreadableLine, file, i, "is no game row");
-                allRowsRead = false;
+        for (const SubjectGameRow& row : content.rows) {
+            points += row.points;
+            record = std::max(record, row.best);
+            rounds += row.rounds;
+            playMs += row.playMs;
+            if (++known.rowsOfGame[row.game] > 1) {
+                Problem(ProblemKind::SubjectRowTwice, file, row.line,
+                        "a second row of " + row.game);
                 continue;
             }
-            points += *rowPoints;
-            record = std::max(record, *rowBest);
-            rounds += *rowRounds;
-            playMs += *rowMs;
-            if (++known.rowsOfGame[game] > 1) {
-                Problem(ProblemKind::SubjectRowTwice, file, i, "a second row of " + game);
-                continue;
-            }
-            const auto found = games_.find(game);
+            const auto found = games_.find(row.game);
             if (found == games_.end()) {
                 ++result_.archivedGameRows;  // the lab has moved the game away
                 continue;
             }
-            CheckSubjectRow(file, name, i, game, found->second, std::string(field(i, 3)),
-                            {*rowPoints, *rowBest, *rowRounds, *rowMs});
+            CheckSubjectRow(file, name, row.line, row.game, found->second, row.partner,
+                            {row.points, row.best, row.rounds, row.playMs});
         }
-        if (!allRowsRead) {
-            return;  // the sums would miss the rows reported
-        }
-        const auto total = [&](std::size_t line, int n, std::string_view label, long long sum,
-                               std::string_view what) {
-            const std::optional<long long> value = StrictNumber(field(line, n));
+        const SubjectLayout& layout = content.layout;
+        const auto total = [&](std::size_t line, std::string_view label, long long value,
+                               long long sum, std::string_view what) {
             if (value != sum) {
                 Problem(ProblemKind::SubjectTotal, file, line,
-                        std::string(label) + ": " + Text(value) + ", but " + std::string(what) +
-                            " " + std::to_string(sum));
+                        std::string(label) + ": " + std::to_string(value) + ", but " +
+                            std::string(what) + " " + std::to_string(sum));
             }
         };
-        total(layout->pointsLine, 2, "Punkte", points, "the rows add up to");
-        total(layout->pointsLine, 4, "Rekord", record, "the rows' highest Highscore is");
-        total(layout->roundsLine, 2, "Runden", rounds, "the rows add up to");
-        total(layout->roundsLine, 4, "Spielzeit", playMs, "the rows add up to");
-        const std::optional<long long> recordedMs = StrictNumber(field(layout->roundsLine, 4));
-        const std::string clock = FormatClock(recordedMs.value_or(0) / 1000);
-        if (recordedMs && field(layout->roundsLine, 5) != clock) {
-            Problem(ProblemKind::SubjectTotal, file, layout->roundsLine,
-                    "Spielzeit: " + std::string(field(layout->roundsLine, 5)) + ", but " +
-                        std::to_string(*recordedMs) + " ms is " + clock);
+        total(layout.pointsLine, "Punkte", content.points, points, "the rows add up to");
+        total(layout.pointsLine, "Rekord", content.record, record,
+              "the rows' highest Highscore is");
+        total(layout.roundsLine, "Runden", content.rounds, rounds, "the rows add up to");
+        total(layout.roundsLine, "Spielzeit", content.playMs, playMs, "the rows add up to");
+        const std::string clock = FormatClock(content.playMs / 1000);
+        if (!SamePlayClock(content.playClock, content.playMs)) {
+            Problem(ProblemKind::SubjectTotal, file, layout.roundsLine,
+                    "Spielzeit: " + content.playClock + ", but " + std::to_string(content.playMs) +
+                        " ms is " + clock);
         }
     }
 
@@ -823,7 +817,9 @@ constexpr std::array<KindName, 24> kKindNames = {{
      "a round whose start and arrival lines in the position file differ from its row and its round "
      "file"},
     {ProblemKind::SubjectLayout, "subject_layout",
-     "a subject file whose number, name, comment, points and rounds lines cannot be found"},
+     "a subject file whose number, name, comment, points and rounds lines cannot be found, or "
+     "one of whose lines cannot be read (a quoted field not closed, a number field that is no "
+     "number): the server refuses it too"},
     {ProblemKind::SubjectRowTwice, "subject_row_twice", "a subject file with two rows of one game"},
     {ProblemKind::SubjectTotal, "subject_total",
      "a subject file whose totals are not the sums of its rows"},

@@ -4,6 +4,7 @@
 
 #include "common/file_io.h"
 #include "server/records/subject_format.h"
+#include "server/records/subject_read.h"
 #include "server/records/subject_text.h"
 
 namespace quib::server {
@@ -27,11 +28,12 @@ SaveCommentResult SaveCommentToFile(std::string_view subjectFile, std::string_vi
     if (!before) {
         return Failure(texts[txt::kCannotReadFile] + ": " + path);
     }
-    std::optional<SubjectTextEdit> file = SubjectTextEdit::Open(*before, texts);
+    SubjectRefusal refusal;
+    std::optional<SubjectTextEdit> file = SubjectTextEdit::Open(*before, texts, &refusal);
     if (!file) {
         // Without its comment line found, a save could only write the
         // comment where a note or a total stands.
-        const std::string report = texts[txt::kFileLayoutUnknown] + " " + path;
+        const std::string report = RefusedFileText(path, refusal, texts);
         return Failure(report, report);
     }
     file->SetField(file->Layout().commentLine, kCommentField, EncodeComment(editorText));

@@ -1,6 +1,7 @@
 #include "server/records/subject_format.h"
 
 #include "common/work_folders.h"
+#include "server/records/csv_text.h"
 #include "server/records/file_numbering.h"
 #include "server/records/record_text.h"
 
@@ -56,7 +57,9 @@ std::string NewSubjectFileText(const ServerTexts& texts, std::int32_t number, st
     const std::string lines[] = {
         texts[txt::kPlayerField],
         texts[txt::kSubjectNumberField] + ";" + SixDigits(number),
-        texts[txt::kSubjectNameField] + ";" + std::string(name),
+        // A name with ";" or a double quote is quoted, so that every reader
+        // reads it whole.
+        texts[txt::kSubjectNameField] + ";" + CsvQuoted(name),
         texts[txt::kSubjectCommentField] + ";",
         texts[txt::kSubjectCreatedField] + ";" + CreationStamp(created),
         "",

@@ -53,8 +53,22 @@ constexpr std::size_t kCreatedPointsLine = 6;
 constexpr std::size_t kCreatedRoundsLine = 7;
 constexpr std::size_t kCreatedColumnTitleLine = 9;
 
-std::string_view Label(std::string_view line) {
-    return TrimSpaces(CsvField(line, 1));
+// Field n (from 1) as a spreadsheet reads it: unquoted and trimmed; empty
+// past the last field. A line whose quotes are malformed is split at every
+// ";" as before, so that its label still finds it and the reader of subject
+// files can name it (ReadSubjectContent).
+std::string FieldOf(std::string_view line, int n) {
+    const std::optional<std::vector<std::string_view>> fields = QuotedFieldSpans(line);
+    if (!fields) {
+        return std::string(TrimSpaces(CsvField(line, n)));
+    }
+    return n >= 1 && static_cast<std::size_t>(n) <= fields->size()
+               ? UnquotedField((*fields)[static_cast<std::size_t>(n) - 1])
+               : std::string();
+}
+
+std::string Label(std::string_view line) {
+    return FieldOf(line, 1);
 }
 
 // The labels a file written under another language file has, read where
@@ -64,14 +78,12 @@ std::optional<Labels> LabelsInPlace(const std::vector<std::string_view>& lines) 
         return std::nullopt;
     }
     const auto at = [&lines](std::size_t i) {
-        return i < lines.size() ? std::string(Label(lines[i])) : std::string();
+        return i < lines.size() ? Label(lines[i]) : std::string();
     };
     return Labels{
-        at(kCreatedNumberLine),     at(kCreatedNameLine),
-        at(kCreatedCommentLine),    at(kCreatedPointsLine),
-        at(kCreatedRoundsLine),     std::string(TrimSpaces(CsvField(lines[kCreatedRoundsLine], 3))),
-        at(kCreatedTitleLine),      at(kCreatedCreatedLine),
-        at(kCreatedColumnTitleLine)};
+        at(kCreatedNumberLine), at(kCreatedNameLine),    at(kCreatedCommentLine),
+        at(kCreatedPointsLine), at(kCreatedRoundsLine),  FieldOf(lines[kCreatedRoundsLine], 3),
+        at(kCreatedTitleLine),  at(kCreatedCreatedLine), at(kCreatedColumnTitleLine)};
 }
 
 bool Usable(const Labels& labels) {
@@ -112,10 +124,10 @@ std::optional<SubjectLayout> LayoutWith(const std::vector<std::string_view>& lin
     const auto name = labelled(labels.name);
     const auto comment = labelled(labels.comment);
     const auto points = OnlyLine(lines, [&labels](std::string_view line) {
-        return Label(line) == labels.points && TrimSpaces(CsvField(line, 3)) == kRecordWord;
+        return Label(line) == labels.points && FieldOf(line, 3) == kRecordWord;
     });
     const auto rounds = OnlyLine(lines, [&labels](std::string_view line) {
-        return Label(line) == labels.rounds && TrimSpaces(CsvField(line, 3)) == labels.playTime;
+        return Label(line) == labels.rounds && FieldOf(line, 3) == labels.playTime;
     });
     if (!number || !name || !comment || !points || !rounds ||
         !(*number < *name && *name < *comment && *comment < *points && *points < *rounds)) {
@@ -134,7 +146,7 @@ std::optional<SubjectLayout> LayoutWith(const std::vector<std::string_view>& lin
 // Whether the line's label is the `label` of one of the sets.
 bool LabelledBy(std::string_view line, const std::vector<const Labels*>& sets,
                 std::string Labels::*label) {
-    const std::string_view found = Label(line);
+    const std::string found = Label(line);
     return !found.empty() && std::any_of(sets.begin(), sets.end(),
                                          [&](const Labels* set) { return set->*label == found; });
 }

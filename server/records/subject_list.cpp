@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <optional>
 #include <system_error>
+#include <variant>
 
 #include "common/file_io.h"
 #include "common/work_folders.h"
-#include "server/records/csv_text.h"
 #include "server/records/file_numbering.h"
+#include "server/records/subject_content.h"
 #include "server/records/subject_format.h"
-#include "server/records/subject_layout.h"
 
 namespace quib::server {
 namespace {
@@ -35,15 +35,12 @@ std::vector<fs::path> SubjectFiles(const fs::path& directory) {
     return files;
 }
 
-// The name is found by its label; a file whose layout is not recognised
+// The name is found by its label; a file the reader of subject files refuses
 // shows txt3 ("Fehler!") until it is mended.
-std::string NameIn(std::string_view text, const ServerTexts& texts) {
-    const std::vector<std::string_view> lines = SplitLines(text);
-    const std::optional<SubjectLayout> layout = FindSubjectLayout(lines, texts);
-    if (!layout) {
-        return texts[txt::kErrorTitle];
-    }
-    return std::string(TrimSpaces(CsvField(TrimSpaces(lines[layout->nameLine]), 2)));
+std::string NameIn(std::string_view bytes, const ServerTexts& texts) {
+    std::variant<SubjectContent, SubjectRefusal> read = ReadSubjectContent(bytes, texts);
+    const SubjectContent* content = std::get_if<SubjectContent>(&read);
+    return content != nullptr ? content->name : texts[txt::kErrorTitle];
 }
 
 }  // namespace

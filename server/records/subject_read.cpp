@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <vector>
+#include <variant>
 
 #include "common/decimal_text.h"
 #include "common/file_io.h"
-#include "server/records/csv_text.h"
 #include "server/records/subject_format.h"
-#include "server/records/subject_text.h"
 
 namespace quib::server {
 namespace {
@@ -21,30 +19,9 @@ bool IsNumberText(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::int32_t Field(std::string_view line, int n) {
-    return ParseDecimal(CsvField(line, n));
-}
-
-std::int32_t Clamped(std::int64_t sum) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-void AddPartnerGames(const SubjectTextEdit& file, std::string_view partnerFile,
-                     SubjectRecord& record) {
-    if (partnerFile.empty()) {
-        return;
-    }
-    std::int64_t rounds = 0;
-    std::int64_t ms = 0;
-    for (const std::size_t row : file.Layout().gameRows) {
-        if (CsvField(file.Line(row), 3) == partnerFile) {
-            rounds += Field(file.Line(row), 6);
-            ms += Field(file.Line(row), 7);
-        }
-    }
-    record.roundsWithPartner = Clamped(rounds);
-    record.msWithPartner = Clamped(ms);
+std::int32_t Clamped(long long value) {
+    return static_cast<std::int32_t>(std::clamp<long long>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 SubjectReadResult Unreadable(const ServerTexts& texts) {
@@ -55,22 +32,42 @@ SubjectReadResult Unreadable(const ServerTexts& texts) {
 
 }  // namespace
 
+std::string RefusedFileText(std::string_view path, const SubjectRefusal& refusal,
+                            const ServerTexts& texts) {
+    return texts[txt::kFileLayoutUnknown] + " " + std::string(path) + RefusalSuffix(refusal);
+}
+
 std::optional<SubjectRecord> ReadSubjectText(std::string_view text,
                                              std::string_view otherSeatSubjectFile,
-                                             const ServerTexts& texts) {
-    const std::optional<SubjectTextEdit> file = SubjectTextEdit::Open(text, texts);
-    if (!file) {
+                                             const ServerTexts& texts, SubjectRefusal* refusal) {
+    std::variant<SubjectContent, SubjectRefusal> read = ReadSubjectContent(text, texts);
+    if (SubjectRefusal* refused = std::get_if<SubjectRefusal>(&read)) {
+        if (refusal != nullptr) {
+            *refusal = std::move(*refused);
+        }
         return std::nullopt;
     }
-    const SubjectLayout& layout = file->Layout();
+    const SubjectContent& content = std::get<SubjectContent>(read);
     SubjectRecord record;
-    record.subjectName = TrimSpaces(CsvField(file->Line(layout.nameLine), 2));
-    record.comment = DecodeComment(TrimSpaces(CsvField(file->Line(layout.commentLine), 2)));
-    record.totalPoints = Field(file->Line(layout.pointsLine), 2);
-    record.record = Field(file->Line(layout.pointsLine), 4);
-    record.totalRounds = Field(file->Line(layout.roundsLine), 2);
-    record.totalPlayMs = Field(file->Line(layout.roundsLine), 4);
-    AddPartnerGames(*file, FileNamePart(otherSeatSubjectFile), record);
+    record.subjectName = content.name;
+    record.comment = content.comment;
+    record.totalPoints = Clamped(content.points);
+    record.record = Clamped(content.record);
+    record.totalRounds = Clamped(content.rounds);
+    record.totalPlayMs = Clamped(content.playMs);
+    const std::string_view partnerFile = FileNamePart(otherSeatSubjectFile);
+    if (!partnerFile.empty()) {
+        long long rounds = 0;
+        long long ms = 0;
+        for (const SubjectGameRow& row : content.rows) {
+            if (row.partner == partnerFile) {
+                rounds += row.rounds;
+                ms += row.playMs;
+            }
+        }
+        record.roundsWithPartner = Clamped(rounds);
+        record.msWithPartner = Clamped(ms);
+    }
     return record;
 }
 
@@ -85,10 +82,12 @@ SubjectReadResult ReadSubjectFile(const std::filesystem::path& workDir, std::str
     if (!bytes) {
         return Unreadable(texts);
     }
-    std::optional<SubjectRecord> record = ReadSubjectText(*bytes, otherSeatSubjectFile, texts);
+    SubjectRefusal refusal;
+    std::optional<SubjectRecord> record =
+        ReadSubjectText(*bytes, otherSeatSubjectFile, texts, &refusal);
     SubjectReadResult result;
     if (!record) {
-        result.errorText = texts[txt::kFileLayoutUnknown] + " " + path;
+        result.errorText = RefusedFileText(path, refusal, texts);
         result.logText = result.errorText;
         return result;
     }

@@ -24,8 +24,10 @@ constexpr int kRowPointsField = 4;    // game row
 constexpr int kRowRoundsField = 6;    // game row
 constexpr int kRowActiveMsField = 7;  // game row
 
-std::int32_t Field(std::string_view line, int n) {
-    return ParseDecimal(CsvField(line, n));
+// A number field of a line the reader of subject files has taken (an empty
+// one reads 0, as the reader reads it).
+std::int32_t Field(const SubjectTextEdit& file, std::size_t line, int n) {
+    return ParseDecimal(file.Field(line, n));
 }
 
 // The totals are read from files the experimenter may have edited; a sum
@@ -57,9 +59,10 @@ class Totals {
 
     // Returns the new total; writes it only when it changed.
     std::int32_t Add(std::size_t line, int totalField, int rowField) {
-        const std::int32_t total = Field(file_.Line(line), totalField);
-        const std::int64_t added = static_cast<std::int64_t>(Field(newRow_, rowField)) -
-                                   (oldRow_.empty() ? 0 : Field(oldRow_, rowField));
+        const std::int32_t total = Field(file_, line, totalField);
+        const std::int64_t added =
+            static_cast<std::int64_t>(ParseDecimal(SubjectField(newRow_, rowField))) -
+            (oldRow_.empty() ? 0 : ParseDecimal(SubjectField(oldRow_, rowField)));
         const std::int32_t now = Held(total + added);
         if (now != total) {
             file_.SetField(line, totalField, std::to_string(now));
@@ -80,7 +83,7 @@ void AddRound(SubjectTextEdit& file, const FinishedRound& round, int seat) {
     std::string oldRow;
     bool hasRow = false;
     for (const std::size_t i : layout.gameRows) {
-        if (TrimSpaces(CsvField(file.Line(i), 1)) == gameFile) {
+        if (file.Field(i, 1) == gameFile) {
             if (!hasRow) {
                 oldRow = file.Line(i);
             }
@@ -95,12 +98,12 @@ void AddRound(SubjectTextEdit& file, const FinishedRound& round, int seat) {
     Totals totals(file, hasRow ? std::string_view(oldRow) : std::string_view(), row);
     totals.Add(layout.pointsLine, kTotalField, kRowPointsField);
     totals.Add(layout.roundsLine, kTotalField, kRowRoundsField);
-    const std::int32_t playMsBefore = Field(file.Line(layout.roundsLine), kPlayMsField);
+    const std::int32_t playMsBefore = Field(file, layout.roundsLine, kPlayMsField);
     const std::int32_t playMs = totals.Add(layout.roundsLine, kPlayMsField, kRowActiveMsField);
     if (playMs != playMsBefore) {
         file.SetField(layout.roundsLine, kPlayClockField, FormatClock(playMs / 1000));
     }
-    if (round.game.best > Field(file.Line(layout.pointsLine), kRecordField)) {
+    if (round.game.best > Field(file, layout.pointsLine, kRecordField)) {
         file.SetField(layout.pointsLine, kRecordField, std::to_string(round.game.best));
     }
 }
@@ -109,8 +112,9 @@ void AddRound(SubjectTextEdit& file, const FinishedRound& round, int seat) {
 
 std::optional<SubjectUpdate> SubjectFileAfterRound(std::string_view fileText, int seat,
                                                    const FinishedRound& round,
-                                                   const ServerTexts& texts) {
-    std::optional<SubjectTextEdit> file = SubjectTextEdit::Open(fileText, texts);
+                                                   const ServerTexts& texts,
+                                                   SubjectRefusal* refusal) {
+    std::optional<SubjectTextEdit> file = SubjectTextEdit::Open(fileText, texts, refusal);
     if (!file) {
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include "server/core/subject_record.h"
 #include "server/core/texts.h"
 #include "server/records/finished_round.h"
+#include "server/records/subject_content.h"
 
 namespace quib::server {
 
@@ -36,11 +37,13 @@ struct SubjectUpdate {
 // Applying the same round to the function's own text changes nothing, so a
 // failed or interrupted update can be applied again. The program's lines
 // come out trimmed and ended by a single LF, every other line as it was
-// (SubjectTextEdit). Nothing when the layout is not recognised: such a file
-// must be left unchanged. The game must have a file name (IsGameFileName);
-// without one the file's rows and totals are left as they are.
+// (SubjectTextEdit). Nothing when the reader of subject files refuses the
+// file (ReadSubjectContent; `refusal` then says why): such a file must be
+// left unchanged. The game must have a file name (IsGameFileName); without
+// one the file's rows and totals are left as they are.
 std::optional<SubjectUpdate> SubjectFileAfterRound(std::string_view fileText, int seat,
                                                    const FinishedRound& round,
-                                                   const ServerTexts& texts);
+                                                   const ServerTexts& texts,
+                                                   SubjectRefusal* refusal = nullptr);
 
 }  // namespace quib::server

@@ -20,18 +20,14 @@ std::vector<std::string> LineEnds(std::string_view text,
     return ends;
 }
 
-std::string WithField(std::string_view line, int field, std::string_view value) {
-    std::vector<std::string_view> fields;
-    for (std::size_t start = 0;;) {
-        const std::size_t separator = line.find(';', start);
-        fields.push_back(line.substr(start, separator - start));
-        if (separator == std::string_view::npos) {
-            break;
-        }
-        start = separator + 1;
-    }
+// The line with field `field` (from 1) replaced by the raw text `raw`. The
+// line is one of the program's, which the reader has taken, so its quotes
+// are well formed; the other fields keep their bytes.
+std::string WithField(std::string_view line, int field, std::string_view raw) {
+    std::vector<std::string_view> fields =
+        QuotedFieldSpans(line).value_or(std::vector<std::string_view>{line});
     fields.resize(std::max(fields.size(), static_cast<std::size_t>(field)));
-    fields[static_cast<std::size_t>(field) - 1] = value;
+    fields[static_cast<std::size_t>(field) - 1] = raw;
     std::string result;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         result += (i == 0 ? "" : ";");
@@ -42,26 +38,44 @@ std::string WithField(std::string_view line, int field, std::string_view value) 
 
 }  // namespace
 
-std::optional<SubjectTextEdit> SubjectTextEdit::Open(std::string_view text,
-                                                     const ServerTexts& texts) {
-    const std::vector<std::string_view> lines = SplitLines(text);
-    std::optional<SubjectLayout> layout = FindSubjectLayout(lines, texts);
-    if (!layout) {
+std::optional<SubjectTextEdit> SubjectTextEdit::Open(std::string_view bytes,
+                                                     const ServerTexts& texts,
+                                                     SubjectRefusal* refusal) {
+    const auto refuse = [refusal](SubjectRefusal refused) {
+        if (refusal != nullptr) {
+            *refusal = std::move(refused);
+        }
         return std::nullopt;
+    };
+    std::variant<SubjectBytes, SubjectRefusal> decoded = DecodeSubjectBytes(bytes);
+    if (SubjectRefusal* refused = std::get_if<SubjectRefusal>(&decoded)) {
+        return refuse(std::move(*refused));
     }
-    const std::vector<bool> programs = ProgramLines(*layout, lines);
+    const std::string& text = std::get<SubjectBytes>(decoded).text;
+    const std::vector<std::string_view> lines = SplitLines(text);
+    std::variant<SubjectContent, SubjectRefusal> read = ReadSubjectLines(lines, texts);
+    if (SubjectRefusal* refused = std::get_if<SubjectRefusal>(&read)) {
+        return refuse(std::move(*refused));
+    }
+    SubjectLayout& layout = std::get<SubjectContent>(read).layout;
+    const std::vector<bool> programs = ProgramLines(layout, lines);
     const std::vector<std::string> ends = LineEnds(text, lines);
     std::vector<FileLine> fileLines;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         fileLines.push_back(programs[i] ? FileLine{std::string(TrimSpaces(lines[i])), "\n", true}
                                         : FileLine{std::string(lines[i]), ends[i], false});
     }
-    return SubjectTextEdit(std::move(fileLines), std::move(*layout));
+    return SubjectTextEdit(std::move(fileLines), std::move(layout),
+                           std::get<SubjectBytes>(decoded).utf8);
+}
+
+std::string SubjectTextEdit::Field(std::size_t line, int field) const {
+    return SubjectField(lines_[line].text, field);
 }
 
 void SubjectTextEdit::SetField(std::size_t line, int field, std::string_view value) {
     if (field >= 1) {
-        SetLine(line, WithField(lines_[line].text, field, value));
+        SetLine(line, WithField(lines_[line].text, field, CsvQuoted(value)));
     }
 }
 
@@ -87,7 +101,7 @@ std::string SubjectTextEdit::Text() const {
         text += line.text;
         text += line.end;
     }
-    return text;
+    return EncodeSubjectText(text, utf8_);
 }
 
 }  // namespace quib::server

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "server/core/texts.h"
+#include "server/records/subject_content.h"
 #include "server/records/subject_layout.h"
 
 namespace quib::server {
@@ -16,12 +17,16 @@ namespace quib::server {
 // the experimenter's and comes out byte for byte as it was, its own line end
 // (CR LF, LF or none at the end of the file) included. Only when a line is
 // appended after a last line without line end does that line get an LF, so
-// that the two stay apart.
+// that the two stay apart. A file saved in UTF-8 with a byte order mark is
+// edited in Windows-1252 and written back in UTF-8 with its mark, so that the
+// file keeps the encoding it was given (subject_content.h).
 class SubjectTextEdit {
   public:
-    // Nothing when the text has no recognisable layout (FindSubjectLayout):
-    // such a file must be left as it is.
-    static std::optional<SubjectTextEdit> Open(std::string_view text, const ServerTexts& texts);
+    // Nothing when the file is refused by the reader of subject files
+    // (ReadSubjectContent), whose refusal `refusal` then receives: such a
+    // file must be left as it is.
+    static std::optional<SubjectTextEdit> Open(std::string_view bytes, const ServerTexts& texts,
+                                               SubjectRefusal* refusal = nullptr);
 
     const SubjectLayout& Layout() const { return layout_; }
 
@@ -29,9 +34,13 @@ class SubjectTextEdit {
     // and with the changes made so far.
     std::string_view Line(std::size_t i) const { return lines_[i].text; }
 
-    // Replaces field `field` (from 1) of the program's line `line`; a line
-    // with fewer fields gets empty ones up to it, so that the value never
-    // ends up glued to the field before it.
+    // Field `field` (from 1) of line `line` as read: unquoted and trimmed.
+    std::string Field(std::size_t line, int field) const;
+
+    // Replaces field `field` (from 1) of the program's line `line` by the
+    // value, quoted where it needs it (CsvQuoted); the line's other fields
+    // keep their bytes. A line with fewer fields gets empty ones up to it,
+    // so that the value never ends up glued to the field before it.
     void SetField(std::size_t line, int field, std::string_view value);
     // Replaces the whole of the program's line `line`.
     void SetLine(std::size_t line, std::string text);
@@ -47,11 +56,12 @@ class SubjectTextEdit {
         bool programs = false;
     };
 
-    SubjectTextEdit(std::vector<FileLine> lines, SubjectLayout layout)
-        : lines_(std::move(lines)), layout_(std::move(layout)) {}
+    SubjectTextEdit(std::vector<FileLine> lines, SubjectLayout layout, bool utf8)
+        : lines_(std::move(lines)), layout_(std::move(layout)), utf8_(utf8) {}
 
     std::vector<FileLine> lines_;
     SubjectLayout layout_;
+    bool utf8_ = false;  // the file came in UTF-8 with a byte order mark
 };
 
 }  // namespace quib::server

@@ -233,8 +233,7 @@ void Exporter::ExportSubjects() {
         }
         subjects_->Row({Int(subject.number), name, Utf8(subject.name), Utf8(subject.comment),
                         subject.createdAt, Int(subject.points), Int(subject.record),
-                        Int(subject.rounds), Int(subject.playMs),
-                        Int(static_cast<long long>(subject.gameStarts.size()))});
+                        Int(subject.rounds), Int(subject.playMs), Int(subject.games)});
     }
 }
 

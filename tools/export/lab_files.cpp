@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <utility>
+#include <variant>
 
 #include "common/codepage.h"
 #include "server/records/csv_text.h"
 #include "server/records/file_numbering.h"
-#include "server/records/subject_format.h"
-#include "server/records/subject_layout.h"
+#include "server/records/subject_content.h"
 
 namespace quib::exporter {
 namespace {
@@ -378,45 +378,35 @@ Parsed<PositionFile> ParsePositionFile(std::string_view text, const Vocabularies
 }
 
 Parsed<SubjectFile> ParseSubjectFile(std::string_view text, const Vocabularies& vocabularies) {
-    return Reading<SubjectFile>([&] {
-        const Lines lines = SplitLines(text);
-        const std::optional<server::SubjectLayout> layout =
-            server::FindSubjectLayout(lines, vocabularies.SubjectTexts());
-        if (!layout) {
-            Fail(static_cast<std::size_t>(-1),
-                 "layout not recognised: its number, name, comment, points and rounds lines are "
-                 "not there once each and in this order");
+    // The server's own reader: a file the server takes, as a spreadsheet may
+    // have saved it, is exported with the values the server reads from it.
+    std::variant<server::SubjectContent, server::SubjectRefusal> read =
+        server::ReadSubjectContent(text, vocabularies.SubjectTexts());
+    if (const server::SubjectRefusal* refusal = std::get_if<server::SubjectRefusal>(&read)) {
+        // Line 0 for the file as a whole, as a Failure without a line gives.
+        return ParseError{refusal->line ? *refusal->line + 1 : 0, Cp1252ToUtf8(refusal->reason)};
+    }
+    server::SubjectContent& content = std::get<server::SubjectContent>(read);
+    SubjectFile subject;
+    subject.number = static_cast<int>(content.number);
+    subject.name = std::move(content.name);
+    subject.comment = std::move(content.comment);
+    if (content.created) {
+        subject.createdAt = content.created->Iso();
+    }
+    subject.points = content.points;
+    subject.record = content.record;
+    subject.rounds = content.rounds;
+    subject.playMs = content.playMs;
+    subject.games = static_cast<long long>(content.rows.size());
+    for (server::SubjectGameRow& row : content.rows) {
+        // A start without its seconds (a spreadsheet's "12.11.26 12:28") is
+        // left to the game file, which gives it to the second.
+        if (row.start && row.start->second) {
+            subject.gameStarts.emplace_back(std::move(row.game), row.start->Iso());
         }
-        const auto field = [&](std::size_t line, int n) {
-            return TrimSpaces(CsvField(lines[line], n));
-        };
-        SubjectFile subject;
-        subject.number = static_cast<int>(
-            NumberAt(layout->numberLine, field(layout->numberLine, 2), "Spielernr."));
-        subject.name = field(layout->nameLine, 2);
-        subject.comment = server::DecodeComment(field(layout->commentLine, 2));
-        if (layout->createdLine) {
-            subject.createdAt = DateTimeAt(*layout->createdLine, field(*layout->createdLine, 2),
-                                           field(*layout->createdLine, 3));
-        }
-        subject.points = NumberAt(layout->pointsLine, field(layout->pointsLine, 2), "Punkte");
-        subject.record = NumberAt(layout->pointsLine, field(layout->pointsLine, 4), "Rekord");
-        subject.rounds = NumberAt(layout->roundsLine, field(layout->roundsLine, 2), "Runden");
-        subject.playMs = NumberAt(layout->roundsLine, field(layout->roundsLine, 4), "Spielzeit");
-        for (const std::size_t row : layout->gameRows) {
-            const std::string_view start = field(row, 2);
-            const std::size_t blank = start.find(' ');
-            std::optional<std::string> iso =
-                blank == std::string_view::npos
-                    ? std::nullopt
-                    : IsoDateTime(start.substr(0, blank), start.substr(blank + 1));
-            if (!iso) {
-                Fail(row, "\"" + std::string(start) + "\" is no date and time");
-            }
-            subject.gameStarts.emplace_back(std::string(field(row, 1)), std::move(*iso));
-        }
-        return subject;
-    });
+    }
+    return subject;
 }
 
 }  // namespace quib::exporter

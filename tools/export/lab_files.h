@@ -121,14 +121,19 @@ Parsed<PositionFile> ParsePositionFile(std::string_view text, const Vocabularies
 
 struct SubjectFile {
     int number = 0;
-    std::string name;       // Windows-1252
-    std::string comment;    // decoded, Windows-1252
-    std::string createdAt;  // ISO 8601; empty when the file has no creation line
+    std::string name;     // Windows-1252
+    std::string comment;  // decoded, Windows-1252
+    // ISO 8601 ("2024-03-09T14:02:30", or to the minute where a spreadsheet
+    // dropped the seconds); empty when the file has no creation line or its
+    // date or time is in no form the reader knows (subject_content.h).
+    std::string createdAt;
     long long points = 0;
     long long record = 0;
     long long rounds = 0;
     long long playMs = 0;
-    // Per game row: the game file and its start (ISO 8601).
+    long long games = 0;  // game rows
+    // Per game row whose start is given to the second: the game file and
+    // its start (ISO 8601).
     std::vector<std::pair<std::string, std::string>> gameStarts;
 };
 

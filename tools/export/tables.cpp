@@ -117,7 +117,11 @@ constexpr std::array kSubjectColumns = {
     Column{"subject_file", Text, "", "The subject's file in log/.", "p + six digits + .csv"},
     Column{"name", Text, "", "Name or synonym.", ""},
     Column{"comment", Text, "", "The experimenter's comment (line breaks kept).", ""},
-    Column{"created", DateTime, "", "When the subject file was created.", ""},
+    Column{"created", DateTime, "",
+           "When the subject file was created; to the minute where a spreadsheet saved it "
+           "without the seconds, empty where its date or time is in no form the export reads "
+           "(a date with / may be day or month first).",
+           ""},
     Column{"points", Integer, "rounds", "Rounds won over all games.", ">= 0"},
     Column{"record", Integer, "rounds", "Longest series of won rounds in one game.", ">= 0"},
     Column{"rounds", Integer, "rounds", "Rounds played over all games.", ">= 0"},

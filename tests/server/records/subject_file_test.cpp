@@ -337,12 +337,15 @@ INSTANTIATE_TEST_SUITE_P(Entries, ReadUnreadableTest,
                                            UnreadableCase{"ShortEntry", "00"}),
                          quib::testing::CaseName{});
 
-TEST_F(SubjectFileTest, NameWithSemicolonReadsBackUpToIt) {
-    const CreateSubjectResult created = Create(0, "Jo;hn");
-    EXPECT_EQ(created.entry, "000000 - Jo;hn");
-    EXPECT_EQ(SplitLines(ReadBytes(File("p000000.csv")))[2], "Spielername;Jo;hn");
-    EXPECT_EQ(Read(created.entry).record.subjectName, "Jo");
-    EXPECT_EQ(ListSubjects(dir_.path(), texts_).entries, std::vector<std::string>{"000000 - Jo"});
+// Quoted as CSV quotes it, so that the server, a spreadsheet and every other
+// reader read the name whole; a name without ";" or '"' keeps its bytes.
+TEST_F(SubjectFileTest, NameWithSemicolonOrQuoteIsQuotedAndReadsBackWhole) {
+    const CreateSubjectResult created = Create(0, "Jo;hn \"J\"");
+    EXPECT_EQ(created.entry, "000000 - Jo;hn \"J\"");
+    EXPECT_EQ(SplitLines(ReadBytes(File("p000000.csv")))[2], "Spielername;\"Jo;hn \"\"J\"\"\"");
+    EXPECT_EQ(Read(created.entry).record.subjectName, "Jo;hn \"J\"");
+    EXPECT_EQ(ListSubjects(dir_.path(), texts_).entries,
+              std::vector<std::string>{"000000 - Jo;hn \"J\""});
 }
 
 TEST_F(SubjectFileTest, SameSubjectInBothSeatsWarnsInBothPanels) {
