@@ -197,4 +197,13 @@ inline constexpr int kPictureMissingAtPlayer = 174;
 // followed by " " and the folder: no figure list offers a picture that loads.
 inline constexpr int kNoUsableFigures = 175;
 
+// "Unfertiger Schreibvorgang nicht ausgeführt, keine Protokolldatei dieses
+// Ordners:", followed by " " and the entry as the journal has it (made one
+// safe line): start-up refused to act on a journal entry.
+inline constexpr int kJournalEntryRefused = 176;
+// "Keine gewöhnliche Datei (Verknüpfung?), wird nicht beschrieben:",
+// followed by " " and the path: a record file's name taken by a link or
+// anything else that is not a regular file.
+inline constexpr int kNotARegularFile = 177;
+
 }  // namespace quib::server::txt

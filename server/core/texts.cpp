@@ -185,9 +185,11 @@ constexpr const char* kDefaults[kServerTextCount] = {
     "Programmiert von",  // txt173: the credits box, before txt170
     "Bild fehlt auf dem Rechner des Spielers:",  // txt174: a seat whose pictures did not load
     "Keine verwendbaren Figurenbilder, das Spiel kann nicht starten. Figurenbilder sind PNG-Dateien (h\xF6" "chstens 2048 Pixel je Seite, Name nicht auf 1 endend) im Ordner",  // txt175
+    "Unfertiger Schreibvorgang nicht ausgef\xFChrt, keine Protokolldatei dieses Ordners:",  // txt176: a journal entry refused at start-up
+    "Keine gew\xF6hnliche Datei (Verkn\xFCpfung?), wird nicht beschrieben:",  // txt177: a record file that is a link
 };
 // clang-format on
-static_assert(txt::kNoUsableFigures == kServerTextCount - 1, "text_ids.h names every text");
+static_assert(txt::kNotARegularFile == kServerTextCount - 1, "text_ids.h names every text");
 
 }  // namespace
 

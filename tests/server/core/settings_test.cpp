@@ -125,7 +125,11 @@ TEST(LoadSettingsTest, FirstStartInAnEmptyDirectory) {
                           "txt175 = Keine verwendbaren Figurenbilder, das Spiel kann nicht "
                           "starten. Figurenbilder sind PNG-Dateien (h\xF6"
                           "chstens 2048 Pixel je Seite, Name nicht auf 1 endend) im "
-                          "Ordner\r\n"));
+                          "Ordner\r\n"
+                          "txt176 = Unfertiger Schreibvorgang nicht ausgef\xFChrt, keine "
+                          "Protokolldatei dieses Ordners:\r\n"
+                          "txt177 = Keine gew\xF6hnliche Datei (Verkn\xFCpfung?), wird nicht "
+                          "beschrieben:\r\n"));
 
     // 3 lines of heading and 170 key lines, in ascending key order.
     std::istringstream lines(written);
