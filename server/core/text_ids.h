@@ -205,5 +205,10 @@ inline constexpr int kJournalEntryRefused = 176;
 // followed by " " and the path: a record file's name taken by a link or
 // anything else that is not a regular file.
 inline constexpr int kNotARegularFile = 177;
+// The reasons a figure list shows a picture as unusable, in its tool tip:
+// a name the players' programs cannot be sent, and a picture that does not
+// load.
+inline constexpr int kPictureNameTooLong = 178;
+inline constexpr int kPictureNotLoadable = 179;
 
 }  // namespace quib::server::txt

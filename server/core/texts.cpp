@@ -187,9 +187,11 @@ constexpr const char* kDefaults[kServerTextCount] = {
     "Keine verwendbaren Figurenbilder, das Spiel kann nicht starten. Figurenbilder sind PNG-Dateien (h\xF6" "chstens 2048 Pixel je Seite, Name nicht auf 1 endend) im Ordner",  // txt175
     "Unfertiger Schreibvorgang nicht ausgef\xFChrt, keine Protokolldatei dieses Ordners:",  // txt176: a journal entry refused at start-up
     "Keine gew\xF6hnliche Datei (Verkn\xFCpfung?), wird nicht beschrieben:",  // txt177: a record file that is a link
+    "Dateiname l\xE4nger als 100 Bytes, die Spieler k\xF6nnen das Bild nicht laden",  // txt178: a figure list entry
+    "Bild kann nicht geladen werden (kein lesbares PNG oder gr\xF6\xDF" "er als 2048 Pixel je Seite)",  // txt179: a figure list entry
 };
 // clang-format on
-static_assert(txt::kNotARegularFile == kServerTextCount - 1, "text_ids.h names every text");
+static_assert(txt::kPictureNotLoadable == kServerTextCount - 1, "text_ids.h names every text");
 
 }  // namespace
 

@@ -7,18 +7,18 @@
 
 namespace quib::server {
 
-inline constexpr int kServerTextCount = 178;  // txt0 .. txt177
+inline constexpr int kServerTextCount = 180;  // txt0 .. txt179
 inline constexpr int kServerTextSlots = 201;
 
 // The server's language texts: slots txt0 .. txt200, of which txt0 ..
-// txt177 have German texts. Every text the server shows or writes into its
+// txt179 have German texts. Every text the server shows or writes into its
 // files comes from here. Filled once at start-up, read-only after.
 class ServerTexts : public LanguageTexts {
   public:
     // Every text holds its built-in German default.
     ServerTexts();
 
-    // The built-in German text of key n (Windows-1252); empty past txt177.
+    // The built-in German text of key n (Windows-1252); empty past txt179.
     static std::string_view Default(int n);
 };
 

@@ -129,7 +129,12 @@ TEST(LoadSettingsTest, FirstStartInAnEmptyDirectory) {
                           "txt176 = Unfertiger Schreibvorgang nicht ausgef\xFChrt, keine "
                           "Protokolldatei dieses Ordners:\r\n"
                           "txt177 = Keine gew\xF6hnliche Datei (Verkn\xFCpfung?), wird nicht "
-                          "beschrieben:\r\n"));
+                          "beschrieben:\r\n"
+                          "txt178 = Dateiname l\xE4nger als 100 Bytes, die Spieler k\xF6nnen das "
+                          "Bild nicht laden\r\n"
+                          "txt179 = Bild kann nicht geladen werden (kein lesbares PNG oder "
+                          "gr\xF6\xDF"
+                          "er als 2048 Pixel je Seite)\r\n"));
 
     // 3 lines of heading and 170 key lines, in ascending key order.
     std::istringstream lines(written);
