@@ -104,7 +104,7 @@ void SyncDirectoryOf(const fs::path& file) {
     }
 }
 
-// Settings and subject files may be links into a shared folder; the rewrite
+// Settings and language files may be links into a shared folder; the rewrite
 // belongs to the file the link points at, not in place of the link.
 fs::path ResolveLinks(const fs::path& file) {
     std::error_code error;
@@ -135,8 +135,9 @@ bool ReadAll(const UniqueFd& fd, std::string& bytes) {
     }
 }
 
-std::optional<std::string> ReadWholeFile(const fs::path& file) {
-    const UniqueFd fd(::open(file.c_str(), O_RDONLY | kFileOpenFlags));
+std::optional<std::string> ReadWholeFile(const fs::path& file, LinkRule links) {
+    const int noFollow = links == LinkRule::Refuse ? O_NOFOLLOW : 0;
+    const UniqueFd fd(::open(file.c_str(), O_RDONLY | kFileOpenFlags | noFollow));
     std::string bytes;
     if (!fd || !IsRegularFile(fd) || !ReadAll(fd, bytes)) {
         return std::nullopt;
@@ -165,12 +166,16 @@ WriteResult WriteFileAtomically(const fs::path& file, std::string_view bytes, Wr
     return result;
 }
 
-std::optional<PreparedFile> PrepareReplacement(const fs::path& file, std::string_view bytes) {
-    fs::path target = ResolveLinks(file);
+std::optional<PreparedFile> PrepareReplacement(const fs::path& file, std::string_view bytes,
+                                               LinkRule links) {
+    fs::path target = links == LinkRule::Follow ? ResolveLinks(file) : file;
     // Only a file can be replaced; finding out at the rename would be too
-    // late for files that must change together.
+    // late for files that must change together. Under Refuse a link is no
+    // file (lstat); when followed, a dangling link is replaced as before.
     struct stat status {};
-    if (::stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    const int found = links == LinkRule::Refuse ? ::lstat(target.c_str(), &status)
+                                                : ::stat(target.c_str(), &status);
+    if (found == 0 && !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
     std::optional<TempFile> temp = CreateTempBeside(target);

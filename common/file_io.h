@@ -24,9 +24,23 @@ bool IsRegularFile(const UniqueFd& fd);
 // Reads everything from `fd` to its end, appending to `bytes`.
 bool ReadAll(const UniqueFd& fd, std::string& bytes);
 
+// What a read or a replacing write does with a symbolic link of the file's
+// name.
+enum class LinkRule {
+    // The link is followed: settings and language files may be links into a
+    // shared folder, and their rewrite belongs to the file linked to.
+    Follow,
+    // Only a regular file of that very name counts; a link (also a dangling
+    // one) is refused like any other thing that is not a file. The record
+    // files take this rule: nothing of theirs may land outside their folder.
+    Refuse,
+};
+
 // The whole content of a regular file; nothing when it cannot be opened or
-// read, or is not a regular file (a directory or a pipe of that name).
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
+// read, or is not a regular file (a directory or a pipe of that name, or a
+// link under LinkRule::Refuse).
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file,
+                                         LinkRule links = LinkRule::Follow);
 
 enum class WriteMode {
     CreateNew,  // fail rather than replace a file that exists
@@ -59,12 +73,16 @@ struct PreparedFile {
     std::filesystem::path target;  // the file it replaces (a link's target)
 };
 
-// Writes `bytes` into a flushed temporary file beside `file` (links followed;
-// owner and permission bits taken over from the file it will replace).
+// Writes `bytes` into a flushed temporary file beside `file` (owner and
+// permission bits taken over from the file it will replace). A link of that
+// name is followed, or refused under LinkRule::Refuse; then the temporary
+// file lies beside the link and the rename replaces the name itself, never
+// what a link points at (rename does not follow a link at its target).
 // Nothing when that cannot be done, or when something other than a file has
 // the target's name; then no temporary file is left.
 std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& file,
-                                               std::string_view bytes);
+                                               std::string_view bytes,
+                                               LinkRule links = LinkRule::Follow);
 
 // Renames a prepared file into place and makes the rename itself durable.
 bool CommitReplacement(const PreparedFile& prepared);

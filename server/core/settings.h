@@ -52,7 +52,7 @@ std::vector<LanguageChoice> ListLanguages(const std::filesystem::path& workDir,
 ServerSettings LoadSettings(const std::filesystem::path& workDir, LanguageChooser& chooser);
 
 // The texts of `languageFile` (relative to `workDir`), group "Text", keys
-// txt0 .. txt184, each defaulting to its built-in German text. When the file
+// txt0 .. txt188, each defaulting to its built-in German text. When the file
 // cannot be opened, the defaults are used and written out as a new language
 // file (group "Allgemein" Language = "Deutsch", then group "Text" with every
 // key in ascending order); a failure to create it goes unreported. A file

@@ -200,18 +200,32 @@ inline constexpr int kNoUsableFigures = 175;
 // "Noch nicht gespeicherte Runden:" and their number, a line break, then
 // "Ihre Dateien konnten nicht geschrieben werden ...", with the choices
 // "Erneut versuchen", "In anderen Ordner schreiben ..." and "Verwerfen".
-inline constexpr int kUnsavedRounds = 176;
-inline constexpr int kUnsavedRoundsQuestion = 177;
-inline constexpr int kTryAgain = 178;
-inline constexpr int kWriteElsewhere = 179;
-inline constexpr int kDiscard = 180;
+inline constexpr int kUnsavedRounds = 180;
+inline constexpr int kUnsavedRoundsQuestion = 181;
+inline constexpr int kTryAgain = 182;
+inline constexpr int kWriteElsewhere = 183;
+inline constexpr int kDiscard = 184;
 // The title of the folder chooser for them, "Leeren Ordner ... wählen".
-inline constexpr int kChooseFolderForRounds = 181;
+inline constexpr int kChooseFolderForRounds = 185;
 // "Der Ordner ist nicht leer:", followed by the folder chosen.
-inline constexpr int kFolderNotEmpty = 182;
+inline constexpr int kFolderNotEmpty = 186;
 // Log lines: "Nicht gespeicherte Runden verworfen:" and their number;
 // "Runden geschrieben in" and the folder.
-inline constexpr int kRoundsDiscarded = 183;
-inline constexpr int kRoundsWrittenElsewhere = 184;
+inline constexpr int kRoundsDiscarded = 187;
+inline constexpr int kRoundsWrittenElsewhere = 188;
+
+// "Unfertiger Schreibvorgang nicht ausgeführt, keine Protokolldatei dieses
+// Ordners:", followed by " " and the entry as the journal has it (made one
+// safe line): start-up refused to act on a journal entry.
+inline constexpr int kJournalEntryRefused = 176;
+// "Keine gewöhnliche Datei (Verknüpfung?), wird nicht beschrieben:",
+// followed by " " and the path: a record file's name taken by a link or
+// anything else that is not a regular file.
+inline constexpr int kNotARegularFile = 177;
+// The reasons a figure list shows a picture as unusable, in its tool tip:
+// a name the players' programs cannot be sent, and a picture that does not
+// load.
+inline constexpr int kPictureNameTooLong = 178;
+inline constexpr int kPictureNotLoadable = 179;
 
 }  // namespace quib::server::txt

@@ -185,15 +185,19 @@ constexpr const char* kDefaults[kServerTextCount] = {
     "Programmiert von",  // txt173: the credits box, before txt170
     "Bild fehlt auf dem Rechner des Spielers:",  // txt174: a seat whose pictures did not load
     "Keine verwendbaren Figurenbilder, das Spiel kann nicht starten. Figurenbilder sind PNG-Dateien (h\xF6" "chstens 2048 Pixel je Seite, Name nicht auf 1 endend) im Ordner",  // txt175
-    "Noch nicht gespeicherte Runden:",  // txt176: followed by their number
-    "Ihre Dateien konnten nicht geschrieben werden (volle Festplatte?). Erneut versuchen, in einen anderen, leeren Ordner schreiben oder verwerfen?",  // txt177
-    "Erneut versuchen",  // txt178
-    "In anderen Ordner schreiben ...",  // txt179
-    "Verwerfen",  // txt180
-    "Leeren Ordner f\xFC" "r die Runden w\xE4hlen",  // txt181
-    "Der Ordner ist nicht leer:",  // txt182: followed by the folder
-    "Nicht gespeicherte Runden verworfen:",  // txt183: followed by their number
-    "Runden geschrieben in",  // txt184: followed by the folder
+    "Unfertiger Schreibvorgang nicht ausgef\xFChrt, keine Protokolldatei dieses Ordners:",  // txt176: a journal entry refused at start-up
+    "Keine gew\xF6hnliche Datei (Verkn\xFCpfung?), wird nicht beschrieben:",  // txt177: a record file that is a link
+    "Dateiname l\xE4nger als 100 Bytes, die Spieler k\xF6nnen das Bild nicht laden",  // txt178: a figure list entry
+    "Bild kann nicht geladen werden (kein lesbares PNG oder gr\xF6\xDF" "er als 2048 Pixel je Seite)",  // txt179: a figure list entry
+    "Noch nicht gespeicherte Runden:",  // txt180: followed by their number
+    "Ihre Dateien konnten nicht geschrieben werden (volle Festplatte?). Erneut versuchen, in einen anderen, leeren Ordner schreiben oder verwerfen?",  // txt181
+    "Erneut versuchen",  // txt182
+    "In anderen Ordner schreiben ...",  // txt183
+    "Verwerfen",  // txt184
+    "Leeren Ordner f\xFC" "r die Runden w\xE4hlen",  // txt185
+    "Der Ordner ist nicht leer:",  // txt186: followed by the folder
+    "Nicht gespeicherte Runden verworfen:",  // txt187: followed by their number
+    "Runden geschrieben in",  // txt188: followed by the folder
 };
 // clang-format on
 static_assert(txt::kRoundsWrittenElsewhere == kServerTextCount - 1, "text_ids.h names every text");

@@ -37,6 +37,13 @@ enum class ExistingFile {
     Unreadable,  // something of that name exists but cannot be read
 };
 
+// Record files are only ever regular files of their own folder: a link
+// there (to a file outside, or dangling) is refused, never followed.
+bool IsLink(const std::filesystem::path& file) {
+    struct stat status {};
+    return ::lstat(file.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
 ExistingFile ReadExistingFile(const std::filesystem::path& file, std::string& text) {
     // lstat: a dangling link still names a file that must not be replaced
     // by a fresh one. Only a name that is certainly free (nothing of that
@@ -47,7 +54,7 @@ ExistingFile ReadExistingFile(const std::filesystem::path& file, std::string& te
         const bool free = errno == ENOENT || errno == ENOTDIR;
         return free ? ExistingFile::Missing : ExistingFile::Unreadable;
     }
-    const std::optional<std::string> content = ReadWholeFile(file);
+    const std::optional<std::string> content = ReadWholeFile(file, LinkRule::Refuse);
     if (!content) {
         return ExistingFile::Unreadable;
     }
@@ -55,11 +62,18 @@ ExistingFile ReadExistingFile(const std::filesystem::path& file, std::string& te
     return ExistingFile::Read;
 }
 
-bool ReplaceFile(const std::filesystem::path& file, std::string_view text) {
-    if (!file.has_filename()) {
+// Replaces a regular file of the folder itself, as a staged record file is
+// replaced: a link of that name is refused, not followed.
+bool ReplaceRecordFile(const std::filesystem::path& file, std::string_view text) {
+    const std::optional<PreparedFile> prepared = PrepareReplacement(file, text, LinkRule::Refuse);
+    if (!prepared) {
         return false;
     }
-    return WriteFileAtomically(file, text, WriteMode::Replace) == WriteResult::Written;
+    if (!CommitReplacement(*prepared)) {
+        ::unlink(prepared->temp.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool Exists(const std::filesystem::path& file) {
@@ -97,7 +111,7 @@ RecordOutcome RecordWriter::WriteWaiting() {
     // An earlier round whose renames failed after its journal was written
     // is finished first: the rounds after it build on it.
     if (!journal_.empty() && Exists(journal_)) {
-        CompleteJournal(journal_);
+        ReportRefusedJournalEntries(CompleteJournal(folders_).refused);
     }
     // Rounds of one game go into its files in order: after a round that
     // fails, the later rounds of its game wait behind it. Other games' rounds
@@ -130,12 +144,13 @@ RecordOutcome RecordWriter::WriteWaiting() {
 }
 
 bool RecordWriter::WriteRoundFiles(const FinishedRound& round, RecordOutcome& outcome) {
-    RecordTransaction files(journal_);
-    const bool roundStaged =
-        CanNameFile(folders_.log, round.fileName) && !journal_.empty() &&
-        files.Stage(folders_.log / round.fileName, RoundFileText(round, texts_));
-    if (!roundStaged) {
+    RecordTransaction files(folders_);
+    const bool canName = CanNameFile(folders_.log, round.fileName) && !journal_.empty();
+    if (!canName) {
         ShowWriteFailure(ShownPath(folders_.log, round.fileName));
+    }
+    if (!canName ||
+        !StageReported(files, RecordFolder::Log, round.fileName, RoundFileText(round, texts_))) {
         log_(texts_[txt::kRoundAndGameNotSaved] + " " + round.fileName);
         return false;
     }
@@ -177,10 +192,18 @@ bool RecordWriter::WriteRoundFiles(const FinishedRound& round, RecordOutcome& ou
 // A file that exists but cannot be read is left as it is.
 bool RecordWriter::StageGameFile(GameFileKind kind, const FinishedRound& round,
                                  RecordTransaction& files, bool& newFile) {
+    const RecordFolder recordFolder =
+        kind == GameFileKind::Game ? RecordFolder::Log : RecordFolder::Log2;
     const std::filesystem::path& folder = kind == GameFileKind::Game ? folders_.log : folders_.log2;
     const std::string& name = round.game.fileName;
     if (!CanNameFile(folder, name)) {
         ShowWriteFailure(ShownPath(folder, name));
+        return false;
+    }
+    // A link is refused before it is read: neither a file outside nor a
+    // dangling link's nothing may become the base of the game's file.
+    if (IsLink(folder / name)) {
+        ShowNotARegularFile(ShownPath(folder, name));
         return false;
     }
     std::string text;
@@ -196,11 +219,26 @@ bool RecordWriter::StageGameFile(GameFileKind kind, const FinishedRound& round,
             ShowReadFailure(ShownPath(folder, name));
             return false;
     }
-    if (!files.Stage(folder / name, GameFileText(kind, existing, round, texts_))) {
-        ShowWriteFailure(ShownPath(folder, name));
-        return false;
+    return StageReported(files, recordFolder, name, GameFileText(kind, existing, round, texts_));
+}
+
+// Stages a record file; a failure is shown in a box naming the file, and a
+// name taken by a link or other non-file also gets its line in the log view.
+bool RecordWriter::StageReported(RecordTransaction& files, RecordFolder folder,
+                                 const std::string& name, std::string_view bytes) {
+    const std::filesystem::path& directory =
+        folder == RecordFolder::Log ? folders_.log : folders_.log2;
+    switch (files.Stage(folder, name, bytes)) {
+        case StageResult::Staged:
+            return true;
+        case StageResult::NotARegularFile:
+            ShowNotARegularFile(ShownPath(directory, name));
+            return false;
+        case StageResult::Failed:
+            break;
     }
-    return true;
+    ShowWriteFailure(ShownPath(directory, name));
+    return false;
 }
 
 // A seat played without a chosen subject has no file to keep up to date.
@@ -210,13 +248,21 @@ bool RecordWriter::StageSubjectFile(int seat, const FinishedRound& round, Record
     if (file.empty()) {
         return true;
     }
+    const std::optional<std::string> name = SubjectFileName(file);
+    if (!name) {
+        ShowWriteFailure(file);
+        return false;
+    }
+    if (IsLink(folders_.log / *name)) {
+        ShowNotARegularFile(file);
+        return false;
+    }
     SubjectRecord subject;
     const std::optional<std::string> text = SubjectFileAfter(round, seat, true, subject);
     if (!text) {
         return false;
     }
-    if (!files.Stage(file, *text)) {
-        ShowWriteFailure(file);
+    if (!StageReported(files, RecordFolder::Log, *name, *text)) {
         return false;
     }
     updated = subject;
@@ -231,7 +277,9 @@ std::optional<std::string> RecordWriter::SubjectFileAfter(const FinishedRound& r
                                                           bool report, SubjectRecord& updated) {
     const std::string& file = round.seats[seat].subject.subjectFile;
     // The raw bytes: lines the program does not own are kept as they are.
-    const std::optional<std::string> text = ReadWholeFile(file);
+    const std::optional<std::string> name = SubjectFileName(file);
+    const std::optional<std::string> text =
+        name ? ReadWholeFile(folders_.log / *name, LinkRule::Refuse) : std::nullopt;
     if (!text) {
         if (report) {
             ShowReadFailure(file);
@@ -259,7 +307,8 @@ void RecordWriter::RetryDueSubjectUpdates(RecordOutcome& outcome) {
         SubjectRecord subject;
         const auto& [round, seat] = due->second;
         const std::optional<std::string> text = SubjectFileAfter(round, seat, false, subject);
-        if (text && ReplaceFile(subject.subjectFile, *text)) {
+        const std::optional<std::string> name = SubjectFileName(subject.subjectFile);
+        if (text && name && ReplaceRecordFile(folders_.log / *name, *text)) {
             outcome.subjects[seat] = subject;
             due = subjectUpdatesDue_.erase(due);
         } else {
@@ -270,6 +319,7 @@ void RecordWriter::RetryDueSubjectUpdates(RecordOutcome& outcome) {
 
 void RecordWriter::RecoverUnfinishedWrites() {
     const RecoveredWrites recovered = quib::server::RecoverUnfinishedWrites(folders_);
+    ReportRefusedJournalEntries(recovered.refused);
     // A journal holds one round: its round file and its game's files.
     std::string game;
     std::string round;
@@ -307,6 +357,38 @@ bool RecordWriter::HoldsRoundNumber(std::int32_t number) const {
         }
     }
     return false;
+}
+
+// The subject file's name in log/, when `file` names one there. The seats
+// carry full paths; a path into any other folder is none of the records'
+// files and is never written.
+std::optional<std::string> RecordWriter::SubjectFileName(const std::string& file) const {
+    const std::filesystem::path path(file);
+    const std::string name = path.filename().string();
+    if (folders_.log.empty() || !IsRecordFileNameIn(RecordFolder::Log, name) ||
+        !IsNumberedFileName(name, 'p')) {
+        return std::nullopt;
+    }
+    const std::filesystem::path folder = path.parent_path();
+    std::error_code error;
+    if (folder.lexically_normal() != folders_.log.lexically_normal() &&
+        !std::filesystem::equivalent(folder, folders_.log, error)) {
+        return std::nullopt;
+    }
+    return name;
+}
+
+void RecordWriter::ReportRefusedJournalEntries(const std::vector<std::string>& refused) const {
+    for (const std::string& entry : refused) {
+        log_(texts_[txt::kJournalEntryRefused] + " " + entry);
+    }
+}
+
+// The failure box every write failure shows, and a line in the log view
+// saying why this one cannot be written.
+void RecordWriter::ShowNotARegularFile(const std::string& shownPath) const {
+    ShowWriteFailure(shownPath);
+    log_(texts_[txt::kNotARegularFile] + " " + shownPath);
 }
 
 void RecordWriter::ShowReadFailure(const std::string& shownPath) const {

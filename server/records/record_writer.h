@@ -7,7 +7,9 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/work_folders.h"
 #include "server/core/message_sink.h"
@@ -20,6 +22,7 @@
 namespace quib::server {
 
 class RecordTransaction;
+enum class RecordFolder;
 
 // What writing a round's files achieved.
 struct RecordOutcome {
@@ -41,8 +44,15 @@ struct RecordOutcome {
 // later round; the update is built from the file as it is then and gives the
 // same file when applied twice, so trying again is always safe.
 // A failure is reported in a box (title txt3 "Fehler!") and never stops the
-// game. The log view gets one line per round: which game file was written,
-// or what could not be saved. Rounds of one game are written in order: a
+// game. Record files are written only as regular files of log/ and log2/: a
+// link (to a file outside, or dangling) or anything else that is not a file
+// where a record file should be is refused, with the box and a log line
+// naming it, and the round waits as for any failed write (a subject file's
+// update is due again, as below) until the name is free or a file again.
+// The folders log/ and log2/ themselves may be links (a lab may keep its
+// records on another disk); no record file is, and no name leaves them.
+// The log view gets one line per round: which game file was written, or
+// what could not be saved. Rounds of one game are written in order: a
 // round waiting behind a failed one of its game waits too, while other
 // games' rounds are written.
 // Runs on the network thread under stateLock, like the game that numbers
@@ -95,9 +105,14 @@ class RecordWriter final : public NumbersInUse {
                        bool& newFile);
     bool StageSubjectFile(int seat, const FinishedRound& round, RecordTransaction& files,
                           std::optional<SubjectRecord>& updated);
+    bool StageReported(RecordTransaction& files, RecordFolder folder, const std::string& name,
+                       std::string_view bytes);
+    std::optional<std::string> SubjectFileName(const std::string& file) const;
     void RetryDueSubjectUpdates(RecordOutcome& outcome);
     std::optional<std::string> SubjectFileAfter(const FinishedRound& round, int seat, bool report,
                                                 SubjectRecord& updated);
+    void ReportRefusedJournalEntries(const std::vector<std::string>& refused) const;
+    void ShowNotARegularFile(const std::string& shownPath) const;
     void ShowReadFailure(const std::string& shownPath) const;
     void ShowWriteFailure(const std::string& shownPath) const;
     void ShowBox(const std::string& text) const;

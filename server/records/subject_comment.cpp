@@ -1,5 +1,8 @@
 #include "server/records/subject_comment.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <optional>
 
 #include "common/file_io.h"
@@ -11,6 +14,11 @@ namespace quib::server {
 namespace {
 
 constexpr int kCommentField = 2;
+
+bool IsSymbolicLink(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
 
 SaveCommentResult Failure(std::string errorText, std::string logText = {}) {
     return {SaveCommentStatus::Failed, std::move(errorText), std::move(logText)};
@@ -24,7 +32,13 @@ SaveCommentResult SaveCommentToFile(std::string_view subjectFile, std::string_vi
         return {SaveCommentStatus::NoSubject, {}, {}};
     }
     const std::string path(subjectFile);
-    const std::optional<std::string> before = ReadWholeFile(path);
+    // A subject file is a record file: a link in its place is refused, as
+    // when a round is written, rather than followed to wherever it points.
+    if (IsSymbolicLink(path)) {
+        return Failure(texts[txt::kCannotWriteFile] + " " + path,
+                       texts[txt::kNotARegularFile] + " " + path);
+    }
+    const std::optional<std::string> before = ReadWholeFile(path, LinkRule::Refuse);
     if (!before) {
         return Failure(texts[txt::kCannotReadFile] + ": " + path);
     }
@@ -37,7 +51,12 @@ SaveCommentResult SaveCommentToFile(std::string_view subjectFile, std::string_vi
         return Failure(report, report);
     }
     file->SetField(file->Layout().commentLine, kCommentField, EncodeComment(editorText));
-    if (WriteFileAtomically(path, file->Text(), WriteMode::Replace) != WriteResult::Written) {
+    const std::optional<PreparedFile> prepared =
+        PrepareReplacement(path, file->Text(), LinkRule::Refuse);
+    if (!prepared || !CommitReplacement(*prepared)) {
+        if (prepared) {
+            ::unlink(prepared->temp.c_str());
+        }
         return Failure(texts[txt::kCannotWriteFile] + " " + path);
     }
     return {SaveCommentStatus::Saved, {}, {}};

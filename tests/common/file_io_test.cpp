@@ -58,6 +58,26 @@ TEST_F(AtomicFileTest, ReplaceWritesThroughALink) {
     EXPECT_EQ(ReadBytes(target), "new");
 }
 
+// Under LinkRule::Refuse a link of the file's name, to a file or to
+// nothing, is neither read nor prepared for replacing: the file it points
+// at stays, nothing appears where it dangles, no temporary file is left.
+TEST_F(AtomicFileTest, RefusingLinksLeavesWhatTheyPointAt) {
+    const fs::path target = dir_.path() / "target.csv";
+    fs::create_symlink(target, file_);
+    for (const bool dangling : {true, false}) {
+        SCOPED_TRACE(dangling ? "dangling" : "to a file");
+        if (!dangling) {
+            WriteBytes(target, "old");
+        }
+        EXPECT_EQ(ReadWholeFile(file_, LinkRule::Refuse), std::nullopt);
+        EXPECT_FALSE(PrepareReplacement(file_, "new", LinkRule::Refuse).has_value());
+        EXPECT_TRUE(fs::is_symlink(file_));
+        EXPECT_EQ(fs::exists(target), !dangling);
+        EXPECT_EQ(NamesIn(dir_.path()).size(), dangling ? 1u : 2u);
+    }
+    EXPECT_EQ(ReadBytes(target), "old");
+}
+
 // The rename fails after the bytes were written: the temporary file must go.
 TEST_F(AtomicFileTest, FailedRenameLeavesNoTemporaryFile) {
     fs::create_directory(file_);

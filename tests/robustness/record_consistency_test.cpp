@@ -21,11 +21,13 @@
 #include "common/key_codes.h"
 #include "server/engine/engine.h"
 #include "server/records/csv_text.h"
+#include "server/records/record_transaction.h"
 #include "server/records/records_check.h"
 #include "server/records/subject_format.h"
 #include "testing/scratch_directory.h"
 #include "tests/support/case_name.h"
 #include "tests/support/child_process.h"
+#include "tests/support/folder_snapshot.h"
 #include "tests/support/records_agree.h"
 
 namespace {
@@ -240,34 +242,42 @@ TEST_P(WritesFailingForARound, AreMadeUpWhenWritingWorksAgain) {
 INSTANTIATE_TEST_SUITE_P(, WritesFailingForARound, ::testing::ValuesIn(kFailingWrites),
                          quib::testing::CaseName());
 
+constexpr int kMostSteps = 200;  // far more than a round's writes take
+
+// A server on the lab plays one round, then is killed at step `step` of
+// the second round's writes; true when it was killed (the writes took
+// fewer steps and ended normally otherwise).
+bool KilledAtStepOfTheSecondRound(const WorkFolders& folders, int step) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        LabServer server(folders, nullptr);
+        server.BeginGame(50000);
+        if (!server.PlayRound(51000)) {
+            ::_exit(2);
+        }
+        gStepsBeforeKill = step;
+        const bool second = server.PlayRound(60000);
+        gStepsBeforeKill = -1;
+        ::_exit(second ? 0 : 3);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    EXPECT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
+    return killed;
+}
+
 // The server is killed at each step of a round's writes in turn, then
 // started again on the same folder: the killed round is in all its files or
 // in none, nothing hidden is left, and the next game's round is written as
 // usual.
 TEST(KilledWhileWriting, EveryStepLeavesFilesThatAgreeAfterTheRestart) {
-    constexpr int kMostSteps = 200;  // far more than a round's writes take
     bool finished = false;
     for (int step = 0; step < kMostSteps && !finished; ++step) {
         SCOPED_TRACE("killed at step " + std::to_string(step));
         ScratchDirectory dir;
         const WorkFolders folders = NewLab(dir.path());
-        const pid_t child = ::fork();
-        if (child == 0) {
-            LabServer server(folders, nullptr);
-            server.BeginGame(50000);
-            if (!server.PlayRound(51000)) {
-                ::_exit(2);
-            }
-            gStepsBeforeKill = step;
-            const bool second = server.PlayRound(60000);
-            gStepsBeforeKill = -1;
-            ::_exit(second ? 0 : 3);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-        ASSERT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
-        finished = !killed;
+        finished = !KilledAtStepOfTheSecondRound(folders, step);
 
         CountingBoxes boxes;
         LabServer restarted(folders, &boxes);
@@ -283,6 +293,49 @@ TEST(KilledWhileWriting, EveryStepLeavesFilesThatAgreeAfterTheRestart) {
         EXPECT_EQ(boxes.count, 0);
     }
     EXPECT_TRUE(finished) << "a round's writes took more than " << kMostSteps << " steps";
+}
+
+// The server is killed after a round's journal was written and before its
+// renames were all done; then the lab folder is copied (to the analysis
+// computer) and moved (onto a stick), and the server started in the copy
+// and in the moved folder. Both recover the files that recovery in place
+// gives, every round is in them, and the folder copied from is left as it
+// was: the journal names the files relative to the lab folder it lies in.
+TEST(KilledWhileWriting, AJournalIsCompletedAfterTheLabFolderWasMovedOrCopied) {
+    int crashesAtTheJournal = 0;
+    bool finished = false;
+    for (int step = 0; step < kMostSteps && !finished; ++step) {
+        SCOPED_TRACE("killed at step " + std::to_string(step));
+        ScratchDirectory dir;
+        const fs::path original = dir.path() / "lab";
+        const WorkFolders folders = NewLab(original);
+        finished = !KilledAtStepOfTheSecondRound(folders, step);
+        if (finished || !fs::exists(folders.log / std::string(kJournalName))) {
+            continue;  // the other steps: EveryStepLeavesFilesThatAgreeAfterTheRestart
+        }
+        ++crashesAtTheJournal;
+        const auto crashed = quib::testing::FolderSnapshot(original);
+        const fs::path kept = dir.path() / "kept";
+        fs::copy(original, kept, fs::copy_options::recursive);
+
+        const fs::path copy = dir.path() / "analysis";
+        fs::copy(original, copy, fs::copy_options::recursive);
+        { LabServer inTheCopy(WorkFolders::In(copy), nullptr); }
+        EXPECT_EQ(quib::testing::FolderSnapshot(original), crashed);
+
+        const fs::path moved = dir.path() / "stick";
+        fs::rename(original, moved);
+        { LabServer inTheMovedFolder(WorkFolders::In(moved), nullptr); }
+
+        fs::rename(kept, original);
+        { LabServer inPlace(WorkFolders::In(original), nullptr); }
+        const auto recovered = quib::testing::FolderSnapshot(original);
+        EXPECT_EQ(ExpectRecordsAgree(original).rounds, 2);
+        EXPECT_EQ(quib::testing::FolderSnapshot(copy), recovered);
+        EXPECT_EQ(quib::testing::FolderSnapshot(moved), recovered);
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_GT(crashesAtTheJournal, 0) << "no step left a journal to complete";
 }
 
 // A lab moved an old game's files and round files to an archive and left the

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QFontMetrics>
+#include <QStandardItemModel>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -12,12 +13,37 @@
 
 namespace quib::server {
 
+namespace {
+
+// Tooltips take rich text when they look like it; names typed by the
+// experimenter or found in the picture folder are plain text.
+QString EntryToolTip(const QComboBox& list, int row) {
+    const QString reason = list.itemData(row, ChoiceList::kUnusableReasonRole).toString();
+    const QString text = reason.isEmpty() ? list.itemText(row) : list.itemText(row) + "\n" + reason;
+    return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+}
+
+}  // namespace
+
+void ChoiceList::AddUnusableItem(const QString& text, const QString& reason) {
+    addItem(style()->standardIcon(QStyle::SP_MessageBoxWarning), text);
+    const int row = count() - 1;
+    setItemData(row, reason, kUnusableReasonRole);
+    setItemData(row, EntryToolTip(*this, row), Qt::ToolTipRole);
+    if (auto* items = qobject_cast<QStandardItemModel*>(model())) {
+        QStandardItem* item = items->item(row, modelColumn());
+        item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+    }
+}
+
+bool ChoiceList::ChosenEntryUsable() const {
+    const QModelIndex chosen = model()->index(currentIndex(), modelColumn(), rootModelIndex());
+    return !chosen.isValid() || (model()->flags(chosen) & Qt::ItemIsEnabled);
+}
+
 void ChoiceList::showPopup() {
     for (int i = 0; i < count(); ++i) {
-        // Tooltips take rich text when they look like it; names typed by
-        // the experimenter or found in the picture folder are plain text.
-        setItemData(i, Qt::convertFromPlainText(itemText(i), Qt::WhiteSpaceNormal),
-                    Qt::ToolTipRole);
+        setItemData(i, EntryToolTip(*this, i), Qt::ToolTipRole);
     }
     view()->setTextElideMode(Qt::ElideMiddle);
     QComboBox::showPopup();

@@ -28,7 +28,20 @@ class ChoiceList : public QComboBox {
     // the window's font, and still less than a third of the window.
     static constexpr int kMaxPopupWidth = 400;
 
+    // An entry that cannot be chosen carries why in this role (plain text);
+    // its tool tip shows it under the entry's name.
+    static constexpr int kUnusableReasonRole = Qt::UserRole + 1;
+
     using QComboBox::QComboBox;
+
+    // Adds an entry that is shown, with a warning icon and `reason` in its
+    // tool tip, but cannot be chosen: the list's model disables it, so
+    // neither the opened list nor the keyboard selects it.
+    void AddUnusableItem(const QString& text, const QString& reason);
+
+    // Whether the chosen entry may be chosen (an entry set by the program
+    // could still be a disabled one).
+    bool ChosenEntryUsable() const;
 
     void showPopup() override;
 

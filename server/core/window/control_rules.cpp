@@ -12,7 +12,8 @@ bool EverythingChosen(const ControlInputs& in) {
     const bool listsChosen =
         std::all_of(in.settingEntry.begin(), in.settingEntry.end(), [](int e) { return e != 0; });
     const bool bothConnected = in.seatConnected[0] && in.seatConnected[1];
-    return subjectsChosen && differentSubjects && listsChosen && bothConnected;
+    return subjectsChosen && differentSubjects && listsChosen && in.chosenEntriesUsable &&
+           bothConnected;
 }
 
 }  // namespace

@@ -20,6 +20,10 @@ struct ControlInputs {
     // Selected entries of 9002, 9004, 9006, 9008, 9009, 9011, 9012.
     std::array<int, 7> settingEntry = {0, 0, 0, 0, 1, 0, 1};
     std::array<bool, 2> seatConnected = {false, false};
+    // Every chosen entry of the seven lists may be chosen: a disabled entry
+    // (a figure picture no game can show) set by the program blocks the
+    // start as a prompt does.
+    bool chosenEntriesUsable = true;
 };
 
 enum class Enablement { Enable, Disable, Keep };

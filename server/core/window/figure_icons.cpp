@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "protocol/messages.h"
+
 namespace quib::server {
 
 namespace {
@@ -58,9 +60,15 @@ std::vector<FigureEntry> ListFigurePictures(const std::filesystem::path& grafikD
         if (!entry.is_regular_file(error) || !IsFigurePictureName(name)) {
             continue;
         }
+        if (name.size() > protocol::kMaxPictureName) {
+            figures.push_back({name, MakeFigureIcon(QImage()), false, FigureProblem::NameTooLong});
+            continue;
+        }
         // At the mirror's own size, the one the game draws it at first.
         const QImage picture = pictures.Picture(entry.path(), 1.0f);
-        figures.push_back({name, MakeFigureIcon(picture), !picture.isNull()});
+        const bool loads = !picture.isNull();
+        figures.push_back({name, MakeFigureIcon(picture), loads,
+                           loads ? FigureProblem::None : FigureProblem::NotLoadable});
     }
     std::sort(figures.begin(), figures.end(),
               [](const FigureEntry& a, const FigureEntry& b) { return a.fileName < b.fileName; });

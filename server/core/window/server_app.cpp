@@ -13,6 +13,7 @@
 #include "common/qt_translation.h"
 #include "common/work_folders.h"
 #include "server/core/time_format.h"
+#include "server/core/window/choice_list.h"
 #include "server/core/window/control_rules.h"
 #include "server/core/window/figure_icons.h"
 #include "server/core/window/qt_text.h"
@@ -230,6 +231,8 @@ void ServerApp::UpdateControls(bool populateLists) {
     }
     for (std::size_t i = 0; i < std::size(kSettingLists); ++i) {
         in.settingEntry[i] = w.List(kSettingLists[i])->currentIndex();
+        const auto* list = qobject_cast<const ChoiceList*>(w.List(kSettingLists[i]));
+        in.chosenEntriesUsable = in.chosenEntriesUsable && list->ChosenEntryUsable();
     }
     const ControlStates states = EvaluateControls(in);
     w.Button(control::kAbort)->setEnabled(states.abortEnabled);
@@ -244,13 +247,31 @@ void ServerApp::UpdateControls(bool populateLists) {
     ApplyEnablement(w.Control(control::kStartToggle), states.startToggle);
 }
 
+namespace {
+
+// Why the figure lists offer a picture as unusable, in the lab's language.
+std::string FigureProblemText(const ServerTexts& texts, const FigureEntry& figure) {
+    return texts[figure.problem == FigureProblem::NameTooLong ? txt::kPictureNameTooLong
+                                                              : txt::kPictureNotLoadable];
+}
+
+}  // namespace
+
 void ServerApp::FillFigureLists() {
     const std::filesystem::path& grafik = engine_->folders().grafik;
     bool anyUsable = false;
     for (const FigureEntry& figure : ListFigurePictures(grafik, *engine_->pictures())) {
         const QIcon icon(QPixmap::fromImage(figure.icon));
         for (int id : {control::kFigure2, control::kFigure1}) {
-            window_->List(id)->addItem(icon, ToQt(figure.fileName));
+            auto* list = qobject_cast<ChoiceList*>(window_->List(id));
+            if (figure.usable) {
+                list->addItem(icon, ToQt(figure.fileName));
+            } else {
+                // Listed, so that the experimenter sees the picture is there
+                // and why no game can use it, but not choosable.
+                list->AddUnusableItem(ToQt(figure.fileName),
+                                      ToQt(FigureProblemText(texts_, figure)));
+            }
         }
         anyUsable = anyUsable || figure.usable;
     }

@@ -120,8 +120,24 @@ TEST(LoadSettingsTest, FirstStartInAnEmptyDirectory) {
                      "txt171 = Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert:\r\n"),
         std::string::npos);
     EXPECT_TRUE(
-        written.ends_with("\r\ntxt183 = Nicht gespeicherte Runden verworfen:\r\n"
-                          "txt184 = Runden geschrieben in\r\n"));
+        written.find("\r\ntxt173 = Programmiert von\r\n"
+                     "txt174 = Bild fehlt auf dem Rechner des Spielers:\r\n"
+                     "txt175 = Keine verwendbaren Figurenbilder, das Spiel kann nicht "
+                     "starten. Figurenbilder sind PNG-Dateien (h\xF6"
+                     "chstens 2048 Pixel je Seite, Name nicht auf 1 endend) im "
+                     "Ordner\r\n"
+                     "txt176 = Unfertiger Schreibvorgang nicht ausgef\xFChrt, keine "
+                     "Protokolldatei dieses Ordners:\r\n"
+                     "txt177 = Keine gew\xF6hnliche Datei (Verkn\xFCpfung?), wird nicht "
+                     "beschrieben:\r\n"
+                     "txt178 = Dateiname l\xE4nger als 100 Bytes, die Spieler k\xF6nnen das "
+                     "Bild nicht laden\r\n"
+                     "txt179 = Bild kann nicht geladen werden (kein lesbares PNG oder "
+                     "gr\xF6\xDF"
+                     "er als 2048 Pixel je Seite)\r\n") != std::string::npos);
+    EXPECT_TRUE(
+        written.ends_with("\r\ntxt187 = Nicht gespeicherte Runden verworfen:\r\n"
+                          "txt188 = Runden geschrieben in\r\n"));
 
     // 3 lines of heading and 170 key lines, in ascending key order.
     std::istringstream lines(written);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -327,6 +328,97 @@ TEST_P(BlockedGameFiles, KeepTheWholeRoundWaitingUntilWritingWorksAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, BlockedGameFiles, ::testing::ValuesIn(kFailureCases),
+                         quib::testing::CaseName());
+
+struct LinkCase {
+    const char* name;
+    const char* file;  // below the lab folder
+    bool dangling;     // else a link to a file outside the lab folder
+    bool roundWaits;   // else only the subject's update waits
+};
+
+void PrintTo(const LinkCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const LinkCase kLinkCases[] = {
+    {"RoundFileToAFileOutside", "log/r000000.csv", false, true},
+    {"RoundFileDangling", "log/r000000.csv", true, true},
+    {"GameFileToAFileOutside", "log/g000000.csv", false, true},
+    {"GameFileDangling", "log/g000000.csv", true, true},
+    {"PositionFileToAFileOutside", "log2/g000000.csv", false, true},
+    {"PositionFileDangling", "log2/g000000.csv", true, true},
+    {"SubjectFileToAFileOutside", "log/p000007.csv", false, false},
+    {"SubjectFileDangling", "log/p000007.csv", true, false},
+};
+
+class LinkedRecordFile : public GameFiles, public ::testing::WithParamInterface<LinkCase> {
+  protected:
+    std::filesystem::path outsideFile() const { return outside.path() / "elsewhere.csv"; }
+
+    quib::testing::ScratchDirectory outside;
+};
+
+// A link where a record file belongs, to a file outside the lab folder or
+// to nothing (a new file's name taken), is never written through: the box
+// and a log line name it, the file outside stays as it was, and the round
+// waits in memory (a subject file's update waits with the subject). Once a
+// regular file or nothing has the name again, the next round writes
+// everything, the waiting round first.
+TEST_P(LinkedRecordFile, IsRefusedAndTheRoundWaitsUntilItIsGone) {
+    const LinkCase& c = GetParam();
+    const std::filesystem::path link = workDir() / c.file;
+    const std::string outsideBytes = std::string(kBenBefore) + "not the lab's\n";
+    if (!c.dangling) {
+        WriteBytes(outsideFile(), outsideBytes);
+    }
+    PlayWonRound();
+    // After the round took its number: a link there beforehand would only
+    // make the round take the next free one.
+    ASSERT_EQ(engine->game().roundRecord.fileName, "r000000.csv");
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(outsideFile(), link);
+    EXPECT_EQ(WriteRound(55300).roundSaved, !c.roundWaits);
+    FinishRound();
+
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].second, "Kann Datei nicht schreiben: " + Shown(link));
+    const std::vector<std::string> lines = TakeLogTexts();
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), texts[txt::kNotARegularFile] + " " + Shown(link)),
+        lines.end())
+        << ::testing::PrintToString(lines);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    if (c.dangling) {
+        EXPECT_FALSE(std::filesystem::exists(outsideFile()));
+    } else {
+        EXPECT_EQ(ReadBytes(outsideFile()), outsideBytes);
+    }
+    for (const std::filesystem::path& file :
+         {logDir() / "r000000.csv", gameFile(), positionFile()}) {
+        EXPECT_EQ(std::filesystem::is_regular_file(std::filesystem::symlink_status(file)),
+                  !c.roundWaits)
+            << file;
+    }
+    EXPECT_EQ(ReadBytes(annaFile), c.roundWaits ? kAnnaBefore : ExpectedFile("p000003_round1.csv"));
+
+    std::filesystem::remove(link);
+    if (link == benFile) {
+        WriteBytes(benFile, kBenBefore);  // the subject's file itself instead of the link
+    }
+    PlayLostRound();
+    Record(64000);
+    EXPECT_EQ(ReadBytes(gameFile()), ExpectedFile("game_round2.csv"));
+    EXPECT_EQ(ReadBytes(positionFile()), ExpectedFile("position_round2.csv"));
+    EXPECT_EQ(ReadBytes(annaFile), ExpectedFile("p000003_round2.csv"));
+    EXPECT_EQ(ReadBytes(benFile), ExpectedFile("p000007_round2.csv"));
+    EXPECT_EQ(NamesIn(logDir()),
+              (std::vector<std::string>{"g000000.csv", "p000003.csv", "p000007.csv", "r000000.csv",
+                                        "r000001.csv"}));
+    quib::testing::ExpectRecordsAgree(workDir());
+}
+
+INSTANTIATE_TEST_SUITE_P(, LinkedRecordFile, ::testing::ValuesIn(kLinkCases),
                          quib::testing::CaseName());
 
 // A writer whose position folder was never set up writes nothing into the

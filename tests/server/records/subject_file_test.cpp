@@ -497,6 +497,27 @@ INSTANTIATE_TEST_SUITE_P(
                         "Aufbau der Datei nicht erkannt, Datei bleibt unver\xE4ndert: ", true}),
     quib::testing::CaseName{});
 
+// A subject file is a record file: a link in its place (here to a file
+// outside the lab folder) is refused, not written through, and named in
+// the log view.
+TEST_F(SubjectFileTest, CommentIsNotSavedThroughALink) {
+    const ScratchDirectory outside;
+    const std::filesystem::path elsewhere = outside.path() / "p000004.csv";
+    const std::string content =
+        "Spieler\nSpielernr.;000004\nSpielername;Dora\nKommentar;\n"
+        "Punkte;0;Rekord;0\nRunden;0;Spielzeit;0;00:00:00\n";
+    WriteBytes(elsewhere, content);
+    std::filesystem::create_symlink(elsewhere, File("p000004.csv"));
+
+    const SaveCommentResult result = SaveCommentToFile(PathText("p000004.csv"), "neu", texts_);
+
+    EXPECT_EQ(result.status, SaveCommentStatus::Failed);
+    EXPECT_EQ(result.errorText, "Kann Datei nicht schreiben: " + PathText("p000004.csv"));
+    EXPECT_EQ(result.logText, texts_[txt::kNotARegularFile] + " " + PathText("p000004.csv"));
+    EXPECT_EQ(ReadBytes(elsewhere), content);
+    EXPECT_TRUE(std::filesystem::is_symlink(File("p000004.csv")));
+}
+
 TEST_F(SubjectFileTest, SeatWithoutSubjectHasNothingToSave) {
     const SaveCommentResult result = SaveCommentToFile("", "neu", texts_);
     EXPECT_EQ(result.status, SaveCommentStatus::NoSubject);

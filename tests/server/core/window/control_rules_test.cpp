@@ -72,6 +72,13 @@ const RuleCase kRules[] = {
          return in;
      },
      false, txt::kStartGame, Enablement::Enable, Enablement::Disable},
+    {"AChosenFigureNoGameCanShow",
+     [] {
+         auto in = ReadyToStart();
+         in.chosenEntriesUsable = false;
+         return in;
+     },
+     false, txt::kStartGame, Enablement::Enable, Enablement::Disable},
     {"ToggleDownDuringAGame",
      [] {
          auto in = ReadyToStart();

@@ -3,12 +3,14 @@
 // from protocol-level test clients.
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
 #include <bitset>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -329,19 +331,51 @@ struct BehindTheBox {
     std::size_t questions = 0;
 };
 
-// A round file that cannot be written (here a folder in its place; a full
-// disk alike) is reported in a box the main thread shows, while the network
-// thread goes on: the round end completes, the round counts and waits in
-// memory, and both players' screens keep being served for as long as the box
-// is open. The close asked for behind the box is asked once it is closed.
-// When writing works again, the waiting round is written before the next.
+// A full disk while a process may write files of at most `bytes`: every
+// longer write fails (EFBIG where a full disk gives ENOSPC). For the
+// lifetime of the object; the signal that would end the process on such a
+// write is ignored meanwhile.
+class FullDisk {
+  public:
+    explicit FullDisk(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &before_);
+        rlimit limit = before_;
+        limit.rlim_cur = bytes;
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FullDisk() { FreeSpace(); }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+    void FreeSpace() {
+        if (!freed_) {
+            ::setrlimit(RLIMIT_FSIZE, &before_);
+            std::signal(SIGXFSZ, previousHandler_);
+            freed_ = true;
+        }
+    }
+
+  private:
+    rlimit before_{};
+    void (*previousHandler_)(int) = nullptr;
+    bool freed_ = false;
+};
+
+// A full disk at a round's end: the round is reported in a box the main
+// thread shows, while the network thread goes on: the round end completes,
+// the round counts and waits in memory, and both players' screens keep being
+// served for as long as the box is open. The close asked for behind the box
+// is asked once it is closed. Once the disk has room, the waiting round is
+// written before the next.
 TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenIsShownInABoxWhileThePlayGoesOn) {
     const MainThreadWatchdog watchdog(std::chrono::seconds(60));
     ASSERT_NO_FATAL_FAILURE(SeatBothAndStartTheGame());
     const std::string roundFile = Locked([&] { return app->engine().game().roundRecord.fileName; });
     ASSERT_FALSE(roundFile.empty());
     const std::filesystem::path inTheWay = dir.path() / "log" / roundFile;
-    ASSERT_TRUE(std::filesystem::create_directory(inTheWay));
+    // A round file is a few hundred bytes.
+    FullDisk disk(64);
 
     StateLock& lock = app->state().lock;
     QPlainTextEdit* logView = app->window()->Editor(control::kLog);
@@ -395,6 +429,7 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenIsShownInABoxWhileThePlayGoesOn) 
     EXPECT_EQ(dialogs.messages[0].first, "Fehler!");
     EXPECT_EQ(dialogs.messages[0].second,
               "Kann Datei nicht schreiben: " + inTheWay.generic_string());
+    EXPECT_FALSE(std::filesystem::exists(inTheWay));
     EXPECT_TRUE(seen.lockFree) << "the network thread held stateLock behind the box";
     EXPECT_EQ(seen.gameState, RoundOver) << "the round end did not complete behind the box";
     // 1.5 s behind the box: some 60 exchanges at 25 ms; a frozen screen gets
@@ -412,9 +447,9 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenIsShownInABoxWhileThePlayGoesOn) 
     ASSERT_TRUE(RunUntil([&] { return !dialogs.questions.empty(); }));
     EXPECT_FALSE(app->quitConfirmed());
 
-    // Writing works again: the next round's end writes the waiting round
-    // first, then its own.
-    std::filesystem::remove(inTheWay);
+    // The disk has room again: the next round's end writes the waiting
+    // round first, then its own.
+    disk.FreeSpace();
     for (tools::TestClient& player : players) {
         player.SetKeysDown({});
     }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QString>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -48,6 +49,18 @@ class ServerStartup : public ::testing::Test {
         figure.fill(Qt::blue);
         ASSERT_TRUE(
             figure.save(QString::fromStdString((dir.path() / "grafik" / "a0.png").string())));
+    }
+
+    // Subjects p000000.csv and p000001.csv, to be chosen for both seats.
+    void PutTwoSubjects() {
+        std::filesystem::create_directories(dir.path() / "log");
+        for (const char* number : {"000000", "000001"}) {
+            WriteBytes(dir.path() / "log" / (std::string("p") + number + ".csv"),
+                       std::string("Spieler\r\nSpielernr.;") + number + "\r\nSpielername;S" +
+                           number +
+                           "\r\nKommentar;\r\nErstellt;09.12.26;10:00:00\r\n\r\n"
+                           "Punkte;0;Rekord;0\r\nRunden;0;Spielzeit;0;00:00:00\r\n");
+        }
     }
 
     std::string Text(int id, ServerApp& app) {
@@ -392,13 +405,7 @@ TEST_F(ServerStartup, StartToggleOpensOnceEverythingIsChosenAndStartsAGame) {
     WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
     std::filesystem::create_directories(dir.path() / "grafik");
     WritePicture(dir.path() / "grafik" / "figur0.png", Qt::blue);
-    std::filesystem::create_directories(dir.path() / "log");
-    for (const char* number : {"000000", "000001"}) {
-        WriteBytes(dir.path() / "log" / (std::string("p") + number + ".csv"),
-                   std::string("Spieler\r\nSpielernr.;") + number + "\r\nSpielername;S" + number +
-                       "\r\nKommentar;\r\nErstellt;09.12.26;10:00:00\r\n\r\n"
-                       "Punkte;0;Rekord;0\r\nRunden;0;Spielzeit;0;00:00:00\r\n");
-    }
+    PutTwoSubjects();
     auto app = MakeApp();
     ASSERT_TRUE(app->Start());
     MainWindow& w = *app->window();
@@ -433,6 +440,59 @@ TEST_F(ServerStartup, StartToggleOpensOnceEverythingIsChosenAndStartsAGame) {
     toggle->click();  // released during the game: ends after the round
     EXPECT_EQ(toggle->text(), "Spiel nach Runde fortsetzen");
     EXPECT_FALSE(w.Control(9002)->isEnabled());
+}
+
+// The wire carries picture names of up to 100 bytes. A picture whose name
+// is longer is listed in both figure lists with the reason in its tool tip,
+// but cannot be chosen: the opened list and the keyboard pass over it, and
+// set by the program it keeps the start button closed. A name of exactly
+// 100 bytes is an ordinary entry.
+TEST_F(ServerStartup, AFigureWhoseNameTheWireCannotCarryCannotBeChosen) {
+    WriteBytes(dir.path() / "quib_server.prefs", kNoDialogSettings);
+    std::filesystem::create_directories(dir.path() / "grafik");
+    const std::string tooLong = std::string(96, 'b') + "0.png";  // 101 bytes
+    const std::string longest = std::string(95, 'c') + "0.png";  // 100 bytes
+    for (const std::string& name : {std::string("a0.png"), tooLong, longest}) {
+        WritePicture(dir.path() / "grafik" / name, Qt::blue);
+    }
+    PutTwoSubjects();
+    auto app = MakeApp();
+    ASSERT_TRUE(app->Start());
+    MainWindow& w = *app->window();
+    EXPECT_TRUE(w.Label(9020)->isHidden()) << "usable pictures exist";
+    for (int id : {9008, 9009}) {
+        SCOPED_TRACE(id);
+        QComboBox* list = w.List(id);
+        const int unusable = list->findText(QString::fromStdString(tooLong));
+        const int usable = list->findText(QString::fromStdString(longest));
+        ASSERT_GE(unusable, 0);
+        ASSERT_EQ(usable, unusable + 1);
+        const auto enabled = [list](int row) {
+            return (list->model()->flags(list->model()->index(row, 0)) & Qt::ItemIsEnabled) != 0;
+        };
+        EXPECT_FALSE(enabled(unusable));
+        EXPECT_TRUE(enabled(usable));
+        EXPECT_TRUE(enabled(unusable - 1));
+        EXPECT_TRUE(list->itemData(unusable, Qt::ToolTipRole)
+                        .toString()
+                        .contains("Dateiname l\u00e4nger als 100 Bytes"));
+        list->setCurrentIndex(unusable - 1);
+        QTest::keyClick(list, Qt::Key_Down);
+        EXPECT_EQ(list->currentIndex(), usable);
+    }
+
+    QPushButton* toggle = w.Button(9013);
+    ChooseSettingsAndSubjects(w);
+    tools::TestClient first;
+    tools::TestClient second;
+    ASSERT_TRUE(first.Connect(app->port()));
+    ASSERT_TRUE(second.Connect(app->port()));
+    ASSERT_TRUE(RunMainLoopUntil(*app, [&] { return toggle->isEnabled(); }));
+    QComboBox* figure = w.List(9008);
+    figure->setCurrentIndex(figure->findText(QString::fromStdString(tooLong)));
+    EXPECT_FALSE(toggle->isEnabled());
+    figure->setCurrentIndex(figure->findText(QString::fromStdString(longest)));
+    EXPECT_TRUE(toggle->isEnabled());
 }
 
 class ServerButtonLanguage
