@@ -2,8 +2,8 @@
 // the experimenter's choices are made on the window, the players' keys come
 // from protocol-level test clients.
 #include <gtest/gtest.h>
-#include <QCoreApplication>
 #include <sys/resource.h>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <atomic>
