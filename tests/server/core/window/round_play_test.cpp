@@ -160,6 +160,31 @@ class RoundPlay : public ::testing::Test {
         });
     }
 
+    // Both players hold the space bar.
+    void BothHoldSpace() {
+        for (tools::TestClient& player : players) {
+            player.SetKeysDown(Keys({kSpace}));
+        }
+    }
+
+    // Both players let go of the space bar and, once the server has seen
+    // that, press it again: a fresh press that ends or continues a round.
+    void BothPressSpaceAgain() {
+        for (tools::TestClient& player : players) {
+            player.SetKeysDown({});
+        }
+        ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
+        BothHoldSpace();
+    }
+
+    // Both players start the waiting round and end it at once.
+    void PlayARoundToItsEnd() {
+        BothHoldSpace();
+        ASSERT_TRUE(
+            RunUntil([&] { return Locked([&] { return app->state().gameState; }) == Running; }));
+        ASSERT_NO_FATAL_FAILURE(BothPressSpaceAgain());
+    }
+
     std::size_t EventsLogged(const std::string& part) {
         return Locked([&] {
             return static_cast<std::size_t>(std::count_if(
@@ -411,18 +436,7 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenIsShownInABoxWhileThePlayGoesOn) 
         seen.questions = dialogs.questions.size();
     };
 
-    for (tools::TestClient& player : players) {
-        player.SetKeysDown(Keys({kSpace}));
-    }
-    ASSERT_TRUE(
-        RunUntil([&] { return Locked([&] { return app->state().gameState; }) == Running; }));
-    for (tools::TestClient& player : players) {
-        player.SetKeysDown({});
-    }
-    ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
-    for (tools::TestClient& player : players) {
-        player.SetKeysDown(Keys({kSpace}));
-    }
+    ASSERT_NO_FATAL_FAILURE(PlayARoundToItsEnd());
     ASSERT_TRUE(RunUntil([&] { return !dialogs.messages.empty() && dialogs.openBoxes == 0; }));
 
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -450,13 +464,7 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenIsShownInABoxWhileThePlayGoesOn) 
     // The disk has room again: the next round's end writes the waiting
     // round first, then its own.
     disk.FreeSpace();
-    for (tools::TestClient& player : players) {
-        player.SetKeysDown({});
-    }
-    ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
-    for (tools::TestClient& player : players) {
-        player.SetKeysDown(Keys({kSpace}));
-    }
+    ASSERT_NO_FATAL_FAILURE(BothPressSpaceAgain());
     std::string nextFile;
     ASSERT_TRUE(RunUntil([&] {
         return Locked([&] {
@@ -464,13 +472,7 @@ TEST_F(RoundPlay, ARoundFileThatCannotBeWrittenIsShownInABoxWhileThePlayGoesOn) 
             return app->state().gameState == Running && nextFile != roundFile;
         });
     }));
-    for (tools::TestClient& player : players) {
-        player.SetKeysDown({});
-    }
-    ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
-    for (tools::TestClient& player : players) {
-        player.SetKeysDown(Keys({kSpace}));
-    }
+    ASSERT_NO_FATAL_FAILURE(BothPressSpaceAgain());
     ASSERT_TRUE(
         RunUntil([&] { return std::filesystem::is_regular_file(dir.path() / "log" / nextFile); }));
     EXPECT_TRUE(std::filesystem::is_regular_file(inTheWay)) << "the waiting round was not written";
@@ -497,18 +499,7 @@ class UnsavedRoundAtClose : public RoundPlay {
         roundFile = Locked([&] { return app->engine().game().roundRecord.fileName; });
         inTheWay = dir.path() / "log" / roundFile;
         ASSERT_TRUE(std::filesystem::create_directory(inTheWay));
-        for (tools::TestClient& player : players) {
-            player.SetKeysDown(Keys({kSpace}));
-        }
-        ASSERT_TRUE(
-            RunUntil([&] { return Locked([&] { return app->state().gameState; }) == Running; }));
-        for (tools::TestClient& player : players) {
-            player.SetKeysDown({});
-        }
-        ASSERT_TRUE(RunUntil([&] { return BothSpaceBarsFree(); }));
-        for (tools::TestClient& player : players) {
-            player.SetKeysDown(Keys({kSpace}));
-        }
+        ASSERT_NO_FATAL_FAILURE(PlayARoundToItsEnd());
         ASSERT_TRUE(RunUntil([&] { return !dialogs.messages.empty(); }));
         ASSERT_TRUE(RunUntil([&] { return UnsavedRounds() == 1; }));
         dialogs.messages.clear();
