@@ -66,8 +66,10 @@ enum class SessionEventKind {
     SeatTaken,    // a player's program took the seat (address; host once reported)
     HostChanged,  // the program on the seat reported a host name other than before
     SeatLost,     // the seat's connection ended
-    BadFrames,    // the program on the seat reported frames it could not execute
-                  // (`count` of them within the second that begins at `time`)
+    BadFrames,    // the program on the seat reported frames it could not execute:
+                  // `count` reports from `time` on, within that wall-clock second
+                  // and before the file's next line (another event ends the count
+                  // early, so that the lines stay in the order of their times)
     GameStarted,  // the experimenter started a game: one line per seat, with its computer
     GameEnded,    // the game ended (seat empty)
     ServerEnded,  // the server ended in order (a file without it ended otherwise)
