@@ -129,6 +129,28 @@ constexpr std::array kSubjectColumns = {
     Column{"games", Integer, "games", "Game rows in the subject file.", ">= 0"},
 };
 
+constexpr std::array kConnectionColumns = {
+    Column{"lab", Text, "", "The lab folder's identity (its lab_id.txt); joins with game.", ""},
+    Column{"session_file", Text, "", "The session file in sessions/: one per run of the server.",
+           "s + six digits + .csv"},
+    Column{"line", Integer, "", "Its line, from 1.", ">= 6"},
+    Column{"time", DateTime, "", "When it happened (local time, with milliseconds).", ""},
+    Column{"event", Text, "", "What happened.",
+           "seat_taken (a player's computer took the seat), host_changed (it reported another "
+           "host name), seat_lost (the connection ended), bad_frames (the player's program "
+           "reported frames it could not draw), game_started (one row per seat), game_ended, "
+           "server_ended (the server ended in order; a session without it ended otherwise)"},
+    Column{"seat", Integer, "", "The seat concerned; empty for game_ended and server_ended.",
+           kPlayers},
+    Column{"game", Integer, "", "The game being played; empty when none.", ">= 0"},
+    Column{"round", Integer, "",
+           "The round in progress (from its set-up to its end); empty when none.", ">= 1"},
+    Column{"address", Text, "", "The seat's computer: its IPv4 address.", ""},
+    Column{"host", Text, "", "The seat's computer: the host name its program reported.", ""},
+    Column{"count", Integer, "reports",
+           "bad_frames: reports within this second (until the next row); empty otherwise.", ">= 1"},
+};
+
 constexpr std::array kProblemColumns = {
     Column{"file", Text, "", "The file concerned, relative to the lab folder.", ""},
     Column{"line", Integer, "", "Its line, from 1; empty when the whole file is concerned.",
@@ -167,7 +189,7 @@ constexpr std::array<std::string_view, 4> kCellNames = {"top_left", "top_right",
 struct Built {
     std::deque<std::string> texts;
     std::vector<Column> rounds;
-    std::array<Table, 7> tables;
+    std::array<Table, 8> tables;
 };
 
 std::string_view Keep(Built& built, std::string text) {
@@ -197,6 +219,7 @@ Built Build() {
         {"events.csv", "One row per line of a round file's event list.", kEventColumns},
         {"positions.csv", "One row per line of a game's position file.", kPositionColumns},
         {"subjects.csv", "One row per subject file.", kSubjectColumns},
+        {"connections.csv", "One row per line of a session file's event list.", kConnectionColumns},
         {"problems.csv", "One row per disagreement between the lab's files.", kProblemColumns},
         {"codebook.csv", "One row per column of the tables above.", kCodebookColumns},
     }};

@@ -32,7 +32,7 @@ struct Table {
 };
 
 // games.csv, rounds.csv, events.csv, positions.csv, subjects.csv,
-// problems.csv, codebook.csv, in this order.
+// connections.csv, problems.csv, codebook.csv, in this order.
 std::span<const Table> Tables();
 
 // The table written to `file`; aborts on a name that is none of them, since
