@@ -64,36 +64,37 @@ RoundConnections SessionFacts::Round(int game, long long round) const {
     return found == rounds.end() ? RoundConnections{} : found->second;
 }
 
-SessionFacts ReadSessionFacts(const fs::path& labFolder, const std::string& fallbackLabId,
-                              TableFile* connections) {
-    SessionFacts facts;
+std::string FindLabId(const fs::path& labFolder) {
     if (const std::optional<std::string> text = ReadWholeFile(labFolder / server::kLabIdFileName)) {
-        facts.labId = server::LabIdFromFileText(*text).value_or("");
+        if (std::optional<std::string> id = server::LabIdFromFileText(*text)) {
+            return *id;
+        }
     }
     const fs::path folder = labFolder / server::kSessionFolderName;
-    std::vector<server::SessionFile> files;
-    const std::vector<std::string> names = SessionFileNames(folder);
-    for (const std::string& name : names) {
+    for (const std::string& name : SessionFileNames(folder)) {
+        if (const std::optional<std::string> text = ReadWholeFile(folder / name)) {
+            const server::SessionFile file = server::ParseSessionFile(*text);
+            if (file.headerRead && !file.header.labId.empty()) {
+                return file.header.labId;
+            }
+        }
+    }
+    return {};
+}
+
+SessionFacts ReadSessionFacts(const fs::path& labFolder, TableFile* connections) {
+    SessionFacts facts;
+    const fs::path folder = labFolder / server::kSessionFolderName;
+    for (const std::string& name : SessionFileNames(folder)) {
         const std::optional<std::string> text = ReadWholeFile(folder / name);
         if (!text) {
             continue;  // the records check names it
         }
-        files.push_back(server::ParseSessionFile(*text));
-        if (facts.labId.empty() && files.back().headerRead) {
-            facts.labId = files.back().header.labId;
-        }
-        files.back().header.file = name;
-    }
-    if (facts.labId.empty()) {
-        facts.labId = fallbackLabId;
-    }
-    for (const server::SessionFile& file : files) {
         ++facts.sessionFiles;
-        for (const auto& [line, event] : file.events) {
+        for (const auto& [line, event] : server::ParseSessionFile(*text).events) {
             Count(event, facts);
             if (connections != nullptr) {
-                connections->Row({facts.labId, file.header.file, std::to_string(line),
-                                  TableTime(event.time),
+                connections->Row({name, std::to_string(line), TableTime(event.time),
                                   std::string(server::SessionEventCode(event.kind)),
                                   Optional(event.seat), Optional(event.game), Optional(event.round),
                                   event.address, Cp1252ToUtf8(event.host), Optional(event.count)});

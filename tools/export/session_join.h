@@ -29,9 +29,6 @@ struct RoundConnections {
 };
 
 struct SessionFacts {
-    // The lab folder's identity (lab_id.txt; else the first session file's
-    // header); empty when neither has one.
-    std::string labId;
     // Games that a session file saw start, with each seat's computer then.
     std::map<int, std::array<SeatComputer, 2>> gameSeats;
     // Rounds of those games that had losses or bad frames; rounds of such a
@@ -45,11 +42,13 @@ struct SessionFacts {
     RoundConnections Round(int game, long long round) const;
 };
 
-// Reads lab_id.txt and sessions/s*.csv below `labFolder`, writing one row
-// per event line into `connections` (nullptr: none), with `labId` in the
-// first column (the identity found, else `fallbackLabId`). Lines the
-// records check reports as unreadable are left out here.
-SessionFacts ReadSessionFacts(const std::filesystem::path& labFolder,
-                              const std::string& fallbackLabId, TableFile* connections);
+// The lab folder's identity: lab_id.txt, else the first session file's
+// header that names one; empty when neither does.
+std::string FindLabId(const std::filesystem::path& labFolder);
+
+// Reads sessions/s*.csv below `labFolder`, writing one row per event line
+// into `connections` (nullptr: none). Lines the records check reports as
+// unreadable are left out here.
+SessionFacts ReadSessionFacts(const std::filesystem::path& labFolder, TableFile* connections);
 
 }  // namespace quib::exporter

@@ -130,7 +130,6 @@ constexpr std::array kSubjectColumns = {
 };
 
 constexpr std::array kConnectionColumns = {
-    Column{"lab", Text, "", "The lab folder's identity (its lab_id.txt); joins with game.", ""},
     Column{"session_file", Text, "", "The session file in sessions/: one per run of the server.",
            "s + six digits + .csv"},
     Column{"line", Integer, "", "Its line, from 1.", ">= 6"},
@@ -185,12 +184,26 @@ constexpr std::array<StimulusPart, 5> kStimulusParts = {{
 constexpr std::array<std::string_view, 4> kCellNames = {"top_left", "top_right", "bottom_left",
                                                         "bottom_right"};
 
+constexpr Column kLabColumn{
+    kLabColumnName, Text, "",
+    "The lab folder's identity (its lab_id.txt, made once by the server; else the session "
+    "files' or the one given to quib_export with --lab; empty when none). With it the tables "
+    "of several labs pool without two games, rounds or subjects sharing a key.",
+    "letters, digits, - _ . (at most 64)"};
+
 // Storage for the names and meanings that are put together at start.
 struct Built {
     std::deque<std::string> texts;
-    std::vector<Column> rounds;
+    std::deque<std::vector<Column>> columns;
     std::array<Table, 8> tables;
 };
+
+// The lab's column, then `columns`.
+std::span<const Column> WithLab(Built& built, std::span<const Column> columns) {
+    std::vector<Column>& all = built.columns.emplace_back(1, kLabColumn);
+    all.insert(all.end(), columns.begin(), columns.end());
+    return all;
+}
 
 std::string_view Keep(Built& built, std::string text) {
     return built.texts.emplace_back(std::move(text));
@@ -198,7 +211,7 @@ std::string_view Keep(Built& built, std::string text) {
 
 Built Build() {
     Built built;
-    built.rounds.assign(kRoundColumns.begin(), kRoundColumns.end());
+    std::vector<Column> rounds(kRoundColumns.begin(), kRoundColumns.end());
     for (const std::string_view player : {"p1", "p2"}) {
         for (const std::string_view cell : kCellNames) {
             for (const StimulusPart& part : kStimulusParts) {
@@ -208,19 +221,22 @@ Built Build() {
                                       std::string(cell) + " cell: " + std::string(part.meaning) +
                                       "; empty when its level has none.";
                 meaning[meaning.find('_')] = ' ';
-                built.rounds.push_back(
-                    {Keep(built, name), Text, "", Keep(built, meaning), part.allowed});
+                rounds.push_back({Keep(built, name), Text, "", Keep(built, meaning), part.allowed});
             }
         }
     }
     built.tables = {{
-        {"games.csv", "One row per game.", kGameColumns},
-        {"rounds.csv", "One row per round file.", built.rounds},
-        {"events.csv", "One row per line of a round file's event list.", kEventColumns},
-        {"positions.csv", "One row per line of a game's position file.", kPositionColumns},
-        {"subjects.csv", "One row per subject file.", kSubjectColumns},
-        {"connections.csv", "One row per line of a session file's event list.", kConnectionColumns},
-        {"problems.csv", "One row per disagreement between the lab's files.", kProblemColumns},
+        {"games.csv", "One row per game.", WithLab(built, kGameColumns)},
+        {"rounds.csv", "One row per round file.", WithLab(built, rounds)},
+        {"events.csv", "One row per line of a round file's event list.",
+         WithLab(built, kEventColumns)},
+        {"positions.csv", "One row per line of a game's position file.",
+         WithLab(built, kPositionColumns)},
+        {"subjects.csv", "One row per subject file.", WithLab(built, kSubjectColumns)},
+        {"connections.csv", "One row per line of a session file's event list.",
+         WithLab(built, kConnectionColumns)},
+        {"problems.csv", "One row per disagreement between the lab's files.",
+         WithLab(built, kProblemColumns)},
         {"codebook.csv", "One row per column of the tables above.", kCodebookColumns},
     }};
     return built;

@@ -31,6 +31,11 @@ struct Table {
     std::span<const Column> columns;
 };
 
+// The first column of every table but the codebook: the lab folder's
+// identity, so that the tables of several labs can be pooled and still
+// joined on (lab, game), (lab, subject).
+inline constexpr std::string_view kLabColumnName = "lab";
+
 // games.csv, rounds.csv, events.csv, positions.csv, subjects.csv,
 // connections.csv, problems.csv, codebook.csv, in this order.
 std::span<const Table> Tables();

@@ -50,15 +50,19 @@ std::string QuoteField(std::string_view utf8) {
     return quoted + "\"";
 }
 
-TableFile::TableFile(const fs::path& folder, const Table& table)
-    : table_(table), path_(folder / std::string(table.file)), partial_(PartialName(path_)) {
+TableFile::TableFile(const fs::path& folder, const Table& table, std::string lab)
+    : table_(table),
+      path_(folder / std::string(table.file)),
+      partial_(PartialName(path_)),
+      lab_(std::move(lab)),
+      labFirst_(!table.columns.empty() && table.columns.front().name == kLabColumnName) {
     file_ = std::fopen(partial_.c_str(), "wb");
     failed_ = file_ == nullptr;
     std::vector<std::string> names;
     for (const Column& column : table.columns) {
         names.emplace_back(column.name);
     }
-    Row(names);
+    WriteFields(names);
 }
 
 TableFile::~TableFile() {
@@ -70,6 +74,18 @@ TableFile::~TableFile() {
 }
 
 void TableFile::Row(const std::vector<std::string>& fields) {
+    if (!labFirst_) {
+        WriteFields(fields);
+        return;
+    }
+    std::vector<std::string> withLab;
+    withLab.reserve(fields.size() + 1);
+    withLab.push_back(lab_);
+    withLab.insert(withLab.end(), fields.begin(), fields.end());
+    WriteFields(withLab);
+}
+
+void TableFile::WriteFields(const std::vector<std::string>& fields) {
     if (fields.size() != table_.columns.size()) {
         std::abort();
     }

@@ -22,13 +22,15 @@ std::string QuoteField(std::string_view utf8);
 
 class TableFile {
   public:
-    TableFile(const std::filesystem::path& folder, const Table& table);
+    // A table whose first column is the lab's identity (tables.h) gets `lab`
+    // there in every row; Row then takes the fields after it.
+    TableFile(const std::filesystem::path& folder, const Table& table, std::string lab = {});
     ~TableFile();
     TableFile(const TableFile&) = delete;
     TableFile& operator=(const TableFile&) = delete;
 
-    // One row, a field per column (a row of another width is a program
-    // error and aborts).
+    // One row, a field per column but the lab's (a row of another width is
+    // a program error and aborts).
     void Row(const std::vector<std::string>& fields);
 
     // Writes out, syncs and gives the file its name; false when any write
@@ -38,6 +40,7 @@ class TableFile {
     const std::filesystem::path& path() const { return path_; }
 
   private:
+    void WriteFields(const std::vector<std::string>& fields);
     void Flush();
 
     const Table& table_;
@@ -46,6 +49,8 @@ class TableFile {
     std::FILE* file_ = nullptr;
     std::string buffer_;
     bool failed_ = false;
+    std::string lab_;
+    bool labFirst_ = false;
 };
 
 // Writes a whole small file the same way (codebook.md).

@@ -56,11 +56,11 @@ class SessionJoin : public ::testing::Test {
 TEST_F(SessionJoin, SeatsPerGameAndTroublePerRound) {
     WriteSession("s000001.csv", std::string(kHeader) + kEvents);
     fs::create_directories(dir.path() / "out");
-    TableFile connections(dir.path() / "out", TableNamed("connections.csv"));
-    const SessionFacts facts = ReadSessionFacts(lab(), "", &connections);
+    EXPECT_EQ(FindLabId(lab()), "lab-00000000000000aa");
+    TableFile connections(dir.path() / "out", TableNamed("connections.csv"), FindLabId(lab()));
+    const SessionFacts facts = ReadSessionFacts(lab(), &connections);
     ASSERT_TRUE(connections.Finish());
 
-    EXPECT_EQ(facts.labId, "lab-00000000000000aa");
     ASSERT_TRUE(facts.Knows(3));
     EXPECT_FALSE(facts.Knows(4));
     EXPECT_EQ(facts.gameSeats.at(3)[0].address, "10.0.0.1");
@@ -82,13 +82,13 @@ TEST_F(SessionJoin, SeatsPerGameAndTroublePerRound) {
 TEST_F(SessionJoin, TheLabFoldersIdentityFileComesFirst) {
     WriteSession("s000001.csv", std::string(kHeader) + kEvents);
     WriteBytes(lab() / "lab_id.txt", "econlab-north\n");
-    EXPECT_EQ(ReadSessionFacts(lab(), "given", nullptr).labId, "econlab-north");
+    EXPECT_EQ(FindLabId(lab()), "econlab-north");
 }
 
-TEST_F(SessionJoin, AFolderWithoutSessionsKnowsNoGameAndTakesTheGivenLab) {
+TEST_F(SessionJoin, AFolderWithoutSessionsHasNoIdentityAndKnowsNoGame) {
     fs::create_directories(lab() / "log");
-    const SessionFacts facts = ReadSessionFacts(lab(), "given", nullptr);
-    EXPECT_EQ(facts.labId, "given");
+    EXPECT_EQ(FindLabId(lab()), "");
+    const SessionFacts facts = ReadSessionFacts(lab(), nullptr);
     EXPECT_FALSE(facts.Knows(0));
     EXPECT_EQ(facts.sessionFiles, 0u);
 }
@@ -99,7 +99,7 @@ TEST_F(SessionJoin, UnreadableLinesAndOtherFilesAreLeftOut) {
                      "2026-12-11T17:00:10.000;seat_lost;2;5;1;10.0.0.2;PC02;\n" +
                      "2026-12-11T17:00:11.000;seat_lost;2;5;1;10.0.0.2;PC");  // cut short
     WriteSession("notes.csv", "not a session file\n");
-    const SessionFacts facts = ReadSessionFacts(lab(), "", nullptr);
+    const SessionFacts facts = ReadSessionFacts(lab(), nullptr);
     EXPECT_EQ(facts.sessionFiles, 1u);
     EXPECT_EQ(facts.Round(5, 1).losses, 1);
 }
