@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ostream>
 
+#include "server/records/session_file.h"
 #include "tools/export/lab_export.h"
 #include "tools/export/report.h"
 #include "tools/export/report_app.h"
@@ -61,15 +62,18 @@ int MakeReport(const std::string& report, const std::filesystem::path& tables, s
 }  // namespace
 
 std::string Usage() {
-    return "Usage: quib_export [--lang FILE] [--allow-problems] [--report FILE] LAB_FOLDER "
-           "OUT_FOLDER\n"
+    return "Usage: quib_export [--lang FILE] [--lab ID] [--allow-problems] [--report FILE] "
+           "LAB_FOLDER OUT_FOLDER\n"
            "  or:  quib_export --report OUT_FOLDER/report.html\n"
            "  or:  quib_export --help | --version\n"
            "\n"
            "Reads the records in LAB_FOLDER (the server's working folder with log/ and log2/),\n"
            "checks that they agree, and writes games.csv, rounds.csv, events.csv,\n"
-           "positions.csv, subjects.csv, problems.csv and the codebook into OUT_FOLDER.\n"
+           "positions.csv, subjects.csv, connections.csv, problems.csv and the codebook\n"
+           "into OUT_FOLDER.\n"
            "  --lang FILE        a language file the records were written with\n"
+           "  --lab ID           the lab's identity for records from before the server kept\n"
+           "                     one (lab_id.txt); letters, digits, - _ . (at most 64)\n"
            "  --allow-problems   write the tables even when the records disagree\n"
            "  --report FILE      also write the session report (HTML); alone, draw it from\n"
            "                     the tables in the report's folder\n"
@@ -88,6 +92,12 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
                 return false;
             }
             (argument == "--lang" ? line.language : line.report) = arguments[++i];
+        } else if (argument == "--lab") {
+            if (i + 1 >= arguments.size() || !server::IsValidLabId(arguments[i + 1])) {
+                error = "--lab needs an identity of letters, digits, - _ . (at most 64)";
+                return false;
+            }
+            line.labId = arguments[++i];
         } else if (argument == "--help" || argument == "-h") {
             line.help = true;
             return true;
@@ -108,7 +118,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
         line.out = folders[1];
         return true;
     }
-    if (folders.empty() && !line.report.empty() && line.language.empty() && !line.allowProblems) {
+    if (folders.empty() && !line.report.empty() && line.language.empty() && !line.allowProblems &&
+        line.labId.empty()) {
         return true;  // the report from tables exported before
     }
     error = "give the lab folder and the output folder";
@@ -128,6 +139,7 @@ int RunExportCommand(const CommandLine& line, std::ostream& out, std::ostream& e
         options.languageFile = line.language;
     }
     options.allowProblems = line.allowProblems;
+    options.labId = line.labId;
     ProgressBar bar(err);
     if (terminal) {
         options.progress = [&bar](std::size_t done, std::size_t total) { bar.Show(done, total); };

@@ -15,6 +15,7 @@
 #include "server/records/records_check.h"
 #include "tools/export/codebook.h"
 #include "tools/export/lab_files.h"
+#include "tools/export/session_join.h"
 #include "tools/export/tables.h"
 #include "tools/export/tidy_csv_writer.h"
 #include "tools/export/vocabulary.h"
@@ -31,6 +32,10 @@ constexpr std::size_t kRoundNumbers = 1000000;
 // Problems shown on the terminal: enough to see what kind of damage a lab
 // has, few enough not to bury the summary (problems.csv has them all).
 constexpr std::size_t kProblemsShown = 20;
+
+// Fields of games.csv filled once every round file is read.
+constexpr std::size_t kRoundsPresentField = 17;
+constexpr std::size_t kEndingField = 21;
 
 std::string Utf8(std::string_view cp1252) {
     return Cp1252ToUtf8(cp1252);
@@ -163,7 +168,9 @@ class Exporter {
         std::string text;  // UTF-8
     };
     std::vector<Unreadable> parseErrors_;
-    std::unique_ptr<TableFile> games_csv_, rounds_, events_, positions_, subjects_;
+    std::unique_ptr<TableFile> games_csv_, rounds_, events_, positions_, subjects_, connections_;
+    std::string labId_;
+    SessionFacts sessions_;
     int roundCount_ = 0;
 };
 
@@ -298,6 +305,13 @@ void Exporter::WriteRound(const std::string& name, const RoundFile& round, const
                                          cell.secondShape});
         }
     }
+    if (sessions_.Knows(round.gameNumber)) {
+        const RoundConnections trouble = sessions_.Round(round.gameNumber, round.round);
+        fields.insert(fields.end(), {trouble.losses > 0 ? "1" : "0", Int(trouble.losses),
+                                     Int(trouble.badFrames)});
+    } else {
+        fields.insert(fields.end(), 3, std::string());
+    }
     rounds_->Row(fields);
     for (const RoundEvent& event : round.events) {
         const bool key = event.kind == EventKind::Key;
@@ -413,6 +427,12 @@ void Exporter::ExportGame(const std::string& name) {
                       Int(header.best),
                       gameFile ? Int(playMs) : "",
                       ""};  // ending
+    const auto seats = sessions_.gameSeats.find(header.number);
+    for (std::size_t seat = 0; seat < 2; ++seat) {
+        const bool known = seats != sessions_.gameSeats.end();
+        summary.fields.push_back(known ? seats->second[seat].address : "");
+        summary.fields.push_back(known ? seats->second[seat].host : "");
+    }
     gameStartsByNumber_[header.number] = start;
 }
 
@@ -498,14 +518,24 @@ ExportResult Exporter::Run() {
         result.message = "cannot create the output folder " + options_.outFolder.string();
         return result;
     }
+    labId_ = FindLabId(options_.labFolder);
+    if (labId_.empty()) {
+        labId_ = options_.labId;
+    } else if (!options_.labId.empty() && options_.labId != labId_) {
+        result.message += "the lab folder has its own identity " + labId_ + "; --lab " +
+                          options_.labId + " is not used\n";
+    }
+    result.labId = labId_;
     const auto open = [&](std::string_view file) {
-        return std::make_unique<TableFile>(options_.outFolder, TableNamed(file));
+        return std::make_unique<TableFile>(options_.outFolder, TableNamed(file), labId_);
     };
     games_csv_ = open("games.csv");
     rounds_ = open("rounds.csv");
     events_ = open("events.csv");
     positions_ = open("positions.csv");
     subjects_ = open("subjects.csv");
+    connections_ = open("connections.csv");
+    sessions_ = ReadSessionFacts(options_.labFolder, connections_.get());
 
     ExportSubjects();
     for (const std::string& name : gameNames_) {
@@ -516,8 +546,8 @@ ExportResult Exporter::Run() {
         if (game.fields.empty()) {
             continue;  // only unlisted rounds name it
         }
-        game.fields[17] = Int(game.present);
-        game.fields.back() = Ending(game);
+        game.fields[kRoundsPresentField] = Int(game.present);
+        game.fields[kEndingField] = Ending(game);
         games_csv_->Row(game.fields);
     }
 
@@ -552,7 +582,7 @@ ExportResult Exporter::Run() {
     written = codebook.Finish() && written;
     written = WriteOutputFile(options_.outFolder / "codebook.md", CodebookMarkdown()) && written;
     for (std::unique_ptr<TableFile>* table :
-         {&games_csv_, &rounds_, &events_, &positions_, &subjects_}) {
+         {&games_csv_, &rounds_, &events_, &positions_, &subjects_, &connections_}) {
         if (writeTables) {
             written = (*table)->Finish() && written;
         } else {
@@ -587,7 +617,7 @@ bool Exporter::WriteProblems(const std::vector<server::RecordProblem>& problems)
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
         return std::tie(a.file, a.line) < std::tie(b.file, b.line);
     });
-    TableFile table(options_.outFolder, TableNamed("problems.csv"));
+    TableFile table(options_.outFolder, TableNamed("problems.csv"), labId_);
     for (const Row& row : rows) {
         table.Row({row.file, row.line > 0 ? Int(static_cast<long long>(row.line)) : "", row.kind,
                    row.text});

@@ -26,6 +26,9 @@ struct ExportOptions {
     // texts, the English file and the language files in the lab folder.
     std::optional<std::filesystem::path> languageFile;
     bool allowProblems = false;  // write the tables even when the files disagree
+    // The lab's identity when the folder has none of its own (records from
+    // before the server kept one); the folder's own always comes first.
+    std::string labId;
     // Called now and then with the files read so far and the files in all.
     std::function<void(std::size_t done, std::size_t total)> progress;
 };
@@ -36,6 +39,7 @@ struct ExportResult {
     int games = 0;
     int rounds = 0;
     std::size_t problems = 0;
+    std::string labId;  // the identity the tables carry; empty when none was found
 };
 
 ExportResult ExportLab(const ExportOptions& options);

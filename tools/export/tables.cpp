@@ -129,6 +129,27 @@ constexpr std::array kSubjectColumns = {
     Column{"games", Integer, "games", "Game rows in the subject file.", ">= 0"},
 };
 
+// What the session files tell about a game's seats and a round's
+// connections; empty for games no session file saw start (records from
+// before the server wrote them).
+constexpr std::array kGameComputerColumns = {
+    Column{"p1_address", Text, "", "IPv4 address of player 1's computer at the game's start.", ""},
+    Column{"p1_host", Text, "", "Host name player 1's program reported at the game's start.", ""},
+    Column{"p2_address", Text, "", "IPv4 address of player 2's computer at the game's start.", ""},
+    Column{"p2_host", Text, "", "Host name player 2's program reported at the game's start.", ""},
+};
+
+constexpr std::array kRoundConnectionColumns = {
+    Column{"connection_lost", Integer, "",
+           "Whether a seat lost its connection while the round ran (from its set-up to its "
+           "end): its player may have missed moves, or made some on return.",
+           "1 lost, 0 not"},
+    Column{"connection_losses", Integer, "losses",
+           "How often a seat lost its connection while the round ran.", ">= 0"},
+    Column{"bad_frames", Integer, "reports",
+           "Frames a player's program reported it could not draw while the round ran.", ">= 0"},
+};
+
 constexpr std::array kConnectionColumns = {
     Column{"session_file", Text, "", "The session file in sessions/: one per run of the server.",
            "s + six digits + .csv"},
@@ -198,10 +219,10 @@ struct Built {
     std::array<Table, 8> tables;
 };
 
-// The lab's column, then `columns`.
+// `columns`, then the lab's.
 std::span<const Column> WithLab(Built& built, std::span<const Column> columns) {
-    std::vector<Column>& all = built.columns.emplace_back(1, kLabColumn);
-    all.insert(all.end(), columns.begin(), columns.end());
+    std::vector<Column>& all = built.columns.emplace_back(columns.begin(), columns.end());
+    all.push_back(kLabColumn);
     return all;
 }
 
@@ -225,8 +246,11 @@ Built Build() {
             }
         }
     }
+    rounds.insert(rounds.end(), kRoundConnectionColumns.begin(), kRoundConnectionColumns.end());
+    std::vector<Column> games(kGameColumns.begin(), kGameColumns.end());
+    games.insert(games.end(), kGameComputerColumns.begin(), kGameComputerColumns.end());
     built.tables = {{
-        {"games.csv", "One row per game.", WithLab(built, kGameColumns)},
+        {"games.csv", "One row per game.", WithLab(built, games)},
         {"rounds.csv", "One row per round file.", WithLab(built, rounds)},
         {"events.csv", "One row per line of a round file's event list.",
          WithLab(built, kEventColumns)},

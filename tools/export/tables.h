@@ -31,9 +31,10 @@ struct Table {
     std::span<const Column> columns;
 };
 
-// The first column of every table but the codebook: the lab folder's
+// The last column of every table but the codebook: the lab folder's
 // identity, so that the tables of several labs can be pooled and still
-// joined on (lab, game), (lab, subject).
+// joined on (lab, game), (lab, subject). Last, so that the columns before
+// it keep the places scripts written for earlier exports read them at.
 inline constexpr std::string_view kLabColumnName = "lab";
 
 // games.csv, rounds.csv, events.csv, positions.csv, subjects.csv,

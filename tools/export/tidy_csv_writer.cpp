@@ -55,7 +55,7 @@ TableFile::TableFile(const fs::path& folder, const Table& table, std::string lab
       path_(folder / std::string(table.file)),
       partial_(PartialName(path_)),
       lab_(std::move(lab)),
-      labFirst_(!table.columns.empty() && table.columns.front().name == kLabColumnName) {
+      labLast_(!table.columns.empty() && table.columns.back().name == kLabColumnName) {
     file_ = std::fopen(partial_.c_str(), "wb");
     failed_ = file_ == nullptr;
     std::vector<std::string> names;
@@ -74,14 +74,14 @@ TableFile::~TableFile() {
 }
 
 void TableFile::Row(const std::vector<std::string>& fields) {
-    if (!labFirst_) {
+    if (!labLast_) {
         WriteFields(fields);
         return;
     }
     std::vector<std::string> withLab;
     withLab.reserve(fields.size() + 1);
-    withLab.push_back(lab_);
     withLab.insert(withLab.end(), fields.begin(), fields.end());
+    withLab.push_back(lab_);
     WriteFields(withLab);
 }
 

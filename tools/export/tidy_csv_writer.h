@@ -22,8 +22,8 @@ std::string QuoteField(std::string_view utf8);
 
 class TableFile {
   public:
-    // A table whose first column is the lab's identity (tables.h) gets `lab`
-    // there in every row; Row then takes the fields after it.
+    // A table whose last column is the lab's identity (tables.h) gets `lab`
+    // there in every row; Row then takes the fields before it.
     TableFile(const std::filesystem::path& folder, const Table& table, std::string lab = {});
     ~TableFile();
     TableFile(const TableFile&) = delete;
@@ -50,7 +50,7 @@ class TableFile {
     std::string buffer_;
     bool failed_ = false;
     std::string lab_;
-    bool labFirst_ = false;
+    bool labLast_ = false;
 };
 
 // Writes a whole small file the same way (codebook.md).
