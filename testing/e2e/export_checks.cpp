@@ -22,6 +22,8 @@ namespace fs = std::filesystem;
 // before its rows.
 constexpr std::size_t kRoundHeaderLines = 25;
 constexpr std::size_t kGameHeaderLines = 19;
+// Lines of a session file before its events.
+constexpr std::size_t kSessionHeaderLines = 5;
 
 struct Table {
     std::vector<std::string> header;
@@ -73,6 +75,43 @@ std::vector<fs::path> Files(const fs::path& folder, char letter) {
         }
     }
     return files;
+}
+
+using RoundRows =
+    std::map<std::tuple<std::string, std::string>, std::map<std::string, std::string>>;
+
+// The session files read on their own: connections.csv has a row per event
+// line, each round's losses are the seat_lost lines naming it, and every
+// table carries the lab folder's identity.
+void CheckConnections(const fs::path& serverDir, const fs::path& outDir, const RoundRows& rounds) {
+    const std::vector<std::string> labLines = ReadLines(serverDir / "lab_id.txt");
+    ASSERT_EQ(labLines.size(), 1u) << "lab_id.txt";
+    for (const char* table : {"games.csv", "rounds.csv", "events.csv", "positions.csv",
+                              "subjects.csv", "connections.csv"}) {
+        for (const auto& row : ReadTable(outDir / table).rows) {
+            ASSERT_EQ(row.at("lab"), labLines[0]) << table;
+        }
+    }
+    std::size_t eventLines = 0;
+    std::map<std::tuple<std::string, std::string>, int> losses;
+    for (const fs::path& file : Files(serverDir / "sessions", 's')) {
+        const std::vector<std::string> lines = ReadLines(file);
+        ASSERT_GE(lines.size(), kSessionHeaderLines) << file;
+        EXPECT_EQ(Field(lines, 1, 1), labLines[0]) << file;
+        eventLines += lines.size() - kSessionHeaderLines;
+        for (std::size_t line = kSessionHeaderLines; line < lines.size(); ++line) {
+            if (Field(lines, line, 1) == "seat_lost" && !Field(lines, line, 4).empty()) {
+                ++losses[{Field(lines, line, 3), Field(lines, line, 4)}];
+            }
+        }
+    }
+    EXPECT_GT(eventLines, 0u) << "no session file in " << serverDir;
+    EXPECT_EQ(ReadTable(outDir / "connections.csv").rows.size(), eventLines);
+    for (const auto& [key, row] : rounds) {
+        EXPECT_EQ(row.at("connection_losses"), std::to_string(losses[key]))
+            << "game " << std::get<0>(key) << " round " << std::get<1>(key);
+        EXPECT_EQ(row.at("connection_lost"), losses[key] > 0 ? "1" : "0");
+    }
 }
 
 }  // namespace
@@ -138,6 +177,7 @@ void CheckExport(const fs::path& serverDir, const fs::path& outDir) {
     }
     EXPECT_EQ(ReadTable(outDir / "subjects.csv").rows.size(), Files(log, 'p').size());
     EXPECT_TRUE(ReadTable(outDir / "problems.csv").rows.empty());
+    CheckConnections(serverDir, outDir, rounds);
 }
 
 }  // namespace quib::e2e

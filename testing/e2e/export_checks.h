@@ -13,7 +13,10 @@ namespace quib::e2e {
 // file's game, round, duration and result; a row of events.csv per event
 // line of the round files; a row of positions.csv per line of the position
 // files; a row of games.csv per game file with its rounds and points; a row
-// of subjects.csv per subject file; problems.csv empty.
+// of subjects.csv per subject file; problems.csv empty; a row of
+// connections.csv per event line of the session files, each round's
+// connection losses as the session files name them, and the lab folder's
+// identity in every table.
 void CheckExport(const std::filesystem::path& serverDir, const std::filesystem::path& outDir);
 
 }  // namespace quib::e2e
