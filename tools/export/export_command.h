@@ -20,10 +20,10 @@ struct CommandLine {
     std::string out;
     std::string language;  // empty for none
     std::string report;    // empty for none
-    std::string labId;     // --lab: for a lab folder without an identity of its own
     bool allowProblems = false;
-    bool help = false;     // --help: print the usage and stop
-    bool version = false;  // --version: print the version and stop
+    bool help = false;       // --help: print the usage and stop
+    bool version = false;    // --version: print the version and stop
+    std::string labId = {};  // --lab: for a lab folder without an identity of its own
 };
 
 // Nothing, with a message in `error`, for arguments that are no command.

@@ -40,6 +40,14 @@ const ArgumentsCase kArguments[] = {
     {"UnknownOption", {"--fast", "lab", "out"}, false, {}},
     {"EmptyFolder", {"", "out"}, false, {}},
     {"ReportAloneWithLang", {"--report", "r.html", "--lang", "x"}, false, {}},
+    {"Lab",
+     {"--lab", "econlab-north", "lab", "out"},
+     true,
+     {"lab", "out", "", "", false, false, false, "econlab-north"}},
+    {"LabWithoutIdentity", {"lab", "out", "--lab"}, false, {}},
+    // An identity ends up as a cell of every table and in file names.
+    {"LabWithSpace", {"--lab", "north lab", "lab", "out"}, false, {}},
+    {"LabWithSlash", {"--lab", "../north", "lab", "out"}, false, {}},
 };
 
 class Arguments : public ::testing::TestWithParam<ArgumentsCase> {};
@@ -56,6 +64,7 @@ TEST_P(Arguments, AreTakenOrRefused) {
         EXPECT_EQ(line.language, expected.language);
         EXPECT_EQ(line.report, expected.report);
         EXPECT_EQ(line.allowProblems, expected.allowProblems);
+        EXPECT_EQ(line.labId, expected.labId);
     } else {
         EXPECT_NE(error, "");
     }
