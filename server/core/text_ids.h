@@ -213,6 +213,16 @@ inline constexpr int kFolderNotEmpty = 186;
 // "Runden geschrieben in" and the folder.
 inline constexpr int kRoundsDiscarded = 187;
 inline constexpr int kRoundsWrittenElsewhere = 188;
+// Log lines of the session file, each followed by " " and the file (or, for
+// the lost lines, their number): lab_id.txt holds no valid identity and is
+// left as it is; the session file cannot be written, its lines are kept;
+// too many lines wait, newer ones are dropped; writing works again, so many
+// lines were dropped; a last line cut short by a crash was removed.
+inline constexpr int kLabIdUnusable = 189;
+inline constexpr int kSessionNotWritten = 190;
+inline constexpr int kSessionLinesDropped = 191;
+inline constexpr int kSessionLinesLost = 192;
+inline constexpr int kSessionLineRepaired = 193;
 
 // "Unfertiger Schreibvorgang nicht ausgeführt, keine Protokolldatei dieses
 // Ordners:", followed by " " and the entry as the journal has it (made one

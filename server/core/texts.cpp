@@ -198,9 +198,14 @@ constexpr const char* kDefaults[kServerTextCount] = {
     "Der Ordner ist nicht leer:",  // txt186: followed by the folder
     "Nicht gespeicherte Runden verworfen:",  // txt187: followed by their number
     "Runden geschrieben in",  // txt188: followed by the folder
+    "Keine g\xFCltige Laborkennung, Datei bleibt unver\xE4ndert, die Sitzungsdatei nennt kein Labor:",  // txt189
+    "Sitzungsdatei kann nicht geschrieben werden (volle Festplatte?), ihre Zeilen werden aufbewahrt und mit der n\xE4" "chsten erneut versucht:",  // txt190
+    "Zu viele ungeschriebene Zeilen, weitere Zeilen gehen verloren:",  // txt191: followed by the session file
+    "Sitzungsdatei wieder geschrieben, verlorene Zeilen:",  // txt192: followed by their number
+    "Abgeschnittene letzte Zeile entfernt (Server nicht ordentlich beendet):",  // txt193: followed by the session file
 };
 // clang-format on
-static_assert(txt::kRoundsWrittenElsewhere == kServerTextCount - 1, "text_ids.h names every text");
+static_assert(txt::kSessionLineRepaired == kServerTextCount - 1, "text_ids.h names every text");
 
 }  // namespace
 

@@ -7,7 +7,7 @@
 
 namespace quib::server {
 
-inline constexpr int kServerTextCount = 189;  // txt0 .. txt188
+inline constexpr int kServerTextCount = 194;  // txt0 .. txt193
 inline constexpr int kServerTextSlots = 201;
 
 // The server's language texts: slots txt0 .. txt200, of which txt0 ..

@@ -1,5 +1,6 @@
 #include "server/core/time_format.h"
 
+#include <cstdio>
 #include <ctime>
 #include <mutex>
 
@@ -26,13 +27,27 @@ std::string ClockText(std::int64_t first, std::int64_t second, std::int64_t thir
 }  // namespace
 
 LocalTime CurrentLocalTime() {
-    const std::time_t now = std::time(nullptr);
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
     std::tm local{};
-    if (::localtime_r(&now, &local) == nullptr) {
+    if (::localtime_r(&now.tv_sec, &local) == nullptr) {
         return {};
     }
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-            local.tm_hour,        local.tm_min,     local.tm_sec};
+    return {local.tm_year + 1900,
+            local.tm_mon + 1,
+            local.tm_mday,
+            local.tm_hour,
+            local.tm_min,
+            local.tm_sec,
+            static_cast<int>(now.tv_nsec / 1000000)};
+}
+
+std::string FormatIsoMs(const LocalTime& time) {
+    char text[64];  // room for any int in each field
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", time.year % 10000,
+                  time.month % 100, time.day % 100, time.hour % 100, time.minute % 100,
+                  time.second % 100, time.millisecond % 1000);
+    return text;
 }
 
 std::string FormatHms(const LocalTime& time) {

@@ -17,6 +17,9 @@ struct LocalTime {
     int hour = 0;    // 0 .. 23
     int minute = 0;  // 0 .. 59
     int second = 0;  // 0 .. 60
+    // 0 .. 999: only the session file's times show it; every other text
+    // and file of the server counts whole seconds.
+    int millisecond = 0;
 };
 
 LocalTime CurrentLocalTime();
@@ -24,6 +27,10 @@ LocalTime CurrentLocalTime();
 // "HH:MM:SS", two digits each: the time stamp of a log line and the time
 // field of the record files.
 std::string FormatHms(const LocalTime& time);
+
+// "YYYY-MM-DDTHH:MM:SS.mmm": the session file's times, which sort as text
+// in the order they happened (within one run and one time zone).
+std::string FormatIsoMs(const LocalTime& time);
 
 // "DD.MM.YY", two digits each, the year's last two: the date field of the
 // record files.

@@ -20,7 +20,8 @@ Engine::Engine(ServerState& serverState, const ServerTexts& serverTexts, WorkFol
       numbers_(folders_, records_),
       game_(serverState, serverTexts, numbers_),
       mirrors_(serverState, folders_.grafik, std::make_shared<PictureCache>()),
-      links_(serverState, *this) {
+      links_(serverState, *this),
+      session_([this] { return game_.localClock(); }) {
     game_.grafikDir = folders_.grafik;
     for (int seat = 0; seat < kSeats; ++seat) {
         // The window shows both seats' lines whenever one changes: an empty
@@ -52,12 +53,32 @@ void Engine::RunPass(Moment now, SocketEvent event) {
     for (int seat = 0; seat < kSeats; ++seat) {
         links_.ServiceSeat(seat, now);
     }
+    session_.Tick();
     state.engineBusy = 0;
 }
 
 void Engine::GameStep(std::uint32_t now) {
+    // The step itself ends a game (the toggle released after a round): the
+    // session file names the game and round as they were before the end.
+    const bool playing = state.gameState != Idle;
+    const SessionPlace before = PlaceOf(game_);
     game_.Step(now);
+    if (playing && state.gameState == Idle) {
+        session_.GameEnded(before);
+    }
     WriteFinishedRound();
+}
+
+void Engine::StartGame(std::uint32_t nowMs, const LocalTime& now) {
+    game_.BeginGame(nowMs, now);
+    session_.GameStarted(PlaceOf(game_));
+}
+
+void Engine::AbortGame() {
+    if (state.gameState != Idle) {
+        session_.GameEnded(PlaceOf(game_));
+    }
+    game_.Abort();
 }
 
 void Engine::WriteFinishedRound() {
@@ -106,12 +127,14 @@ void Engine::MirrorSentFrame(int seat) {
 void Engine::SeatTaken(int seat, const std::string& address) {
     // The host name comes with the first reply, if ever.
     ShowSeatLines(seat, address, "?");
+    session_.SeatTaken(seat, address);
 }
 
 void Engine::SeatLost(int seat) {
     // No player is at this seat any more: its keys must not keep steering
     // the figure until a new reply would have cleared them.
     game_.ForgetKeys(seat);
+    session_.SeatLost(seat, PlaceOf(game_));
     ShowSeatLines(seat, "?", "?");
     mirrors_.Clear(seat);
     // Both players' screens are rebuilt from scratch by the next frames: the
@@ -133,6 +156,9 @@ void Engine::FrameSent(int seat, std::span<const std::uint8_t> frame) {
 }
 
 void Engine::ReplyTaken(int seat, bool badFrameReported) {
+    if (badFrameReported) {
+        session_.BadFrameReported(seat, PlaceOf(game_));
+    }
     ShowPictureCheck(seat, pictureChecks_[seat].ReplyTaken(badFrameReported));
 }
 
@@ -159,6 +185,7 @@ std::span<std::int32_t> Engine::KeysOf(int seat) {
 
 void Engine::HostNameReported(int seat, std::string_view address, std::string_view host) {
     ShowSeatLines(seat, address, host);
+    session_.HostReported(seat, std::string(host), PlaceOf(game_));
 }
 
 void Engine::ShowSeatLines(int seat, std::string_view address, std::string_view host) {

@@ -16,6 +16,7 @@
 #include "server/engine/mirrors.h"
 #include "server/engine/picture_check.h"
 #include "server/engine/seat_links.h"
+#include "server/engine/session_log.h"
 #include "server/game/game.h"
 #include "server/records/record_numbers.h"
 #include "server/records/record_writer.h"
@@ -47,6 +48,16 @@ class Engine final : private SeatLinkHandler {
     // run left half written finished or removed, both screens to be sent in
     // full, the scores cleared, both seats waiting.
     void PrepareStart();
+    // The experimenter's commands that begin and abort a game (main thread,
+    // through the door): the game's and the session file's part.
+    void StartGame(std::uint32_t nowMs, const LocalTime& now);
+    void AbortGame();
+    // The session file's lines go to `sink` from now on (start-up, before
+    // the network thread runs).
+    void WriteSessionTo(SessionLog::Sink sink) { session_.WriteTo(std::move(sink)); }
+    // The orderly end: the session file's last line (network thread stopped).
+    void EndSession() { session_.ServerEnded(PlaceOf(game_)); }
+
     // Listens for player programs on `port` (0: any free port). False when
     // the port cannot be had.
     bool Listen(std::uint16_t port) { return links_.listener.Open(port); }
@@ -141,6 +152,9 @@ class Engine final : private SeatLinkHandler {
     Mirrors mirrors_;
     SeatLinks links_;
     std::array<PictureCheck, kSeats> pictureChecks_;
+    // Under stateLock: the network thread's passes, the main thread's game
+    // start and abort through the door and the end (docs/threads.md).
+    SessionLog session_;
 };
 
 }  // namespace quib::server

@@ -16,7 +16,7 @@ bool EngineDoor::StartGame(std::uint32_t nowMs, const LocalTime& now) {
     if (!Open() || engine_.state.gameState != Idle) {
         return false;
     }
-    engine_.game().BeginGame(nowMs, now);
+    engine_.StartGame(nowMs, now);
     return true;
 }
 
@@ -24,7 +24,7 @@ bool EngineDoor::Abort() {
     if (!Open()) {
         return false;
     }
-    engine_.game().Abort();
+    engine_.AbortGame();
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include "server/records/csv_text.h"
 #include "server/records/file_numbering.h"
 #include "server/records/record_transaction.h"
+#include "server/records/session_check.h"
 #include "server/records/subject_content.h"
 
 namespace quib::server {
@@ -182,6 +183,7 @@ class Checker {
         }
         CheckNamedSubjects();
         CheckRoundsListed();
+        CheckSessionFiles(workDir_, rowsOfGame_, result_.problems);
         result_.games = static_cast<int>(games_.size());
         std::stable_sort(result_.problems.begin(), result_.problems.end(),
                          [](const RecordProblem& a, const RecordProblem& b) {
@@ -342,6 +344,9 @@ class Checker {
         } else {
             Problem(ProblemKind::MissingPositionFile, LogFile(name), kWholeFile,
                     "has no position file " + PositionFile(name) + " beside it");
+        }
+        if (game.logHeader) {
+            rowsOfGame_[*NumberInFileName(name, 'g')] = static_cast<long long>(game.rows.size());
         }
         // The rows and round files were needed for this game alone (assigning
         // an empty vector would keep its capacity).
@@ -771,6 +776,7 @@ class Checker {
     std::vector<bool> roundListedInItsGame_ = std::vector<bool>(kRoundNumbers);
     std::map<std::string, RoundFile> gameRounds_;  // of the game being checked, by file name
     std::map<std::string, Game> games_;            // by file name, of log/ and log2/
+    std::map<int, long long> rowsOfGame_;          // by number, of the game files read
     std::vector<std::string> subjectFiles_;
     std::map<std::string, SubjectRows> subjects_;
 };
@@ -780,7 +786,7 @@ struct KindName {
     std::string_view name;
     std::string_view meaning;
 };
-constexpr std::array<KindName, 24> kKindNames = {{
+constexpr std::array<KindName, 27> kKindNames = {{
     {ProblemKind::UnfinishedWrite, "unfinished_write",
      "a temporary file or the journal of a write the server did not finish (start the server once "
      "to complete it)"},
@@ -829,6 +835,15 @@ constexpr std::array<KindName, 24> kKindNames = {{
      "a game naming a subject file that is not in log/"},
     {ProblemKind::MissingSubjectRow, "missing_subject_row",
      "a subject file without the row of a game that names it"},
+    {ProblemKind::SessionLine, "session_line",
+     "a line of a session file (sessions/) that is not as the server writes it: a header or event "
+     "line out of form, a time before the line above, or a last line cut short"},
+    {ProblemKind::SessionAgainstGames, "session_against_games",
+     "a session event naming a round of a game whose game file lacks the rounds before it (or is "
+     "missing)"},
+    {ProblemKind::LabId, "lab_id",
+     "a lab_id.txt whose first line is no valid lab identity (the server then leaves the session "
+     "files' lab empty)"},
 }};
 
 std::string Count(int n, std::string_view one, std::string_view many) {

@@ -6,7 +6,9 @@
 // totals with its rows and each row with its game. Reads log/ and log2/
 // below a working folder and changes nothing. The server runs it for
 // "quib_server --check-records"; the soak, the end-to-end and the robustness
-// tests call it on the folders they leave behind.
+// tests call it on the folders they leave behind. The session files
+// (sessions/) and the lab's identity (lab_id.txt) are checked too, where
+// they are (session_check.h).
 
 #include <cstddef>
 #include <filesystem>
@@ -46,6 +48,9 @@ enum class ProblemKind {
     SubjectRowAgainstGame,  // a subject's row against its game
     MissingSubjectFile,     // a game naming a subject file that is not there
     MissingSubjectRow,      // a subject file without the row of a game naming it
+    SessionLine,            // a session file's line that is not as the server writes it
+    SessionAgainstGames,    // a session event naming a round its game file has not got to
+    LabId,                  // lab_id.txt without a valid identity
 };
 
 // Every kind, in the order above.

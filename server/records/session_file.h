@@ -29,6 +29,17 @@
 //            ...
 //            2026-12-11T18:30:00.000;server_ended;;;;;;
 //
+// The round in progress: from the round's set-up (its boards drawn, the
+// players asked to start it) until its result is judged, that is while the
+// game waits for both players' start and while they play. Between rounds
+// (the result shown, the next one not set up yet) and outside a game the
+// field is empty; `round` counts the game's rounds from 1 (the rounds
+// recorded so far, plus one).
+// seat_taken is written once the program has named its computer (its first
+// reply carries the host name), so that the line names it fully; a program
+// that never does gets its seat_taken line just before the seat's next line
+// (game_started, bad_frames, seat_lost) or server_ended, with `host` empty.
+//
 // `time` is the local wall-clock time of the event with milliseconds;
 // `seat` 1 or 2 (empty for events of the whole server); `game` the number
 // of the game being played (its g file's number) and `round` the number of

@@ -1,5 +1,7 @@
 #include "testing/e2e/lab_session.h"
 
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 #include "protocol/server_port.h"
@@ -98,6 +100,13 @@ void LabSession::Stop() {
     }
     server_.Stop();
     xvfb_.Stop();
+}
+
+void LabSession::KillPlayer(int seat) {
+    ASSERT_EQ(::kill(clients_[seat].pid(), SIGKILL), 0);
+    ASSERT_TRUE(WaitFor([&] { return !clients_[seat].Running(); }, kStartLimit))
+        << "player " << seat + 1 << " did not end";
+    clientWindows_[seat] = 0;
 }
 
 void LabSession::StartServer() {

@@ -41,6 +41,11 @@ class LabSession {
     // program starts: a test may take pictures away or add files.
     void Start(int players = 2, const std::function<void()>& prepare = {});
     void Stop();
+    // A player's program killed outright (SIGKILL, as a crash or a pulled
+    // plug ends it: no goodbye on its connection), and started again, which
+    // waits until it is connected and its window placed as before.
+    void KillPlayer(int seat);
+    void RestartPlayer(int seat) { StartClient(seat); }
 
     const std::filesystem::path& serverDir() const { return serverDir_; }
     std::filesystem::path playerDir(int seat) const { return PlayerDir(seat); }

@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <regex>
+#include <set>
 #include <sstream>
 
+#include "common/file_io.h"
 #include "server/core/texts.h"
 #include "server/records/records_check.h"
+#include "server/records/session_file.h"
 #include "testing/e2e/export_checks.h"
 #include "testing/scratch_directory.h"
 
@@ -316,6 +319,32 @@ std::vector<std::string> SplitFields(const std::string& line) {
     }
 }
 
+// The run's session file, read while the server still runs: both players'
+// computers named, and game 0 started with both of them.
+namespace {
+
+void CheckSessionFile(const fs::path& serverDir) {
+    const std::optional<std::string> text =
+        ReadWholeFile(serverDir / server::kSessionFolderName / "s000001.csv");
+    ASSERT_TRUE(text) << "no session file";
+    const server::SessionFile session = server::ParseSessionFile(*text);
+    EXPECT_TRUE(session.headerRead);
+    EXPECT_TRUE(session.problems.empty()) << session.problems.front().text;
+    std::set<std::string> seen;
+    for (const auto& [line, event] : session.events) {
+        seen.insert(std::string(server::SessionEventCode(event.kind)) + " " +
+                    (event.seat ? std::to_string(*event.seat) : "") + " " +
+                    (event.game ? std::to_string(*event.game) : "") + " " +
+                    (event.host.empty() ? "nohost" : "host"));
+    }
+    for (const char* expected : {"seat_taken 1  host", "seat_taken 2  host",
+                                 "game_started 1 0 host", "game_started 2 0 host"}) {
+        EXPECT_TRUE(seen.contains(expected)) << expected << " missing from the session file";
+    }
+}
+
+}  // namespace
+
 void CheckRecords(const fs::path& serverDir, const GameChoices& choices,
                   const std::vector<PlayedRound>& rounds) {
     const fs::path log = serverDir / "log";
@@ -339,6 +368,7 @@ void CheckRecords(const fs::path& serverDir, const GameChoices& choices,
         CheckSubjectFile(log / kSubjectFiles[seat], seat, choices, static_cast<int>(rounds.size()),
                          points, best, activeMs);
     }
+    CheckSessionFile(serverDir);
     // And the files agree with each other as quib_server --check-records
     // sees them.
     const server::RecordsCheck check = server::CheckRecords(serverDir, server::ServerTexts());

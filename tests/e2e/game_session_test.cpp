@@ -23,6 +23,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/file_io.h"
+#include "server/records/records_check.h"
+#include "server/records/session_file.h"
 #include "testing/e2e/board_reader.h"
 #include "testing/e2e/child_group.h"
 #include "testing/e2e/figure_pictures.h"
@@ -298,6 +301,72 @@ TEST_F(GameSession, ThreeRoundsPlayedThroughTheWindowsAreRecorded) {
     ASSERT_TRUE(played[1].Won());
 
     CheckRecords(lab_.serverDir(), choices, played);
+}
+
+// The lines of the session file of the run, by event kind and seat, with
+// their game and round.
+std::string SessionEventText(const server::SessionEvent& event) {
+    const auto number = [](const auto& value) {
+        return value ? std::to_string(*value) : std::string();
+    };
+    return std::string(server::SessionEventCode(event.kind)) + " " + number(event.seat) + " " +
+           number(event.game) + " " + number(event.round);
+}
+
+TEST_F(GameSession, APlayerKilledMidRoundRetakesItsSeatAndTheSessionFileTellsIt) {
+    ASSERT_NO_FATAL_FAILURE(lab_.CreateSubject(0, kSubjects[0]));
+    ASSERT_NO_FATAL_FAILURE(lab_.CreateSubject(1, kSubjects[1]));
+    ASSERT_NO_FATAL_FAILURE(lab_.ChooseSetting(kLevelList, 1));
+    ASSERT_NO_FATAL_FAILURE(lab_.ChooseSetting(kSpeedList, 4));
+    ASSERT_NO_FATAL_FAILURE(lab_.ChooseSetting(kDisplayList, 2));
+    ASSERT_NO_FATAL_FAILURE(lab_.ChooseSetting(kFigure1List, 1));
+    ASSERT_NO_FATAL_FAILURE(lab_.ChooseSetting(kStart1List, 2));
+    ASSERT_NO_FATAL_FAILURE(lab_.ClickServer(kStartToggle));
+    PlayedRound round;
+    Rect starts[2];
+    ASSERT_NO_FATAL_FAILURE(StartFirstRound(round));
+    ASSERT_NO_FATAL_FAILURE(AwaitRunningRound(round, starts));
+
+    ASSERT_NO_FATAL_FAILURE(lab_.KillPlayer(1));
+    ASSERT_NO_FATAL_FAILURE(lab_.RestartPlayer(1));
+    const fs::path sessionFile = lab_.serverDir() / "sessions" / "s000001.csv";
+    const auto events = [&] {
+        std::vector<std::string> kinds;
+        for (const auto& [line, event] :
+             server::ParseSessionFile(ReadWholeFile(sessionFile).value_or("")).events) {
+            kinds.push_back(SessionEventText(event));
+        }
+        return kinds;
+    };
+    // The returning program names its computer with its first reply.
+    ASSERT_TRUE(WaitFor([&] { return events().size() >= 6; }, 10s));
+    // SIGTERM: the server ends through its shutdown, with the file's last line.
+    lab_.Stop();
+
+    const server::SessionFile session =
+        server::ParseSessionFile(ReadWholeFile(sessionFile).value_or(""));
+    EXPECT_TRUE(session.headerRead);
+    EXPECT_TRUE(session.problems.empty()) << session.problems.front().text;
+    EXPECT_EQ(events(), (std::vector<std::string>{
+                            "seat_taken 1  ",
+                            "seat_taken 2  ",
+                            "game_started 1 0 ",
+                            "game_started 2 0 ",
+                            "seat_lost 2 0 1",
+                            "seat_taken 2 0 1",
+                            "server_ended  0 1",
+                        }));
+    for (const auto& [line, event] : session.events) {
+        if (event.seat) {
+            EXPECT_EQ(event.address, "127.0.0.1") << line;
+            EXPECT_FALSE(event.host.empty()) << line;
+        }
+    }
+    const server::RecordsCheck check =
+        server::CheckRecords(lab_.serverDir(), server::ServerTexts());
+    for (const server::RecordProblem& problem : check.problems) {
+        ADD_FAILURE() << server::ProblemLine(problem);
+    }
 }
 
 }  // namespace

@@ -48,6 +48,23 @@ bool SamePlace(const protocol::Point& a, const protocol::Point& b) {
 
 }  // namespace
 
+std::optional<int> SeriesOfScore(const std::string& score) {
+    std::size_t at = score.find(':');
+    if (at == std::string::npos) {
+        return std::nullopt;
+    }
+    at = score.find_first_not_of(' ', at + 1);
+    int series = 0;
+    int digits = 0;
+    // Nine digits at most: more would overflow, and no session plays a
+    // billion rounds in a row.
+    for (; at < score.size() && std::isdigit(static_cast<unsigned char>(score[at])) && digits < 9;
+         ++at, ++digits) {
+        series = series * 10 + (score[at] - '0');
+    }
+    return digits > 0 ? std::optional<int>(series) : std::nullopt;
+}
+
 const char* BotKeyName(BotKey key) {
     for (const KeyName& entry : kKeyNames) {
         if (entry.key == key) {
@@ -73,6 +90,9 @@ BotPlayer::BotPlayer(BotPlan plan, BotTexts texts)
     : plan_(std::move(plan)), texts_(std::move(texts)), random_(plan_.seed) {}
 
 std::bitset<256> BotPlayer::OnFrame(const FrameNews& news, std::uint32_t nowMs) {
+    // The score first: a round's end changes it in the same frame as the
+    // status line, which may need it to tell the result.
+    TakeScore(news);
     if (news.status) {
         TakeStatus(*news.status, news.partnerViewCreated);
     }
@@ -156,7 +176,42 @@ void BotPlayer::TakeStatus(const StatusLine& status, bool partnerViewCreated) {
     if (next == BotPhase::Result && roundOpen_) {
         FinishRound(status.text);
     }
+    if (next == BotPhase::Idle && roundOpen_ && GameEndedWithTheRound(status, partnerViewCreated)) {
+        FinishRound(ResultFromSeries(), true);
+    }
     phase_ = next;
+}
+
+void BotPlayer::TakeScore(const FrameNews& news) {
+    if (news.score) {
+        if (const std::optional<int> series = SeriesOfScore(*news.score)) {
+            series_ = series;
+        }
+    }
+}
+
+// When the experimenter has released the start toggle, the server ends the
+// game in the step after it judged the round, which is mostly before the
+// next frame: that frame shows the idle colour where the result was to be,
+// together with the partner's board opened by the judgement. An aborted
+// round keeps its colour (only its text turns to "please wait"), and a bot
+// that was away (phase unknown) cannot tell a judged round from an aborted
+// one, so both stay open.
+bool BotPlayer::GameEndedWithTheRound(const StatusLine& status, bool partnerViewCreated) const {
+    return status.colour == kIdleColour && partnerViewCreated &&
+           (phase_ == BotPhase::Playing || phase_ == BotPhase::WaitForPartner);
+}
+
+// The round's result as the points in series tell it: a won round leaves
+// them at 1 or more, a lost one at 0 (and the experimenter's resets, too,
+// only ever set them to 0). The server sends the score line only when it
+// changes, so one not sent with the round's end still holds: a loss that
+// found the series at 0. Unknown only when no score line came at all.
+std::string BotPlayer::ResultFromSeries() const {
+    if (!series_) {
+        return {};
+    }
+    return *series_ > 0 ? texts_.won + "!" : texts_.lost + "!";
 }
 
 void BotPlayer::TakeFigure(const FrameNews& news) {
@@ -177,10 +232,11 @@ void BotPlayer::BeginRound() {
     figureMoving_ = false;
 }
 
-void BotPlayer::FinishRound(const std::string& result) {
+void BotPlayer::FinishRound(const std::string& result, bool fromSeries) {
     roundOpen_ = false;
     ++roundsPlayed_;
-    reports_.push_back(RoundReport{roundsPlayed_, std::exchange(roundKeys_, {}), result});
+    reports_.push_back(RoundReport{roundsPlayed_, std::exchange(roundKeys_, {}), result,
+                                   fromSeries && !result.empty()});
 }
 
 bool BotPlayer::PaceAllows(std::uint32_t nowMs) const {

@@ -53,11 +53,22 @@ struct BotTexts {
     std::string won = "Gewonnen";   // txt40
 };
 
+// The score line the server shows (message 34): the points in series
+// (won rounds in a row, across games) before the highscore, e.g. "Punkte in
+// Serie: 3 Highscore: 5". The series is the first whole number after the
+// first colon, whatever words a language file puts around it; nullopt when
+// the line has none.
+std::optional<int> SeriesOfScore(const std::string& score);
+
 // One finished round as the bot saw it.
 struct RoundReport {
     int number = 0;            // 1, 2, ... since the bot started
     std::vector<BotKey> keys;  // pressed while the round ran
     std::string result;        // the status line that told the result
+    // The game ended with the round, so the server replaced the result by
+    // "please wait" before a frame showed it; `result` ("Gewonnen!" or
+    // "Verloren!") was then read from the points in series.
+    bool resultFromSeries = false;
 };
 
 // Where the bot believes the game stands, from the status line.
@@ -109,9 +120,12 @@ class BotPlayer {
   private:
     BotPhase Classify(const StatusLine& status, bool partnerViewCreated) const;
     void TakeStatus(const StatusLine& status, bool partnerViewCreated);
+    void TakeScore(const FrameNews& news);
+    bool GameEndedWithTheRound(const StatusLine& status, bool partnerViewCreated) const;
+    std::string ResultFromSeries() const;
     void TakeFigure(const FrameNews& news);
     void BeginRound();
-    void FinishRound(const std::string& result);
+    void FinishRound(const std::string& result, bool fromSeries = false);
     bool PaceAllows(std::uint32_t nowMs) const;
     BotKey NextKeyWhilePlaying();
     BotKey RandomArrow();
@@ -134,6 +148,9 @@ class BotPlayer {
     bool roundOpen_ = false;
     std::vector<BotKey> roundKeys_;
     std::size_t movesSent_ = 0;
+
+    // The points in series the score line last showed.
+    std::optional<int> series_;
 
     int roundsPlayed_ = 0;
     std::vector<RoundReport> reports_;

@@ -30,6 +30,9 @@ std::string RoundLine(const RoundReport& report) {
     // The server's texts are Windows-1252; the terminal wants UTF-8.
     line += " | " + (report.result.empty() ? std::string("(result not seen)")
                                            : Cp1252ToUtf8(report.result));
+    if (report.resultFromSeries) {
+        line += " (from the points in series: the game ended with this round)";
+    }
     return line;
 }
 

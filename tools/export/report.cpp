@@ -2,6 +2,7 @@
 
 #include "tools/export/report_charts.h"
 #include "tools/export/report_data.h"
+#include "tools/export/report_tallies.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -48,6 +49,18 @@ constexpr std::size_t kMostDotted = 40;
 // Pairs the contents list unfolded: a dozen links fill a few lines.
 constexpr std::size_t kPairsListed = 12;
 
+// Problems of the records check named on the page: enough to see what kind
+// of trouble there is and where; problems.csv has them all.
+constexpr std::size_t kProblemsNamed = 5;
+
+// Line widths. Of two series that may lie on each other (the two learning
+// curves, the two players' moves), the first is drawn wide and solid and
+// the second narrow and dashed on top of it, so that both still show where
+// they are equal: the wide line on either side of the narrow one, and in
+// its gaps.
+constexpr double kWideLine = 4.5;
+constexpr double kNarrowLine = 1.75;
+
 // Colours from the Okabe-Ito palette, which readers with any kind of colour
 // blindness still tell apart.
 const QColor kMovingColour(0x00, 0x72, 0xB2);      // blue
@@ -58,6 +71,13 @@ const QColor kPlayer1Colour(0x56, 0xB4, 0xE9);     // sky blue
 const QColor kPlayer2Colour(0xD5, 0x5E, 0x00);     // vermilion
 
 constexpr std::string_view kNotKnown = "\xE2\x80\x93";  // an en dash
+
+// What the page means by a round "with a result", said once near its top.
+constexpr std::string_view kWithAResult =
+    "A round <dfn>with a result</dfn> is one whose row in rounds.csv has won 1 (won) or 0 "
+    "(lost); shares of rounds won are of these rounds. quib_export writes one for every round "
+    "file it reads, so only a row whose cell is empty (a table edited by hand, or made "
+    "elsewhere) has none: it counts among the rounds played, not in the shares.";
 
 constexpr std::string_view kStyle = R"(
 body { font-family: "Liberation Sans", Arial, Helvetica, sans-serif; font-size: 14px;
@@ -85,6 +105,11 @@ svg.chart { display: block; max-width: 100%; height: auto; }
 .results { display: flex; flex-wrap: wrap; gap: 16px 32px; align-items: flex-start; }
 .results figure { margin: 0; }
 section.game { border-top: 1px solid #eee; margin-top: 16px; }
+table.pooled th[colspan] { text-align: center; border-left: 1px solid #ccc; }
+table.pooled .first { border-left: 1px solid #ccc; }
+table.pooled tr.total td, table.pooled tr.total th { border-top: 2px solid #ccc; font-weight: bold; }
+figcaption .centre { color: #222; }
+.check { font-size: 15px; }
 )";
 
 std::string E(std::string_view text) {
@@ -110,17 +135,20 @@ std::string Percent(long long part, long long whole) {
     return text;
 }
 
+// Play time as the game and subject files write it: whole seconds cut off
+// (not rounded), as hours, minutes and seconds of two digits each
+// ("00:01:35"), so that the page and the files show the same time. Unlike
+// the files, hours beyond 99 keep all their digits.
 std::string Clock(long long ms) {
-    const long long seconds = (ms + 500) / 1000;
+    const long long seconds = ms / 1000;
     char text[48];
-    if (seconds >= 3600) {
-        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
-                      seconds % 60);
-    } else {
-        std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
-    }
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
     return text;
 }
+
+// The unit beside every play time.
+constexpr std::string_view kClockUnit = "(h:min:s)";
 
 std::string StartText(std::string start) {
     if (start.size() > 10 && start[10] == 'T') {
@@ -205,6 +233,31 @@ bool PlayedBefore(const ReportGame* a, const ReportGame* b) {
 // player 2 values are the pair's first ones.
 bool Swapped(const ReportGame& game, const PairKey& key) {
     return key.first && game.p1Subject != key.first;
+}
+
+// What a game was played at, as its seats had it, in the pair's order
+// (`swapped` as for the pair): "level 2, open", or with seats that differ
+// "levels 3/2, open/covered". A game only rounds.csv names has the levels
+// and displays of its first round.
+std::string GameCondition(const ReportGame& game, bool swapped) {
+    const auto level = [](const std::optional<int>& value) {
+        return value ? std::to_string(*value) : std::string("?");
+    };
+    const auto display = [](const std::string& text) {
+        return text.empty() ? std::string("?") : text;
+    };
+    const bool fromRound = game.line == 0 && !game.roundRows.empty();
+    const ReportRound* first = fromRound ? &game.roundRows.front() : nullptr;
+    std::string l1 = level(first ? first->p1Level : game.p1Level);
+    std::string l2 = level(first ? first->p2Level : game.p2Level);
+    std::string d1 = display(first ? first->p1Display : game.p1Display);
+    std::string d2 = display(first ? first->p2Display : game.p2Display);
+    if (swapped) {
+        std::swap(l1, l2);
+        std::swap(d1, d2);
+    }
+    return (l1 == l2 ? "level " + l1 : "levels " + l1 + "/" + l2) + ", " +
+           (d1 == d2 ? d1 : d1 + "/" + d2);
 }
 
 class Names {
@@ -333,9 +386,14 @@ struct Outcome {
 // The learning curve's two lines over `outcomes` (rounds with a result, in
 // order); how many rounds each drawn point stands for.
 std::size_t LearningSeries(const std::vector<Outcome>& outcomes, LineChart& chart) {
-    LineSeries moving{
-        "last " + std::to_string(kWindow) + " rounds", kMovingColour, Qt::SolidLine, {}, false};
-    LineSeries cumulative{"all rounds so far", kCumulativeColour, Qt::DashLine, {}, false};
+    LineSeries moving{"last " + std::to_string(kWindow) + " rounds",
+                      kMovingColour,
+                      Qt::SolidLine,
+                      kWideLine,
+                      {},
+                      false};
+    LineSeries cumulative{
+        "all rounds so far", kCumulativeColour, Qt::DashLine, kNarrowLine, {}, false};
     std::vector<ChartPoint> movingPoints;
     std::vector<ChartPoint> cumulativePoints;
     std::vector<int> wonBefore(outcomes.size() + 1, 0);
@@ -365,8 +423,8 @@ std::size_t LearningSeries(const std::vector<Outcome>& outcomes, LineChart& char
 
 std::string LearningCaption(std::size_t step, std::size_t outcomes) {
     std::string caption = "Share of rounds won, over the last " + std::to_string(kWindow) +
-                          " rounds with a result (solid blue, from the " + Ordinal(kWindow) +
-                          " such round on) and over all rounds so far (dashed orange).";
+                          " rounds with a result (wide solid blue, from the " + Ordinal(kWindow) +
+                          " such round on) and over all rounds so far (narrow dashed orange).";
     if (outcomes < static_cast<std::size_t>(kWindow)) {
         caption +=
             " Fewer than " + std::to_string(kWindow) + " rounds with a result: no moving share.";
@@ -442,6 +500,39 @@ std::size_t RoundsIn(const std::vector<Span>& spans) {
     return rounds;
 }
 
+// The values of a chart's runs, before any thinning.
+std::vector<double> ValuesOf(const std::vector<std::vector<ChartPoint>>& runs) {
+    std::vector<double> values;
+    for (const auto& run : runs) {
+        for (const ChartPoint& point : run) {
+            values.push_back(point.y);
+        }
+    }
+    return values;
+}
+
+// "1.5", "2": one decimal, left out when it is 0.
+std::string Decimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string out = text;
+    if (out.ends_with(".0")) {
+        out.resize(out.size() - 2);
+    }
+    return out;
+}
+
+// "mean 8.3 s, median 8 s (16 rounds)", or that no round has the value.
+std::string CentreText(const std::vector<double>& values, std::string_view unit) {
+    const std::optional<Centre> centre = CentreOf(values);
+    if (!centre) {
+        return "no round known";
+    }
+    return "mean " + Decimal(centre->mean) + std::string(unit) + ", median " +
+           Decimal(centre->median) + std::string(unit) + " (" +
+           Plural(static_cast<long long>(centre->count), "round", "rounds") + ")";
+}
+
 std::string ThinnedNote(std::size_t step) {
     return step > 1 ? " Each point is the mean of " + std::to_string(step) + " rounds." : "";
 }
@@ -462,6 +553,8 @@ class Page {
 
   private:
     std::string Summary() const;
+    std::string RecordsCheckText() const;
+    std::string ConditionsTable() const;
     std::string GamesTable() const;
     std::string PairSection(const Pair& pair, std::size_t number);
     std::string PairCurve(const Pair& pair) const;
@@ -508,8 +601,106 @@ std::string Page::Summary() const {
     }
     text += ", " + Plural(static_cast<long long>(pairs.size()), "pair", "pairs") +
             " of subjects; " + std::to_string(won) + " of " + Plural(known, "round", "rounds") +
-            " with a result won (" + Percent(won, known) + "); play time " + Clock(playMs) + ".";
+            " with a result won (" + Percent(won, known) + "); play time " + Clock(playMs) + " " +
+            std::string(kClockUnit) + ".";
     return text;
+}
+
+std::string Page::RecordsCheckText() const {
+    const RecordsCheck& check = data_.check;
+    std::string text = "<b>Records check:</b> ";
+    switch (check.state) {
+        case RecordsCheck::State::Unknown:
+            return text +
+                   "result unknown: there is no problems.csv beside the tables, which every "
+                   "export writes.";
+        case RecordsCheck::State::Unreadable:
+            return text + "result unknown: " + E(check.error) + ".";
+        case RecordsCheck::State::Read:
+            break;
+    }
+    if (check.problems == 0) {
+        return text + "none found; the lab's files agree with each other (problems.csv).";
+    }
+    text += Plural(check.problems, "problem", "problems") +
+            " found: the tables were written in spite of them, and what the files disagree on "
+            "may be missing or wrong in them. ";
+    text += check.problems > static_cast<long long>(check.first.size()) ? "The first: " : "";
+    for (std::size_t i = 0; i < check.first.size(); ++i) {
+        const RecordsCheck::Problem& problem = check.first[i];
+        text += (i == 0 ? "" : "; ") + Known(problem.kind) + " in " + Known(problem.file) +
+                (problem.line.empty() ? "" : " line " + E(problem.line));
+    }
+    return text + ". All of them, in words, in problems.csv.";
+}
+
+// The design's central result: rounds won per level and display, over all
+// games; see ConditionTable for where a round counts.
+std::string Page::ConditionsTable() const {
+    const ConditionTable table = TallyConditions(data_);
+    struct Column {
+        std::size_t index;
+        std::string title;
+    };
+    std::vector<Column> columns;
+    for (std::size_t d = 0; d < kDisplays.size(); ++d) {
+        columns.push_back({d, std::string(kDisplays[d])});
+    }
+    // The columns and rows no session of one level and display fills are
+    // shown only when some round is in them.
+    if (table.Column(ConditionTable::kDifferColumn).rounds > 0) {
+        columns.push_back({ConditionTable::kDifferColumn, "seats differ"});
+    }
+    if (table.Column(ConditionTable::kUnknownColumn).rounds > 0) {
+        columns.push_back({ConditionTable::kUnknownColumn, "not known"});
+    }
+    const auto cells = [](const RoundTally& tally) {
+        return "<td class=\"n first\">" + std::to_string(tally.rounds) + "</td><td class=\"n\">" +
+               std::to_string(tally.won) + "</td><td class=\"n\">" +
+               Percent(tally.won, tally.withResult) + "</td>";
+    };
+    std::string html =
+        "<p class=\"note\">All games pooled. A round counts for a level when both its seats "
+        "played that level, and for a display when both seats had it; a round whose seats differ "
+        "counts under \xE2\x80\x9Cseats differ\xE2\x80\x9D, one whose level or display is not "
+        "known under "
+        "\xE2\x80\x9Cnot known\xE2\x80\x9D, so that every round is counted once. Shares won are of "
+        "the "
+        "rounds with a result.</p>\n<div class=\"scroll\"><table class=\"pooled\">\n<thead><tr>"
+        "<th rowspan=\"2\">Level</th>";
+    for (const Column& column : columns) {
+        html += "<th colspan=\"3\">" + column.title + "</th>";
+    }
+    html += "<th colspan=\"3\">all displays</th></tr>\n<tr>";
+    for (std::size_t i = 0; i <= columns.size(); ++i) {
+        html +=
+            "<th class=\"n first\">Rounds</th><th class=\"n\">Won</th><th class=\"n\">Share "
+            "won</th>";
+    }
+    html += "</tr></thead>\n<tbody>\n";
+    const auto row = [&](std::size_t index, const std::string& id, const std::string& title) {
+        std::string line = "<tr id=\"pooled-" + id + "\"><th>" + title + "</th>";
+        for (const Column& column : columns) {
+            line += cells(table.cells[index][column.index]);
+        }
+        return line + cells(table.Row(index)) + "</tr>\n";
+    };
+    for (int level = 1; level <= kLevels; ++level) {
+        html +=
+            row(static_cast<std::size_t>(level - 1), std::to_string(level), std::to_string(level));
+    }
+    if (table.Row(ConditionTable::kDifferRow).rounds > 0) {
+        html += row(ConditionTable::kDifferRow, "differ", "seats differ");
+    }
+    if (table.Row(ConditionTable::kUnknownRow).rounds > 0) {
+        html += row(ConditionTable::kUnknownRow, "unknown", "not known");
+    }
+    html += "<tr id=\"pooled-total\" class=\"total\"><th>all levels</th>";
+    for (const Column& column : columns) {
+        html += cells(table.Column(column.index));
+    }
+    html += cells(table.Total()) + "</tr>\n</tbody></table></div>\n";
+    return html;
 }
 
 std::string Page::GamesTable() const {
@@ -517,7 +708,8 @@ std::string Page::GamesTable() const {
         "<div class=\"scroll\"><table class=\"games\">\n<thead><tr><th class=\"n\">Game</th>"
         "<th>Start</th><th>Player 1</th><th>Player 2</th><th>Levels</th><th>Displays</th>"
         "<th>Speed</th><th>Figures</th><th class=\"n\">Rounds</th><th class=\"n\">Present</th>"
-        "<th class=\"n\">Points</th><th class=\"n\">Highscore</th><th class=\"n\">Play time</th>"
+        "<th class=\"n\">Points</th><th class=\"n\">Highscore</th><th class=\"n\">Play time "
+        "(h:min:s)</th>"
         "<th>Ending</th></tr></thead>\n<tbody>\n";
     const auto player = [](const std::optional<long long>& subject, const std::string& name) {
         std::string cell = subject ? "<b>" + std::to_string(*subject) + "</b>" : "no subject";
@@ -567,10 +759,24 @@ std::string Page::PairCurve(const Pair& pair) const {
         }
     }
     const std::size_t step = LearningSeries(outcomes, chart);
-    return Figure(chart.width, DrawLineChart(chart),
-                  LearningCaption(step, outcomes.size()) +
-                      " The window runs on from one game into the next; dotted lines mark where "
-                      "a game begins.");
+    // The markers' labels are left out where they would overlap: the
+    // caption names every game's condition too.
+    std::string games;
+    for (const Span& span : spans) {
+        games += std::string(games.empty() ? "" : "; ") + "game " +
+                 std::to_string(span.game->game) + " from round " +
+                 std::to_string(static_cast<long long>(span.offset) + 1) + " (" +
+                 E(GameCondition(*span.game, span.swapped)) + ")";
+    }
+    const bool subjects = pair.key.first || pair.key.second;
+    return Figure(
+        chart.width, DrawLineChart(chart),
+        LearningCaption(step, outcomes.size()) +
+            " The window runs on from one game into the next; dotted lines mark where "
+            "a game begins, labelled with its level and display (as " +
+            (subjects ? E(names_.Plain(pair.key.first)) + " / " + E(names_.Plain(pair.key.second))
+                      : std::string("player 1 / player 2")) +
+            " where the seats differ): " + games + ".");
 }
 
 std::string Page::Results(const Pair& pair, bool withChart) const {
@@ -668,7 +874,8 @@ LineChart Page::PairFrame(const Pair& pair, std::vector<Span>& spans) const {
     double offset = 0;
     for (const ReportGame* game : pair.games) {
         chart.separators.push_back(offset + 0.5);
-        chart.separatorLabels.push_back("game " + std::to_string(game->game));
+        chart.separatorLabels.push_back("game " + std::to_string(game->game) + ": " +
+                                        GameCondition(*game, Swapped(*game, pair.key)));
         const std::vector<double> missing = MissingRounds(*game, offset);
         chart.marks.insert(chart.marks.end(), missing.begin(), missing.end());
         spans.push_back({game, offset, Swapped(*game, pair.key)});
@@ -682,7 +889,10 @@ LineChart Page::PairFrame(const Pair& pair, std::vector<Span>& spans) const {
 std::string Page::DurationsFigure(LineChart chart, const std::vector<Span>& spans) const {
     chart.yLabel = "duration (s)";
     double longest = 0;
-    LineSeries duration{"duration", kDurationColour, Qt::SolidLine,
+    LineSeries duration{"duration",
+                        kDurationColour,
+                        Qt::SolidLine,
+                        2,
                         RoundRuns(
                             spans,
                             [](const ReportRound& round, bool) -> std::optional<double> {
@@ -693,12 +903,15 @@ std::string Page::DurationsFigure(LineChart chart, const std::vector<Span>& span
                             },
                             longest),
                         RoundsIn(spans) <= kMostDotted};
+    const std::string centre =
+        "<span class=\"centre\">Duration: " + CentreText(ValuesOf(duration.runs), "\xC2\xA0s") +
+        ".</span> ";
     const std::size_t step = Average(duration.runs, MostPoints(chart));
     chart.yMax = AxisTop(longest, 5, false);
     chart.series = {std::move(duration)};
-    return Figure(
-        chart.width, DrawLineChart(chart),
-        "Duration of each round in seconds, from its set-up to its end." + ThinnedNote(step));
+    return Figure(chart.width, DrawLineChart(chart),
+                  centre + "Duration of each round in seconds, from its set-up to its end." +
+                      ThinnedNote(step));
 }
 
 std::string Page::MovesFigure(LineChart chart, const std::vector<Span>& spans,
@@ -708,7 +921,10 @@ std::string Page::MovesFigure(LineChart chart, const std::vector<Span>& spans,
     chart.yWhole = true;
     double most = 0;
     const bool dots = RoundsIn(spans) <= kMostDotted;
-    LineSeries a{first, kPlayer1Colour, Qt::SolidLine,
+    LineSeries a{first,
+                 kPlayer1Colour,
+                 Qt::SolidLine,
+                 kWideLine,
                  RoundRuns(
                      spans,
                      [](const ReportRound& round, bool swapped) -> std::optional<double> {
@@ -717,7 +933,10 @@ std::string Page::MovesFigure(LineChart chart, const std::vector<Span>& spans,
                      },
                      most),
                  dots};
-    LineSeries b{second, kPlayer2Colour, Qt::SolidLine,
+    LineSeries b{second,
+                 kPlayer2Colour,
+                 Qt::DashLine,
+                 kNarrowLine,
                  RoundRuns(
                      spans,
                      [](const ReportRound& round, bool swapped) -> std::optional<double> {
@@ -726,11 +945,14 @@ std::string Page::MovesFigure(LineChart chart, const std::vector<Span>& spans,
                      },
                      most),
                  dots};
+    const std::string centre = "<span class=\"centre\">Moves per round: " + E(first) + " " +
+                               CentreText(ValuesOf(a.runs), "") + "; " + E(second) + " " +
+                               CentreText(ValuesOf(b.runs), "") + ".</span> ";
     const std::size_t step =
         std::max(Average(a.runs, MostPoints(chart)), Average(b.runs, MostPoints(chart)));
     chart.yMax = AxisTop(std::max(most, 1.0), 5, true);
     chart.series = {std::move(a), std::move(b)};
-    return Figure(chart.width, DrawLineChart(chart), caption + ThinnedNote(step));
+    return Figure(chart.width, DrawLineChart(chart), centre + caption + ThinnedNote(step));
 }
 
 std::string Page::GameSection(const ReportGame& game) const {
@@ -799,12 +1021,12 @@ std::string Page::PairRounds(const Pair& pair) const {
         html +=
             MovesFigure(std::move(moves), spans, label(pair.key.first), label(pair.key.second),
                         "Arrow moves carried out per round by " + names_.Subject(pair.key.first) +
-                            " (sky blue) and " + names_.Subject(pair.key.second) +
-                            " (vermilion), in whichever seat they sat.");
+                            " (wide sky blue) and " + names_.Subject(pair.key.second) +
+                            " (narrow dashed vermilion), in whichever seat they sat.");
     } else {
         html += MovesFigure(std::move(moves), spans, "player 1", "player 2",
-                            "Arrow moves carried out per round by player 1 (sky blue) and player 2 "
-                            "(vermilion).");
+                            "Arrow moves carried out per round by player 1 (wide sky blue) and "
+                            "player 2 (narrow dashed vermilion).");
     }
     html += "</div>\n";
     return html;
@@ -828,7 +1050,7 @@ std::string Page::PairSection(const Pair& pair, std::size_t number) {
                        Plural(static_cast<long long>(pair.games.size()), "game", "games") + ", " +
                        Plural(present, "round", "rounds") + "; " + std::to_string(won) + " of " +
                        std::to_string(known) + " with a result won (" + Percent(won, known) +
-                       "); play time " + Clock(playMs) + ".</p>\n";
+                       "); play time " + Clock(playMs) + " " + std::string(kClockUnit) + ".</p>\n";
     const bool charts = pairsCharted_ < kPairsCharted;
     if (!charts) {
         html += "<h4>Results per level and display</h4>\n" + Results(pair, false);
@@ -894,6 +1116,8 @@ std::string Page::Build(const std::filesystem::path& folder, const std::string& 
     html += "<p class=\"made\">Made " + E(madeAt) + " from the tables in " + E(folder.string()) +
             ".</p>\n";
     html += "<p class=\"summary\">" + Summary() + "</p>\n";
+    html += "<p class=\"check\">" + RecordsCheckText() + "</p>\n";
+    html += "<p class=\"note\">" + std::string(kWithAResult) + "</p>\n";
     // The contents: the games and each pair. A long list of pairs starts
     // folded (a <details> element, which needs no script) so that the games
     // table stays near the top.
@@ -903,8 +1127,8 @@ std::string Page::Build(const std::filesystem::path& folder, const std::string& 
                      PairTitle(pairs[i].key, names_) + "</a></li>";
     }
     html +=
-        "<nav><p><a href=\"#games\">Games</a> \xC2\xB7 <a href=\"#pairs\">Pairs of "
-        "subjects</a></p>\n";
+        "<nav><p><a href=\"#conditions\">Rounds won per level and display</a> \xC2\xB7 <a "
+        "href=\"#games\">Games</a> \xC2\xB7 <a href=\"#pairs\">Pairs of subjects</a></p>\n";
     if (pairs.size() > kPairsListed) {
         html += "<details><summary>" + std::to_string(pairs.size()) +
                 " pairs of subjects</summary><ul>" + pairLinks + "</ul></details>";
@@ -912,6 +1136,7 @@ std::string Page::Build(const std::filesystem::path& folder, const std::string& 
         html += "<ul>" + pairLinks + "</ul>";
     }
     html += "</nav>\n";
+    html += "<h2 id=\"conditions\">Rounds won per level and display</h2>\n" + ConditionsTable();
     html += "<h2 id=\"games\">Games</h2>\n" + GamesTable();
     html += "<h2 id=\"pairs\">Pairs of subjects</h2>\n";
     if (pairs.empty()) {
@@ -943,6 +1168,7 @@ ReportResult WriteReport(const std::filesystem::path& tablesFolder,
         result.tablesUnreadable = true;
         return result;
     }
+    data.check = ReadRecordsCheck(tablesFolder, kProblemsNamed);
     const Names names(data);
     Page page(data, names);
     const std::string html = page.Build(tablesFolder, madeAt);

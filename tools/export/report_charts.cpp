@@ -341,7 +341,7 @@ std::string DrawLineChart(const LineChart& chart) {
 
         // The series.
         for (const LineSeries& series : chart.series) {
-            painter.setPen(LinePen(series.colour, 2, series.style));
+            painter.setPen(LinePen(series.colour, series.width, series.style));
             painter.setBrush(Qt::NoBrush);
             for (const auto& run : series.runs) {
                 if (run.size() > 1) {
@@ -358,7 +358,9 @@ std::string DrawLineChart(const LineChart& chart) {
             for (const auto& run : series.runs) {
                 for (const ChartPoint& point : run) {
                     if (series.dots || run.size() == 1) {
-                        painter.drawEllipse(QPointF(px(point.x), py(point.y)), 2.5, 2.5);
+                        // Wider than the line, so that it shows on it.
+                        const double radius = std::max(2.5, series.width / 2 + 1.5);
+                        painter.drawEllipse(QPointF(px(point.x), py(point.y)), radius, radius);
                     }
                 }
             }
@@ -369,7 +371,7 @@ std::string DrawLineChart(const LineChart& chart) {
         double x = plot.left();
         const double y = 12;
         for (const LineSeries& series : chart.series) {
-            painter.setPen(LinePen(series.colour, 2, series.style));
+            painter.setPen(LinePen(series.colour, series.width, series.style));
             painter.drawLine(QPointF(x, y), QPointF(x + 22, y));
             const QString label =
                 metrics.elidedText(ToQString(series.label), Qt::ElideRight, kLegendTextWidth);

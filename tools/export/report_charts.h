@@ -26,6 +26,7 @@ struct LineSeries {
     std::string label;  // the legend's text (UTF-8, plain)
     QColor colour;
     Qt::PenStyle style = Qt::SolidLine;
+    double width = 2;  // of the line, in CSS pixels
     // Runs of points joined by lines; between two runs the line is broken (a
     // round missing, a value not known).
     std::vector<std::vector<ChartPoint>> runs;
@@ -42,9 +43,9 @@ struct LineChart {
     double xMax = 1;
     double yMin = 0;
     double yMax = 1;
-    bool yPercent = false;  // y is a share from 0 to 1, labelled in per cent
-    bool yWhole = false;    // y ticks on whole numbers only (counts)
-    std::vector<LineSeries> series;
+    bool yPercent = false;           // y is a share from 0 to 1, labelled in per cent
+    bool yWhole = false;             // y ticks on whole numbers only (counts)
+    std::vector<LineSeries> series;  // drawn in this order, the last on top
     // Dotted vertical lines, e.g. where a game begins, each with a short
     // label above the plot (left out where labels would overlap).
     std::vector<double> separators;

@@ -21,6 +21,7 @@ constexpr long long kMostRounds = 1'000'000;
 
 constexpr std::string_view kGamesFile = "games.csv";
 constexpr std::string_view kRoundsFile = "rounds.csv";
+constexpr std::string_view kProblemsFile = "problems.csv";
 
 // The columns read from games.csv, in the order of kGameColumns.
 namespace g {
@@ -43,6 +44,9 @@ constexpr std::size_t kGame = 0, kRound = 1, kDurationMs = 2, kWon = 3, kP1Level
 constexpr std::array<std::string_view, 10> kRoundColumns = {
     "game",     "round",      "duration_ms", "won",      "p1_level",
     "p2_level", "p1_display", "p2_display",  "p1_moves", "p2_moves"};
+
+// The columns read from problems.csv, in this order.
+constexpr std::array<std::string_view, 3> kProblemColumns = {"file", "line", "kind"};
 
 // One row's cells, taken by the report's own column order.
 class Row {
@@ -128,6 +132,35 @@ bool OpenTable(const std::filesystem::path& folder, std::string_view file, std::
 }
 
 }  // namespace
+
+RecordsCheck ReadRecordsCheck(const std::filesystem::path& folder, std::size_t kept) {
+    RecordsCheck check;
+    std::error_code code;
+    if (!std::filesystem::exists(folder / kProblemsFile, code)) {
+        return check;
+    }
+    std::ifstream in;
+    std::optional<TidyCsvReader> reader;
+    std::vector<std::size_t> index;
+    if (!OpenTable(folder, kProblemsFile, in, reader, kProblemColumns, index, check.error)) {
+        check.state = RecordsCheck::State::Unreadable;
+        return check;
+    }
+    std::vector<std::string> cells;
+    while (reader->Next(cells)) {
+        ++check.problems;
+        if (check.first.size() < kept) {
+            check.first.push_back({cells[index[0]], cells[index[1]], cells[index[2]]});
+        }
+    }
+    if (!reader->Error().empty()) {
+        check.error = reader->Error();
+        check.state = RecordsCheck::State::Unreadable;
+        return check;
+    }
+    check.state = RecordsCheck::State::Read;
+    return check;
+}
 
 std::span<const std::string_view> GameColumnsRead() {
     return kGameColumns;

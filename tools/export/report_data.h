@@ -50,14 +50,38 @@ struct ReportGame {
     std::vector<ReportRound> roundRows;  // in the order of their round numbers
 };
 
+// What the records check found, as problems.csv beside the tables says.
+struct RecordsCheck {
+    enum class State {
+        Unknown,     // no problems.csv: the tables come from elsewhere
+        Read,        // problems.csv read: `problems` rows, the first in `first`
+        Unreadable,  // problems.csv is there but cannot be read: `error` says why
+    };
+    struct Problem {
+        std::string file;
+        std::string line;
+        std::string kind;
+    };
+    State state = State::Unknown;
+    long long problems = 0;
+    std::vector<Problem> first;
+    std::string error;
+};
+
 struct ReportData {
     std::vector<ReportGame> games;  // in the order of their game numbers
+    RecordsCheck check;
 };
 
 // Reads games.csv and rounds.csv in `folder` into `data`. False when a table
 // is missing, lacks a column the report reads or has a row that cannot be
 // read; then `error` names the file (and the line).
 bool ReadReportData(const std::filesystem::path& folder, ReportData& data, std::string& error);
+
+// Reads problems.csv in `folder`, which every export writes beside the
+// tables, keeping its first `kept` rows. A table that is missing or cannot
+// be read leaves the report's other contents as they are, and says so.
+RecordsCheck ReadRecordsCheck(const std::filesystem::path& folder, std::size_t kept);
 
 // The columns the report reads from each table.
 std::span<const std::string_view> GameColumnsRead();

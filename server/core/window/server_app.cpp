@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <chrono>
+#include <random>
 #include <thread>
 
 #include "common/clock.h"
@@ -19,6 +20,7 @@
 #include "server/core/window/qt_text.h"
 #include "server/core/window/subject_panel.h"
 #include "server/records/rounds_elsewhere.h"
+#include "server/records/session_start.h"
 
 namespace quib::server {
 
@@ -85,6 +87,7 @@ bool ServerApp::Start() {
         return false;
     }
     engine_->PrepareStart();
+    StartSessionFile();
     BuildWindowTitle(false);
 
     window_ = std::make_unique<MainWindow>(texts_);
@@ -143,6 +146,34 @@ bool ServerApp::CreateWorkingFolders() {
         }
     }
     return true;
+}
+
+// After PrepareStart: the record folders exist and a killed run's writes
+// are finished, so the session file begins on a lab folder in order.
+void ServerApp::StartSessionFile() {
+    std::random_device device;
+    const unsigned long long randomBits =
+        (static_cast<unsigned long long>(device()) << 32U) ^ device();
+    session_ = StartSession(options_.workDir, randomBits, engine_->game().localClock(), texts_,
+                            [this](const std::string& line) { PostLogMessage(state_, line); });
+    if (session_) {
+        engine_->WriteSessionTo(
+            [writer = session_.get()](std::string line) { writer->Append(std::move(line)); });
+    }
+}
+
+// With the network thread stopped: the last line, then the writer's last
+// attempt, outside stateLock (its reports take it).
+void ServerApp::EndSessionFile() {
+    if (!session_) {
+        return;
+    }
+    {
+        std::lock_guard guard(state_.lock);
+        engine_->EndSession();
+        engine_->WriteSessionTo({});
+    }
+    session_->Stop();
 }
 
 void ServerApp::BuildWindowTitle(bool withAddresses) {
@@ -647,6 +678,7 @@ void ServerApp::Shutdown() {
         std::lock_guard guard(state_.lock);
         engine_->FinishUnfinishedWrites();
     }
+    EndSessionFile();
     if (window_) {
         window_->hide();
     }

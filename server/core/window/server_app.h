@@ -27,6 +27,7 @@
 #include "server/engine/engine.h"
 #include "server/engine/engine_door.h"
 #include "server/engine/network_thread.h"
+#include "server/records/session_writer.h"
 
 namespace quib::server {
 
@@ -97,6 +98,8 @@ class ServerApp : public QObject {
 
   private:
     bool CreateWorkingFolders();
+    void StartSessionFile();
+    void EndSessionFile();
     void BuildWindowTitle(bool withAddresses);
     void ConnectControls();
     void MirrorSettings();
@@ -144,6 +147,10 @@ class ServerApp : public QObject {
     std::unique_ptr<SubjectPanel> subjects_;
     std::unique_ptr<CrossThreadMessages> networkMessages_;
     std::unique_ptr<NetworkThread> networkThread_;
+    // This run's session file: made at start-up, ended in the shutdown after
+    // the network thread (its lines come under stateLock from both threads;
+    // its own thread writes them, see session_writer.h).
+    std::unique_ptr<SessionWriter> session_;
     std::unique_ptr<QuitSignals> quitSignals_;
     QTimer clockTimer_;
     bool quitFromOutside_ = false;

@@ -95,6 +95,34 @@ const std::string kRound1Row = "9500;00:00:09;4600;00:00:04;2;r000001.csv;1;2;2;
 const std::string kRound3Row = "21000;00:00:21;7999;00:00:07;4;r000003.csv;0;3;0;";
 const std::string kMarenRow = "g000000.csv;09.03.24 14:05:07;p000012.csv;3;3;4;21799;00:00:21;1;1";
 
+// A session file of the scripted game (game 0, four rounds) with the
+// player of seat 2 lost in the last round and back.
+const std::string kSessionHeader =
+    "quib session;s000001.csv\n"
+    "lab;lab-00000000000000ff\n"
+    "version;1.4.0\n"
+    "started;2026-12-11T17:02:16.123\n"
+    "time;event;seat;game;round;address;host;count\n";
+const std::string kSessionEvents =
+    "2026-12-11T17:02:20.500;seat_taken;1;;;10.0.0.7;PC07;\n"
+    "2026-12-11T17:02:21.000;seat_taken;2;;;10.0.0.8;PC08;\n"
+    "2026-12-11T17:04:00.020;game_started;1;0;;10.0.0.7;PC07;\n"
+    "2026-12-11T17:04:00.020;game_started;2;0;;10.0.0.8;PC08;\n"
+    "2026-12-11T17:05:01.250;seat_lost;2;0;4;10.0.0.8;PC08;\n"
+    "2026-12-11T17:05:02.000;bad_frames;1;0;4;10.0.0.7;PC07;3\n"
+    "2026-12-11T17:05:09.000;seat_taken;2;0;4;10.0.0.8;PC08;\n"
+    "2026-12-11T17:09:00.000;game_ended;;0;;;;\n"
+    "2026-12-11T18:30:00.000;server_ended;;;;;;\n";
+
+// The lab folder with lab_id.txt and sessions/s000001.csv of these texts.
+std::function<void(const fs::path&)> WithSession(std::string labId, std::string session) {
+    return [=](const fs::path& d) {
+        WriteBytes(d / "lab_id.txt", labId);
+        fs::create_directory(d / "sessions");
+        WriteBytes(d / "sessions/s000001.csv", session);
+    };
+}
+
 const Case kCases[] = {
     // Round files and the game file's rows.
     {"RoundFileMissing",
@@ -337,6 +365,43 @@ const Case kCases[] = {
          }
      },
      {}},
+    // The session files and the lab's identity.
+    {"SessionAndLabIdAgree",
+     WithSession("lab-00000000000000ff\n", kSessionHeader + kSessionEvents),
+     {}},
+    {"LabIdNotValid",
+     WithSession("lab 7\n", kSessionHeader),
+     {"lab_id.txt:1: no valid lab identity on the first line"}},
+    {"SessionLineCutShort",
+     WithSession("lab-1\n", kSessionHeader + kSessionEvents + "2026-12-11T18:3"),
+     {"sessions/s000001.csv:15: last line cut short (the server was stopped while writing it)"}},
+    {"SessionEventOutOfForm",
+     WithSession("lab-1\n",
+                 kSessionHeader + "2026-12-11T17:02:20.500;seat_taken;3;;;10.0.0.7;PC07;\n"),
+     {"sessions/s000001.csv:6: a seat, game, round or count out of its range: "
+      "2026-12-11T17:02:20.500;seat_taken;3;;;10.0.0.7;PC07;"}},
+    {"SessionRoundTheGameFileHasNotGotTo",
+     WithSession("lab-1\n",
+                 kSessionHeader + "2026-12-11T17:05:01.250;seat_lost;2;0;6;10.0.0.8;PC08;\n"),
+     {"sessions/s000001.csv:6: round 6 of game 0, but log/g000000.csv has 4 round rows"}},
+    {"SessionGameNoGameFileHas",
+     WithSession("lab-1\n", kSessionHeader +
+                                "2026-12-11T17:05:01.250;seat_lost;2;7;2;10.0.0.8;PC08;\n"
+                                "2026-12-11T17:05:02.250;seat_lost;1;7;3;10.0.0.8;PC08;\n"),
+     {"sessions/s000001.csv:6: round 2 of game 7, but log/g000007.csv is missing"}},
+    // The first round of a game that never finished one has no file yet.
+    {"SessionFirstRoundOfAGameWithoutAFile",
+     WithSession("lab-1\n",
+                 kSessionHeader + "2026-12-11T17:05:01.250;seat_lost;2;7;1;10.0.0.8;PC08;\n"),
+     {}},
+    {"SessionRepairCutShort",
+     [](const fs::path& d) {
+         fs::create_directory(d / "sessions");
+         WriteBytes(d / "sessions/s000001.csv", kSessionHeader);
+         WriteBytes(d / "sessions/.s000001.csv.abcdefgh", kSessionHeader);
+     },
+     {"sessions/.s000001.csv.abcdefgh: the temporary file of a repair cut short (the file itself "
+      "is whole); start the server once to remove it"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(, RecordsCase, ::testing::ValuesIn(kCases), quib::testing::CaseName());

@@ -176,6 +176,29 @@ TEST_F(BotGame, TwoBotsPlayThreeRounds) {
     EXPECT_EQ(RoundsRecorded(), 3);
 }
 
+// The experimenter releases the start toggle while the round runs, so the
+// game ends the moment the round is judged: the players' status line goes
+// from the round to "please wait" before a frame can show the result. Each
+// bot still prints the round with the result the server recorded.
+TEST_F(BotGame, GameEndedRightAfterTheRoundStillTellsItsResult) {
+    Locked([&] { state.settings.startToggleDown = false; });
+    BotProcess a(dir.path(), "bot-a", BotArgs({"--rounds", "1", "--seed", "1"}));
+    BotProcess b(dir.path(), "bot-b", BotArgs({"--rounds", "1", "--seed", "2"}));
+    ASSERT_TRUE(a.started() && b.started());
+    ExpectPlayedRounds(a, 1);
+    ExpectPlayedRounds(b, 1);
+    ASSERT_EQ(RoundsRecorded(), 1);
+    EXPECT_EQ(GameState(), server::Idle);
+    const std::string result = Locked([&] { return engine->game().gameRecord.points; }) == 1
+                                   ? "| Gewonnen!"
+                                   : "| Verloren!";
+    for (BotProcess* bot : {&a, &b}) {
+        const std::vector<std::string> lines = LinesStartingWith(bot->Out(), "round 1: ");
+        ASSERT_EQ(lines.size(), 1u) << bot->Out();
+        EXPECT_NE(lines[0].find(result), std::string::npos) << lines[0];
+    }
+}
+
 // One bot loses its connection from the server's side, the other is told
 // to start afresh by SIGHUP; both come back to their seats and finish.
 TEST_F(BotGame, BotsComeBackAfterALostConnectionAndAHangUp) {

@@ -194,6 +194,80 @@ TEST(BotPlayer, RoundWhoseResultWasMissedStillCounts) {
     EXPECT_TRUE(reports[0].result.empty());
 }
 
+// The experimenter ends the game with the round: the frame after the
+// judgement shows "please wait" on the idle colour with the partner's board
+// opened, and the result only in the score line's points in series.
+struct GameEndCase {
+    std::string name;
+    std::optional<std::string> scoreBefore;  // shown before the round
+    std::optional<std::string> scoreAfter;   // in the frame after it
+    StatusLine after;
+    bool partnerViewCreated;
+    std::optional<std::string> result;  // nullopt: the round stays open
+    bool fromSeries = true;
+};
+
+class BotGameEnd : public ::testing::TestWithParam<GameEndCase> {};
+
+TEST_P(BotGameEnd, RoundJudgedAsTheGameEndsIsReportedWithItsResult) {
+    const GameEndCase& c = GetParam();
+    BotPlayer bot(Plan(0, {}, 1), BotTexts{});
+    bot.OnFrame(FrameNews{kPrompt, c.scoreBefore, {}}, 0);
+    bot.OnFrame(FrameNews{kPlay, {}, kTopLeft}, 30);
+    bot.OnFrame(FrameNews{kWaitForPartner, {}, {}}, 60);
+    bot.OnFrame(FrameNews{c.after, c.scoreAfter, {}, c.partnerViewCreated}, 90);
+    const std::vector<RoundReport> reports = bot.TakeReports();
+    if (!c.result) {
+        EXPECT_TRUE(reports.empty());
+        EXPECT_FALSE(bot.Done());
+        return;
+    }
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].result, *c.result);
+    EXPECT_EQ(reports[0].resultFromSeries, c.fromSeries);
+    EXPECT_TRUE(bot.Done());
+}
+
+// An abort clears the screens (opening the partner view anew) and says
+// "please wait" on the colour the status line had.
+const StatusLine kAbortedWhilePlaying{kPlaying, "Bitte warten ..."};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BotGameEnd,
+    ::testing::Values(
+        GameEndCase{"WonRaisesTheSeriesByOne", "Punkte in Serie: 2 Highscore: 4",
+                    "Punkte in Serie: 3 Highscore: 4", kGameOver, true, "Gewonnen!"},
+        GameEndCase{"WonFromNoSeries", "Punkte in Serie: 0 Highscore: 0",
+                    "Punkte in Serie: 1 Highscore: 1", kGameOver, true, "Gewonnen!"},
+        GameEndCase{"LostEndsTheSeries", "Punkte in Serie: 3 Highscore: 5",
+                    "Punkte in Serie: 0 Highscore: 5", kGameOver, true, "Verloren!"},
+        // The server sends a score line only when its text changes.
+        GameEndCase{"LostWithoutASeriesLeavesTheScoreUnchanged", "Punkte in Serie: 0 Highscore: 2",
+                    std::nullopt, kGameOver, true, "Verloren!"},
+        GameEndCase{"OtherWordsAroundTheSeries", "Points in a row: 5 Best: 5",
+                    "Points in a row: 6 Best: 6", kGameOver, true, "Gewonnen!"},
+        GameEndCase{"WonWithNoScoreSeenBefore", std::nullopt, "Punkte in Serie: 1 Highscore: 1",
+                    kGameOver, true, "Gewonnen!"},
+        GameEndCase{"NoScoreSeenAtAllIsNotGuessed", std::nullopt, std::nullopt, kGameOver, true, "",
+                    false},
+        GameEndCase{"ResultShownBeforeTheGameEndedIsTakenAsShown",
+                    "Punkte in Serie: 0 Highscore: 0", "Punkte in Serie: 1 Highscore: 1",
+                    StatusLine{kReady, "Gewonnen! Bitte warten ..."}, true,
+                    "Gewonnen! Bitte warten ...", false},
+        GameEndCase{"AbortedRoundIsNoResult", "Punkte in Serie: 0 Highscore: 0", std::nullopt,
+                    kAbortedWhilePlaying, true, std::nullopt},
+        GameEndCase{"IdleWithoutTheBoardOpenedIsNoResult", "Punkte in Serie: 0 Highscore: 0",
+                    std::nullopt, kGameOver, false, std::nullopt}),
+    quib::testing::CaseName());
+
+TEST(BotPlayer, SeriesIsTheFirstNumberAfterTheFirstColon) {
+    EXPECT_EQ(SeriesOfScore("Punkte in Serie: 12 Highscore: 30"), 12);
+    EXPECT_EQ(SeriesOfScore("Serie:7 Highscore: 9"), 7);
+    EXPECT_EQ(SeriesOfScore("Punkte in Serie 12"), std::nullopt);
+    EXPECT_EQ(SeriesOfScore("Serie: - Highscore: 3"), std::nullopt);
+    EXPECT_EQ(SeriesOfScore("Serie: 12345678901234"), 123456789) << "cut at nine digits";
+}
+
 // Random moves: each is one of the two arrows that lead to another cell from
 // where the figure stands, the given number per round, then the space bar;
 // the same seed gives the same moves.

@@ -18,7 +18,8 @@ inline const std::filesystem::path kReportFixture =
     std::filesystem::path(QUIB_TEST_DATA_DIR) / "report";
 // Made-up tables that show the page at its best, for the README: two pairs,
 // four games of 25 to 40 rounds at levels 1 to 5, a round missing in one
-// game and the last round in another.
+// game and the last round in another, and a records check that found
+// nothing.
 inline const std::filesystem::path kReportDemo =
     std::filesystem::path(QUIB_TEST_DATA_DIR) / "report_demo";
 

@@ -1,6 +1,8 @@
 #include "tools/export/report.h"
 #include "tools/export/lab_export.h"
+#include "tools/export/report_charts.h"
 #include "tools/export/report_data.h"
+#include "tools/export/report_tallies.h"
 #include "tools/export/tables.h"
 
 #include "testing/scratch_directory.h"
@@ -11,7 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
+#include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -160,27 +166,29 @@ TEST_F(ReportTest, GamesTableShowsTheTablesNumbers) {
               (std::vector<std::string>{"0", "2026-12-10 14:03:12", "1 Anna", hostile, "1 / 1",
                                         "open / open", "fast &amp; &quot;slow&quot;",
                                         "fig&#39;&lt;b&gt;0.png / star0.png", "12", "12", "8", "3",
-                                        "1:35", "complete"}));
+                                        "00:01:35", "complete"}));
     EXPECT_EQ(
         CellsOfRow(html, "<tr id=\"game-1\""),
         (std::vector<std::string>{"1", "2026-12-10 14:20:05", hostile, "1 Anna", "2 / 3",
                                   "covered / open", "normal", "star0.png / fig&#39;&lt;b&gt;0.png",
-                                  "5", "4", "2", "1", "0:41", "rounds missing"}));
+                                  "5", "4", "2", "1", "00:00:41", "rounds missing"}));
     EXPECT_EQ(CellsOfRow(html, "<tr id=\"game-2\""),
               (std::vector<std::string>{"2", "2026-12-11 09:00:00",
                                         "3 Chris, &quot;the&quot;\ntester", "4 Dana", "3 / 4",
                                         "covered / covered", "slow", "ball0.png / ball0.png", "4",
-                                        "4", "3", "2", "1:02:03", "complete"}));
+                                        "4", "3", "2", "01:02:03", "complete"}));
     EXPECT_EQ(CellsOfRow(html, "<tr id=\"game-3\""),
               (std::vector<std::string>{"3", kNotKnown, "no subject", "no subject", "1 / 1",
                                         "open / covered", "normal", "ball0.png / star0.png", "3",
-                                        "3", "1", "1", "0:12", "complete"}));
+                                        "3", "1", "1", "00:00:12", "complete"}));
     // 14 of the 22 rounds with a result were won; round 3 of game 1 is
-    // missing; 3,871,650 ms of play.
+    // missing; 3,871,650 ms of play: 3871 whole seconds, cut as the game
+    // files cut them (rounding would give 01:04:32).
     EXPECT_NE(html.find("<p class=\"summary\">4 games, 23 rounds (1 missing), 3 pairs of "
                         "subjects; 14 of 22 rounds with a result won (63.6\xC2\xA0%); play time "
-                        "1:04:32.</p>"),
+                        "01:04:31 (h:min:s).</p>"),
               std::string::npos);
+    EXPECT_NE(html.find("<th class=\"n\">Play time (h:min:s)</th>"), std::string::npos);
 }
 
 TEST_F(ReportTest, ResultsPerLevelAndDisplayFollowTheSubjectsAcrossSeats) {
@@ -206,7 +214,7 @@ TEST_F(ReportTest, ResultsPerLevelAndDisplayFollowTheSubjectsAcrossSeats) {
     EXPECT_NE(html.find("<h3>Games without subjects</h3>"), std::string::npos);
     // The pair's summary and the bars' values.
     EXPECT_NE(html.find("2 games, 16 rounds; 10 of 15 with a result won (66.7\xC2\xA0%); play time "
-                        "2:17."),
+                        "00:02:16 (h:min:s)."),
               std::string::npos);
     EXPECT_NE(html.find(">75.0\xC2\xA0% of 8</text>"), std::string::npos);
 }
@@ -255,9 +263,10 @@ TEST_F(ReportTest, PairChartsFollowEachSubjectAcrossSeats) {
     EXPECT_EQ(LinesIn(block, "#d55e00"), 2u);  // subject 2
     EXPECT_EQ(LinesIn(block, "#cc79a7"), 3u);  // durations: game 0, game 1 around round 3
     EXPECT_NE(block.find(">subject 1</text>"), std::string::npos);
-    EXPECT_NE(block.find("Arrow moves carried out per round by subject 1 (Anna) (sky blue) and "
-                         "subject 2 (&lt;img src=x onerror=alert(1)&gt;) (vermilion)"),
-              std::string::npos);
+    EXPECT_NE(
+        block.find("Arrow moves carried out per round by subject 1 (Anna) (wide sky blue) and "
+                   "subject 2 (&lt;img src=x onerror=alert(1)&gt;) (narrow dashed vermilion)"),
+        std::string::npos);
 }
 
 TEST_F(ReportTest, RoundsOfAGameTheGamesTableLacksAreShown) {
@@ -286,7 +295,7 @@ TEST_F(ReportTest, TablesWithoutRowsGiveAPageWithoutCharts) {
     EXPECT_EQ(CountOf(html, "<svg"), 0u);
     EXPECT_NE(
         html.find("<p class=\"summary\">0 games, 0 rounds, 0 pairs of subjects; 0 of 0 rounds "
-                  "with a result won (\xE2\x80\x93); play time 0:00.</p>"),
+                  "with a result won (\xE2\x80\x93); play time 00:00:00 (h:min:s).</p>"),
         std::string::npos);
     EXPECT_NE(html.find("No games."), std::string::npos);
 }
@@ -332,12 +341,291 @@ TEST_F(ReportTest, TheExportOfALabGivesItsPage) {
         CellsOfRow(html, "<tr id=\"game-1\""),
         (std::vector<std::string>{"1", "2026-01-05 08:44:41", "2 Chlo\xC3\xA9", "3 Dieter", "1 / 1",
                                   "covered / covered", "schnell", "gesicht0.png / gesicht0.png",
-                                  "4", "3", "2", "2", "0:17", "last round missing"}));
+                                  "4", "3", "2", "2", "00:00:17", "last round missing"}));
     EXPECT_NE(html.find("<p class=\"summary\">4 games, 23 rounds (1 missing), 3 pairs of "
                         "subjects; 15 of 23 rounds with a result won (65.2\xC2\xA0%); play time "
-                        "2:03.</p>"),
+                        "00:02:02 (h:min:s).</p>"),
               std::string::npos);
     EXPECT_NE(html.find("<h3>Subject 0 (Anna) and subject 1 (B\xC3\xA4rbel)</h3>"),
+              std::string::npos);
+}
+
+// The cells of one row of rounds.csv as the test reads them itself: commas
+// outside quotes separate, doubled quotes inside stand for one.
+std::vector<std::string> SplitCsvRow(const std::string& line) {
+    std::vector<std::string> cells(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+            cells.back() += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            cells.emplace_back();
+        } else {
+            cells.back() += c;
+        }
+    }
+    return cells;
+}
+
+// Rounds, won and share for the pooled table, counted from rounds.csv's
+// rows by the test: each round under its seats' level ("1" to "6",
+// "differ", "unknown") and display ("open", "covered", "differ",
+// "unknown").
+struct Expected {
+    long long rounds = 0;
+    long long withResult = 0;
+    long long won = 0;
+};
+std::map<std::pair<std::string, std::string>, Expected> CountRounds(const std::string& csv) {
+    std::istringstream in(csv);
+    std::string line;
+    std::getline(in, line);
+    const std::vector<std::string> header = SplitCsvRow(line);
+    const auto column = [&](const char* name) {
+        return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) -
+                                        header.begin());
+    };
+    std::map<std::pair<std::string, std::string>, Expected> counts;
+    while (std::getline(in, line)) {
+        const std::vector<std::string> row = SplitCsvRow(line);
+        const std::string l1 = row[column("p1_level")];
+        const std::string l2 = row[column("p2_level")];
+        const std::string d1 = row[column("p1_display")];
+        const std::string d2 = row[column("p2_display")];
+        const auto level = [](const std::string& text) {
+            return text.size() == 1 && text[0] >= '1' && text[0] <= '6';
+        };
+        const auto display = [](const std::string& text) {
+            return text == "open" || text == "covered";
+        };
+        const std::string levelKey = !level(l1) || !level(l2) ? "unknown"
+                                     : l1 != l2               ? "differ"
+                                                              : l1;
+        const std::string displayKey = !display(d1) || !display(d2) ? "unknown"
+                                       : d1 != d2                   ? "differ"
+                                                                    : d1;
+        for (const std::string& l : {levelKey, std::string("all")}) {
+            for (const std::string& d : {displayKey, std::string("all")}) {
+                Expected& cell = counts[{l, d}];
+                ++cell.rounds;
+                const std::string& won = row[column("won")];
+                cell.withResult += won.empty() ? 0 : 1;
+                cell.won += won == "1" ? 1 : 0;
+            }
+        }
+    }
+    return counts;
+}
+
+std::string ShareText(const Expected& cell) {
+    if (cell.withResult == 0) {
+        return kNotKnown;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f\xC2\xA0%%",
+                  100.0 * static_cast<double>(cell.won) / static_cast<double>(cell.withResult));
+    return text;
+}
+
+TEST_F(ReportTest, PooledTableCountsEveryRoundOnceByLevelAndDisplay) {
+    // The fixture's games, and one more game with rounds at levels 3 and 6,
+    // covered, a level not known and a display no session has.
+    WriteBytes(Folder() / "rounds.csv", ReadBytes(Folder() / "rounds.csv") +
+                                            ",1,7,1,5000,1,1,6,6,covered,covered,normal\n"
+                                            ",2,7,0,5000,1,1,6,6,covered,covered,normal\n"
+                                            ",3,7,1,5000,1,1,3,3,covered,covered,normal\n"
+                                            ",4,7,,5000,1,1,3,3,covered,covered,normal\n"
+                                            ",5,7,1,5000,1,1,,3,open,open,normal\n"
+                                            ",6,7,0,5000,1,1,2,2,open,ajar,normal\n");
+    const std::string html = Page();
+    const auto counts = CountRounds(ReadBytes(Folder() / "rounds.csv"));
+    const std::vector<std::string> displays = {"open", "covered", "differ", "unknown", "all"};
+    const std::vector<std::pair<std::string, std::string>> rows = {{"1", "1"},
+                                                                   {"2", "2"},
+                                                                   {"3", "3"},
+                                                                   {"4", "4"},
+                                                                   {"5", "5"},
+                                                                   {"6", "6"},
+                                                                   {"differ", "seats differ"},
+                                                                   {"unknown", "not known"},
+                                                                   {"total", "all levels"}};
+    for (const auto& [id, title] : rows) {
+        std::vector<std::string> expected = {title};
+        for (const std::string& display : displays) {
+            const auto at = counts.find({id == "total" ? "all" : id, display});
+            const Expected cell = at == counts.end() ? Expected{} : at->second;
+            expected.insert(expected.end(), {std::to_string(cell.rounds), std::to_string(cell.won),
+                                             ShareText(cell)});
+        }
+        EXPECT_EQ(CellsOfRow(html, "<tr id=\"pooled-" + id + "\""), expected) << id;
+    }
+    // Not a round left out: every round of rounds.csv is in the total.
+    EXPECT_EQ(counts.at({"all", "all"}).rounds, 29);
+}
+
+TEST_F(ReportTest, PooledTableShowsSeatsThatDifferOnlyWhenThereAreSuch) {
+    WriteBytes(Folder() / "rounds.csv",
+               "game,round,duration_ms,won,p1_level,p2_level,p1_display,p2_display,p1_moves,"
+               "p2_moves\n0,1,5000,1,2,2,open,open,1,1\n0,2,5000,0,2,2,open,open,1,1\n");
+    const std::string html = Page();
+    EXPECT_EQ(CellsOfRow(html, "<tr id=\"pooled-2\""),
+              (std::vector<std::string>{"2", "2", "1", "50.0\xC2\xA0%", "0", "0", kNotKnown, "2",
+                                        "1", "50.0\xC2\xA0%"}));
+    EXPECT_EQ(html.find("<tr id=\"pooled-differ\""), std::string::npos);
+    EXPECT_EQ(html.find("seats differ</th>"), std::string::npos);
+}
+
+struct CheckCase {
+    const char* name;
+    std::optional<std::string> problems;  // problems.csv; nullopt: none written
+    std::vector<std::string> said;        // parts of the page's records check
+};
+
+TEST_F(ReportTest, RecordsCheckResultIsReadFromProblemsCsv) {
+    const std::string header = "file,line,kind,problem\n";
+    std::string seven = header;
+    for (int i = 1; i <= 7; ++i) {
+        seven += "log/r00000" + std::to_string(i) + ".csv," + std::to_string(i) +
+                 ",round_missing,\"the round, in words\"\n";
+    }
+    const std::vector<CheckCase> cases = {
+        {"no problems.csv",
+         std::nullopt,
+         {"<b>Records check:</b> result unknown: there is no "
+          "problems.csv beside the tables"}},
+        {"no problems", header, {"<b>Records check:</b> none found"}},
+        {"two problems",
+         header + "log/g000001.csv,,game_file_missing,x\nlog2/<b>.csv,4,position_count,y\n",
+         {"<b>Records check:</b> 2 problems found",
+          "game_file_missing in log/g000001.csv; "
+          "position_count in log2/&lt;b&gt;.csv line 4. "
+          "All of them, in words, in problems.csv."}},
+        {"seven problems",
+         seven,
+         {"7 problems found", "The first: round_missing in log/r000001.csv line 1; ",
+          "round_missing in log/r000005.csv line 5. All"}},
+        {"problems.csv unreadable",
+         header + "a,1,kind\n",
+         {"<b>Records check:</b> result unknown: problems.csv line 2: 3 cells where the header "
+          "has 4."}},
+        {"a byte order mark",
+         "\xEF\xBB\xBF" + header + "log/g000001.csv,,game_file_missing,x\n",
+         {"1 problem found: "}},
+    };
+    for (const CheckCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(Folder() / "problems.csv");
+        if (c.problems) {
+            WriteBytes(Folder() / "problems.csv", *c.problems);
+        }
+        const std::string html = Page();
+        const std::size_t at = html.find("<p class=\"check\">");
+        ASSERT_NE(at, std::string::npos);
+        const std::string check = html.substr(at, html.find("</p>", at) - at);
+        for (const std::string& part : c.said) {
+            EXPECT_NE(check.find(part), std::string::npos) << part << "\nin: " << check;
+        }
+        EXPECT_EQ(check.find("r000006"), std::string::npos) << "five named at most";
+    }
+}
+
+// Tables saved with a byte order mark (as spreadsheet programs save UTF-8)
+// give the page of the same tables without one.
+TEST_F(ReportTest, ByteOrderMarksChangeNothing) {
+    const std::string before = Page();
+    for (const char* table : {"games.csv", "rounds.csv"}) {
+        WriteBytes(Folder() / table, "\xEF\xBB\xBF" + ReadBytes(Folder() / table));
+    }
+    EXPECT_EQ(Page(), before);
+}
+
+TEST_F(ReportTest, GameMarkersNameTheGamesCondition) {
+    const std::string html = Page();
+    const std::size_t from = html.find("id=\"pair-1\"");
+    const std::string pair = html.substr(from, html.find("<h4>Results", from) - from);
+    // Subject 1 sat in seat 2 in game 1, at level 3 with the board open;
+    // subject 2 in seat 1 at level 2, covered: in the pair's order 3/2.
+    EXPECT_NE(pair.find(">game 0: level 1, open</text>"), std::string::npos);
+    EXPECT_NE(pair.find(">game 1: levels 3/2, open/covered</text>"), std::string::npos);
+    EXPECT_NE(pair.find("game 0 from round 1 (level 1, open); game 1 from round 13 (levels 3/2, "
+                        "open/covered)."),
+              std::string::npos);
+}
+
+TEST_F(ReportTest, MeansAndMediansStandBesideTheCharts) {
+    const std::string html = Page();
+    const std::size_t from = html.find("<h4>Round durations and moves</h4>");
+    const std::string block = html.substr(from, html.find("<section class=\"game\"", from) - from);
+    // Pair 1: the 16 durations of games 0 and 1 (sum 136,650 ms; sorted,
+    // the 8th and 9th are 8,250 and 8,400). Subject 1's moves: game 0's
+    // player 1 (12 rounds, 19 moves) and game 1's player 2 (rounds 1, 2, 4
+    // and 5: 2 + 1 + 3 + 2), 16 rounds, 27 moves, median 2; subject 2's:
+    // game 0's player 2 (11 rounds, 20 moves) and game 1's player 1 (3 + 2
+    // + 1), 14 rounds, 26 moves, median 2.
+    EXPECT_NE(block.find("Duration: mean 8.5\xC2\xA0s, median 8.3\xC2\xA0s (16 rounds)."),
+              std::string::npos);
+    EXPECT_NE(block.find("Moves per round: subject 1 mean 1.7, median 2 (16 rounds); subject 2 "
+                         "mean 1.9, median 2 (14 rounds)."),
+              std::string::npos);
+}
+
+TEST(ReportTallies, CentreOfValues) {
+    struct Case {
+        std::vector<double> values;
+        double mean;
+        double median;
+    };
+    for (const Case& c : {Case{{3}, 3, 3}, Case{{5, 1, 4}, 10.0 / 3, 4},
+                          Case{{8, 1, 2, 4}, 15.0 / 4, 3}, Case{{2, 2, 9, 2}, 15.0 / 4, 2}}) {
+        const std::optional<Centre> centre = CentreOf(c.values);
+        ASSERT_TRUE(centre);
+        EXPECT_DOUBLE_EQ(centre->mean, c.mean);
+        EXPECT_DOUBLE_EQ(centre->median, c.median);
+        EXPECT_EQ(centre->count, c.values.size());
+    }
+    EXPECT_FALSE(CentreOf({}));
+}
+
+// Two series on the same points (the two learning curves early on, two
+// players who moved alike): the first is drawn wide and solid, the second
+// narrow and dashed on top, so both show.
+TEST_F(ReportTest, EqualSeriesStayVisible) {
+    const std::vector<std::vector<ChartPoint>> same = {{{1, 2}, {2, 3}, {3, 1}}};
+    LineChart chart;
+    chart.xMin = 0.5;
+    chart.xMax = 3.5;
+    chart.yMax = 4;
+    chart.series = {{"first", QColor(0x56, 0xB4, 0xE9), Qt::SolidLine, 4.5, same, false},
+                    {"second", QColor(0xD5, 0x5E, 0x00), Qt::DashLine, 1.75, same, false}};
+    const std::string svg = DrawLineChart(chart);
+    const std::size_t wide = svg.find("<g fill=\"none\" stroke=\"#56b4e9\" stroke-width=\"4.5\"");
+    const std::size_t dashed =
+        svg.find("<g fill=\"none\" stroke=\"#d55e00\" stroke-dasharray=\"7,3.5\"");
+    ASSERT_NE(wide, std::string::npos) << svg;
+    ASSERT_NE(dashed, std::string::npos) << svg;
+    EXPECT_LT(wide, dashed) << "the narrow line is drawn on top";
+    EXPECT_NE(svg.find("stroke-width=\"1.75\"", dashed), std::string::npos);
+    EXPECT_EQ(LinesIn(svg, "#56b4e9"), 1u);
+    EXPECT_EQ(LinesIn(svg, "#d55e00"), 1u);
+
+    // In the page: game 3's players moved alike in rounds 1 and 2.
+    const std::string html = Page();
+    const std::size_t game3 = html.find("id=\"charts-3\"");
+    const std::string section = html.substr(game3, html.find("</section>", game3) - game3);
+    EXPECT_NE(section.find("<g fill=\"none\" stroke=\"#56b4e9\" stroke-width=\"4.5\""),
+              std::string::npos);
+    EXPECT_NE(section.find("<g fill=\"none\" stroke=\"#d55e00\" stroke-dasharray"),
+              std::string::npos);
+}
+
+TEST_F(ReportTest, WithAResultIsDefinedOnThePage) {
+    const std::string html = Page();
+    EXPECT_NE(html.find("A round <dfn>with a result</dfn> is one whose row in rounds.csv has won 1 "
+                        "(won) or 0 (lost)"),
               std::string::npos);
 }
 

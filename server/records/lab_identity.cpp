@@ -1,0 +1,48 @@
+#include "server/records/lab_identity.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include <optional>
+
+#include "common/file_io.h"
+#include "server/records/session_file.h"
+
+namespace quib::server {
+
+namespace {
+
+// Whether anything at all has the name: a dangling link counts too, so that
+// a new identity is never written where a link stands.
+bool NameTaken(const std::filesystem::path& file) {
+    struct stat status {};
+    return ::lstat(file.c_str(), &status) == 0 || errno != ENOENT;
+}
+
+}  // namespace
+
+LabIdentity LoadOrMakeLabIdentity(const std::filesystem::path& workDir,
+                                  unsigned long long randomBits) {
+    const std::filesystem::path file = workDir / kLabIdFileName;
+    if (NameTaken(file)) {
+        const std::optional<std::string> text = ReadWholeFile(file, LinkRule::Refuse);
+        const std::optional<std::string> id = text ? LabIdFromFileText(*text) : std::nullopt;
+        if (!id) {
+            return {"", LabIdentity::Source::Unusable};
+        }
+        return {*id, LabIdentity::Source::Read};
+    }
+    std::string id = NewLabId(randomBits);
+    switch (WriteFileAtomically(file, id + "\n", WriteMode::CreateNew)) {
+        case WriteResult::Written:
+            return {std::move(id), LabIdentity::Source::Made};
+        case WriteResult::AlreadyExists:
+            // Another server made one in the same moment: that one counts.
+            return LoadOrMakeLabIdentity(workDir, randomBits);
+        default:
+            return {"", LabIdentity::Source::NotWritten};
+    }
+}
+
+}  // namespace quib::server
