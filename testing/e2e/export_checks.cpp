@@ -116,6 +116,20 @@ void CheckConnections(const fs::path& serverDir, const fs::path& outDir, const R
 
 }  // namespace
 
+std::vector<std::string> ExportedCells(const fs::path& table,
+                                       const std::vector<std::string>& columns) {
+    std::vector<std::string> rows;
+    for (const auto& row : ReadTable(table).rows) {
+        std::string cells;
+        for (const std::string& column : columns) {
+            const auto cell = row.find(column);
+            cells += (cells.empty() ? "" : " ") + (cell == row.end() ? "?" : cell->second);
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
 void CheckExport(const fs::path& serverDir, const fs::path& outDir) {
     const std::string command = std::string("'") + QUIB_EXPORT_PATH + "' '" + serverDir.string() +
                                 "' '" + outDir.string() + "' >/dev/null";

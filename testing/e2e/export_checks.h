@@ -5,6 +5,8 @@
 // tables must agree with the record files, read here on their own.
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace quib::e2e {
 
@@ -18,5 +20,10 @@ namespace quib::e2e {
 // connection losses as the session files name them, and the lab folder's
 // identity in every table.
 void CheckExport(const std::filesystem::path& serverDir, const std::filesystem::path& outDir);
+
+// The cells of `columns` of every row of an exported table, each row's
+// joined by blanks ("0 1 1"), in the table's order.
+std::vector<std::string> ExportedCells(const std::filesystem::path& table,
+                                       const std::vector<std::string>& columns);
 
 }  // namespace quib::e2e
