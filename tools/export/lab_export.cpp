@@ -80,6 +80,24 @@ std::string RelativeName(std::string_view folder, std::string_view name) {
     return std::string(folder) + "/" + std::string(name);
 }
 
+// Where a round's milliseconds are counted from: a time to the second and
+// the round's set-up in milliseconds after it. With the game's start and the
+// round's row that is the game's start and the row's offset: both come from
+// the server's one millisecond clock, so the times of a game's events keep
+// their order and gaps across its rounds. Without them, the time the round
+// file was written less the round's length.
+struct RoundClock {
+    std::string base;  // ISO 8601, to the second
+    long long setUpMs = 0;
+};
+
+RoundClock ClockOf(const RoundFile& round, const GameRow* row, const std::string& gameStart) {
+    if (row != nullptr && !gameStart.empty()) {
+        return {gameStart, row->offsetMs};
+    }
+    return {round.writtenAt, -round.durationMs};
+}
+
 // One round of a game with what its position lines need: the row and, when
 // its round file was read, the times of the round's start and arrival
 // events, in order (the round file itself is not kept).
@@ -262,11 +280,8 @@ std::optional<RoundFile> Exporter::ReadRound(const std::string& name) {
 void Exporter::WriteRound(const std::string& name, const RoundFile& round, const GameRow* row,
                           const std::string& gameStart) {
     ++roundCount_;
-    // The round's set-up: the game's start plus the row's offset when both
-    // are known, else the time the round file was written less its length.
-    const std::string start = row != nullptr && !gameStart.empty()
-                                  ? AddMs(gameStart, row->offsetMs, false)
-                                  : AddMs(round.writtenAt, -round.durationMs, false);
+    const RoundClock clock = ClockOf(round, row, gameStart);
+    const std::string start = AddMs(clock.base, clock.setUpMs, false);
     std::vector<std::string> fields = {
         Int(round.gameNumber),
         Int(round.round),
@@ -302,7 +317,8 @@ void Exporter::WriteRound(const std::string& name, const RoundFile& round, const
     for (const RoundEvent& event : round.events) {
         const bool key = event.kind == EventKind::Key;
         events_->Row({Int(round.gameNumber), Int(round.round), Int(event.ms),
-                      AddMs(start, event.ms, true), event.player == 0 ? "" : Int(event.player),
+                      AddMs(clock.base, clock.setUpMs + event.ms, true),
+                      event.player == 0 ? "" : Int(event.player),
                       event.kind == EventKind::Start ? "start"
                       : key                          ? "key"
                                                      : "position",

@@ -82,7 +82,14 @@ constexpr std::array kEventColumns = {
     Column{"game", Integer, "", "Game number.", ">= 0"},
     Column{"round", Integer, "", "Round number; with game joins rounds.csv.", ">= 1"},
     Column{"round_ms", Integer, "ms", "Since the round's set-up.", ""},
-    Column{"time", DateTime, "", "Clock time: the round's start plus round_ms (with milliseconds).",
+    Column{"time", DateTime, "",
+           "Clock time with milliseconds: the game's start plus the round's offset in the game "
+           "file plus round_ms. The game's start is kept to the second, so all times of a game "
+           "may be early by up to 1 s (2 s where it is worked back from when the game file was "
+           "first written, for a game without subject files); their order and the gaps between "
+           "them are exact, across rounds too. Without the game's start or the round's row in "
+           "the game file: the time the round file was written (to the second, so up to 1 s "
+           "early) less the round's length plus round_ms.",
            ""},
     Column{"player", Integer, "", "Whose event; empty for the round's start.", kPlayers},
     Column{"kind", Text, "", "What happened.",
