@@ -54,6 +54,7 @@ TableFile::TableFile(const fs::path& folder, const Table& table)
     : table_(table), path_(folder / std::string(table.file)), partial_(PartialName(path_)) {
     file_ = std::fopen(partial_.c_str(), "wb");
     failed_ = file_ == nullptr;
+    buffer_ = kUtf8ByteOrderMark;
     std::vector<std::string> names;
     for (const Column& column : table.columns) {
         names.emplace_back(column.name);

@@ -244,6 +244,7 @@ TEST_F(ExportedLab, ProblemsAreListedWithTheirKinds) {
     Edit("log/p000005.csv", "Punkte;3;Rekord;3", "Punkte;4;Rekord;3");
     EXPECT_EQ(Export().status, kExportProblems);
     EXPECT_EQ(ReadBytes(out() / "problems.csv"),
+              "\xEF\xBB\xBF"
               "file,line,kind,problem\n"
               "log/.r000004.csv.abcdefgh,,unfinished_write,unfinished write; start the server "
               "once to complete it\n"

@@ -28,6 +28,7 @@ TEST(TableFile, TakesItsNameOnlyWhenFinished) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "problems.csv"));
     ASSERT_TRUE(file.Finish());
     EXPECT_EQ(quib::testing::ReadBytes(dir.path() / "problems.csv"),
+              "\xEF\xBB\xBF"
               "file,line,kind,problem\nlog/g000000.csv,3,game_total,\"a, \"\"b\"\"\"\n");
 }
 
