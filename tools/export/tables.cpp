@@ -18,6 +18,15 @@ constexpr std::string_view kRelations = "apart, touching";
 constexpr std::string_view kDisplays = "open, covered";
 constexpr std::string_view kWon = "1 won, 0 lost";
 constexpr std::string_view kPlayers = "1, 2";
+constexpr std::string_view kSpeeds =
+    "slow, medium, fast, instant (the speed list's entries: the figure moves 0.02, 0.04, 0.06 or "
+    "0.08 of the board's side per screen update), not_chosen (the list's prompt: the figures do "
+    "not move), or other:<word> for a word that is no entry of the list in the file's language";
+constexpr std::string_view kStartChoices =
+    "random, top_left, top_right, bottom_left, bottom_right, same_as_partner (player 2 only: "
+    "player 1's new start cell), previous_cell (the list's prompt: the cell the figure stood on "
+    "at the end of the round before), or other:<word> for a word that is no entry of the list "
+    "in the file's language";
 
 constexpr std::array kGameColumns = {
     Column{"game", Integer, "", "Game number; joins the other tables.", ">= 0"},
@@ -32,15 +41,17 @@ constexpr std::array kGameColumns = {
     Column{"p2_name", Text, "", "Name or synonym of player 2 as the game file has it.", ""},
     Column{"p1_level", Integer, "", "Level of player 1 at the game's first round.", "1 to 6"},
     Column{"p2_level", Integer, "", "Level of player 2 at the game's first round.", "1 to 6"},
-    Column{"speed", Text, "", "The speed entry chosen, as the server's list names it.", ""},
+    Column{"speed", Text, "", "The speed entry chosen, as a fixed code.", kSpeeds},
     Column{"p1_display", Text, "", "Whether player 1 saw the partner's board.", kDisplays},
     Column{"p2_display", Text, "", "Whether player 2 saw the partner's board.", kDisplays},
     Column{"p1_figure", Text, "", "Picture file of player 1's figure.", ""},
     Column{"p2_figure", Text, "", "Picture file of player 2's figure.", ""},
     Column{"p1_start_choice", Text, "",
-           "How player 1's start cell was chosen, as the server's list names it.", ""},
+           "How player 1's start cell was chosen: the start list's entry, as a fixed code.",
+           kStartChoices},
     Column{"p2_start_choice", Text, "",
-           "How player 2's start cell was chosen, as the server's list names it.", ""},
+           "How player 2's start cell was chosen: the start list's entry, as a fixed code.",
+           kStartChoices},
     Column{"rounds", Integer, "rounds", "Rounds the game file counts.", ">= 1"},
     Column{"rounds_present", Integer, "rounds", "Of those, rounds with a row and a round file.",
            ">= 0"},
@@ -67,7 +78,7 @@ constexpr std::array kRoundColumns = {
     Column{"p2_level", Integer, "", "Level of player 2 in this round.", "1 to 6"},
     Column{"p1_display", Text, "", "Whether player 1 saw the partner's board.", kDisplays},
     Column{"p2_display", Text, "", "Whether player 2 saw the partner's board.", kDisplays},
-    Column{"speed", Text, "", "The speed entry, as the server's list names it.", ""},
+    Column{"speed", Text, "", "The speed entry, as a fixed code.", kSpeeds},
     Column{"p1_figure", Text, "", "Picture file of player 1's figure.", ""},
     Column{"p2_figure", Text, "", "Picture file of player 2's figure.", ""},
     Column{"p1_start_cell", Text, "", "Player 1's cell at the start.", kCells},

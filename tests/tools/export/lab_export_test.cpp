@@ -146,7 +146,10 @@ TEST_F(ExportedLab, ALabInEnglishGivesTheSameTables) {
                    {"Erstellt", "Created"},
                    {"Punkte", "Points"},
                    {"Runden", "Rounds"},
-                   {"Spielzeit", "Play time"}});
+                   {"Spielzeit", "Play time"},
+                   {"augenblicklich", "instant"},
+                   {"Links Oben", "Top left"},
+                   {"Rechts Unten", "Bottom right"}});
     ASSERT_NE(ReadBytes(lab() / "log/r000001.csv").find("Round protocol\n"), std::string::npos);
     ASSERT_NE(ReadBytes(lab() / "log/p000012.csv").find("Player name;"), std::string::npos);
     const ExportResult result = Export();
@@ -276,6 +279,21 @@ TEST_F(ExportedLab, AFileItCannotReadIsNamedWithItsLine) {
               std::string::npos);
     // The other rounds are still exported.
     EXPECT_EQ(result.rounds, 3);
+}
+
+// A list entry in no known language is kept with its word rather than
+// leaving the game out of the tables.
+TEST_F(ExportedLab, ASpeedWordOfNoKnownLanguageIsKeptAsOther) {
+    Edit("log/g000000.csv", "Geschwindigkeit:;augenblicklich;augenblicklich",
+         "Geschwindigkeit:;sehr schnell, \xFC"
+         "beraus;sehr schnell, \xFC"
+         "beraus");
+    EXPECT_EQ(Export().status, kExportClean);
+    EXPECT_NE(ReadBytes(out() / "games.csv")
+                  .find(",1,1,\"other:sehr schnell, \xC3\xBC"
+                        "beraus\",open,open,"),
+              std::string::npos)
+        << ReadBytes(out() / "games.csv");
 }
 
 TEST_F(ExportedLab, NeverWritesIntoTheLabFolder) {
