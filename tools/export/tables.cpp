@@ -115,15 +115,31 @@ constexpr std::array kPositionColumns = {
     Column{"game", Integer, "", "Game number.", ">= 0"},
     Column{"round", Integer, "", "Round number.", ">= 1"},
     Column{"line", Integer, "", "Running number of the position line in the game, from 0.", ">= 0"},
-    Column{"game_ms", Integer, "ms", "Since the game's start.", ">= 0"},
-    Column{"round_ms", Integer, "ms", "Since the round's set-up.", ""},
+    Column{"game_ms", Integer, "ms",
+           "Since the game's start. The position file keeps whole seconds only, so this is "
+           "rebuilt from the round file: the round's offset in the game file plus round_ms. "
+           "Empty when the round file or the round's row is missing.",
+           ">= 0"},
+    Column{"round_ms", Integer, "ms",
+           "Since the round's set-up, rebuilt from the round file: the time of its start or "
+           "arrival event that wrote this line (the k-th line of a round is the round file's k-th "
+           "start or position event). Empty when the round file or the round's row is missing.",
+           ""},
     Column{"kind", Text, "", "What the line records.",
            "start (round began), position (a figure arrived)"},
     Column{"previous_won", Integer, "", "Whether the round before was won (0 in the first round).",
            kWon},
     Column{"series", Integer, "rounds", "Won rounds in a row before this round.", ">= 0"},
-    Column{"p1_cell", Text, "", "Player 1's cell at this moment.", kCells},
-    Column{"p2_cell", Text, "", "Player 2's cell at this moment.", kCells},
+    Column{"p1_cell", Text, "",
+           "Player 1's target cell at this moment, set when the key is taken: the cell the "
+           "figure stands on or is still travelling to (on a line of player 2's arrival it may "
+           "not have reached it yet).",
+           kCells},
+    Column{"p2_cell", Text, "",
+           "Player 2's target cell at this moment, set when the key is taken: the cell the "
+           "figure stands on or is still travelling to (on a line of player 1's arrival it may "
+           "not have reached it yet).",
+           kCells},
     Column{"winning_pairs", Text, "",
            "On start lines, every pair of cells (player 1 then player 2) that wins, separated by "
            "spaces, e.g. \"top_left:bottom_right top_right:top_left\"; empty on position lines.",
