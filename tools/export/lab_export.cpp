@@ -15,6 +15,7 @@
 #include "server/records/records_check.h"
 #include "tools/export/codebook.h"
 #include "tools/export/lab_files.h"
+#include "tools/export/round_measures.h"
 #include "tools/export/tables.h"
 #include "tools/export/tidy_csv_writer.h"
 #include "tools/export/vocabulary.h"
@@ -74,6 +75,14 @@ std::string AddMs(const std::string& iso, long long ms, bool withFraction) {
         result += text;
     }
     return result;
+}
+
+std::string Optional(const std::optional<long long>& value) {
+    return value ? Int(*value) : std::string();
+}
+
+std::string YesNo(const std::optional<bool>& value) {
+    return value ? (*value ? "1" : "0") : "";
 }
 
 std::string RelativeName(std::string_view folder, std::string_view name) {
@@ -313,8 +322,15 @@ void Exporter::WriteRound(const std::string& name, const RoundFile& round, const
                                          cell.secondShape});
         }
     }
+    const RoundMeasures measures = MeasureRound(round);
+    fields.insert(fields.end(), {Optional(measures.firstMoveMs[0]),
+                                 Optional(measures.firstMoveMs[1]), YesNo(measures.endOnShared[0]),
+                                 YesNo(measures.endOnShared[1]), Int(measures.winningPairs),
+                                 PairId(round.players[0].subject, round.players[1].subject)});
     rounds_->Row(fields);
-    for (const RoundEvent& event : round.events) {
+    for (std::size_t i = 0; i < round.events.size(); ++i) {
+        const RoundEvent& event = round.events[i];
+        const std::optional<Move>& move = measures.moves[i];
         const bool key = event.kind == EventKind::Key;
         events_->Row({Int(round.gameNumber), Int(round.round), Int(event.ms),
                       AddMs(clock.base, clock.setUpMs + event.ms, true),
@@ -323,7 +339,8 @@ void Exporter::WriteRound(const std::string& name, const RoundFile& round, const
                       : key                          ? "key"
                                                      : "position",
                       key ? event.key.name : "", key ? Int(event.key.code) : "",
-                      event.kind == EventKind::Position ? CellName(event.cell) : ""});
+                      event.kind == EventKind::Position ? CellName(event.cell) : "",
+                      move ? CellName(move->from) : "", move ? CellName(move->to) : ""});
     }
 }
 
@@ -428,7 +445,8 @@ void Exporter::ExportGame(const std::string& name) {
                       Int(header.points),
                       Int(header.best),
                       gameFile ? Int(playMs) : "",
-                      ""};  // ending
+                      "",  // ending
+                      PairId(players[0].subject, players[1].subject)};
     gameStartsByNumber_[header.number] = start;
 }
 
@@ -528,12 +546,15 @@ ExportResult Exporter::Run() {
         ExportGame(name);
     }
     ExportUnlistedRounds();
+    const std::size_t presentAt = ColumnIndex(TableNamed("games.csv"), "rounds_present");
+    const std::size_t endingAt = ColumnIndex(TableNamed("games.csv"), "ending");
     for (auto& [number, game] : games_) {
         if (game.fields.empty()) {
             continue;  // only unlisted rounds name it
         }
-        game.fields[17] = Int(game.present);
-        game.fields.back() = Ending(game);
+        // Filled in once every round file is read.
+        game.fields[presentAt] = Int(game.present);
+        game.fields[endingAt] = Ending(game);
         games_csv_->Row(game.fields);
     }
 

@@ -18,6 +18,12 @@ constexpr std::string_view kRelations = "apart, touching";
 constexpr std::string_view kDisplays = "open, covered";
 constexpr std::string_view kWon = "1 won, 0 lost";
 constexpr std::string_view kPlayers = "1, 2";
+constexpr std::string_view kYesNo = "1 yes, 0 no";
+constexpr std::string_view kPairMeaning =
+    "The two seats' subjects as an unordered pair: their numbers joined by \"-\", the smaller "
+    "first (\"3-7\" whichever seat each took), to group a pair's games and rounds. A seat without "
+    "subject is \"none\" and stands last (\"3-none\", \"none-none\"): such a value may stand for "
+    "different people.";
 constexpr std::string_view kSpeeds =
     "slow, medium, fast, instant (the speed list's entries: the figure moves 0.02, 0.04, 0.06 or "
     "0.08 of the board's side per screen update), not_chosen (the list's prompt: the figures do "
@@ -61,6 +67,7 @@ constexpr std::array kGameColumns = {
     Column{"ending", Text, "", "How the game ended, as far as the files tell.",
            "complete (every round present), last_round_missing (all but the last), "
            "rounds_missing (others missing)"},
+    Column{"pair", Text, "", kPairMeaning, "number-number, number-none, none-none"},
 };
 
 constexpr std::array kRoundColumns = {
@@ -89,6 +96,32 @@ constexpr std::array kRoundColumns = {
     Column{"p2_moves", Integer, "moves", "Arrow moves of player 2 that were carried out.", ">= 0"},
 };
 
+// Worked out of the round file by the server's rules (round_measures.h);
+// after the stimulus columns, so that the columns before keep their places.
+constexpr std::array kRoundMeasureColumns = {
+    Column{"p1_first_move_ms", Integer, "ms",
+           "From the round's start (its start event: both players had pressed the space bar) to "
+           "player 1's first key that moved the figure (see from_cell in events.csv); empty when "
+           "player 1 did not move in the round.",
+           ">= 0"},
+    Column{"p2_first_move_ms", Integer, "ms", "As p1_first_move_ms, for player 2.", ">= 0"},
+    Column{"p1_end_on_shared", Integer, "",
+           "Whether player 1's end cell holds a stimulus that player 2's board holds too, by the "
+           "rule the round is judged by (both figures equal, in the same or in swapped order, and "
+           "equal contact). A won round has 1 for both players; 1 for both may still be lost when "
+           "the boards share more than one stimulus. Empty when the end cell is unknown.",
+           kYesNo},
+    Column{"p2_end_on_shared", Integer, "",
+           "As p1_end_on_shared, for player 2's end cell and player 1's board.", kYesNo},
+    Column{"winning_pair_count", Integer, "pairs",
+           "Of the 16 pairs of a player 1 cell and a player 2 cell, those whose stimuli are the "
+           "same by the rule the round is judged by: the pairs the players could have won on, as "
+           "listed on the round's start line in positions.csv. The server always deals at least "
+           "one.",
+           "0 to 16"},
+    Column{"pair", Text, "", kPairMeaning, "number-number, number-none, none-none"},
+};
+
 constexpr std::array kEventColumns = {
     Column{"game", Integer, "", "Game number.", ">= 0"},
     Column{"round", Integer, "", "Round number; with game joins rounds.csv.", ">= 1"},
@@ -109,6 +142,18 @@ constexpr std::array kEventColumns = {
     Column{"key_code", Integer, "", "Windows virtual-key code of a key event.",
            "32 space, 37 left, 38 up, 39 right, 40 down"},
     Column{"cell", Text, "", "The cell a figure reached (position events).", kCells},
+    Column{"from_cell", Text, "",
+           "For a key that moved the player's figure: the cell it left. A key moves the figure "
+           "when it is an arrow the server took, and the server writes no other arrow into the "
+           "round file: it takes an arrow only when the figure stands on its cell, the player "
+           "has not ended the round, and the arrow leads to a cell of the board. The space bar "
+           "and other keys move nothing. Empty for every other line.",
+           kCells},
+    Column{"to_cell", Text, "",
+           "For a key that moved the player's figure: the cell it made for, one cell in the "
+           "arrow's direction; the player's next position event is its arrival there. Empty for "
+           "every other line.",
+           kCells},
 };
 
 constexpr std::array kPositionColumns = {
@@ -225,6 +270,8 @@ Built Build() {
             }
         }
     }
+    built.rounds.insert(built.rounds.end(), kRoundMeasureColumns.begin(),
+                        kRoundMeasureColumns.end());
     built.tables = {{
         {"games.csv", "One row per game.", kGameColumns},
         {"rounds.csv", "One row per round file.", built.rounds},
@@ -248,6 +295,15 @@ const Table& TableNamed(std::string_view file) {
     for (const Table& table : Tables()) {
         if (table.file == file) {
             return table;
+        }
+    }
+    std::abort();
+}
+
+std::size_t ColumnIndex(const Table& table, std::string_view name) {
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        if (table.columns[i].name == name) {
+            return i;
         }
     }
     std::abort();
