@@ -137,6 +137,18 @@ def main():
     # A lost round file takes its win with it.
     if not args.problems and int(rounds["won"].sum()) != int(games["points"].sum()):
         fail("won rounds %d, points of the games %d" % (rounds["won"].sum(), games["points"].sum()))
+    # The README's lines: the rounds with the players' names, and the share
+    # won per pair of subjects, whichever seats they took.
+    readme_games = pd.read_csv(out / "games.csv", parse_dates=["start"])
+    readme_rounds = pd.read_csv(out / "rounds.csv", parse_dates=["start"]).merge(
+        readme_games[["game", "p1_name", "p2_name"]], on="game")
+    shares = readme_rounds.groupby("pair")["won"].mean()
+    if len(readme_rounds) != len(rounds) or not shares.between(0, 1).all():
+        fail("the README's lines give %d rounds and shares %s" % (len(readme_rounds), dict(shares)))
+    for pair in shares.index:
+        low, high = pair.split("-")
+        if high != "none" and (low == "none" or int(low) > int(high)):
+            fail("pair %r is not the smaller subject first" % pair)
     names = set(frames["subjects.csv"]["name"]) | set(games["p1_name"]) | set(games["p2_name"])
     if AWKWARD_NAME not in names:
         fail("the name %r did not come back whole: %s" % (AWKWARD_NAME, sorted(map(str, names))))
