@@ -49,8 +49,9 @@ void WriteCodebookRows(TableFile& codebook) {
 std::string CodebookMarkdown() {
     std::string page =
         "# Codebook of the quib tables\n\n"
-        "Written by quib_export. Every table is UTF-8, comma separated with standard quoting, "
-        "and has one header row. An empty cell means that the lab's files do not tell the "
+        "Written by quib_export. Every table is UTF-8 with a byte order mark, comma separated "
+        "with standard quoting, and has one header row. An empty cell means that the lab's files "
+        "do not tell the "
         "value. Times are local times in ISO 8601 (the files keep no time zone); `game` and "
         "`round` join the tables, `p1_subject` and `p2_subject` join `subjects.csv`, each "
         "together with `lab` when the tables of several labs are pooled.\n";

@@ -15,6 +15,7 @@
 #include "server/records/records_check.h"
 #include "tools/export/codebook.h"
 #include "tools/export/lab_files.h"
+#include "tools/export/round_measures.h"
 #include "tools/export/session_join.h"
 #include "tools/export/tables.h"
 #include "tools/export/tidy_csv_writer.h"
@@ -32,10 +33,6 @@ constexpr std::size_t kRoundNumbers = 1000000;
 // Problems shown on the terminal: enough to see what kind of damage a lab
 // has, few enough not to bury the summary (problems.csv has them all).
 constexpr std::size_t kProblemsShown = 20;
-
-// Fields of games.csv filled once every round file is read.
-constexpr std::size_t kRoundsPresentField = 17;
-constexpr std::size_t kEndingField = 21;
 
 std::string Utf8(std::string_view cp1252) {
     return Cp1252ToUtf8(cp1252);
@@ -81,8 +78,34 @@ std::string AddMs(const std::string& iso, long long ms, bool withFraction) {
     return result;
 }
 
+std::string Optional(const std::optional<long long>& value) {
+    return value ? Int(*value) : std::string();
+}
+
+std::string YesNo(const std::optional<bool>& value) {
+    return value ? (*value ? "1" : "0") : "";
+}
+
 std::string RelativeName(std::string_view folder, std::string_view name) {
     return std::string(folder) + "/" + std::string(name);
+}
+
+// Where a round's milliseconds are counted from: a time to the second and
+// the round's set-up in milliseconds after it. With the game's start and the
+// round's row that is the game's start and the row's offset: both come from
+// the server's one millisecond clock, so the times of a game's events keep
+// their order and gaps across its rounds. Without them, the time the round
+// file was written less the round's length.
+struct RoundClock {
+    std::string base;  // ISO 8601, to the second
+    long long setUpMs = 0;
+};
+
+RoundClock ClockOf(const RoundFile& round, const GameRow* row, const std::string& gameStart) {
+    if (row != nullptr && !gameStart.empty()) {
+        return {gameStart, row->offsetMs};
+    }
+    return {round.writtenAt, -round.durationMs};
 }
 
 // One round of a game with what its position lines need: the row and, when
@@ -269,11 +292,8 @@ std::optional<RoundFile> Exporter::ReadRound(const std::string& name) {
 void Exporter::WriteRound(const std::string& name, const RoundFile& round, const GameRow* row,
                           const std::string& gameStart) {
     ++roundCount_;
-    // The round's set-up: the game's start plus the row's offset when both
-    // are known, else the time the round file was written less its length.
-    const std::string start = row != nullptr && !gameStart.empty()
-                                  ? AddMs(gameStart, row->offsetMs, false)
-                                  : AddMs(round.writtenAt, -round.durationMs, false);
+    const RoundClock clock = ClockOf(round, row, gameStart);
+    const std::string start = AddMs(clock.base, clock.setUpMs, false);
     std::vector<std::string> fields = {
         Int(round.gameNumber),
         Int(round.round),
@@ -289,7 +309,7 @@ void Exporter::WriteRound(const std::string& name, const RoundFile& round, const
         Int(round.players[1].level),
         round.players[0].display,
         round.players[1].display,
-        Utf8(round.speed),
+        round.speed,
         Utf8(round.players[0].figure),
         Utf8(round.players[1].figure),
         CellName(round.startCells[0]),
@@ -305,6 +325,11 @@ void Exporter::WriteRound(const std::string& name, const RoundFile& round, const
                                          cell.secondShape});
         }
     }
+    const RoundMeasures measures = MeasureRound(round);
+    fields.insert(fields.end(), {Optional(measures.firstMoveMs[0]),
+                                 Optional(measures.firstMoveMs[1]), YesNo(measures.endOnShared[0]),
+                                 YesNo(measures.endOnShared[1]), Int(measures.winningPairs),
+                                 PairId(round.players[0].subject, round.players[1].subject)});
     if (sessions_.Knows(round.gameNumber)) {
         const RoundConnections trouble = sessions_.Round(round.gameNumber, round.round);
         fields.insert(fields.end(), {trouble.losses > 0 ? "1" : "0", Int(trouble.losses),
@@ -313,15 +338,19 @@ void Exporter::WriteRound(const std::string& name, const RoundFile& round, const
         fields.insert(fields.end(), 3, std::string());
     }
     rounds_->Row(fields);
-    for (const RoundEvent& event : round.events) {
+    for (std::size_t i = 0; i < round.events.size(); ++i) {
+        const RoundEvent& event = round.events[i];
+        const std::optional<Move>& move = measures.moves[i];
         const bool key = event.kind == EventKind::Key;
         events_->Row({Int(round.gameNumber), Int(round.round), Int(event.ms),
-                      AddMs(start, event.ms, true), event.player == 0 ? "" : Int(event.player),
+                      AddMs(clock.base, clock.setUpMs + event.ms, true),
+                      event.player == 0 ? "" : Int(event.player),
                       event.kind == EventKind::Start ? "start"
                       : key                          ? "key"
                                                      : "position",
                       key ? event.key.name : "", key ? Int(event.key.code) : "",
-                      event.kind == EventKind::Position ? CellName(event.cell) : ""});
+                      event.kind == EventKind::Position ? CellName(event.cell) : "",
+                      move ? CellName(move->from) : "", move ? CellName(move->to) : ""});
     }
 }
 
@@ -414,19 +443,20 @@ void Exporter::ExportGame(const std::string& name) {
                       Utf8(players[1].name),
                       Int(players[0].level),
                       Int(players[1].level),
-                      Utf8(header.speed),
+                      header.speed,
                       players[0].display,
                       players[1].display,
                       Utf8(players[0].figure),
                       Utf8(players[1].figure),
-                      Utf8(header.startChoices[0]),
-                      Utf8(header.startChoices[1]),
+                      header.startChoices[0],
+                      header.startChoices[1],
                       Int(header.rounds),
                       "",  // rounds_present, once the unlisted rounds are known
                       Int(header.points),
                       Int(header.best),
                       gameFile ? Int(playMs) : "",
-                      ""};  // ending
+                      "",  // ending
+                      PairId(players[0].subject, players[1].subject)};
     const auto seats = sessions_.gameSeats.find(header.number);
     for (std::size_t seat = 0; seat < 2; ++seat) {
         const bool known = seats != sessions_.gameSeats.end();
@@ -542,12 +572,15 @@ ExportResult Exporter::Run() {
         ExportGame(name);
     }
     ExportUnlistedRounds();
+    const std::size_t presentAt = ColumnIndex(TableNamed("games.csv"), "rounds_present");
+    const std::size_t endingAt = ColumnIndex(TableNamed("games.csv"), "ending");
     for (auto& [number, game] : games_) {
         if (game.fields.empty()) {
             continue;  // only unlisted rounds name it
         }
-        game.fields[kRoundsPresentField] = Int(game.present);
-        game.fields[kEndingField] = Ending(game);
+        // Filled in once every round file is read.
+        game.fields[presentAt] = Int(game.present);
+        game.fields[endingAt] = Ending(game);
         games_csv_->Row(game.fields);
     }
 

@@ -133,9 +133,17 @@ void ReadPlayerLine(std::string_view text, std::size_t line, Player& player) {
     }
 }
 
+// A list entry's word as its code. A word that is no entry in the file's
+// language keeps its place as "other:" and the word: nothing else in the
+// file depends on it, so the file is still read, and the word stays there
+// to be seen.
+std::string CodeOrOther(const std::optional<std::string>& code, std::string_view word) {
+    return code ? *code : "other:" + Cp1252ToUtf8(word);
+}
+
 // The settings block both headers share: level, figure, display and speed.
-void ReadSettings(const Lines& lines, std::size_t levelLine, std::array<Player, 2>& players,
-                  std::string& speed) {
+void ReadSettings(const Vocabulary& words, const Lines& lines, std::size_t levelLine,
+                  std::array<Player, 2>& players, std::string& speed) {
     for (int seat = 0; seat < 2; ++seat) {
         Player& player = players[static_cast<std::size_t>(seat)];
         const long long level = NumberField(lines, levelLine, seat + 2, "Level");
@@ -146,7 +154,8 @@ void ReadSettings(const Lines& lines, std::size_t levelLine, std::array<Player, 
         player.figure = Field(lines, levelLine + 1, seat + 2);
         player.display = Display(levelLine + 2, Field(lines, levelLine + 2, seat + 2));
     }
-    speed = Field(lines, levelLine + 3, 2);
+    const std::string_view speedWord = Field(lines, levelLine + 3, 2);
+    speed = CodeOrOther(words.SpeedCode(speedWord), speedWord);
 }
 
 template <typename T, typename Read>
@@ -194,7 +203,7 @@ int GameNumber(std::size_t line, std::string_view file) {
     return *number;
 }
 
-GameHeader ReadGameHeader(const Lines& lines) {
+GameHeader ReadGameHeader(const Vocabulary& words, const Lines& lines) {
     GameHeader header;
     header.file = Field(lines, kGameName, 4);
     header.number = GameNumber(kGameName, header.file);
@@ -203,9 +212,12 @@ GameHeader ReadGameHeader(const Lines& lines) {
     for (std::size_t seat = 0; seat < 2; ++seat) {
         ReadPlayerLine(Line(lines, kGamePlayers + seat), kGamePlayers + seat, header.players[seat]);
     }
-    ReadSettings(lines, kGameLevels, header.players, header.speed);
-    header.startChoices = {std::string(Field(lines, kGameStartChoices, 2)),
-                           std::string(Field(lines, kGameStartChoices, 3))};
+    ReadSettings(words, lines, kGameLevels, header.players, header.speed);
+    for (int seat = 0; seat < 2; ++seat) {
+        const std::string_view word = Field(lines, kGameStartChoices, seat + 2);
+        header.startChoices[static_cast<std::size_t>(seat)] =
+            CodeOrOther(words.StartChoiceCode(word, seat), word);
+    }
     header.points = NumberField(lines, kGamePoints, 2, "Punkte");
     header.best = NumberField(lines, kGamePoints, 4, "Highscore");
     header.rounds = NumberField(lines, kGameRounds, 2, "Runden");
@@ -259,7 +271,7 @@ Parsed<RoundFile> ParseRoundFile(std::string_view text, const Vocabularies& voca
                                    "\" is neither the won word nor Verloren");
         }
         round.won = *won;
-        ReadSettings(lines, kRoundLevels, round.players, round.speed);
+        ReadSettings(*words, lines, kRoundLevels, round.players, round.speed);
         for (int seat = 0; seat < 2; ++seat) {
             const std::size_t s = static_cast<std::size_t>(seat);
             round.startCells[s] =
@@ -307,13 +319,14 @@ Parsed<RoundFile> ParseRoundFile(std::string_view text, const Vocabularies& voca
 Parsed<GameFile> ParseGameFile(std::string_view text, const Vocabularies& vocabularies) {
     return Reading<GameFile>([&] {
         const Lines lines = SplitLines(text);
-        if (vocabularies.ForGameFile(Line(lines, 0)) == nullptr) {
+        const Vocabulary* words = vocabularies.ForGameFile(Line(lines, 0));
+        if (words == nullptr) {
             Fail(0, "\"" + std::string(lines[0]) +
                         "\" is the title of a game file in no known language (give the lab's "
                         "language file with --lang)");
         }
         GameFile game;
-        game.header = ReadGameHeader(lines);
+        game.header = ReadGameHeader(*words, lines);
         for (std::size_t i = kGameFirstRow; i < lines.size(); ++i) {
             if (Fields(lines[i]).size() != kGameRowFields) {
                 Fail(i, "is no round row (" + std::to_string(kGameRowFields) + " fields)");
@@ -347,7 +360,7 @@ Parsed<PositionFile> ParsePositionFile(std::string_view text, const Vocabularies
                         "lab's language file with --lang)");
         }
         PositionFile positions;
-        positions.header = ReadGameHeader(lines);
+        positions.header = ReadGameHeader(*words, lines);
         for (std::size_t i = kGameFirstRow; i < lines.size(); ++i) {
             const std::vector<std::string_view> fields = Fields(lines[i]);
             if (fields.size() != kPositionFields) {

@@ -58,7 +58,7 @@ struct RoundFile {
     std::string writtenAt;  // ISO 8601: when the round ended and was written
     long long durationMs = 0;
     bool won = false;
-    std::string speed;  // Windows-1252
+    std::string speed;  // Vocabulary::SpeedCode, or "other:" + the word (UTF-8)
     std::array<int, 2> startCells{};
     std::array<int, 2> endCells{};
     std::array<long long, 2> moves{};
@@ -74,8 +74,9 @@ struct GameHeader {
     std::string file;
     std::string firstWrittenAt;  // ISO 8601: the end of the game's first round
     std::array<Player, 2> players;
-    std::string speed;
-    std::array<std::string, 2> startChoices;  // Windows-1252
+    std::string speed;  // as in RoundFile
+    // Vocabulary::StartChoiceCode, or "other:" + the word (UTF-8)
+    std::array<std::string, 2> startChoices;
     long long points = 0;
     long long best = 0;
     long long rounds = 0;

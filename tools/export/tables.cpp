@@ -18,6 +18,21 @@ constexpr std::string_view kRelations = "apart, touching";
 constexpr std::string_view kDisplays = "open, covered";
 constexpr std::string_view kWon = "1 won, 0 lost";
 constexpr std::string_view kPlayers = "1, 2";
+constexpr std::string_view kYesNo = "1 yes, 0 no";
+constexpr std::string_view kPairMeaning =
+    "The two seats' subjects as an unordered pair: their numbers joined by \"-\", the smaller "
+    "first (\"3-7\" whichever seat each took), to group a pair's games and rounds. A seat without "
+    "subject is \"none\" and stands last (\"3-none\", \"none-none\"): such a value may stand for "
+    "different people.";
+constexpr std::string_view kSpeeds =
+    "slow, medium, fast, instant (the speed list's entries: the figure moves 0.02, 0.04, 0.06 or "
+    "0.08 of the board's side per screen update), not_chosen (the list's prompt: the figures do "
+    "not move), or other:<word> for a word that is no entry of the list in the file's language";
+constexpr std::string_view kStartChoices =
+    "random, top_left, top_right, bottom_left, bottom_right, same_as_partner (player 2 only: "
+    "player 1's new start cell), previous_cell (the list's prompt: the cell the figure stood on "
+    "at the end of the round before), or other:<word> for a word that is no entry of the list "
+    "in the file's language";
 
 constexpr std::array kGameColumns = {
     Column{"game", Integer, "", "Game number; joins the other tables.", ">= 0"},
@@ -32,15 +47,17 @@ constexpr std::array kGameColumns = {
     Column{"p2_name", Text, "", "Name or synonym of player 2 as the game file has it.", ""},
     Column{"p1_level", Integer, "", "Level of player 1 at the game's first round.", "1 to 6"},
     Column{"p2_level", Integer, "", "Level of player 2 at the game's first round.", "1 to 6"},
-    Column{"speed", Text, "", "The speed entry chosen, as the server's list names it.", ""},
+    Column{"speed", Text, "", "The speed entry chosen, as a fixed code.", kSpeeds},
     Column{"p1_display", Text, "", "Whether player 1 saw the partner's board.", kDisplays},
     Column{"p2_display", Text, "", "Whether player 2 saw the partner's board.", kDisplays},
     Column{"p1_figure", Text, "", "Picture file of player 1's figure.", ""},
     Column{"p2_figure", Text, "", "Picture file of player 2's figure.", ""},
     Column{"p1_start_choice", Text, "",
-           "How player 1's start cell was chosen, as the server's list names it.", ""},
+           "How player 1's start cell was chosen: the start list's entry, as a fixed code.",
+           kStartChoices},
     Column{"p2_start_choice", Text, "",
-           "How player 2's start cell was chosen, as the server's list names it.", ""},
+           "How player 2's start cell was chosen: the start list's entry, as a fixed code.",
+           kStartChoices},
     Column{"rounds", Integer, "rounds", "Rounds the game file counts.", ">= 1"},
     Column{"rounds_present", Integer, "rounds", "Of those, rounds with a row and a round file.",
            ">= 0"},
@@ -50,6 +67,7 @@ constexpr std::array kGameColumns = {
     Column{"ending", Text, "", "How the game ended, as far as the files tell.",
            "complete (every round present), last_round_missing (all but the last), "
            "rounds_missing (others missing)"},
+    Column{"pair", Text, "", kPairMeaning, "number-number, number-none, none-none"},
 };
 
 constexpr std::array kRoundColumns = {
@@ -67,7 +85,7 @@ constexpr std::array kRoundColumns = {
     Column{"p2_level", Integer, "", "Level of player 2 in this round.", "1 to 6"},
     Column{"p1_display", Text, "", "Whether player 1 saw the partner's board.", kDisplays},
     Column{"p2_display", Text, "", "Whether player 2 saw the partner's board.", kDisplays},
-    Column{"speed", Text, "", "The speed entry, as the server's list names it.", ""},
+    Column{"speed", Text, "", "The speed entry, as a fixed code.", kSpeeds},
     Column{"p1_figure", Text, "", "Picture file of player 1's figure.", ""},
     Column{"p2_figure", Text, "", "Picture file of player 2's figure.", ""},
     Column{"p1_start_cell", Text, "", "Player 1's cell at the start.", kCells},
@@ -78,11 +96,44 @@ constexpr std::array kRoundColumns = {
     Column{"p2_moves", Integer, "moves", "Arrow moves of player 2 that were carried out.", ">= 0"},
 };
 
+// Worked out of the round file by the server's rules (round_measures.h);
+// after the stimulus columns, so that the columns before keep their places.
+constexpr std::array kRoundMeasureColumns = {
+    Column{"p1_first_move_ms", Integer, "ms",
+           "From the round's start (its start event: both players had pressed the space bar) to "
+           "player 1's first key that moved the figure (see from_cell in events.csv); empty when "
+           "player 1 did not move in the round.",
+           ">= 0"},
+    Column{"p2_first_move_ms", Integer, "ms", "As p1_first_move_ms, for player 2.", ">= 0"},
+    Column{"p1_end_on_shared", Integer, "",
+           "Whether player 1's end cell holds a stimulus that player 2's board holds too, by the "
+           "rule the round is judged by (both figures equal, in the same or in swapped order, and "
+           "equal contact). A won round has 1 for both players; 1 for both may still be lost when "
+           "the boards share more than one stimulus. Empty when the end cell is unknown.",
+           kYesNo},
+    Column{"p2_end_on_shared", Integer, "",
+           "As p1_end_on_shared, for player 2's end cell and player 1's board.", kYesNo},
+    Column{"winning_pair_count", Integer, "pairs",
+           "Of the 16 pairs of a player 1 cell and a player 2 cell, those whose stimuli are the "
+           "same by the rule the round is judged by: the pairs the players could have won on, as "
+           "listed on the round's start line in positions.csv. The server always deals at least "
+           "one.",
+           "0 to 16"},
+    Column{"pair", Text, "", kPairMeaning, "number-number, number-none, none-none"},
+};
+
 constexpr std::array kEventColumns = {
     Column{"game", Integer, "", "Game number.", ">= 0"},
     Column{"round", Integer, "", "Round number; with game joins rounds.csv.", ">= 1"},
     Column{"round_ms", Integer, "ms", "Since the round's set-up.", ""},
-    Column{"time", DateTime, "", "Clock time: the round's start plus round_ms (with milliseconds).",
+    Column{"time", DateTime, "",
+           "Clock time with milliseconds: the game's start plus the round's offset in the game "
+           "file plus round_ms. The game's start is kept to the second, so all times of a game "
+           "may be early by up to 1 s (2 s where it is worked back from when the game file was "
+           "first written, for a game without subject files); their order and the gaps between "
+           "them are exact, across rounds too. Without the game's start or the round's row in "
+           "the game file: the time the round file was written (to the second, so up to 1 s "
+           "early) less the round's length plus round_ms.",
            ""},
     Column{"player", Integer, "", "Whose event; empty for the round's start.", kPlayers},
     Column{"kind", Text, "", "What happened.",
@@ -91,21 +142,49 @@ constexpr std::array kEventColumns = {
     Column{"key_code", Integer, "", "Windows virtual-key code of a key event.",
            "32 space, 37 left, 38 up, 39 right, 40 down"},
     Column{"cell", Text, "", "The cell a figure reached (position events).", kCells},
+    Column{"from_cell", Text, "",
+           "For a key that moved the player's figure: the cell it left. A key moves the figure "
+           "when it is an arrow the server took, and the server writes no other arrow into the "
+           "round file: it takes an arrow only when the figure stands on its cell, the player "
+           "has not ended the round, and the arrow leads to a cell of the board. The space bar "
+           "and other keys move nothing. Empty for every other line.",
+           kCells},
+    Column{"to_cell", Text, "",
+           "For a key that moved the player's figure: the cell it made for, one cell in the "
+           "arrow's direction; the player's next position event is its arrival there. Empty for "
+           "every other line.",
+           kCells},
 };
 
 constexpr std::array kPositionColumns = {
     Column{"game", Integer, "", "Game number.", ">= 0"},
     Column{"round", Integer, "", "Round number.", ">= 1"},
     Column{"line", Integer, "", "Running number of the position line in the game, from 0.", ">= 0"},
-    Column{"game_ms", Integer, "ms", "Since the game's start.", ">= 0"},
-    Column{"round_ms", Integer, "ms", "Since the round's set-up.", ""},
+    Column{"game_ms", Integer, "ms",
+           "Since the game's start. The position file keeps whole seconds only, so this is "
+           "rebuilt from the round file: the round's offset in the game file plus round_ms. "
+           "Empty when the round file or the round's row is missing.",
+           ">= 0"},
+    Column{"round_ms", Integer, "ms",
+           "Since the round's set-up, rebuilt from the round file: the time of its start or "
+           "arrival event that wrote this line (the k-th line of a round is the round file's k-th "
+           "start or position event). Empty when the round file or the round's row is missing.",
+           ""},
     Column{"kind", Text, "", "What the line records.",
            "start (round began), position (a figure arrived)"},
     Column{"previous_won", Integer, "", "Whether the round before was won (0 in the first round).",
            kWon},
     Column{"series", Integer, "rounds", "Won rounds in a row before this round.", ">= 0"},
-    Column{"p1_cell", Text, "", "Player 1's cell at this moment.", kCells},
-    Column{"p2_cell", Text, "", "Player 2's cell at this moment.", kCells},
+    Column{"p1_cell", Text, "",
+           "Player 1's target cell at this moment, set when the key is taken: the cell the "
+           "figure stands on or is still travelling to (on a line of player 2's arrival it may "
+           "not have reached it yet).",
+           kCells},
+    Column{"p2_cell", Text, "",
+           "Player 2's target cell at this moment, set when the key is taken: the cell the "
+           "figure stands on or is still travelling to (on a line of player 1's arrival it may "
+           "not have reached it yet).",
+           kCells},
     Column{"winning_pairs", Text, "",
            "On start lines, every pair of cells (player 1 then player 2) that wins, separated by "
            "spaces, e.g. \"top_left:bottom_right top_right:top_left\"; empty on position lines.",
@@ -246,6 +325,7 @@ Built Build() {
             }
         }
     }
+    rounds.insert(rounds.end(), kRoundMeasureColumns.begin(), kRoundMeasureColumns.end());
     rounds.insert(rounds.end(), kRoundConnectionColumns.begin(), kRoundConnectionColumns.end());
     std::vector<Column> games(kGameColumns.begin(), kGameColumns.end());
     games.insert(games.end(), kGameComputerColumns.begin(), kGameComputerColumns.end());
@@ -277,6 +357,15 @@ const Table& TableNamed(std::string_view file) {
     for (const Table& table : Tables()) {
         if (table.file == file) {
             return table;
+        }
+    }
+    std::abort();
+}
+
+std::size_t ColumnIndex(const Table& table, std::string_view name) {
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        if (table.columns[i].name == name) {
+            return i;
         }
     }
     std::abort();

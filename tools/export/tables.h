@@ -45,6 +45,10 @@ std::span<const Table> Tables();
 // only the program's own names are passed.
 const Table& TableNamed(std::string_view file);
 
+// The place of the column named `name` in `table`'s rows; aborts on a name
+// the table lacks, since only the program's own names are passed.
+std::size_t ColumnIndex(const Table& table, std::string_view name);
+
 std::string_view TypeName(ColumnType type);  // "integer", "text", "datetime"
 
 }  // namespace quib::exporter

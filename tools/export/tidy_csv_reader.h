@@ -1,11 +1,12 @@
 #pragma once
 
-// Reads the tidy tables quib_export writes: UTF-8, cells separated by
-// commas, a cell holding a comma, a quote or a line break in quotes with its
-// quotes doubled, lines ended by LF (a CR before the LF is taken too, for a
-// table saved again by another program), one header row of column names.
-// Rows are read one at a time, so a table larger than memory can still be
-// gone through.
+// Reads the tidy tables quib_export writes: UTF-8 (the byte order mark they
+// begin with is skipped; a table without one reads the same), cells
+// separated by commas, a cell holding a comma, a quote or a line break in
+// quotes with its quotes doubled, lines ended by LF (a CR before the LF is
+// taken too, for a table saved again by another program), one header row of
+// column names. Rows are read one at a time, so a table larger than memory
+// can still be gone through.
 
 #include <cstddef>
 #include <istream>

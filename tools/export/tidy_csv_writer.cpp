@@ -58,6 +58,7 @@ TableFile::TableFile(const fs::path& folder, const Table& table, std::string lab
       labLast_(!table.columns.empty() && table.columns.back().name == kLabColumnName) {
     file_ = std::fopen(partial_.c_str(), "wb");
     failed_ = file_ == nullptr;
+    buffer_ = kUtf8ByteOrderMark;
     std::vector<std::string> names;
     for (const Column& column : table.columns) {
         names.emplace_back(column.name);

@@ -1,11 +1,11 @@
 #pragma once
 
-// Writes one tidy table: UTF-8, comma separated, a header row of the
-// column names, standard quoting (a field with a comma, a quote or a line
-// break is quoted, quotes doubled), LF line ends. The table goes to a
-// hidden file beside its place and takes its name only when finished, so
-// an export that stops half way never leaves a half table under a table's
-// name.
+// Writes one tidy table: UTF-8 after a byte order mark, comma separated, a
+// header row of the column names, standard quoting (a field with a comma, a
+// quote or a line break is quoted, quotes doubled), LF line ends. The table
+// goes to a hidden file beside its place and takes its name only when
+// finished, so an export that stops half way never leaves a half table under
+// a table's name.
 
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +16,13 @@
 #include "tools/export/tables.h"
 
 namespace quib::exporter {
+
+// The UTF-8 byte order mark every table begins with. Spreadsheet programs
+// that take a text file without one for their own code page (and so turn
+// every umlaut and the euro sign into two or three odd characters) read a
+// file with it as UTF-8; pandas, R with fileEncoding = "UTF-8-BOM" and
+// TidyCsvReader skip it.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // The field as written: quoted when it needs to be.
 std::string QuoteField(std::string_view utf8);

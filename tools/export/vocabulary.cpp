@@ -3,16 +3,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <system_error>
 #include <utility>
 
 #include "prefs/language_files.h"
 #include "server/core/settings.h"
+#include "server/core/text_ids.h"
 
 namespace quib::exporter {
 namespace {
 
 namespace fs = std::filesystem;
+namespace txt = server::txt;
 
 // Language keys of the words the record files use.
 constexpr int kUnknownCell = 92;
@@ -45,6 +48,49 @@ constexpr std::array<KeyWord, 5> kKeyWords = {{
 }};
 
 constexpr std::string_view kLostWord = "Verloren";
+
+// The entries of the main window's lists the game files name, with the codes
+// the tables give them.
+struct CodedEntry {
+    int textKey;
+    std::string_view code;
+};
+constexpr std::array<CodedEntry, 5> kSpeedEntries = {{
+    {txt::kChooseSpeed, "not_chosen"},
+    {txt::kSpeedSlow, "slow"},
+    {txt::kSpeedMedium, "medium"},
+    {txt::kSpeedFast, "fast"},
+    {txt::kSpeedInstant, "instant"},
+}};
+// Player 1's list, then player 2's, which has "<- Selbe" where player 1's
+// has its first cell choice.
+constexpr std::array<CodedEntry, 6> kStartEntries1 = {{
+    {txt::kPlayer1, "previous_cell"},
+    {txt::kRandom, "random"},
+    {txt::kTopLeft, "top_left"},
+    {txt::kTopRight, "top_right"},
+    {txt::kBottomLeft, "bottom_left"},
+    {txt::kBottomRight, "bottom_right"},
+}};
+constexpr std::array<CodedEntry, 7> kStartEntries2 = {{
+    {txt::kPlayer2, "previous_cell"},
+    {txt::kSameAsPlayer1, "same_as_partner"},
+    {txt::kRandom, "random"},
+    {txt::kTopLeft, "top_left"},
+    {txt::kTopRight, "top_right"},
+    {txt::kBottomLeft, "bottom_left"},
+    {txt::kBottomRight, "bottom_right"},
+}};
+
+std::optional<std::string> CodeOf(std::span<const CodedEntry> entries,
+                                  const server::ServerTexts& texts, std::string_view word) {
+    for (const CodedEntry& entry : entries) {
+        if (word == texts[entry.textKey]) {
+            return std::string(entry.code);
+        }
+    }
+    return std::nullopt;
+}
 
 std::optional<long long> Digits(std::string_view text) {
     if (text.empty() || text.size() > 9 ||
@@ -264,6 +310,17 @@ std::optional<bool> Vocabulary::ParseResult(std::string_view word) const {
         return true;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> Vocabulary::SpeedCode(std::string_view word) const {
+    return CodeOf(kSpeedEntries, texts_, word);
+}
+
+std::optional<std::string> Vocabulary::StartChoiceCode(std::string_view word, int seat) const {
+    if (seat == 0) {
+        return CodeOf(kStartEntries1, texts_, word);
+    }
+    return CodeOf(kStartEntries2, texts_, word);
 }
 
 std::optional<Vocabularies> Vocabularies::ForLab(const fs::path& labFolder,

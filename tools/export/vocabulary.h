@@ -55,6 +55,14 @@ class Vocabulary {
     std::optional<int> ParseCell(std::string_view text, int seat) const;
     // The won word of the round file's result line; the lost word is fixed.
     std::optional<bool> ParseResult(std::string_view word) const;
+    // The speed list's entry as a fixed code: "slow", "medium", "fast",
+    // "instant", or "not_chosen" for the list's prompt.
+    std::optional<std::string> SpeedCode(std::string_view word) const;
+    // An entry of a seat's start list (seat 0 or 1) as a fixed code:
+    // "random", a cell's name, "same_as_partner" (player 2's "<- Selbe"), or
+    // "previous_cell" for the list's prompt, which leaves the figure where it
+    // stood.
+    std::optional<std::string> StartChoiceCode(std::string_view word, int seat) const;
 
   private:
     std::string name_;

@@ -146,7 +146,10 @@ TEST_F(ExportedLab, ALabInEnglishGivesTheSameTables) {
                    {"Erstellt", "Created"},
                    {"Punkte", "Points"},
                    {"Runden", "Rounds"},
-                   {"Spielzeit", "Play time"}});
+                   {"Spielzeit", "Play time"},
+                   {"augenblicklich", "instant"},
+                   {"Links Oben", "Top left"},
+                   {"Rechts Unten", "Bottom right"}});
     ASSERT_NE(ReadBytes(lab() / "log/r000001.csv").find("Round protocol\n"), std::string::npos);
     ASSERT_NE(ReadBytes(lab() / "log/p000012.csv").find("Player name;"), std::string::npos);
     const ExportResult result = Export();
@@ -225,7 +228,7 @@ TEST_P(MissingRoundCase, IsAProblemAndTheGameSaysHowItEnded) {
     EXPECT_EQ(allowed.status, kExportProblems);
     EXPECT_EQ(allowed.rounds, 3);
     const std::string games = ReadBytes(out() / "games.csv");
-    EXPECT_NE(games.find(std::string(",4,3,3,3,21799,") + GetParam().ending + "\n"),
+    EXPECT_NE(games.find(std::string(",4,3,3,3,21799,") + GetParam().ending + ",5-12,"),
               std::string::npos)
         << games;
 }
@@ -242,14 +245,16 @@ TEST_F(ExportedLab, ProblemsAreListedWithTheirKinds) {
     fs::remove(lab() / "log2/g000000.csv");
     WriteBytes(lab() / "log/.r000004.csv.abcdefgh", "");
     Edit("log/p000005.csv", "Punkte;3;Rekord;3", "Punkte;4;Rekord;3");
+    WriteBytes(lab() / "lab_id.txt", "lab-west\n");
     EXPECT_EQ(Export().status, kExportProblems);
     EXPECT_EQ(ReadBytes(out() / "problems.csv"),
-              "file,line,kind,problem\n"
+              "\xEF\xBB\xBF"
+              "file,line,kind,problem,lab\n"
               "log/.r000004.csv.abcdefgh,,unfinished_write,unfinished write; start the server "
-              "once to complete it\n"
+              "once to complete it,lab-west\n"
               "log/g000000.csv,,missing_position_file,has no position file log2/g000000.csv "
-              "beside it\n"
-              "log/p000005.csv,7,subject_total,\"Punkte: 4, but the rows add up to 3\"\n");
+              "beside it,lab-west\n"
+              "log/p000005.csv,7,subject_total,\"Punkte: 4, but the rows add up to 3\",lab-west\n");
 }
 
 TEST_F(ExportedLab, TheTerminalShowsTheFirstTwentyProblems) {
@@ -275,6 +280,21 @@ TEST_F(ExportedLab, AFileItCannotReadIsNamedWithItsLine) {
               std::string::npos);
     // The other rounds are still exported.
     EXPECT_EQ(result.rounds, 3);
+}
+
+// A list entry in no known language is kept with its word rather than
+// leaving the game out of the tables.
+TEST_F(ExportedLab, ASpeedWordOfNoKnownLanguageIsKeptAsOther) {
+    Edit("log/g000000.csv", "Geschwindigkeit:;augenblicklich;augenblicklich",
+         "Geschwindigkeit:;sehr schnell, \xFC"
+         "beraus;sehr schnell, \xFC"
+         "beraus");
+    EXPECT_EQ(Export().status, kExportClean);
+    EXPECT_NE(ReadBytes(out() / "games.csv")
+                  .find(",1,1,\"other:sehr schnell, \xC3\xBC"
+                        "beraus\",open,open,"),
+              std::string::npos)
+        << ReadBytes(out() / "games.csv");
 }
 
 TEST_F(ExportedLab, NeverWritesIntoTheLabFolder) {

@@ -340,8 +340,8 @@ TEST_F(ReportTest, TheExportOfALabGivesItsPage) {
     EXPECT_EQ(
         CellsOfRow(html, "<tr id=\"game-1\""),
         (std::vector<std::string>{"1", "2026-01-05 08:44:41", "2 Chlo\xC3\xA9", "3 Dieter", "1 / 1",
-                                  "covered / covered", "schnell", "gesicht0.png / gesicht0.png",
-                                  "4", "3", "2", "2", "00:00:17", "last round missing"}));
+                                  "covered / covered", "fast", "gesicht0.png / gesicht0.png", "4",
+                                  "3", "2", "2", "00:00:17", "last round missing"}));
     EXPECT_NE(html.find("<p class=\"summary\">4 games, 23 rounds (1 missing), 3 pairs of "
                         "subjects; 15 of 23 rounds with a result won (65.2\xC2\xA0%); play time "
                         "00:02:02 (h:min:s).</p>"),

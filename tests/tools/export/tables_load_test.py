@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """The tables quib_export writes, loaded as researchers load them: with
 Python's csv module and with pandas, with the column types the codebook
-documents, and as many rows as the lab has files and lines.
+documents, and as many rows as the lab has files and lines. Every table
+begins with a UTF-8 byte order mark: the csv module is given "utf-8-sig",
+pandas reads it as the README shows, without being told.
 
 usage: tables_load_test.py QUIB_EXPORT LAB_FOLDER SCRATCH_FOLDER SUBJECT_NAME [--problems N]
 
@@ -11,6 +13,7 @@ written with --allow-problems.
 """
 
 import argparse
+import codecs
 import csv
 import pathlib
 import shutil
@@ -70,7 +73,7 @@ def main():
     if run.returncode != (1 if args.problems else 0):
         fail("quib_export exited with %d: %s%s" % (run.returncode, run.stdout, run.stderr))
 
-    with open(out / "codebook.csv", newline="", encoding="utf-8") as f:
+    with open(out / "codebook.csv", newline="", encoding="utf-8-sig") as f:
         codebook = list(csv.DictReader(f))
     types = {}
     for entry in codebook:
@@ -79,7 +82,9 @@ def main():
     frames = {}
     for table in TABLES:
         path = out / table
-        with open(path, newline="", encoding="utf-8") as f:
+        if not path.read_bytes().startswith(codecs.BOM_UTF8):
+            fail("%s does not begin with a byte order mark" % table)
+        with open(path, newline="", encoding="utf-8-sig") as f:
             rows = list(csv.reader(f))
         if rows[0] != list(types[table]):
             fail("%s: header %s is not the codebook's %s" % (table, rows[0], list(types[table])))
@@ -93,9 +98,12 @@ def main():
         for column in dates:
             if not pd.api.types.is_datetime64_any_dtype(frame[column]):
                 fail("%s: %s did not load as dates" % (table, column))
-        # Read without telling pandas the types, a complete integer column
-        # is still integers.
+        # Read as the README shows, without telling pandas the types or the
+        # encoding: the first column's name comes without the byte order
+        # mark, and a complete integer column is still integers.
         plain = pd.read_csv(path)
+        if list(plain.columns) != rows[0]:
+            fail("%s: pandas reads the header as %s" % (table, list(plain.columns)))
         for column, kind in types[table].items():
             if kind == "integer" and plain[column].notna().all() and len(plain):
                 if not pd.api.types.is_integer_dtype(plain[column]):
@@ -129,6 +137,18 @@ def main():
     # A lost round file takes its win with it.
     if not args.problems and int(rounds["won"].sum()) != int(games["points"].sum()):
         fail("won rounds %d, points of the games %d" % (rounds["won"].sum(), games["points"].sum()))
+    # The README's lines: the rounds with the players' names, and the share
+    # won per pair of subjects, whichever seats they took.
+    readme_games = pd.read_csv(out / "games.csv", parse_dates=["start"])
+    readme_rounds = pd.read_csv(out / "rounds.csv", parse_dates=["start"]).merge(
+        readme_games[["game", "p1_name", "p2_name"]], on="game")
+    shares = readme_rounds.groupby("pair")["won"].mean()
+    if len(readme_rounds) != len(rounds) or not shares.between(0, 1).all():
+        fail("the README's lines give %d rounds and shares %s" % (len(readme_rounds), dict(shares)))
+    for pair in shares.index:
+        low, high = pair.split("-")
+        if high != "none" and (low == "none" or int(low) > int(high)):
+            fail("pair %r is not the smaller subject first" % pair)
     names = set(frames["subjects.csv"]["name"]) | set(games["p1_name"]) | set(games["p2_name"])
     if AWKWARD_NAME not in names:
         fail("the name %r did not come back whole: %s" % (AWKWARD_NAME, sorted(map(str, names))))

@@ -23,12 +23,15 @@ TEST(TableFile, TakesItsNameOnlyWhenFinished) {
         unfinished.Row({"log/g000000.csv", "3", "game_total", "a, \"b\""});
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "an abandoned table was left behind";
-    TableFile file(dir.path(), table);
+    // The lab's identity ends every row.
+    TableFile file(dir.path(), table, "lab-north");
     file.Row({"log/g000000.csv", "3", "game_total", "a, \"b\""});
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "problems.csv"));
     ASSERT_TRUE(file.Finish());
-    EXPECT_EQ(quib::testing::ReadBytes(dir.path() / "problems.csv"),
-              "file,line,kind,problem\nlog/g000000.csv,3,game_total,\"a, \"\"b\"\"\"\n");
+    EXPECT_EQ(
+        quib::testing::ReadBytes(dir.path() / "problems.csv"),
+        "\xEF\xBB\xBF"
+        "file,line,kind,problem,lab\nlog/g000000.csv,3,game_total,\"a, \"\"b\"\"\",lab-north\n");
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // The words of the record files turned into fixed names, in German and in
-// English: every level's stimulus text, keys and cells.
+// English: every level's stimulus text, keys, cells, speeds and start
+// choices.
 
 #include "tools/export/vocabulary.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/support/case_name.h"
+#include "tools/export/tables.h"
 
 namespace quib::exporter {
 namespace {
@@ -82,6 +86,57 @@ TEST(Words, KeysAndCellsHaveFixedNames) {
     EXPECT_EQ(english.ParseResult("Verloren"), false);
     EXPECT_FALSE(english.ParseResult("Gewonnen").has_value());
 }
+
+// The speed and start lists' entries as the game files name them. A seat's
+// word is looked up in its own list: "<- Selbe" is only in player 2's.
+struct ListEntryCase {
+    const char* name;
+    bool english;
+    const char* list;  // "speed", "p1_start_choice" or "p2_start_choice"
+    const char* word;  // Windows-1252
+    const char* code;  // nullptr: no entry of the list
+};
+
+const ListEntryCase kListEntries[] = {
+    {"Slow", false, "speed", "langsam", "slow"},
+    {"Fast", false, "speed", "schnell", "fast"},
+    {"EnglishInstant", true, "speed", "instant", "instant"},
+    {"SpeedPrompt", false, "speed", "Geschwindigkeit ausw\xE4hlen ...", "not_chosen"},
+    {"GermanWordInEnglish", true, "speed", "schnell", nullptr},
+    {"Random", false, "p1_start_choice", "Zufall", "random"},
+    {"TopRight", false, "p1_start_choice", "Rechts Oben", "top_right"},
+    {"EnglishBottomLeft", true, "p2_start_choice", "Bottom left", "bottom_left"},
+    {"Same", false, "p2_start_choice", "<- Selbe", "same_as_partner"},
+    {"SameForPlayer1", false, "p1_start_choice", "<- Selbe", nullptr},
+    {"Player1Prompt", false, "p1_start_choice", "Spieler 1", "previous_cell"},
+    {"Player2Prompt", true, "p2_start_choice", "Player 2", "previous_cell"},
+    {"Player2PromptForPlayer1", false, "p1_start_choice", "Spieler 2", nullptr},
+};
+
+class ListEntry : public ::testing::TestWithParam<ListEntryCase> {};
+
+TEST_P(ListEntry, HasAFixedCodeTheCodebookLists) {
+    const ListEntryCase& c = GetParam();
+    const Vocabulary words(c.english ? "English" : "German",
+                           c.english ? EnglishTexts() : server::ServerTexts());
+    const std::string list = c.list;
+    const std::optional<std::string> code =
+        list == "speed" ? words.SpeedCode(c.word)
+                        : words.StartChoiceCode(c.word, list == "p1_start_choice" ? 0 : 1);
+    if (c.code == nullptr) {
+        EXPECT_FALSE(code.has_value()) << *code;
+        return;
+    }
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(*code, c.code);
+    const auto columns = TableNamed("games.csv").columns;
+    const auto column = std::find_if(columns.begin(), columns.end(),
+                                     [&](const Column& each) { return each.name == list; });
+    ASSERT_NE(column, columns.end());
+    EXPECT_NE(column->allowed.find(*code), std::string::npos) << column->allowed;
+}
+
+INSTANTIATE_TEST_SUITE_P(, ListEntry, ::testing::ValuesIn(kListEntries), quib::testing::CaseName());
 
 }  // namespace
 }  // namespace quib::exporter
