@@ -136,8 +136,9 @@ TEST(LoadSettingsTest, FirstStartInAnEmptyDirectory) {
                      "gr\xF6\xDF"
                      "er als 2048 Pixel je Seite)\r\n") != std::string::npos);
     EXPECT_TRUE(
-        written.ends_with("\r\ntxt187 = Nicht gespeicherte Runden verworfen:\r\n"
-                          "txt188 = Runden geschrieben in\r\n"));
+        written.ends_with("\r\ntxt192 = Sitzungsdatei wieder geschrieben, verlorene Zeilen:\r\n"
+                          "txt193 = Abgeschnittene letzte Zeile entfernt (Server nicht "
+                          "ordentlich beendet):\r\n"));
 
     // 3 lines of heading and 170 key lines, in ascending key order.
     std::istringstream lines(written);
