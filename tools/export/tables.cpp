@@ -220,8 +220,8 @@ constexpr std::array kGameComputerColumns = {
 
 constexpr std::array kRoundConnectionColumns = {
     Column{"connection_lost", Integer, "",
-           "Whether a seat lost its connection while the round ran (from its set-up to its "
-           "end): its player may have missed moves, or made some on return.",
+           "Whether a seat lost its connection while the round ran (from its set-up until "
+           "it was judged): its player may have missed moves, or made some on return.",
            "1 lost, 0 not"},
     Column{"connection_losses", Integer, "losses",
            "How often a seat lost its connection while the round ran.", ">= 0"},
@@ -243,7 +243,7 @@ constexpr std::array kConnectionColumns = {
            kPlayers},
     Column{"game", Integer, "", "The game being played; empty when none.", ">= 0"},
     Column{"round", Integer, "",
-           "The round in progress (from its set-up to its end); empty when none.", ">= 1"},
+           "The round in progress (from its set-up until it was judged); empty when none.", ">= 1"},
     Column{"address", Text, "", "The seat's computer: its IPv4 address.", ""},
     Column{"host", Text, "", "The seat's computer: the host name its program reported.", ""},
     Column{"count", Integer, "reports",
