@@ -201,6 +201,11 @@ bool CommitReplacement(const PreparedFile& prepared) {
     return true;
 }
 
+bool NameTaken(const std::filesystem::path& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 || errno != ENOENT;
+}
+
 bool IsTemporaryFileName(std::string_view name, std::string* targetName) {
     const std::size_t tail = kTempTailLetters + 1;  // "." and the letters
     if (name.size() < 1 + 1 + tail || name[0] != '.' || name[name.size() - tail] != '.') {

@@ -87,6 +87,11 @@ std::optional<PreparedFile> PrepareReplacement(const std::filesystem::path& file
 // Renames a prepared file into place and makes the rename itself durable.
 bool CommitReplacement(const PreparedFile& prepared);
 
+// Whether anything at all has the name `path`, a dangling link included (a
+// name that cannot be looked up counts as taken): a file is never made
+// where a link or anything unreadable stands.
+bool NameTaken(const std::filesystem::path& path);
+
 // Whether `name` is a temporary file name WriteFileAtomically and
 // PrepareReplacement give: "." + the target's name + "." + 8 lowercase
 // letters. Its target's name then goes to `targetName` when given.

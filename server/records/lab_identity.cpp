@@ -1,26 +1,11 @@
 #include "server/records/lab_identity.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include <optional>
 
 #include "common/file_io.h"
 #include "server/records/session_file.h"
 
 namespace quib::server {
-
-namespace {
-
-// Whether anything at all has the name: a dangling link counts too, so that
-// a new identity is never written where a link stands.
-bool NameTaken(const std::filesystem::path& file) {
-    struct stat status {};
-    return ::lstat(file.c_str(), &status) == 0 || errno != ENOENT;
-}
-
-}  // namespace
 
 LabIdentity LoadOrMakeLabIdentity(const std::filesystem::path& workDir,
                                   unsigned long long randomBits) {

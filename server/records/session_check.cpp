@@ -1,9 +1,6 @@
 #include "server/records/session_check.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <set>
 #include <string>
@@ -23,14 +20,9 @@ std::string SessionPath(std::string_view name) {
     return std::string(kSessionFolderName) + "/" + std::string(name);
 }
 
-bool Exists(const fs::path& path) {
-    struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0 || errno != ENOENT;
-}
-
 void CheckLabId(const fs::path& workDir, std::vector<RecordProblem>& problems) {
     const fs::path file = workDir / kLabIdFileName;
-    if (!Exists(file)) {
+    if (!NameTaken(file)) {
         return;
     }
     const std::optional<std::string> text = ReadWholeFile(file, LinkRule::Refuse);
@@ -90,7 +82,7 @@ void CheckSessionFiles(const fs::path& workDir, const std::map<int, long long>& 
                        std::vector<RecordProblem>& problems) {
     CheckLabId(workDir, problems);
     const fs::path dir = workDir / kSessionFolderName;
-    if (!Exists(dir)) {
+    if (!NameTaken(dir)) {
         return;
     }
     std::error_code error;

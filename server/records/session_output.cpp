@@ -58,6 +58,20 @@ void SyncFolder(const fs::path& dir) {
     }
 }
 
+// Whether the file ends with a whole line, told from its last byte alone:
+// every start looks at every session file the lab has, and only one a
+// crash cut short is worth reading whole. A file that cannot be opened as
+// a regular file, and an empty one, count as whole (nothing to repair).
+bool EndsWithWholeLine(const fs::path& file) {
+    const UniqueFd fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | kFileOpenFlags));
+    struct stat status {};
+    if (!fd || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0) {
+        return true;
+    }
+    char last = 0;
+    return ::pread(fd.get(), &last, 1, status.st_size - 1) != 1 || last == '\n';
+}
+
 }  // namespace
 
 bool SessionFileOutput::Append(std::string_view text) {
@@ -117,7 +131,7 @@ std::vector<std::string> RepairSessionFiles(const fs::path& sessionsDir) {
             ::unlink(it->path().c_str());
             continue;
         }
-        if (!IsNumberedFileName(name, kSessionFileLetter)) {
+        if (!IsNumberedFileName(name, kSessionFileLetter) || EndsWithWholeLine(it->path())) {
             continue;
         }
         const std::optional<std::string> text = ReadWholeFile(it->path(), LinkRule::Refuse);

@@ -1,18 +1,16 @@
 #include "tools/export/round_measures.h"
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "common/key_codes.h"
 #include "server/game/seat_record.h"
 #include "server/game/stimulus.h"
+#include "tools/export/vocabulary.h"
 
 namespace quib::exporter {
 namespace {
-
-constexpr std::array<std::string_view, 5> kColourNames = {"red", "yellow", "green", "blue", "none"};
-constexpr std::array<std::string_view, 4> kShapeNames = {"circle", "triangle", "square",
-                                                         "pentagon"};
 
 bool OnBoard(int cell) {
     return cell >= 0 && cell < server::kCells;
@@ -25,8 +23,9 @@ server::Colour ColourOf(const std::string& name, int level) {
     if (name.empty()) {
         return level > 3 ? server::kColourTable[server::kGreyColour] : 0;
     }
-    for (std::size_t i = 0; i < kColourNames.size(); ++i) {
-        if (name == kColourNames[i]) {
+    const std::span<const std::string_view> colours = ColourNames();
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        if (name == colours[i]) {
             return server::kColourTable[i];
         }
     }
@@ -35,8 +34,9 @@ server::Colour ColourOf(const std::string& name, int level) {
 }
 
 std::int32_t ShapeOf(const std::string& name) {
-    for (std::size_t i = 0; i < kShapeNames.size(); ++i) {
-        if (name == kShapeNames[i]) {
+    const std::span<const std::string_view> shapes = ShapeNames();
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        if (name == shapes[i]) {
             return static_cast<std::int32_t>(i);
         }
     }

@@ -380,6 +380,14 @@ const Vocabulary* Vocabularies::ForPositionFile(std::string_view firstLine) cons
     return FirstWith(all_, firstLine, &Vocabulary::PositionTitle);
 }
 
+std::span<const std::string_view> ColourNames() {
+    return kColourNames;
+}
+
+std::span<const std::string_view> ShapeNames() {
+    return kShapeNames;
+}
+
 std::string CellName(int cell) {
     if (cell >= 0 && cell < static_cast<int>(kCellNames.size())) {
         return std::string(kCellNames[static_cast<std::size_t>(cell)]);

@@ -9,6 +9,7 @@
 #include <array>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,6 +93,12 @@ class Vocabularies {
   private:
     std::vector<Vocabulary> all_;  // never empty
 };
+
+// The English names of the server's colours ("red", "yellow", "green",
+// "blue", "none") and shapes ("circle", "triangle", "square", "pentagon"),
+// by the server's index.
+std::span<const std::string_view> ColourNames();
+std::span<const std::string_view> ShapeNames();
 
 // "top_left", "top_right", "bottom_left", "bottom_right"; "cell_" + index
 // for another index.
